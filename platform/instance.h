@@ -1,0 +1,38 @@
+#pragma once
+// One running program per window class ("ZelkorVorrak", ...), found by the
+// class name and reachable with command ids from other programs.
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelkor::platform {
+
+// Held by the running program for as long as it owns its class name.
+class InstanceClaim {
+public:
+    virtual ~InstanceClaim() = default;
+    // A descriptor that becomes readable when commands arrive (for an
+    // event-loop notifier), and the command ids received since the last call.
+    virtual int fd() const = 0;
+    virtual std::vector<uint32_t> takeCommands() = 0;
+};
+
+class Instances {
+public:
+    virtual ~Instances() = default;
+    // Claims `className` for this process; null when a live process holds it.
+    virtual std::unique_ptr<InstanceClaim> claim(std::string_view className) = 0;
+    // Whether a live process holds `className` (FindWindow).
+    virtual bool exists(std::string_view className) = 0;
+    // Sends a command id to the holder of `className`; false when none.
+    virtual bool send(std::string_view className, uint32_t command) = 0;
+};
+
+// Unix sockets in `directory` ($XDG_RUNTIME_DIR, else /tmp/zelkor-<uid>).
+std::string defaultInstanceDirectory();
+std::unique_ptr<Instances> makeInstances(std::string directory);
+
+}  // namespace zelkor::platform

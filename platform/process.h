@@ -1,0 +1,45 @@
+#pragma once
+// Starting other programs from one command line, without a shell, and
+// polling their end.
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelkor::platform {
+
+// The exit code a process reports while it still runs.
+constexpr uint32_t STILL_ACTIVE = 259;
+
+// Splits a command line into program and arguments by the Windows rules:
+// blanks and tabs separate arguments outside double quotes; 2n backslashes
+// before a quote give n backslashes and the quote toggles quoting; 2n+1
+// backslashes give n backslashes and a literal quote; other backslashes are
+// literal; "" inside quotes gives a literal quote. The program name (first
+// word) takes quotes but no backslash escapes.
+std::vector<std::string> splitCommandLine(std::string_view commandLine);
+
+class ChildProcess {
+public:
+    virtual ~ChildProcess() = default;
+    // STILL_ACTIVE while running, then the exit code (128 + signal number for
+    // a process ended by a signal); nothing when the state cannot be read.
+    virtual std::optional<uint32_t> exitCode() = 0;
+};
+
+class Processes {
+public:
+    virtual ~Processes() = default;
+    // Starts the program named by the first word of `commandLine` (a path,
+    // or a name looked up in PATH). Null when it cannot be started. The
+    // caller never has to wait: an ended child is reaped by exitCode() or
+    // by the destructor without blocking.
+    virtual std::unique_ptr<ChildProcess> start(std::string_view commandLine) = 0;
+};
+
+std::unique_ptr<Processes> makeProcesses();
+
+}  // namespace zelkor::platform

@@ -1,0 +1,19 @@
+#pragma once
+// Opening a file with the desktop's default handler (ShellExecute "open").
+
+#include <memory>
+#include <string_view>
+
+namespace zelkor::platform {
+
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Above 32 when the handler was started; 2 when the file does not
+    // exist; 31 when no handler could be started.
+    virtual int open(std::string_view path) = 0;
+};
+
+std::unique_ptr<Shell> makeShell();
+
+}  // namespace zelkor::platform

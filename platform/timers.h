@@ -1,0 +1,26 @@
+#pragma once
+// Window timers: a periodic callback per (owner, id), as SetTimer/KillTimer.
+// Setting a timer that exists restarts it with the new period and callback.
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+namespace zelkor::platform {
+
+using TimerOwner = const void*;
+using TimerCallback = std::function<void()>;
+
+class Timers {
+public:
+    virtual ~Timers() = default;
+    virtual void setTimer(TimerOwner owner, uint32_t id, uint32_t periodMs, TimerCallback callback) = 0;
+    // Killing a timer that does not exist does nothing. A timer may kill
+    // itself (or any other) from inside its callback.
+    virtual void killTimer(TimerOwner owner, uint32_t id) = 0;
+};
+
+// Timers of the Qt event loop of the calling thread.
+std::unique_ptr<Timers> makeQtTimers();
+
+}  // namespace zelkor::platform

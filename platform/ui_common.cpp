@@ -1,0 +1,17 @@
+#include "platform/ui.h"
+
+namespace zelkor::platform {
+
+int defaultAnswer(uint32_t style) {
+    const bool second = (style & mb::DEFBUTTON2) != 0;
+    switch (style & mb::ButtonMask) {
+        case mb::OKCANCEL:
+            return second ? answer::CANCEL : answer::OK;
+        case mb::YESNO:
+            return second ? answer::NO : answer::YES;
+        default:
+            return answer::OK;
+    }
+}
+
+}  // namespace zelkor::platform
