@@ -1,0 +1,47 @@
+#pragma once
+// Program starts for tests: every command line is recorded, and each start
+// follows a script (fail to start, or a child whose exit code the test
+// controls). A started child runs until the test ends it.
+
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/process.h"
+
+namespace zelkor::platform {
+
+// One started child as the test sees it; the handle given to the code under
+// test reads `exitCode` from here.
+struct FakeChild {
+    std::string commandLine;
+    std::optional<uint32_t> exitCode = STILL_ACTIVE;  // nothing: unreadable
+    uint64_t polls = 0;                               // exitCode() calls
+    bool released = false;                            // the handle was destroyed
+};
+
+class RecordingProcesses : public Processes {
+  public:
+    struct Outcome {
+        bool starts = true;
+        std::optional<uint32_t> exitCode = STILL_ACTIVE;
+    };
+
+    // What the next starts do, front first; then `defaultOutcome`.
+    std::deque<Outcome> script;
+    Outcome defaultOutcome;
+
+    // Every command line asked for, failed starts included.
+    std::vector<std::string> commandLines;
+    // Every child started, in order.
+    std::vector<std::shared_ptr<FakeChild>> children;
+
+    std::unique_ptr<ChildProcess> start(std::string_view commandLine) override;
+
+    // Ends the last child started with `code`.
+    void finishLast(uint32_t code);
+};
+
+}  // namespace zelkor::platform
