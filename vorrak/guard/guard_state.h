@@ -1,0 +1,71 @@
+#pragma once
+// The guard engine's files and bookkeeping, reset once at start-up.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "vorrak/guard/compare.h"
+#include "vorrak/guard/frame_bitmap.h"
+
+namespace zelkor::vorrak {
+
+// Longest path the guard engine keeps, in characters.
+constexpr size_t kGuardPathMax = 255;
+
+constexpr const char* kWorkFile0Name = "work0.bmp";
+constexpr const char* kWorkFile1Name = "work1.bmp";
+constexpr const char* kHistoryFileName = "History.Log";
+
+struct GuardFiles {
+    std::string workFile0;
+    std::string workFile1;
+    std::string historyFile;
+};
+
+// Text limits of an event slot.
+constexpr size_t kEventDescriptionMax = 250;
+constexpr size_t kEventPathMax = 255;
+// Slots 1..100 are used in turn; slot 0 never.
+constexpr size_t kEventSlotCount = 101;
+
+struct EventSlot {
+    std::string description;
+    std::string bitmapPath;
+    std::string videoPath;
+};
+
+// Frames are shared: at the first frame all three history references and
+// later the tracing reference point at the same block, which goes when its
+// last reference does.
+using FrameRef = std::shared_ptr<const FrameImage>;
+
+struct FrameHistory {
+    FrameRef newest;
+    FrameRef previous;
+    FrameRef oldest;
+};
+
+struct GuardState {
+    uint32_t EventNumber = 0;
+    uint32_t eventSlotIndex = 0;
+    uint32_t restartCounter = 0;
+    uint32_t manualSnapshotCount = 0;
+    uint32_t manualVideoCount = 0;
+    bool recording = false;
+    std::array<EventSlot, kEventSlotCount> slots;
+    FrameHistory history;
+    FrameRef tracingReference;
+    LastFrameRead lastFrame;
+    CompareState compare;
+};
+
+// Builds the work file and history file paths inside `workingDir` and resets
+// the guard bookkeeping. Returns false, with all three paths left empty,
+// when a path would exceed kGuardPathMax: a cut-off path would point
+// somewhere else. The bookkeeping is reset either way.
+bool InitGuardFiles(const std::string& workingDir, GuardFiles& files, GuardState& state);
+
+}  // namespace zelkor::vorrak
