@@ -1,0 +1,210 @@
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "platform/fake/recording_ui.h"
+#include "platform/registry.h"
+#include "vorrak/config/settings_store.h"
+
+namespace zelkor::vorrak {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ProgramRun {
+    int exitCode = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+class VrakSetupTest : public ::testing::Test {
+  protected:
+    fs::path dir;
+    fs::path store;
+
+    void SetUp() override {
+        const char* bin = std::getenv("ZELKOR_BIN_DIR");
+        ASSERT_NE(bin, nullptr);
+        program = fs::path(bin) / "VrakSetup";
+        char pattern[] = "/tmp/vraksetup-XXXXXX";
+        ASSERT_NE(mkdtemp(pattern), nullptr);
+        dir = pattern;
+        store = dir / "config" / "registry.reg";
+    }
+
+    void TearDown() override { fs::remove_all(dir); }
+
+    // Runs VrakSetup in `dir` on the temporary store.
+    ProgramRun run(const std::vector<std::string>& args) {
+        const auto out = dir / "stdout", err = dir / "stderr";
+        const pid_t pid = fork();
+        if (pid == 0) {
+            setenv("ZELKOR_REGISTRY", store.c_str(), 1);
+            if (chdir(dir.c_str()) != 0) {
+                _exit(120);
+            }
+            dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
+            dup2(open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 2);
+            std::vector<char*> argv{const_cast<char*>(program.c_str())};
+            for (const auto& a : args) {
+                argv.push_back(const_cast<char*>(a.c_str()));
+            }
+            argv.push_back(nullptr);
+            execv(program.c_str(), argv.data());
+            _exit(127);
+        }
+        int status = 0;
+        waitpid(pid, &status, 0);
+        ProgramRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
+        fs::remove(out);
+        fs::remove(err);
+        return r;
+    }
+
+    struct Loaded {
+        bool ok = false;
+        Settings settings;
+        AccessControl access;
+    };
+
+    Loaded load() {
+        auto registry = platform::openFileRegistry(store.string());
+        platform::RecordingUi ui;
+        Loaded loaded;
+        RunOptions options;
+        SettingsHost host{*registry, ui, "not used", [](uint32_t) {}, [](int) {}};
+        loaded.ok = LoadSettings(host, loaded.settings, loaded.access, options);
+        return loaded;
+    }
+
+  private:
+    fs::path program;
+};
+
+TEST_F(VrakSetupTest, WithoutArgumentsPrintsUsageAndWritesNothing) {
+    const auto r = run({});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("Usage: VrakSetup --workdir DIR"), std::string::npos);
+    EXPECT_FALSE(fs::exists(store));
+}
+
+TEST_F(VrakSetupTest, HelpListsEverySetting) {
+    const auto r = run({"--help"});
+    EXPECT_EQ(r.exitCode, 0);
+    for (const auto& spec : ProductSettings()) {
+        EXPECT_NE(r.out.find(spec.name), std::string::npos) << spec.name;
+    }
+    EXPECT_FALSE(fs::exists(store));
+}
+
+TEST_F(VrakSetupTest, WritesDefaultsThatLoadSettingsReadsBack) {
+    const auto r = run({"--workdir", "work/../work/cam1/"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto workDir = fs::canonical(dir) / "work" / "cam1";
+    EXPECT_TRUE(fs::is_directory(workDir));
+
+    const auto loaded = load();
+    ASSERT_TRUE(loaded.ok);
+    const auto& s = loaded.settings;
+    EXPECT_EQ(s.WORKINGDIR, workDir.string());
+    EXPECT_EQ(s.CONTRAST, 144u);
+    EXPECT_EQ(s.VIDEOCONNECTOR, 1001u);
+    EXPECT_EQ(s.DELAYTIME, 5000u);
+    EXPECT_EQ(s.SCANTIME, 500u);
+    EXPECT_EQ(s.VIEWERFILENAME, "xdg-open");
+    EXPECT_EQ(s.EMAILBODY, "Zelkor Oculara Warning....");
+    // No password option: nothing in the maker key, so the default applies.
+    EXPECT_EQ(loaded.access.PasswordRequired, 1u);
+    EXPECT_EQ(loaded.access.AccessPassword, "QTRWKe4");
+
+    // Numbers are stored as REG_DWORD, texts as REG_SZ, every one of the table.
+    auto registry = platform::openFileRegistry(store.string());
+    auto key = registry->openKey(kProductKey, platform::RegAccess::Read);
+    ASSERT_TRUE(key);
+    for (const auto& spec : ProductSettings()) {
+        platform::RegType type = platform::RegType::None;
+        uint32_t size = 0;
+        ASSERT_TRUE(key->queryValue(spec.name, &type, nullptr, &size)) << spec.name;
+        EXPECT_EQ(type, spec.kind == SettingKind::Number ? platform::RegType::Dword
+                                                         : platform::RegType::Sz)
+            << spec.name;
+    }
+}
+
+TEST_F(VrakSetupTest, AssignmentsAndPasswordOptions) {
+    auto r = run({"--workdir", "w", "sensibility=40", "EMAILADDRESS=guard@example.org",
+                  "VIEWERFILENAME=eog", "EMAILBODY=", "--password", "Open Sesame~"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    auto loaded = load();
+    EXPECT_EQ(loaded.settings.SENSIBILITY, 40u);
+    EXPECT_EQ(loaded.settings.EMAILADDRESS, "guard@example.org");
+    EXPECT_EQ(loaded.settings.VIEWERFILENAME, "eog");
+    EXPECT_EQ(loaded.settings.EMAILBODY, "");
+    EXPECT_EQ(loaded.access.PasswordRequired, 1u);
+    EXPECT_EQ(loaded.access.AccessPassword, "Open Sesame~");
+    EXPECT_EQ(readFile(store).find("Open Sesame"), std::string::npos);
+
+    r = run({"--workdir", "w", "--no-password"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    loaded = load();
+    EXPECT_EQ(loaded.access.PasswordRequired, 0u);
+    EXPECT_EQ(loaded.settings.SENSIBILITY, 90u);  // a new set-up starts from the defaults
+
+    // Without a password option the maker key stays as it was.
+    r = run({"--workdir", "w"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(load().access.PasswordRequired, 0u);
+}
+
+TEST_F(VrakSetupTest, RefusedArgumentsWriteNothing) {
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+        {{"--workdir", "w", "FOO=1"}, "unknown setting \"FOO\""},
+        {{"--workdir", "w", "SCANTIME=fast"}, "SCANTIME takes a number"},
+        {{"--workdir", "w", "SCANTIME=-1"}, "SCANTIME takes a number"},
+        {{"--workdir", "w", "SCANTIME=4294967296"}, "SCANTIME takes a number"},
+        {{"--workdir", "w", "SCANTIME="}, "SCANTIME takes a number"},
+        {{"--workdir", "w", "EMAILADDRESS=" + std::string(50, 'a')}, "at most 49 characters"},
+        {{"--workdir", "w", "WORKINGDIR=/x"}, "--workdir"},
+        {{"--workdir", "w", "--password", std::string(50, 'p')}, "at most 49 characters"},
+        {{"--workdir", "w", "--password", "x", "--no-password"}, "exclude each other"},
+        {{"--workdir", "w", "--verbose"}, "unknown argument"},
+        {{"--workdir", std::string(300, 'd')}, "at most 254 characters"},
+        {{"SCANTIME=100"}, "--workdir DIR is required"},
+        {{"--workdir"}, "--workdir needs a value"},
+    };
+    for (const auto& [args, message] : cases) {
+        SCOPED_TRACE(args.back());
+        const auto r = run(args);
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(store));
+        EXPECT_FALSE(fs::exists(dir / "w"));
+    }
+}
+
+TEST_F(VrakSetupTest, UnwritableStoreIsAFailureAndLeavesTheFile) {
+    fs::create_directories(store.parent_path());
+    { std::ofstream(store) << "not a settings store\n"; }
+    const auto r = run({"--workdir", "w"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("cannot write the settings store"), std::string::npos) << r.err;
+    EXPECT_EQ(readFile(store), "not a settings store\n");
+}
+
+}  // namespace
+}  // namespace zelkor::vorrak

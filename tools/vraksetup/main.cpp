@@ -1,0 +1,169 @@
+// VrakSetup: sets up an installation from the command line. It writes every
+// setting of the product key with its default, the working directory, the
+// values given as NAME=VALUE and, when asked, the access password.
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/registry.h"
+#include "tools/vraksetup/setup_request.h"
+#include "vorrak/config/password.h"
+#include "vorrak/config/settings.h"
+
+namespace {
+
+using namespace zelkor;
+
+constexpr int kExitOk = 0;
+constexpr int kExitFailed = 1;
+constexpr int kExitUsage = 2;
+
+constexpr const char* kUsage =
+    "Usage: VrakSetup --workdir DIR [--password TEXT | --no-password] [NAME=VALUE ...]\n"
+    "       VrakSetup --help\n";
+
+void printHelp() {
+    std::fputs(kUsage, stdout);
+    std::printf(
+        "\n"
+        "Writes the settings of an installation to the settings store\n"
+        "(%s; set ZELKOR_REGISTRY to use another file).\n"
+        "\n"
+        "Every setting is written with its default, then:\n"
+        "  --workdir DIR      WORKINGDIR: where work frames, event pictures and clips,\n"
+        "                     History.Log and the event database live. Made absolute\n"
+        "                     and created when missing.\n"
+        "  --password TEXT    Vorrak asks for TEXT at start and when guard mode is\n"
+        "                     stopped (at most %zu characters).\n"
+        "  --no-password      Vorrak asks for no password.\n"
+        "                     Without either option the password set-up is kept.\n"
+        "  NAME=VALUE         sets one setting instead of its default; names are not\n"
+        "                     case-sensitive. Settings and defaults:\n",
+        platform::defaultRegistryPath().c_str(), vorrak::kMaxPasswordLength);
+    for (const auto& spec : vorrak::ProductSettings()) {
+        if (spec.kind == vorrak::SettingKind::Number) {
+            std::printf("    %-20s number, default %u\n", std::string(spec.name).c_str(),
+                        spec.numberDefault);
+            continue;
+        }
+        std::string fallback = "\"" + std::string(spec.textDefault) + "\"";
+        if (spec.rule == vorrak::SettingDefault::Required) {
+            fallback = "from --workdir";
+        } else if (spec.rule == vorrak::SettingDefault::Viewer) {
+            fallback = "\"" + std::string(vorrak::kDesktopOpener) + "\"";
+        }
+        std::printf("    %-20s text of at most %u characters, default %s\n",
+                    std::string(spec.name).c_str(), spec.size - 1, fallback.c_str());
+    }
+    std::puts(
+        "\nExit status: 0 done, 1 the store or the directory could not be written,\n"
+        "2 the arguments were refused (nothing is written then).");
+}
+
+int fail(const std::string& message) {
+    std::fprintf(stderr, "VrakSetup: %s\n", message.c_str());
+    return kExitFailed;
+}
+
+// Everything the programs expect to find in the working directory is made
+// here, once the folder exists.
+bool prepareWorkingDirectory(const std::string& dir, std::string* error) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec || !std::filesystem::is_directory(dir)) {
+        *error = "cannot create the working directory " + dir +
+                 (ec ? ": " + ec.message() : ": a file of that name exists");
+        return false;
+    }
+    return true;
+}
+
+bool writeProductKey(platform::Registry& registry, const tools::SetupRequest& request,
+                     const std::string& workDir) {
+    auto key = registry.createKey(vorrak::kProductKey);
+    if (!key) {
+        return false;
+    }
+    for (const auto& spec : vorrak::ProductSettings()) {
+        bool ok = false;
+        if (spec.kind == vorrak::SettingKind::Number) {
+            ok = platform::setNumber(*key, spec.name, spec.numberDefault);
+        } else if (spec.rule == vorrak::SettingDefault::Required) {
+            ok = platform::setText(*key, spec.name, workDir);
+        } else if (spec.rule == vorrak::SettingDefault::Viewer) {
+            ok = platform::setText(*key, spec.name, vorrak::kDesktopOpener);
+        } else {
+            ok = platform::setText(*key, spec.name, spec.textDefault);
+        }
+        if (!ok) {
+            return false;
+        }
+    }
+    for (const auto& a : request.assignments) {
+        const bool ok = a.spec->kind == vorrak::SettingKind::Number
+                            ? platform::setNumber(*key, a.spec->name, a.number)
+                            : platform::setText(*key, a.spec->name, a.text);
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool writeMakerKey(platform::Registry& registry, const tools::SetupRequest& request) {
+    if (request.password == tools::PasswordChange::Untouched) {
+        return true;
+    }
+    auto key = registry.createKey(vorrak::kMakerKey);
+    if (!key) {
+        return false;
+    }
+    if (request.password == tools::PasswordChange::Off) {
+        return platform::setNumber(*key, "RUNNORMAL", 0);
+    }
+    return platform::setNumber(*key, "RUNNORMAL", vorrak::kRunNormalPassword) &&
+           platform::setText(*key, "RUNSTRING", request.scrambledPassword);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2) {
+        // Started as the wizard, without arguments: there is nothing to ask
+        // interactively yet, so say how it is used.
+        std::fputs(kUsage, stderr);
+        return kExitUsage;
+    }
+    const std::vector<std::string_view> args(argv + 1, argv + argc);
+    const auto parsed = tools::ParseSetupArguments(args);
+    if (!parsed.request) {
+        std::fprintf(stderr, "VrakSetup: %s\n%sTry 'VrakSetup --help' for more.\n",
+                     parsed.error.c_str(), kUsage);
+        return kExitUsage;
+    }
+    const auto& request = *parsed.request;
+    if (request.help) {
+        printHelp();
+        return kExitOk;
+    }
+
+    const std::string workDir = tools::AbsoluteWorkDir(request.workDir);
+    std::string error;
+    if (!prepareWorkingDirectory(workDir, &error)) {
+        return fail(error);
+    }
+    const std::string storePath = platform::defaultRegistryPath();
+    if (storePath.empty()) {
+        return fail("no place for the settings store: set ZELKOR_REGISTRY or HOME");
+    }
+    auto registry = platform::openFileRegistry(storePath);
+    if (!writeProductKey(*registry, request, workDir) || !writeMakerKey(*registry, request)) {
+        return fail("cannot write the settings store " + storePath);
+    }
+    std::printf("Settings written to %s (working directory %s).\n", storePath.c_str(),
+                workDir.c_str());
+    return kExitOk;
+}

@@ -1,0 +1,132 @@
+#include "tools/vraksetup/setup_request.h"
+
+#include <charconv>
+#include <filesystem>
+
+#include "vorrak/config/password.h"
+
+namespace zelkor::tools {
+
+namespace {
+
+using vorrak::SettingKind;
+
+std::optional<uint32_t> parseNumber(std::string_view text) {
+    uint32_t value = 0;
+    const auto* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    if (text.empty() || result.ec != std::errc{} || result.ptr != end) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+// NAME=VALUE checked against the table; an error text when refused.
+std::string assign(std::string_view arg, SetupRequest& request) {
+    const auto eq = arg.find('=');
+    const auto name = arg.substr(0, eq);
+    const auto value = arg.substr(eq + 1);
+    const auto* spec = vorrak::FindSetting(name);
+    if (spec == nullptr) {
+        return "unknown setting \"" + std::string(name) + "\"";
+    }
+    if (spec->rule == vorrak::SettingDefault::Required) {
+        return std::string(spec->name) + " is set with --workdir";
+    }
+    SettingAssignment a{spec, 0, {}};
+    if (spec->kind == SettingKind::Number) {
+        const auto number = parseNumber(value);
+        if (!number) {
+            return std::string(spec->name) + " takes a number from 0 to 4294967295, not \"" +
+                   std::string(value) + "\"";
+        }
+        a.number = *number;
+    } else {
+        if (value.size() >= spec->size) {
+            return std::string(spec->name) + " holds at most " + std::to_string(spec->size - 1) +
+                   " characters, \"" + std::string(value) + "\" has " +
+                   std::to_string(value.size());
+        }
+        a.text = std::string(value);
+    }
+    request.assignments.push_back(std::move(a));
+    return {};
+}
+
+ParsedArguments refuse(std::string error) {
+    return {std::nullopt, std::move(error)};
+}
+
+}  // namespace
+
+std::string AbsoluteWorkDir(std::string_view dir) {
+    std::error_code ec;
+    auto path = std::filesystem::absolute(std::filesystem::path(dir), ec).lexically_normal();
+    auto text = path.string();
+    while (text.size() > 1 && text.back() == '/') {
+        text.pop_back();
+    }
+    return text;
+}
+
+ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
+    SetupRequest request;
+    bool haveWorkDir = false;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const auto arg = args[i];
+        if (arg == "--help" || arg == "-h") {
+            request.help = true;
+            return {std::move(request), {}};
+        }
+        if (arg == "--workdir" || arg == "--password") {
+            if (i + 1 >= args.size()) {
+                return refuse(std::string(arg) + " needs a value");
+            }
+            const auto value = args[++i];
+            if (arg == "--workdir") {
+                request.workDir = std::string(value);
+                haveWorkDir = true;
+                continue;
+            }
+            if (request.password == PasswordChange::Off) {
+                return refuse("--password and --no-password exclude each other");
+            }
+            if (value.size() > vorrak::kMaxPasswordLength) {
+                return refuse("the password holds at most " +
+                              std::to_string(vorrak::kMaxPasswordLength) + " characters");
+            }
+            const auto scrambled = vorrak::ScramblePassword(value);
+            if (!scrambled) {
+                return refuse(
+                    "this password cannot be stored scrambled; change one of its characters "
+                    "or its length");
+            }
+            request.password = PasswordChange::Set;
+            request.scrambledPassword = *scrambled;
+            continue;
+        }
+        if (arg == "--no-password") {
+            if (request.password == PasswordChange::Set) {
+                return refuse("--password and --no-password exclude each other");
+            }
+            request.password = PasswordChange::Off;
+            continue;
+        }
+        if (arg.starts_with("-") || arg.find('=') == std::string_view::npos) {
+            return refuse("unknown argument \"" + std::string(arg) + "\"");
+        }
+        if (auto error = assign(arg, request); !error.empty()) {
+            return refuse(std::move(error));
+        }
+    }
+    if (!haveWorkDir || request.workDir.empty()) {
+        return refuse("--workdir DIR is required");
+    }
+    if (AbsoluteWorkDir(request.workDir).size() >= vorrak::kPathSize) {
+        return refuse("the working directory's absolute path holds at most " +
+                      std::to_string(vorrak::kPathSize - 1) + " characters");
+    }
+    return {std::move(request), {}};
+}
+
+}  // namespace zelkor::tools
