@@ -1,0 +1,32 @@
+#pragma once
+// The machine's video hardware as the programs see it: I/O ports, PCI
+// presence, the capture device and its drivers. Which card answers (the
+// virtual card or real ports) is the backend's configuration, not the
+// caller's concern.
+
+#include <memory>
+#include <string>
+
+#include "platform/capture_driver.h"
+#include "platform/clock.h"
+#include "platform/device_control.h"
+#include "platform/pci.h"
+#include "platform/ports.h"
+
+namespace zelkor::platform {
+
+class Hardware {
+  public:
+    virtual ~Hardware() = default;
+    virtual Ports& ports() = 0;
+    virtual Pci& pci() = 0;
+    virtual DeviceControl& deviceControl() = 0;
+    virtual CaptureDriver& captureDriver() = 0;
+};
+
+// Opens the configured hardware. The clock times the card's video. On a bad
+// configuration returns null and puts a message naming file, line and key
+// into `error`.
+std::unique_ptr<Hardware> openHardware(Clock& clock, std::string& error);
+
+}  // namespace zelkor::platform

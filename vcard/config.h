@@ -1,0 +1,63 @@
+#pragma once
+// What the virtual card is: its display chip, bus devices, video sources and
+// capture drivers. Read from $ZELKOR_VCARD, else vcard.ini in the program's
+// folder, else the built-in default.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace zelkor::vcard {
+
+struct ChipId {
+    uint16_t vendor = 0;
+    uint16_t device = 0;
+    bool operator==(const ChipId&) const = default;
+};
+
+enum class PciBackend { Virtual, System };
+enum class PortsBackend { Virtual, Real };
+
+struct SourceConfig {
+    std::string spec = "none";  // scene:NAME, y4m:PATH, v4l2:/dev/videoN or none
+    int fieldRate = 60;         // 50 or 60
+    uint32_t seed = 1;          // synthetic scenes only
+    uint32_t periodMs = 8000;   // how often a scene's event repeats
+};
+
+struct DriverDescription {
+    std::string name;
+    std::string version;
+};
+
+struct VcardConfig {
+    static constexpr int MaxDrivers = 10;
+
+    // Chips answering the PCI search; the first one is the card's own and
+    // decides its register layout.
+    std::vector<ChipId> chips{{0x10DE, 0x0028}};
+    PciBackend pci = PciBackend::Virtual;
+    PortsBackend ports = PortsBackend::Virtual;
+    bool decoderPresent = true;
+    uint8_t optionalDevice = 0;  // 0xC2, 0xC0, or 0 for none
+    SourceConfig composite{"scene:walker", 60, 1, 8000};
+    SourceConfig svideo{"none", 60, 1, 8000};
+    std::array<std::optional<DriverDescription>, MaxDrivers> drivers{
+        DriverDescription{"Zelkor Video Capture", "Version : 3.8.1.2"}};
+    std::string traceFile;  // VCD of the bus lines; empty = none
+};
+
+// Parses the text of a configuration file over the defaults. On bad input
+// returns false with a message naming `fileName`, the line and the key.
+bool parseVcardConfig(std::string_view text, std::string_view fileName, VcardConfig& config,
+                      std::string& error);
+
+// Finds and reads the configuration. `environment` is $ZELKOR_VCARD (null
+// when unset); `programDir` the folder of the running program.
+bool loadVcardConfig(const char* environment, const std::string& programDir, VcardConfig& config,
+                     std::string& error);
+
+}  // namespace zelkor::vcard

@@ -1,0 +1,26 @@
+#pragma once
+// A value change dump of the bus lines (signals "scl" and "sda"), readable by
+// logic-analyser and waveform software.
+
+#include <cstdint>
+#include <fstream>
+#include <string>
+
+namespace zelkor::vcard {
+
+class VcdTrace {
+  public:
+    // Starts the file with both lines high at time 0; false if it cannot be
+    // written.
+    bool open(const std::string& path);
+    // Records the levels at `timeNs` (never earlier than the last change).
+    void change(uint64_t timeNs, bool scl, bool sda);
+
+  private:
+    std::ofstream out_;
+    uint64_t lastTime_ = 0;
+    bool scl_ = true;
+    bool sda_ = true;
+};
+
+}  // namespace zelkor::vcard
