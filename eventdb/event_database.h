@@ -1,0 +1,54 @@
+#pragma once
+// The event database shared by Histran and manage: the settings both read,
+// the file Vrak.mdb with its table History, and how both open it.
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "eventdb/connection.h"
+#include "eventdb/recordset.h"
+#include "platform/registry.h"
+
+namespace zelkor::eventdb {
+
+inline constexpr std::string_view kProductKey = "SOFTWARE\\Zelkor\\Oculara";
+// WORKINGDIR is read into this many bytes, its terminating zero included.
+inline constexpr uint32_t kWorkingDirBufferSize = 255;
+inline constexpr std::string_view kDatabaseFileName = "Vrak.mdb";
+inline constexpr std::string_view kHistoryTable = "History";
+inline constexpr std::string_view kDisplaySelect = "select Desc,Bitmap,Video from History";
+
+struct ProductSettings {
+    std::string workingDirectory;
+    bool useAccess = false;  // the database option
+};
+
+// Missing or unreadable values fall back without a message: the working
+// directory to `programDirectory`, the database option to off.
+ProductSettings ReadProductSettings(platform::Registry& registry,
+                                    const std::string& programDirectory);
+
+// `directory` + separator + `name`.
+std::string JoinPath(std::string_view directory, std::string_view name);
+
+struct EventDatabase {
+    Connection connection;
+    Recordset table;    // table History, opened by OpenEventDatabase
+    Recordset display;  // the browsing window's rows
+};
+
+// Opens the connection (first provider, then the second) and the table
+// recordset. A connection the first provider opened stays open, so when
+// only the table fails to open the second attempt fails too.
+bool OpenEventDatabase(EventDatabase& database, const std::string& databasePath);
+
+// Opens the display recordset on the unfiltered select, or on the events of
+// one year (the text before the first '/' of Desc) when `year` is not empty.
+bool OpenDisplayRecordset(EventDatabase& database, const std::string& year = {});
+
+// Writes a new, empty event database at `path`; refuses to replace a file
+// that exists. The file appears whole or not at all.
+bool CreateEventDatabase(const std::string& path, std::string* error);
+
+}  // namespace zelkor::eventdb

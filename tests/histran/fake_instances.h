@@ -1,0 +1,41 @@
+#pragma once
+// Single-instance claims in memory: a class is held while its claim lives.
+
+#include <memory>
+#include <set>
+#include <string>
+
+#include "platform/instance.h"
+
+namespace zelkor::testing {
+
+class FakeInstances : public platform::Instances {
+  public:
+    std::set<std::string> held;
+
+    std::unique_ptr<platform::InstanceClaim> claim(std::string_view className) override {
+        if (!held.insert(std::string(className)).second) {
+            return nullptr;
+        }
+        return std::make_unique<Claim>(*this, std::string(className));
+    }
+    bool exists(std::string_view className) override {
+        return held.contains(std::string(className));
+    }
+    bool send(std::string_view, uint32_t) override { return false; }
+
+  private:
+    class Claim : public platform::InstanceClaim {
+      public:
+        Claim(FakeInstances& owner, std::string name) : owner_(owner), name_(std::move(name)) {}
+        ~Claim() override { owner_.held.erase(name_); }
+        int fd() const override { return -1; }
+        std::vector<uint32_t> takeCommands() override { return {}; }
+
+      private:
+        FakeInstances& owner_;
+        std::string name_;
+    };
+};
+
+}  // namespace zelkor::testing
