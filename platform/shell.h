@@ -2,18 +2,21 @@
 // Opening a file with the desktop's default handler (ShellExecute "open").
 
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace zelkor::platform {
 
 class Shell {
-public:
+  public:
     virtual ~Shell() = default;
     // Above 32 when the handler was started; 2 when the file does not
     // exist; 31 when no handler could be started.
     virtual int open(std::string_view path) = 0;
 };
 
-std::unique_ptr<Shell> makeShell();
+// Opens with `opener` (a program given the path as its only argument),
+// started and left to run.
+std::unique_ptr<Shell> makeShell(std::string opener = "xdg-open");
 
 }  // namespace zelkor::platform

@@ -4,11 +4,12 @@
 #include <cstdint>
 #include <memory>
 #include <span>
+#include <string>
 
 namespace zelkor::platform {
 
 class Sound {
-public:
+  public:
     virtual ~Sound() = default;
     // Plays a RIFF WAVE image (PCM) from memory, once, without waiting; a
     // new sound replaces one in progress. False when it cannot be played.
@@ -21,7 +22,8 @@ public:
     virtual void messageBeep() = 0;
 };
 
-// ALSA's default device; a machine without one plays nothing.
-std::unique_ptr<Sound> makeSound();
+// ALSA's `device` ("default": the desktop's sound output); a machine
+// without one plays nothing. Sounds play on a worker thread of their own.
+std::unique_ptr<Sound> makeSound(std::string device = "default");
 
 }  // namespace zelkor::platform

@@ -1,0 +1,223 @@
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "platform/instance.h"
+
+// Each class is a datagram socket "<class>.instance" in the directory. A
+// datagram socket that nobody has bound any more refuses connections, which
+// tells a live holder from a file left behind by a crash. Command ids travel
+// as single 4-byte datagrams, so the holder reads whole commands only.
+
+namespace zelkor::platform {
+
+namespace {
+
+constexpr timeval SendTimeout{1, 0};
+
+class Fd {
+  public:
+    explicit Fd(int fd = -1) : fd_(fd) {}
+    Fd(Fd&& o) noexcept : fd_(std::exchange(o.fd_, -1)) {}
+    Fd& operator=(Fd&&) = delete;
+    ~Fd() {
+        if (fd_ >= 0) {
+            close(fd_);
+        }
+    }
+    int get() const { return fd_; }
+
+  private:
+    int fd_;
+};
+
+bool validClassName(std::string_view name) {
+    return !name.empty() && name.find('/') == std::string_view::npos && name != "." && name != "..";
+}
+
+// The socket address of a class; false when the path does not fit.
+bool addressOf(const std::string& path, sockaddr_un& addr) {
+    addr = {};
+    addr.sun_family = AF_UNIX;
+    if (path.size() >= sizeof(addr.sun_path)) {
+        return false;
+    }
+    std::memcpy(addr.sun_path, path.c_str(), path.size() + 1);
+    return true;
+}
+
+Fd datagramSocket() {
+    return Fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+}
+
+// A socket connected to the holder of `path`, or none.
+Fd connectTo(const std::string& path) {
+    sockaddr_un addr;
+    if (!addressOf(path, addr)) {
+        return Fd();
+    }
+    Fd s = datagramSocket();
+    if (s.get() < 0 ||
+        connect(s.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        return Fd();
+    }
+    return s;
+}
+
+class SocketClaim : public InstanceClaim {
+  public:
+    SocketClaim(Fd socket, std::string path, ino_t inode)
+        : socket_(std::move(socket)), path_(std::move(path)), inode_(inode) {}
+    ~SocketClaim() override {
+        // Remove the name only while it is still ours.
+        struct stat st {};
+        if (lstat(path_.c_str(), &st) == 0 && st.st_ino == inode_) {
+            unlink(path_.c_str());
+        }
+    }
+
+    int fd() const override { return socket_.get(); }
+
+    std::vector<uint32_t> takeCommands() override {
+        std::vector<uint32_t> commands;
+        for (;;) {
+            uint8_t buffer[8];
+            const ssize_t n = recv(socket_.get(), buffer, sizeof buffer, MSG_DONTWAIT);
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n < 0) {
+                break;
+            }
+            // Anything but a 4-byte datagram is not a command.
+            if (n == 4) {
+                uint32_t command;
+                std::memcpy(&command, buffer, 4);
+                commands.push_back(command);
+            }
+        }
+        return commands;
+    }
+
+  private:
+    Fd socket_;
+    std::string path_;
+    ino_t inode_;
+};
+
+class SocketInstances : public Instances {
+  public:
+    explicit SocketInstances(std::string directory) : directory_(std::move(directory)) {}
+
+    std::unique_ptr<InstanceClaim> claim(std::string_view className) override {
+        if (!usable(className)) {
+            return nullptr;
+        }
+        const std::string path = pathOf(className);
+        sockaddr_un addr;
+        if (!addressOf(path, addr)) {
+            return nullptr;
+        }
+        // Two programs taking over the same stale name at once must not both
+        // win: the check and the bind happen under a lock on a side file.
+        Fd lock(open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
+        if (lock.get() < 0) {
+            return nullptr;
+        }
+        while (flock(lock.get(), LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                return nullptr;
+            }
+        }
+        Fd s = datagramSocket();
+        if (s.get() < 0) {
+            return nullptr;
+        }
+        const auto* a = reinterpret_cast<const sockaddr*>(&addr);
+        if (bind(s.get(), a, sizeof addr) != 0) {
+            if (errno != EADDRINUSE || connectTo(path).get() >= 0) {
+                return nullptr;  // held by a live program, or unusable
+            }
+            // Left behind by a program that is gone; only a socket is removed.
+            struct stat st {};
+            if (lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode) ||
+                unlink(path.c_str()) != 0 || bind(s.get(), a, sizeof addr) != 0) {
+                return nullptr;
+            }
+        }
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) {
+            return nullptr;
+        }
+        return std::make_unique<SocketClaim>(std::move(s), path, st.st_ino);
+    }
+
+    bool exists(std::string_view className) override {
+        return usable(className) && connectTo(pathOf(className)).get() >= 0;
+    }
+
+    bool send(std::string_view className, uint32_t command) override {
+        if (!usable(className)) {
+            return false;
+        }
+        const Fd s = connectTo(pathOf(className));
+        if (s.get() < 0) {
+            return false;
+        }
+        // A holder that does not read for a second is as good as absent.
+        setsockopt(s.get(), SOL_SOCKET, SO_SNDTIMEO, &SendTimeout, sizeof SendTimeout);
+        uint8_t buffer[4];
+        std::memcpy(buffer, &command, 4);
+        ssize_t n;
+        do {
+            n = ::send(s.get(), buffer, sizeof buffer, MSG_NOSIGNAL);
+        } while (n < 0 && errno == EINTR);
+        return n == 4;
+    }
+
+  private:
+    bool usable(std::string_view className) const {
+        return !directory_.empty() && validClassName(className);
+    }
+    std::string pathOf(std::string_view className) const {
+        return directory_ + "/" + std::string(className) + ".instance";
+    }
+
+    std::string directory_;
+};
+
+}  // namespace
+
+std::string defaultInstanceDirectory() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/') {
+        return runtime;
+    }
+    // A shared /tmp: the folder must be ours alone, or another user could
+    // plant sockets that pose as our programs.
+    const uid_t uid = getuid();
+    const std::string dir = "/tmp/zelkor-" + std::to_string(uid);
+    mkdir(dir.c_str(), 0700);
+    struct stat st {};
+    if (lstat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != uid) {
+        return std::string();
+    }
+    if ((st.st_mode & 077) != 0 && chmod(dir.c_str(), 0700) != 0) {
+        return std::string();
+    }
+    return dir;
+}
+
+std::unique_ptr<Instances> makeInstances(std::string directory) {
+    return std::make_unique<SocketInstances>(std::move(directory));
+}
+
+}  // namespace zelkor::platform

@@ -1,0 +1,131 @@
+#include "platform/process.h"
+
+#include <sys/wait.h>
+
+#include <cerrno>
+
+#include "platform/spawn.h"
+
+namespace zelkor::platform {
+
+namespace {
+
+bool isBlank(char c) {
+    return c == ' ' || c == '\t';
+}
+
+class SpawnedChild : public ChildProcess {
+  public:
+    explicit SpawnedChild(pid_t pid) : pid_(pid) {}
+    ~SpawnedChild() override {
+        if (!code_) {
+            reapWhenDone(pid_);
+        }
+    }
+
+    std::optional<uint32_t> exitCode() override {
+        if (code_) {
+            return code_;
+        }
+        int status = 0;
+        pid_t r;
+        do {
+            r = waitpid(pid_, &status, WNOHANG);
+        } while (r < 0 && errno == EINTR);
+        if (r == 0) {
+            return STILL_ACTIVE;
+        }
+        if (r < 0) {
+            return std::nullopt;
+        }
+        code_ =
+            WIFSIGNALED(status) ? 128 + uint32_t(WTERMSIG(status)) : uint32_t(WEXITSTATUS(status));
+        return code_;
+    }
+
+  private:
+    pid_t pid_;
+    std::optional<uint32_t> code_;
+};
+
+class SpawnProcesses : public Processes {
+  public:
+    std::unique_ptr<ChildProcess> start(std::string_view commandLine) override {
+        const pid_t pid = spawnProgram(splitCommandLine(commandLine));
+        if (pid < 0) {
+            return nullptr;
+        }
+        return std::make_unique<SpawnedChild>(pid);
+    }
+};
+
+}  // namespace
+
+std::vector<std::string> splitCommandLine(std::string_view line) {
+    std::vector<std::string> words;
+    size_t i = 0;
+    const size_t n = line.size();
+    while (i < n && isBlank(line[i])) {
+        ++i;
+    }
+    if (i == n) {
+        return words;
+    }
+
+    // The program name: quotes group and vanish, backslashes are path
+    // separators and stay as they are.
+    std::string program;
+    bool quoted = false;
+    for (; i < n && (quoted || !isBlank(line[i])); ++i) {
+        if (line[i] == '"') {
+            quoted = !quoted;
+        } else {
+            program.push_back(line[i]);
+        }
+    }
+    words.push_back(std::move(program));
+
+    for (;;) {
+        while (i < n && isBlank(line[i])) {
+            ++i;
+        }
+        if (i == n) {
+            break;
+        }
+        std::string word;
+        quoted = false;
+        while (i < n && (quoted || !isBlank(line[i]))) {
+            size_t backslashes = 0;
+            while (i < n && line[i] == '\\') {
+                ++backslashes;
+                ++i;
+            }
+            if (i < n && line[i] == '"') {
+                word.append(backslashes / 2, '\\');
+                if (backslashes % 2 != 0) {
+                    word.push_back('"');
+                } else if (quoted && i + 1 < n && line[i + 1] == '"') {
+                    word.push_back('"');  // "" inside quotes
+                    ++i;
+                } else {
+                    quoted = !quoted;
+                }
+                ++i;
+            } else {
+                word.append(backslashes, '\\');
+                if (i < n && (quoted || !isBlank(line[i]))) {
+                    word.push_back(line[i]);
+                    ++i;
+                }
+            }
+        }
+        words.push_back(std::move(word));
+    }
+    return words;
+}
+
+std::unique_ptr<Processes> makeProcesses() {
+    return std::make_unique<SpawnProcesses>();
+}
+
+}  // namespace zelkor::platform

@@ -1,0 +1,47 @@
+#include <filesystem>
+#include <string>
+
+#include "platform/shell.h"
+#include "platform/spawn.h"
+
+namespace zelkor::platform {
+
+namespace {
+
+// The codes of the desktop opener: file not found, no handler, started.
+constexpr int FileNotFound = 2;
+constexpr int NoHandler = 31;
+constexpr int Started = 42;
+
+class OpenerShell : public Shell {
+  public:
+    explicit OpenerShell(std::string opener) : opener_(std::move(opener)) {}
+
+    int open(std::string_view path) override {
+        std::error_code ec;
+        if (path.empty() ||
+            !std::filesystem::exists(std::filesystem::path(std::string(path)), ec)) {
+            return FileNotFound;
+        }
+        // A name that starts with '-' would be taken for an option.
+        const std::string target =
+            path.front() == '-' ? "./" + std::string(path) : std::string(path);
+        const pid_t pid = spawnProgram({opener_, target});
+        if (pid < 0) {
+            return NoHandler;
+        }
+        reapWhenDone(pid);
+        return Started;
+    }
+
+  private:
+    std::string opener_;
+};
+
+}  // namespace
+
+std::unique_ptr<Shell> makeShell(std::string opener) {
+    return std::make_unique<OpenerShell>(std::move(opener));
+}
+
+}  // namespace zelkor::platform

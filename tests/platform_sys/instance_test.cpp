@@ -1,0 +1,143 @@
+#include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "platform/instance.h"
+
+namespace zelkor::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+class InstanceTest : public testing::Test {
+  protected:
+    void SetUp() override {
+        dir_ = fs::temp_directory_path() / ("zelkor_inst_" + std::to_string(getpid()));
+        fs::remove_all(dir_);
+        fs::create_directories(dir_);
+        instances_ = makeInstances(dir_.string());
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    // A child answering this ends as a crashed holder would, its claim unreleased.
+    static constexpr int LeaveClaimBehind = 1000;
+
+    // Runs `child` in a forked process that first claims `className` and
+    // tells the parent through a pipe once it holds it.
+    pid_t forkHolder(const char* className, int (*child)(InstanceClaim&)) {
+        int ready[2];
+        EXPECT_EQ(pipe(ready), 0);
+        const pid_t pid = fork();
+        if (pid == 0) {
+            close(ready[0]);
+            auto claim = makeInstances(dir_.string())->claim(className);
+            const char held = claim ? 'y' : 'n';
+            (void)!write(ready[1], &held, 1);
+            const int code = claim ? child(*claim) : 99;
+            if (code != LeaveClaimBehind) {
+                claim.reset();
+            }
+            _exit(code == LeaveClaimBehind ? 0 : code);
+        }
+        close(ready[1]);
+        char held = 0;
+        EXPECT_EQ(read(ready[0], &held, 1), 1);
+        EXPECT_EQ(held, 'y');
+        close(ready[0]);
+        return pid;
+    }
+
+    static int exitCodeOf(pid_t pid) {
+        int status = 0;
+        EXPECT_EQ(waitpid(pid, &status, 0), pid);
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+
+    fs::path dir_;
+    std::unique_ptr<Instances> instances_;
+};
+
+// Waits for commands until it has two, then answers with their sum.
+int sumTwoCommands(InstanceClaim& claim) {
+    std::vector<uint32_t> got;
+    while (got.size() < 2) {
+        pollfd p{claim.fd(), POLLIN, 0};
+        if (poll(&p, 1, 10000) != 1) {
+            return 98;
+        }
+        for (uint32_t c : claim.takeCommands()) {
+            got.push_back(c);
+        }
+    }
+    return got.size() == 2 ? int(got[0] * 10 + got[1]) : 97;
+}
+
+TEST_F(InstanceTest, SecondProcessFindsTheHolderAndSendsItCommands) {
+    EXPECT_FALSE(instances_->exists("ZelkorVorrak"));
+    const pid_t holder = forkHolder("ZelkorVorrak", sumTwoCommands);
+    EXPECT_TRUE(instances_->exists("ZelkorVorrak"));
+    EXPECT_FALSE(instances_->exists("ZelkorLive"));
+    EXPECT_EQ(instances_->claim("ZelkorVorrak"), nullptr);
+    EXPECT_TRUE(instances_->send("ZelkorVorrak", 4));
+    EXPECT_TRUE(instances_->send("ZelkorVorrak", 2));
+    EXPECT_FALSE(instances_->send("ZelkorLive", 1));
+    EXPECT_EQ(exitCodeOf(holder), 42);
+
+    // The holder ended normally: its name is free and gone.
+    EXPECT_FALSE(instances_->exists("ZelkorVorrak"));
+    EXPECT_FALSE(fs::exists(dir_ / "ZelkorVorrak.instance"));
+}
+
+TEST_F(InstanceTest, CrashedHoldersSocketIsTakenOver) {
+    // The child ends without releasing its claim, as a crash would.
+    const pid_t holder =
+        forkHolder("ZelkorVorrak", [](InstanceClaim&) { return LeaveClaimBehind; });
+    EXPECT_EQ(exitCodeOf(holder), 0);
+    ASSERT_TRUE(fs::exists(dir_ / "ZelkorVorrak.instance"));
+    EXPECT_FALSE(instances_->exists("ZelkorVorrak"));
+
+    auto claim = instances_->claim("ZelkorVorrak");
+    ASSERT_NE(claim, nullptr);
+    EXPECT_TRUE(instances_->exists("ZelkorVorrak"));
+    EXPECT_EQ(instances_->claim("ZelkorVorrak"), nullptr);
+    EXPECT_TRUE(instances_->send("ZelkorVorrak", 40071));
+    EXPECT_TRUE(instances_->send("ZelkorVorrak", 7));
+    EXPECT_EQ(claim->takeCommands(), (std::vector<uint32_t>{40071, 7}));
+    EXPECT_TRUE(claim->takeCommands().empty());
+}
+
+TEST_F(InstanceTest, OnlySocketsAreTakenOverAndNamesStayInTheirFolder) {
+    std::ofstream(dir_ / "ZelkorDVCR.instance") << "not a socket";
+    EXPECT_EQ(instances_->claim("ZelkorDVCR"), nullptr);
+    EXPECT_TRUE(fs::exists(dir_ / "ZelkorDVCR.instance"));
+
+    EXPECT_EQ(instances_->claim("../escape"), nullptr);
+    EXPECT_EQ(instances_->claim(""), nullptr);
+    EXPECT_EQ(instances_->claim(std::string(200, 'x')), nullptr);  // beyond a socket path
+    EXPECT_FALSE(instances_->send("", 1));
+}
+
+TEST(DefaultInstanceDirectory, PrivateFolderWithoutARuntimeDirectory) {
+    const char* saved = std::getenv("XDG_RUNTIME_DIR");
+    const std::string keep = saved != nullptr ? saved : "";
+    setenv("XDG_RUNTIME_DIR", "/run/zelkor-test", 1);
+    EXPECT_EQ(defaultInstanceDirectory(), "/run/zelkor-test");
+
+    unsetenv("XDG_RUNTIME_DIR");
+    const std::string dir = defaultInstanceDirectory();
+    EXPECT_EQ(dir, "/tmp/zelkor-" + std::to_string(getuid()));
+    struct stat st {};
+    ASSERT_EQ(stat(dir.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0700u);
+    if (saved != nullptr) {
+        setenv("XDG_RUNTIME_DIR", keep.c_str(), 1);
+    }
+}
+
+}  // namespace
+}  // namespace zelkor::platform

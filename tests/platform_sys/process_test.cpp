@@ -1,0 +1,153 @@
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "platform/fake/recording_processes.h"
+#include "platform/process.h"
+#include "platform/shell.h"
+
+namespace zelkor::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+// Polls until the child has ended (a real child takes real time to end;
+// this waits for an event, it does not time anything).
+uint32_t waitForEnd(ChildProcess& child) {
+    for (int i = 0; i < 1000; ++i) {
+        const auto code = child.exitCode();
+        if (!code) {
+            ADD_FAILURE() << "exit state unreadable";
+            return 0;
+        }
+        if (*code != STILL_ACTIVE) {
+            return *code;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ADD_FAILURE() << "child never ended";
+    return 0;
+}
+
+fs::path tempDir(const char* name) {
+    const fs::path dir = fs::temp_directory_path() / (std::string(name) + std::to_string(getpid()));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir;
+}
+
+std::string readFile(const fs::path& p) {
+    std::ifstream in(p);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+TEST(Processes, ExitCodesOfEndedChildrenWithoutAShell) {
+    auto processes = makeProcesses();
+    auto three = processes->start(R"(/bin/sh -c "exit 3")");
+    ASSERT_NE(three, nullptr);
+    EXPECT_EQ(waitForEnd(*three), 3u);
+    EXPECT_EQ(three->exitCode(), 3u);  // stays readable after reaping
+
+    // Found in PATH; a signal ends it as 128 + the signal number.
+    auto killed = processes->start(R"(sh -c "kill -9 $$")");
+    ASSERT_NE(killed, nullptr);
+    EXPECT_EQ(waitForEnd(*killed), 128u + 9u);
+
+    // No shell in between: the quoted argument reaches the program whole,
+    // and shell syntax stays text.
+    const fs::path dir = tempDir("zelkor_proc_");
+    const fs::path out = dir / "args";
+    auto printer = processes->start("/bin/sh -c \"printf '%s|' \\\"$@\\\" > " + out.string() +
+                                    "\" sh \"one two\" ';' '$HOME'");
+    ASSERT_NE(printer, nullptr);
+    EXPECT_EQ(waitForEnd(*printer), 0u);
+    EXPECT_EQ(readFile(out), "one two|';'|'$HOME'|");
+    fs::remove_all(dir);
+}
+
+TEST(Processes, RunningChildIsStillActiveAndMissingProgramDoesNotStart) {
+    auto processes = makeProcesses();
+    auto sleeper = processes->start("sleep 5");
+    ASSERT_NE(sleeper, nullptr);
+    EXPECT_EQ(sleeper->exitCode(), STILL_ACTIVE);
+
+    EXPECT_EQ(processes->start("/nonexistent/dial 3"), nullptr);
+    EXPECT_EQ(processes->start("zelkor-no-such-program"), nullptr);
+    EXPECT_EQ(processes->start("   "), nullptr);
+}
+
+TEST(Processes, DroppedChildrenAreReapedNotLeftAsZombies) {
+    auto processes = makeProcesses();
+    pid_t pid = 0;
+    {
+        // The child reports its pid through a file, then ends shortly after
+        // its handle has gone.
+        const fs::path dir = tempDir("zelkor_reap_");
+        const fs::path out = dir / "pid";
+        auto child = processes->start("/bin/sh -c \"echo $$ > " + out.string() + "; sleep 0.2\"");
+        ASSERT_NE(child, nullptr);
+        for (int i = 0; i < 500 && readFile(out).empty(); ++i) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        pid = std::atoi(readFile(out).c_str());
+        ASSERT_GT(pid, 0);
+        fs::remove_all(dir);
+    }
+    // Once reaped, the pid is no child of ours any more.
+    bool reaped = false;
+    for (int i = 0; i < 500 && !reaped; ++i) {
+        const fs::path stat = "/proc/" + std::to_string(pid) + "/stat";
+        reaped = !fs::exists(stat);
+        if (!reaped) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+    }
+    EXPECT_TRUE(reaped) << "child " << pid << " left as a zombie";
+}
+
+TEST(Shell, OpensExistingFilesWithTheOpenerOnly) {
+    const fs::path dir = tempDir("zelkor_shell_");
+    const fs::path opener = dir / "opener";
+    const fs::path log = dir / "opened";
+    {
+        std::ofstream script(opener);
+        script << "#!/bin/sh\nprintf '%s' \"$1\" > " << log.string() << "\n";
+    }
+    fs::permissions(opener, fs::perms::owner_all);
+    const fs::path page = dir / "Help Page.htm";
+    std::ofstream(page) << "x";
+
+    auto shell = makeShell(opener.string());
+    EXPECT_EQ(shell->open((dir / "missing.htm").string()), 2);
+    EXPECT_GT(shell->open(page.string()), 32);
+    for (int i = 0; i < 500 && readFile(log).empty(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(readFile(log), page.string());
+
+    EXPECT_EQ(makeShell((dir / "no-opener").string())->open(page.string()), 31);
+    fs::remove_all(dir);
+}
+
+TEST(RecordingProcesses, FollowsItsScriptAndLetsTheTestEndChildren) {
+    RecordingProcesses processes;
+    processes.script.push_back({false, STILL_ACTIVE});
+    EXPECT_EQ(processes.start("/p/dial 1"), nullptr);
+    auto dialer = processes.start("/p/dial 2");
+    ASSERT_NE(dialer, nullptr);
+    EXPECT_EQ(dialer->exitCode(), STILL_ACTIVE);
+    processes.finishLast(0);
+    EXPECT_EQ(dialer->exitCode(), 0u);
+    EXPECT_EQ(processes.commandLines, (std::vector<std::string>{"/p/dial 1", "/p/dial 2"}));
+    dialer.reset();
+    EXPECT_TRUE(processes.children.back()->released);
+}
+
+}  // namespace
+}  // namespace zelkor::platform
