@@ -1,0 +1,98 @@
+#pragma once
+// Starting the real programs from tests, with the environment that points
+// them at a test's own settings store, instance folder and console boxes.
+
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "eventdb/event_database.h"
+#include "platform/registry.h"
+
+namespace zelkor::testing {
+
+inline std::string binDir() {
+    const char* dir = std::getenv("ZELKOR_BIN_DIR");
+    return dir != nullptr ? dir : ".";
+}
+
+// Writes WORKINGDIR and USEACCESS into a store file.
+inline bool writeProductSettings(const std::string& registryPath, const std::string& workingDir,
+                                 uint32_t useAccess) {
+    const auto registry = platform::openFileRegistry(registryPath);
+    const auto key = registry->createKey(eventdb::kProductKey);
+    return key && platform::setText(*key, "WORKINGDIR", workingDir) &&
+           platform::setNumber(*key, "USEACCESS", useAccess);
+}
+
+class Program {
+  public:
+    // Starts `name` from the build's program folder; its stderr (the console
+    // message boxes) goes to `stderrPath`.
+    Program(const std::string& name, const std::string& registryPath, const std::string& runtimeDir,
+            const std::string& stderrPath) {
+        const std::string exe = binDir() + "/" + name;
+        std::vector<std::string> env = {
+            "ZELKOR_REGISTRY=" + registryPath, "XDG_RUNTIME_DIR=" + runtimeDir,
+            "ZELKOR_WINDIR=" + runtimeDir,     "ZELKOR_UI=console",
+            "QT_QPA_PLATFORM=offscreen",       "HOME=" + runtimeDir};
+        pid_ = fork();
+        if (pid_ == 0) {
+            if (freopen(stderrPath.c_str(), "w", stderr) == nullptr) {
+                _exit(126);
+            }
+            std::vector<char*> envp;
+            for (auto& e : env) {
+                envp.push_back(e.data());
+            }
+            envp.push_back(nullptr);
+            char* argv[] = {const_cast<char*>(exe.c_str()), nullptr};
+            execve(exe.c_str(), argv, envp.data());
+            _exit(127);
+        }
+    }
+    ~Program() {
+        if (pid_ > 0 && !done_) {
+            kill(pid_, SIGKILL);
+            wait();
+        }
+    }
+    Program(const Program&) = delete;
+    Program& operator=(const Program&) = delete;
+
+    // Exit status, or 128 + signal.
+    int wait() {
+        if (done_) {
+            return status_;
+        }
+        int raw = 0;
+        waitpid(pid_, &raw, 0);
+        done_ = true;
+        status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        return status_;
+    }
+    bool running() {
+        if (done_) {
+            return false;
+        }
+        int raw = 0;
+        if (waitpid(pid_, &raw, WNOHANG) == pid_) {
+            done_ = true;
+            status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+            return false;
+        }
+        return true;
+    }
+    void killHard() { kill(pid_, SIGKILL); }
+
+  private:
+    pid_t pid_ = -1;
+    bool done_ = false;
+    int status_ = -1;
+};
+
+}  // namespace zelkor::testing
