@@ -1,5 +1,6 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/dpms.h>
+#include <X11/extensions/dpmsconst.h>
 
 #include "platform/power.h"
 
@@ -42,9 +43,13 @@ class NoPower : public Power {
 };
 
 bool hasDpms(Display* display) {
+    // Asked through the core protocol first: the extension's own query
+    // complains on stderr when the server lacks it.
+    int opcode = 0;
     int event = 0;
     int error = 0;
-    return DPMSQueryExtension(display, &event, &error) && DPMSCapable(display);
+    return XQueryExtension(display, DPMSExtensionName, &opcode, &event, &error) &&
+           DPMSQueryExtension(display, &event, &error) && DPMSCapable(display);
 }
 
 }  // namespace
