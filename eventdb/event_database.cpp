@@ -36,6 +36,22 @@ std::string JoinPath(std::string_view directory, std::string_view name) {
     return path;
 }
 
+bool ChooseDatabasePath(const std::string& workingDirectory, const std::string& programDirectory,
+                        platform::Ui& ui, std::string_view title, std::string* path) {
+    std::error_code ec;
+    *path = JoinPath(workingDirectory, kDatabaseFileName);
+    if (std::filesystem::is_regular_file(*path, ec)) {
+        return true;
+    }
+    ui.messageBox(kDatabaseMissingMessage, title, platform::mb::OK);
+    *path = JoinPath(programDirectory, kDatabaseFileName);
+    if (std::filesystem::is_regular_file(*path, ec)) {
+        return true;
+    }
+    ui.messageBox(kNoDatabaseMessage, title, platform::mb::OK | platform::mb::ICONHAND);
+    return false;
+}
+
 bool OpenEventDatabase(EventDatabase& database, const std::string& databasePath) {
     for (const std::string_view provider : {kProvider351, kProvider40}) {
         database.table.close();

@@ -9,6 +9,7 @@
 #include "eventdb/connection.h"
 #include "eventdb/recordset.h"
 #include "platform/registry.h"
+#include "platform/ui.h"
 
 namespace zelkor::eventdb {
 
@@ -18,6 +19,12 @@ inline constexpr uint32_t kWorkingDirBufferSize = 255;
 inline constexpr std::string_view kDatabaseFileName = "Vrak.mdb";
 inline constexpr std::string_view kHistoryTable = "History";
 inline constexpr std::string_view kDisplaySelect = "select Desc,Bitmap,Video from History";
+
+// The database-place messages both programs show, each in its own title.
+inline constexpr std::string_view kDatabaseMissingMessage =
+    "The database file is not exist...\nSystem use default database";
+inline constexpr std::string_view kNoDatabaseMessage =
+    "System error, no valid database file is found...\nInstall is not completely...";
 
 struct ProductSettings {
     std::string workingDirectory;
@@ -31,6 +38,11 @@ ProductSettings ReadProductSettings(platform::Registry& registry,
 
 // `directory` + separator + `name`.
 std::string JoinPath(std::string_view directory, std::string_view name);
+
+// Vrak.mdb in the working directory, else (after saying so) the one beside
+// the program; false, after the second message, when neither exists.
+bool ChooseDatabasePath(const std::string& workingDirectory, const std::string& programDirectory,
+                        platform::Ui& ui, std::string_view title, std::string* path);
 
 struct EventDatabase {
     Connection connection;

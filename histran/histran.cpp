@@ -8,15 +8,6 @@
 
 namespace zelkor::histran {
 
-namespace {
-
-bool fileExists(const std::string& path) {
-    std::error_code ec;
-    return std::filesystem::is_regular_file(path, ec);
-}
-
-}  // namespace
-
 HistranOutcome RunHistran(HistranContext& context) {
     const auto claim = context.instances.claim(kInstanceClass);
     if (!claim) {
@@ -27,15 +18,10 @@ HistranOutcome RunHistran(HistranContext& context) {
     if (!settings.useAccess) {
         return HistranOutcome::OptionOff;
     }
-    std::string databasePath =
-        eventdb::JoinPath(settings.workingDirectory, eventdb::kDatabaseFileName);
-    if (!fileExists(databasePath)) {
-        context.ui.messageBox(kDatabaseMissing, kTitle, platform::mb::OK);
-        databasePath = eventdb::JoinPath(context.programDirectory, eventdb::kDatabaseFileName);
-        if (!fileExists(databasePath)) {
-            context.ui.messageBox(kNoDatabase, kTitle, platform::mb::OK | platform::mb::ICONHAND);
-            return HistranOutcome::NoDatabase;
-        }
+    std::string databasePath;
+    if (!eventdb::ChooseDatabasePath(settings.workingDirectory, context.programDirectory,
+                                     context.ui, kTitle, &databasePath)) {
+        return HistranOutcome::NoDatabase;
     }
     const auto historyPath = FindFileIgnoringCase(settings.workingDirectory, kHistoryFileName);
     if (!historyPath) {

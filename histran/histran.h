@@ -14,10 +14,6 @@ namespace zelkor::histran {
 inline constexpr std::string_view kInstanceClass = "ZelkorHistran";
 inline constexpr std::string_view kTitle = "Zelkor Oculara - Event Log Translation";
 
-inline constexpr std::string_view kDatabaseMissing =
-    "The database file is not exist...\nSystem use default database";
-inline constexpr std::string_view kNoDatabase =
-    "System error, no valid database file is found...\nInstall is not completely...";
 inline constexpr std::string_view kNoHistory =
     "No data record is found for appending to Database...";
 inline constexpr std::string_view kOpenFailed =
