@@ -3,7 +3,6 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -38,9 +37,6 @@ class VrakSetupTest : public ::testing::Test {
     fs::path store;
 
     void SetUp() override {
-        const char* bin = std::getenv("ZELKOR_BIN_DIR");
-        ASSERT_NE(bin, nullptr);
-        program = fs::path(bin) / "VrakSetup";
         char pattern[] = "/tmp/vraksetup-XXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         dir = pattern;
@@ -93,7 +89,7 @@ class VrakSetupTest : public ::testing::Test {
     }
 
   private:
-    fs::path program;
+    const fs::path program = VRAKSETUP_PROGRAM;
 };
 
 TEST_F(VrakSetupTest, WithoutArgumentsPrintsUsageAndWritesNothing) {
