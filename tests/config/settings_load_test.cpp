@@ -85,17 +85,6 @@ TEST_F(LoadSettingsTest, OnlyWorkingDirYieldsEveryDefault) {
     EXPECT_EQ(access.AccessPassword, "QTRWKe4");
 }
 
-TEST_F(LoadSettingsTest, StoredValuesReplaceDefaults) {
-    put("WORKINGDIR", "/w");
-    put("sensibility", 12u);  // names match in any case
-    put("VIEWERFILENAME", "eog");
-    put("EMAILBODY", "");
-    ASSERT_TRUE(load());
-    EXPECT_EQ(settings.SENSIBILITY, 12u);
-    EXPECT_EQ(settings.VIEWERFILENAME, "eog");
-    EXPECT_EQ(settings.EMAILBODY, "");
-}
-
 TEST_F(LoadSettingsTest, MissingWorkingDirTellsStartsWizardAndEndsAtOnce) {
     put("BRIGHTNESS", 7u);
     settings.VIEWERFILENAME = "untouched";
