@@ -8,7 +8,6 @@
 #include <fstream>
 #include <thread>
 
-#include "platform/fake/recording_processes.h"
 #include "platform/process.h"
 #include "platform/shell.h"
 
@@ -133,20 +132,6 @@ TEST(Shell, OpensExistingFilesWithTheOpenerOnly) {
 
     EXPECT_EQ(makeShell((dir / "no-opener").string())->open(page.string()), 31);
     fs::remove_all(dir);
-}
-
-TEST(RecordingProcesses, FollowsItsScriptAndLetsTheTestEndChildren) {
-    RecordingProcesses processes;
-    processes.script.push_back({false, STILL_ACTIVE});
-    EXPECT_EQ(processes.start("/p/dial 1"), nullptr);
-    auto dialer = processes.start("/p/dial 2");
-    ASSERT_NE(dialer, nullptr);
-    EXPECT_EQ(dialer->exitCode(), STILL_ACTIVE);
-    processes.finishLast(0);
-    EXPECT_EQ(dialer->exitCode(), 0u);
-    EXPECT_EQ(processes.commandLines, (std::vector<std::string>{"/p/dial 1", "/p/dial 2"}));
-    dialer.reset();
-    EXPECT_TRUE(processes.children.back()->released);
 }
 
 }  // namespace

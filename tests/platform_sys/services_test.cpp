@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/clock.h"
 #include "platform/disk.h"
 #include "platform/fake/fake_disk.h"
 #include "platform/power.h"
@@ -47,17 +46,6 @@ TEST(ProgramDirectory, IsTheFolderOfThisProgram) {
     const std::string dir = programDirectory();
     EXPECT_EQ(fs::path(dir), fs::canonical("/proc/self/exe").parent_path());
     EXPECT_NE(dir.back(), '/');
-}
-
-TEST(SystemClock, MonotonicNeverGoesBackAndLocalTimeIsPlausible) {
-    Clock& clock = systemClock();
-    const uint64_t before = clock.monotonicMs();
-    clock.sleepMs(2);
-    EXPECT_GE(clock.monotonicMs(), before + 2);
-    const LocalTime t = clock.localTime();
-    EXPECT_GE(t.year, 2024);
-    EXPECT_TRUE(t.month >= 1 && t.month <= 12 && t.day >= 1 && t.day <= 31);
-    EXPECT_TRUE(t.dayOfWeek >= 0 && t.dayOfWeek <= 6 && t.millisecond < 1000);
 }
 
 TEST(Power, WithoutADisplayNothingIsActiveAndNothingChanges) {

@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/fake/recording_sound.h"
 #include "platform/sound.h"
 #include "platform/wave.h"
 
@@ -141,19 +140,6 @@ TEST(AlsaSound, MissingDeviceIsQuietAndRefusesToPlay) {
         sound->stop();
     }
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-}
-
-TEST(RecordingSound, RecordsRequestsAndRefusesWhatTheDeviceWould) {
-    RecordingSound sound;
-    EXPECT_TRUE(sound.playWave(wave(1, 22050, 8, 10)));
-    EXPECT_FALSE(sound.playWave(std::vector<uint8_t>{'R', 'I', 'F', 'F'}));
-    sound.beep(1000, 3000);
-    sound.stop();
-    ASSERT_EQ(sound.requests.size(), 4u);
-    EXPECT_EQ(sound.count(SoundRequest::Kind::Play), 2u);
-    EXPECT_EQ(sound.requests[2].frequencyHz, 1000u);
-    EXPECT_EQ(sound.requests[2].durationMs, 3000u);
-    EXPECT_EQ(sound.requests[3].kind, SoundRequest::Kind::Stop);
 }
 
 }  // namespace
