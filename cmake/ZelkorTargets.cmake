@@ -12,8 +12,17 @@ function(zelkor_add_test name)
     gtest_discover_tests(${name}
         WORKING_DIRECTORY ${CMAKE_BINARY_DIR}/tests
         DISCOVERY_TIMEOUT 60
-        PROPERTIES ENVIRONMENT
-            "QT_QPA_PLATFORM=offscreen;ZELKOR_UI=console;ZELKOR_BIN_DIR=${CMAKE_BINARY_DIR}/bin;ZELKOR_SOURCE_DIR=${PROJECT_SOURCE_DIR};ZELKOR_BUILD_DIR=${CMAKE_BINARY_DIR}")
+        TEST_LIST ${name}_TESTS)
+    # gtest_discover_tests splits a list-valued ENVIRONMENT into separate
+    # properties, so the environment is set by a file ctest reads after the
+    # discovered tests.
+    set(env QT_QPA_PLATFORM=offscreen ZELKOR_UI=console
+            ZELKOR_BIN_DIR=${CMAKE_BINARY_DIR}/bin ZELKOR_SOURCE_DIR=${PROJECT_SOURCE_DIR}
+            ZELKOR_BUILD_DIR=${CMAKE_BINARY_DIR})
+    set(envfile ${CMAKE_CURRENT_BINARY_DIR}/${name}_environment.cmake)
+    file(WRITE ${envfile}
+        "set_tests_properties(\${${name}_TESTS} PROPERTIES ENVIRONMENT \"${env}\")\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${envfile})
 endfunction()
 
 # A Google Benchmark program under build/<preset>/bench.
