@@ -2,6 +2,7 @@
 // Pictures as sources deliver them: planar 4:2:2 (full-height chroma at half
 // width), the sampling the decoder's output keeps.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 

@@ -1,0 +1,264 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "tests/hardware/card_fixture.h"
+#include "vcard/card.h"
+#include "vorrak/hardware/detection.h"
+#include "vorrak/hardware/picture_controls.h"
+
+namespace zelkor {
+namespace {
+
+using test::CardRig;
+using vcard::LineDecoder;
+using vcard::LineEvent;
+
+TEST(LineDecoder, StartStopAndClocksFromLineChanges) {
+    LineDecoder d;
+    auto events = d.update(true, true);
+    EXPECT_EQ(events.count, 0);
+    events = d.update(false, true);
+    EXPECT_EQ(events.count, 0) << "clocks on a free bus carry nothing";
+    d.update(true, true);
+    events = d.update(true, false);
+    ASSERT_EQ(events.count, 1);
+    EXPECT_EQ(events.event[0], LineEvent::Start);
+    EXPECT_EQ(d.state(), LineDecoder::State::StartHeld);
+
+    // SCL falls and SDA rises in one step: the fall counts first, no stop.
+    events = d.update(false, true);
+    ASSERT_EQ(events.count, 1);
+    EXPECT_EQ(events.event[0], LineEvent::ClockFall);
+    // SCL rises and SDA falls in one step: the bit is the new level, no start.
+    events = d.update(true, false);
+    ASSERT_EQ(events.count, 1);
+    EXPECT_EQ(events.event[0], LineEvent::ClockRise);
+    EXPECT_FALSE(events.sda[0]);
+    events = d.update(true, true);
+    ASSERT_EQ(events.count, 1);
+    EXPECT_EQ(events.event[0], LineEvent::Stop);
+    EXPECT_EQ(d.state(), LineDecoder::State::Idle);
+}
+
+// A hand-driven master, to break the protocol on purpose.
+struct Master {
+    vorrak::DecoderBus& bus;
+    void bitsLsbFirst(uint8_t byte) {
+        for (int bit = 0; bit < 8; ++bit) {
+            const uint8_t d = ((byte >> bit) & 1) ? 0x10 : 0x00;
+            bus.SetLines(d);
+            bus.SetLines(uint8_t(d + 0x20));
+            bus.SetLines(d);
+        }
+    }
+};
+
+void detect(CardRig& rig) {
+    vorrak::DisplayChipInfo info;
+    platform::Pci& pci = rig.card;
+    vorrak::DetectDisplayChip(pci, rig.bus, info);
+}
+
+TEST(CardBus, ProtocolMistakesDoNotReachTheRegister) {
+    {
+        // No acknowledge clock after the address: the register number's
+        // first bit is taken as the acknowledge and everything shifts.
+        CardRig rig(test::cardWithChip(0x10DE, 0x0028));
+        detect(rig);
+        rig.bus.BusStart();
+        rig.bus.WriteByte(0x48);
+        rig.bus.WriteByte(0x0A);
+        rig.bus.AckClock();
+        rig.bus.WriteByte(0x55);
+        rig.bus.AckClock();
+        rig.bus.BusStop();
+        EXPECT_NE(rig.card.decoder()->reg(0x0A), 0x55);
+    }
+    {
+        // Least significant bit first: the address 0x48 reads as 0x12.
+        CardRig rig(test::cardWithChip(0x10DE, 0x0028));
+        detect(rig);
+        rig.bus.BusStart();
+        Master{rig.bus}.bitsLsbFirst(0x48);
+        rig.bus.SetLines(0x10);
+        rig.bus.SetLines(0x30);
+        EXPECT_TRUE(rig.bus.SenseLines() & 0x02) << "nobody acknowledged";
+        rig.bus.BusStop();
+    }
+}
+
+TEST(CardBus, ExtendedRegistersAnswerOnlyWhenUnlocked) {
+    CardRig rig(test::cardWithChip(0x10DE, 0x0028));
+    platform::Ports& ports = rig.card;
+    ports.out(0x3D4, 0x36);
+    EXPECT_EQ(ports.in(0x3D5), 0x00) << "locked: the sense register reads nothing";
+    ports.out(0x3C4, 0x06);
+    ports.out(0x3C5, 0x56);
+    EXPECT_FALSE(rig.card.extendedUnlocked()) << "two steps are needed";
+    ports.out(0x3D4, 0x1F);
+    ports.out(0x3D5, 0x57);
+    EXPECT_TRUE(rig.card.extendedUnlocked());
+    ports.out(0x3D4, 0x36);
+    EXPECT_EQ(ports.in(0x3D5), 0x0C) << "both lines high";
+    ports.out(0x3D4, 0x37);
+    ports.out(0x3D5, 0x01);  // pull both low
+    ports.out(0x3D4, 0x36);
+    EXPECT_EQ(ports.in(0x3D5), 0x00);
+    EXPECT_EQ(ports.in(0x80), 0xFF);
+}
+
+TEST(CardDecoder, StatusFollowsInputStandardAndSource) {
+    CardRig rig(test::cardWithChip(0x10DE, 0x0028), 50, 60);
+    detect(rig);
+    vorrak::DecoderInit(rig.bus);  // Composite, NTSC - M
+    EXPECT_EQ(rig.bus.ReadRegister(0x48, 0x1F), 0x00) << "50 Hz source under a 60 Hz standard";
+    vorrak::SelectStandard(rig.bus, 3);
+    EXPECT_EQ(rig.bus.ReadRegister(0x48, 0x1F), 0x01);
+    vorrak::SelectSVideo(rig.bus);
+    EXPECT_EQ(rig.bus.ReadRegister(0x48, 0x1F), 0x20) << "60 Hz source, not locked";
+    vorrak::SelectStandard(rig.bus, 4);
+    EXPECT_EQ(rig.bus.ReadRegister(0x48, 0x1F), 0x21);
+}
+
+uint32_t lumaAt(const vcard::VideoField& f, int x, int y) {
+    return f.uyvy[(size_t(y) * vcard::VideoField::Width + size_t(x)) * 2 + 1];
+}
+
+TEST(CardDecoder, OutputIsBlackUnlessOnAndLockedAndFollowsTheControls) {
+    CardRig rig(test::cardWithChip(0x10DE, 0x0028), 60, 0);
+    detect(rig);
+    vcard::VideoField f;
+    rig.card.field(0, f);
+    EXPECT_EQ(f.height, 240);
+    EXPECT_EQ(f.uyvy.size(), 720u * 240u * 2u);
+    EXPECT_EQ(lumaAt(f, 100, 100), 16u) << "registers still zero: output off";
+
+    vorrak::DecoderInit(rig.bus);
+    rig.card.field(1, f);
+    EXPECT_EQ(lumaAt(f, 100, 100), 120u) << "defaults pass the picture unchanged";
+    EXPECT_EQ(f.uyvy[0], 128);
+
+    vorrak::SetBrightness(rig.bus, 0x90);
+    rig.card.field(2, f);
+    EXPECT_EQ(lumaAt(f, 100, 100), 136u);
+    vorrak::SetBrightness(rig.bus, 0x80);
+    vorrak::SetContrast(rig.bus, 0);
+    rig.card.field(3, f);
+    EXPECT_EQ(lumaAt(f, 100, 100), 128u) << "no contrast: everything mid grey";
+
+    vorrak::DecoderOutputOff(rig.bus);
+    rig.card.field(4, f);
+    EXPECT_EQ(lumaAt(f, 100, 100), 16u);
+    vorrak::DecoderOutputOn(rig.bus);
+    vorrak::SelectSVideo(rig.bus);
+    rig.card.field(5, f);
+    EXPECT_EQ(lumaAt(f, 100, 100), 16u) << "nothing on S-Video";
+
+    vorrak::SelectComposite(rig.bus);
+    vorrak::SelectStandard(rig.bus, 3);
+    rig.card.field(6, f);
+    EXPECT_EQ(f.height, 288);
+    EXPECT_EQ(lumaAt(f, 100, 100), 16u) << "a 60 Hz source does not lock to PAL";
+}
+
+TEST(CardDecoder, HueTurnsAndSaturationScalesTheChroma) {
+    class Coloured : public vcard::VideoSource {
+      public:
+        Coloured() : VideoSource(60) {}
+        void render(uint64_t, vcard::Picture& out) override {
+            out.y.assign(out.y.size(), 100);
+            out.u.assign(out.u.size(), 168);  // +40
+            out.v.assign(out.v.size(), 128);
+        }
+    };
+    platform::VirtualClock clock;
+    vcard::VirtualCard card(test::cardWithChip(0x10DE, 0x0028), clock, std::make_unique<Coloured>(),
+                            nullptr);
+    vorrak::DecoderBus bus(card, clock);
+    platform::Pci& pci = card;
+    vorrak::DisplayChipInfo info;
+    vorrak::DetectDisplayChip(pci, bus, info);
+    vorrak::DecoderInit(bus);
+    vcard::VideoField f;
+    card.field(0, f);
+    EXPECT_EQ(f.uyvy[0], 168);
+    EXPECT_EQ(f.uyvy[2], 128);
+    vorrak::SetHue(bus, 0x40);  // a quarter turn: U moves into V
+    card.field(1, f);
+    EXPECT_NEAR(f.uyvy[0], 128, 1);
+    EXPECT_NEAR(f.uyvy[2], 168, 1);
+    vorrak::SetHue(bus, 0x00);
+    vorrak::SetSaturation(bus, 0x20);  // half
+    card.field(2, f);
+    EXPECT_EQ(f.uyvy[0], 148);
+}
+
+TEST(CardTrace, BusTrafficIsWrittenAsAValueChangeDump) {
+    const auto path = std::filesystem::path(::testing::TempDir()) / "card_trace.vcd";
+    vcard::VcardConfig config = test::cardWithChip(0x10DE, 0x0028);
+    config.traceFile = path.string();
+    {
+        CardRig rig(config);
+        detect(rig);
+        EXPECT_EQ(rig.bus.Probe(0x48), 1);
+    }
+    std::ifstream in(path);
+    std::stringstream text;
+    text << in.rdbuf();
+    const std::string vcd = text.str();
+    EXPECT_NE(vcd.find("$var wire 1 ! scl $end"), std::string::npos);
+    EXPECT_NE(vcd.find("$var wire 1 \" sda $end"), std::string::npos);
+    EXPECT_NE(vcd.find("$enddefinitions $end"), std::string::npos);
+    // The probe: start, 8 address bits, acknowledge, stop: 10 clock pulses.
+    int sclFalls = 0;
+    uint64_t last = 0;
+    std::istringstream lines(vcd.substr(vcd.find("$end\n#0")));
+    for (std::string line; std::getline(lines, line);) {
+        if (line == "0!") {
+            ++sclFalls;
+        }
+        if (line.starts_with("#")) {
+            const uint64_t t = std::stoull(line.substr(1));
+            EXPECT_GE(t, last);
+            last = t;
+        }
+    }
+    EXPECT_EQ(sclFalls, 10);
+}
+
+TEST(CardDriverSide, CaptureDeviceAndDriverDescriptions) {
+    vcard::VcardConfig config;
+    config.drivers[3] = vcard::DriverDescription{std::string(200, 'n'), std::string(100, 'v')};
+    CardRig rig(config);
+    platform::DeviceControl& dev = rig.card;
+    EXPECT_EQ(dev.open("\\\\.\\OTHER"), platform::DeviceControl::InvalidHandle);
+    const int h = dev.open("\\\\.\\ZKVP5100");
+    ASSERT_NE(h, platform::DeviceControl::InvalidHandle);
+    std::array<uint8_t, 4> in{};
+    std::array<uint8_t, 128> out{};
+    uint32_t returned = 0;
+    EXPECT_FALSE(dev.control(h, 12, in, out, returned));
+    EXPECT_TRUE(dev.control(h, 11, in, out, returned));
+    EXPECT_GT(returned, 0u);
+    EXPECT_EQ(out[returned - 1], 0);
+    dev.close(h);
+    EXPECT_FALSE(dev.control(h, 11, in, out, returned)) << "closed";
+
+    platform::CaptureDriver& drivers = rig.card;
+    std::string name, version;
+    ASSERT_TRUE(drivers.driverDescription(0, name, version));
+    EXPECT_NE(name.find("Zelkor"), std::string::npos);
+    EXPECT_EQ(version.substr(10), "3.8.1.2");
+    EXPECT_FALSE(drivers.driverDescription(1, name, version));
+    EXPECT_FALSE(drivers.driverDescription(10, name, version));
+    EXPECT_FALSE(drivers.driverDescription(-1, name, version));
+    ASSERT_TRUE(drivers.driverDescription(3, name, version));
+    EXPECT_EQ(name.size(), 159u);
+    EXPECT_EQ(version.size(), 79u);
+}
+
+}  // namespace
+}  // namespace zelkor

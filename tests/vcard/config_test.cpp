@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "vcard/config.h"
+
+namespace zelkor {
+namespace {
+
+using vcard::VcardConfig;
+
+TEST(VcardConfigFile, EveryKeyIsRead) {
+    const char* text =
+        "; a card\n"
+        "[card]\n"
+        "chip = 12D2:0018, 10de:0150\n"
+        "pci = virtual\n"
+        "ports = virtual\n"
+        "decoder = no\n"
+        "optional_device = C0\n"
+        "trace = bus.vcd\n"
+        "\n"
+        "[composite]\n"
+        "source = y4m:clip.y4m\n"
+        "rate = 50\n"
+        "[SVideo]\n"
+        "Source = scene:arrival\n"
+        "seed = 42\n"
+        "period = 12000\n"
+        "[driver0]\n"
+        "name =\n"
+        "[driver2]\n"
+        "name = Zelkor Capture  \n"
+        "version = Version : 3.9\r\n";
+    VcardConfig c;
+    std::string error;
+    ASSERT_TRUE(vcard::parseVcardConfig(text, "test.ini", c, error)) << error;
+    ASSERT_EQ(c.chips.size(), 2u);
+    EXPECT_EQ(c.chips[0], (vcard::ChipId{0x12D2, 0x0018}));
+    EXPECT_EQ(c.chips[1], (vcard::ChipId{0x10DE, 0x0150}));
+    EXPECT_FALSE(c.decoderPresent);
+    EXPECT_EQ(c.optionalDevice, 0xC0);
+    EXPECT_EQ(c.traceFile, "bus.vcd");
+    EXPECT_EQ(c.composite.spec, "y4m:clip.y4m");
+    EXPECT_EQ(c.composite.fieldRate, 50);
+    EXPECT_EQ(c.svideo.spec, "scene:arrival");
+    EXPECT_EQ(c.svideo.seed, 42u);
+    EXPECT_EQ(c.svideo.periodMs, 12000u);
+    EXPECT_FALSE(c.drivers[0]);
+    ASSERT_TRUE(c.drivers[2]);
+    EXPECT_EQ(c.drivers[2]->name, "Zelkor Capture");
+    EXPECT_EQ(c.drivers[2]->version, "Version : 3.9");
+}
+
+TEST(VcardConfigFile, BadInputNamesFileLineAndKey) {
+    struct Case {
+        const char* text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"[card]\nchip = 10DE-0028\n",
+         "card.ini, line 2, key \"chip\": expected VVVV:DDDD in hex, a comma-separated list of "
+         "them, or none"},
+        {"[composite]\n\nrate = 55\n", "card.ini, line 3, key \"rate\": expected 50 or 60"},
+        {"[svideo]\nsource = scene:beach\n",
+         "card.ini, line 2, key \"source\": unknown scene (known: static, walker, arrival, "
+         "lighting)"},
+        {"[composite]\nsource = file.avi\n",
+         "card.ini, line 2, key \"source\": expected scene:NAME, y4m:PATH, v4l2:/dev/videoN or "
+         "none"},
+        {"[card]\ncolour = red\n", "card.ini, line 2, key \"colour\": unknown key in [card]"},
+        {"rate = 50\n", "card.ini, line 1, key \"rate\": key outside any section"},
+        {"[driver10]\n", "card.ini, line 1: unknown section [driver10]"},
+        {"[card\n", "card.ini, line 1: section header without ']'"},
+        {"[card]\njust words\n", "card.ini, line 2: expected key = value"},
+        {"[composite]\nseed = -1\n",
+         "card.ini, line 2, key \"seed\": expected a number 0-4294967295"},
+        {"[composite]\nperiod = 10\n",
+         "card.ini, line 2, key \"period\": expected milliseconds, 1000-3600000"},
+        {"[card]\ndecoder = maybe\n", "card.ini, line 2, key \"decoder\": expected yes or no"},
+        {"[card]\noptional_device = C4\n",
+         "card.ini, line 2, key \"optional_device\": expected C2, C0 or none"},
+        {"[card]\nports = fast\n", "card.ini, line 2, key \"ports\": expected virtual or real"},
+    };
+    for (const Case& c : cases) {
+        VcardConfig config;
+        std::string error;
+        EXPECT_FALSE(vcard::parseVcardConfig(c.text, "card.ini", config, error)) << c.text;
+        EXPECT_EQ(error, c.message);
+    }
+}
+
+TEST(VcardConfigFile, FoundByEnvironmentThenProgramFolderElseBuiltIn) {
+    const auto dir = std::filesystem::path(::testing::TempDir()) / "vcard_config_test";
+    std::filesystem::create_directories(dir);
+    std::filesystem::remove(dir / "vcard.ini");
+    VcardConfig c;
+    std::string error;
+    ASSERT_TRUE(vcard::loadVcardConfig(nullptr, dir.string(), c, error));
+    EXPECT_EQ(c.chips.front(), (vcard::ChipId{0x10DE, 0x0028}));
+    EXPECT_EQ(c.composite.spec, "scene:walker");
+    EXPECT_EQ(c.composite.fieldRate, 60);
+    EXPECT_EQ(c.svideo.spec, "none");
+
+    std::ofstream(dir / "vcard.ini")
+        << "[composite]\nsource = y4m:clips/a.y4m\n[card]\ntrace = t.vcd\n";
+    ASSERT_TRUE(vcard::loadVcardConfig("", dir.string(), c, error)) << error;
+    EXPECT_EQ(c.composite.spec, "y4m:" + (dir / "clips/a.y4m").string());
+    EXPECT_EQ(c.traceFile, (dir / "t.vcd").string());
+
+    const auto other = dir / "other.ini";
+    std::ofstream(other) << "[composite]\nrate = 70\n";
+    EXPECT_FALSE(vcard::loadVcardConfig(other.c_str(), dir.string(), c, error));
+    EXPECT_EQ(error, other.string() + ", line 2, key \"rate\": expected 50 or 60");
+    EXPECT_FALSE(vcard::loadVcardConfig((dir / "missing.ini").c_str(), dir.string(), c, error));
+}
+
+TEST(VcardConfigFile, TheShippedExampleParses) {
+    const char* source = std::getenv("ZELKOR_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::ifstream in(std::filesystem::path(source) / "vcard" / "vcard.ini.example");
+    ASSERT_TRUE(in);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    VcardConfig c;
+    std::string error;
+    EXPECT_TRUE(vcard::parseVcardConfig(text, "vcard.ini.example", c, error)) << error;
+}
+
+}  // namespace
+}  // namespace zelkor

@@ -1,0 +1,118 @@
+#include "vcard/capture_frame.h"
+
+#include <algorithm>
+
+namespace zelkor::vcard {
+
+namespace {
+namespace vf = platform::video_format;
+
+constexpr size_t kFileHeaderBytes = 14;
+constexpr size_t kInfoHeaderBytes = 40;
+
+uint8_t clamp8(int v) {
+    return uint8_t(std::clamp(v, 0, 255));
+}
+
+void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
+    b[at] = uint8_t(v);
+    b[at + 1] = uint8_t(v >> 8);
+}
+void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
+    for (int i = 0; i < 4; ++i) {
+        b[at + size_t(i)] = uint8_t(v >> (8 * i));
+    }
+}
+}  // namespace
+
+void frameFromField(const VideoField& field, int width, int height, CaptureFrame& out) {
+    out.width = width;
+    out.height = height;
+    const size_t cw = size_t(width / 2);
+    out.y.resize(size_t(width) * size_t(height));
+    out.u.resize(cw * size_t(height));
+    out.v.resize(cw * size_t(height));
+    const int inHeight = field.height;
+    if (inHeight <= 0 || field.uyvy.size() < size_t(VideoField::Width) * size_t(inHeight) * 2) {
+        std::fill(out.y.begin(), out.y.end(), 16);
+        std::fill(out.u.begin(), out.u.end(), 128);
+        std::fill(out.v.begin(), out.v.end(), 128);
+        return;
+    }
+    for (int oy = 0; oy < height; ++oy) {
+        const int sy = int(int64_t(oy) * inHeight / height);
+        const uint8_t* row = field.uyvy.data() + size_t(sy) * VideoField::Width * 2;
+        uint8_t* y = out.y.data() + size_t(oy) * size_t(width);
+        for (int ox = 0; ox < width; ++ox) {
+            const int sx = int(int64_t(ox) * VideoField::Width / width);
+            y[ox] = row[size_t(sx) * 2 + 1];
+        }
+        uint8_t* u = out.u.data() + size_t(oy) * cw;
+        uint8_t* v = out.v.data() + size_t(oy) * cw;
+        for (size_t cx = 0; cx < cw; ++cx) {
+            const int pair = int(int64_t(2 * cx) * VideoField::Width / width) / 2;
+            u[cx] = row[size_t(pair) * 4];
+            v[cx] = row[size_t(pair) * 4 + 2];
+        }
+    }
+}
+
+std::vector<uint8_t> dibFile(const CaptureFrame& frame, const vf::Header& format) {
+    const bool grey = format.compression == vf::Rgb && format.bitCount == 8;
+    const bool uyvy = format.compression == vf::Uyvy;
+    const uint16_t bits = grey ? 8 : uyvy ? 16 : 24;
+    const uint32_t colours = grey ? 256 : 0;
+    const size_t stride = (size_t(frame.width) * bits / 8 + 3) & ~size_t(3);
+    const size_t pixelOffset = kFileHeaderBytes + kInfoHeaderBytes + 4 * colours;
+    const size_t imageBytes = stride * size_t(frame.height);
+    std::vector<uint8_t> b(pixelOffset + imageBytes, 0);
+
+    // File header.
+    b[0] = 'B';
+    b[1] = 'M';
+    put32(b, 2, uint32_t(b.size()));  // file size
+    put32(b, 10, uint32_t(pixelOffset));
+    // Information header.
+    const size_t h = kFileHeaderBytes;
+    put32(b, h + vf::field::Size, kInfoHeaderBytes);
+    put32(b, h + vf::field::Width, uint32_t(frame.width));
+    put32(b, h + vf::field::Height, uint32_t(frame.height));
+    put16(b, h + vf::field::Planes, 1);
+    put16(b, h + vf::field::BitCount, bits);
+    put32(b, h + vf::field::Compression, uyvy ? vf::Uyvy : vf::Rgb);
+    put32(b, h + vf::field::SizeImage, uint32_t(imageBytes));
+    for (uint32_t i = 0; i < colours; ++i) {
+        const size_t at = h + kInfoHeaderBytes + 4 * i;
+        b[at] = b[at + 1] = b[at + 2] = uint8_t(i);
+    }
+
+    const size_t cw = size_t(frame.width / 2);
+    for (int row = 0; row < frame.height; ++row) {
+        // Bottom-up: the file's first row is the picture's last.
+        const int src = frame.height - 1 - row;
+        uint8_t* d = b.data() + pixelOffset + size_t(row) * stride;
+        const uint8_t* y = frame.y.data() + size_t(src) * size_t(frame.width);
+        const uint8_t* u = frame.u.data() + size_t(src) * cw;
+        const uint8_t* v = frame.v.data() + size_t(src) * cw;
+        for (int x = 0; x < frame.width; ++x) {
+            const size_t c = size_t(x / 2);
+            if (grey) {
+                d[x] = y[x];
+            } else if (uyvy) {
+                d[size_t(x) * 2] = (x % 2 == 0) ? u[c] : v[c];
+                d[size_t(x) * 2 + 1] = y[x];
+            } else {
+                // ITU-R BT.601, studio range.
+                const int yy = (y[x] - 16) * 298;
+                const int cb = u[c] - 128;
+                const int cr = v[c] - 128;
+                d[size_t(x) * 3 + 0] = clamp8((yy + 516 * cb + 128) >> 8);
+                d[size_t(x) * 3 + 1] = clamp8((yy - 100 * cb - 208 * cr + 128) >> 8);
+                d[size_t(x) * 3 + 2] = clamp8((yy + 409 * cr + 128) >> 8);
+            }
+        }
+    }
+    return b;
+}
+
+}  // namespace zelkor::vcard

@@ -1,0 +1,131 @@
+#pragma once
+// The virtual card's capture driver behind a capture window: preview of the
+// decoder's output, formats, single-frame grabs saved as bitmaps, and
+// sequence capture into Motion-JPEG AVI clips.
+
+#include <QImage>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/canvas.h"
+#include "platform/capture_driver.h"
+#include "platform/clock.h"
+#include "vcard/avi_writer.h"
+#include "vcard/capture_dialogs.h"
+#include "vcard/capture_frame.h"
+#include "vcard/image_canvas.h"
+#include "vcard/mjpeg.h"
+
+class QTimer;
+class QWidget;
+
+namespace zelkor::vcard {
+
+class VirtualCard;
+
+struct CaptureDriverConfig {
+    // The index of the card's own driver; -1: the first index it describes.
+    int driverIndex = -1;
+    bool audioHardware = false;
+    bool acceptZkv2 = true;
+    bool acceptZkv1 = true;
+    // The image size after connecting; 0 x 0: 352 x the decoder's field
+    // height (240 or 288).
+    FrameSize size{};
+    int jpegQuality = kDefaultJpegQuality;
+    uint64_t maxClipBytes = kAviMaxBytes;
+    uint32_t previewIntervalMs = 66;
+};
+
+// Lets the event loop run until the clock reaches `untilMs`. The default
+// dispatches Qt events and sleeps on the clock between them.
+using EventPump = std::function<void(uint64_t untilMs)>;
+
+class VirtualCaptureWindow : public platform::CaptureWindow {
+  public:
+    VirtualCaptureWindow(VirtualCard& card, platform::Clock& clock, CaptureDriverConfig config,
+                         QWidget* parent);
+    ~VirtualCaptureWindow() override;
+
+    void setEventPump(EventPump pump) { pump_ = std::move(pump); }
+
+    QWidget* widget() override;
+    platform::Canvas& canvas() override { return canvas_; }
+
+    bool driverConnect(int index) override;
+    bool driverDisconnect() override;
+    bool getStatus(platform::CaptureStatus& status) override;
+    std::vector<uint8_t> getVideoFormat() override;
+    bool setVideoFormat(std::span<const uint8_t> format) override;
+    bool dlgVideoFormat() override;
+    bool dlgVideoCompression() override;
+    std::vector<uint8_t> getAudioFormat() override;
+    bool setAudioFormat(std::span<const uint8_t> format) override;
+    bool setPreview(bool on) override;
+    bool setOverlay(bool on) override;
+    bool grabFrameNoStop() override;
+    bool fileSaveDib(const std::string& path) override;
+    bool setSequenceSetup(const platform::CaptureParms& parms) override;
+    bool getSequenceSetup(platform::CaptureParms& parms) override;
+    bool fileSetCaptureFile(const std::string& path) override;
+    bool sequence() override;
+    bool stop() override;
+    void setStatusCallback(platform::CaptureCallback callback) override;
+    void setErrorCallback(platform::CaptureCallback callback) override;
+
+    // What the window shows: the picture with the drawings over it.
+    QImage shownImage() const;
+    const CaptureFrame& frameBuffer() const { return grabbed_; }
+    bool capturing() const { return capturing_; }
+    int jpegQuality() const { return config_.jpegQuality; }
+
+  private:
+    class View;
+    class AbortFilter;
+
+    bool connected() const { return connectedIndex_ >= 0; }
+    void takeFrame(CaptureFrame& out);
+    void showFrame(const CaptureFrame& frame);
+    void refreshPreview();
+    void updateLiveTimer();
+    void resizeImages();
+    int status(int number, const std::string& text);
+    int error(int number, const std::string& text);
+    void pumpUntil(uint64_t ms);
+    bool runSequence(AviWriter& writer, bool grey, uint32_t& frames, uint32_t& dropped);
+
+    VirtualCard& card_;
+    platform::Clock& clock_;
+    CaptureDriverConfig config_;
+    std::unique_ptr<QWidget> ownView_;  // when there is no parent to own it
+    QPointer<QWidget> view_;
+    QTimer* liveTimer_ = nullptr;
+    QImage picture_;
+    QImage drawing_;
+    ImageCanvas canvas_;
+
+    int connectedIndex_ = -1;
+    platform::video_format::Header format_;
+    std::vector<uint8_t> audioFormat_;
+    bool preview_ = false;
+    bool overlay_ = false;
+    CaptureFrame grabbed_;
+    bool haveGrab_ = false;
+    platform::CaptureParms parms_;
+    std::string captureFile_;
+    bool capturing_ = false;
+    bool stopRequested_ = false;
+    uint32_t lastFrames_ = 0;
+    uint32_t lastDropped_ = 0;
+    uint32_t lastElapsedMs_ = 0;
+    platform::CaptureCallback statusCallback_;
+    platform::CaptureCallback errorCallback_;
+    EventPump pump_;
+    VideoField field_;
+};
+
+}  // namespace zelkor::vcard

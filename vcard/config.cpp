@@ -1,0 +1,324 @@
+#include "vcard/config.h"
+
+#include <charconv>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "vcard/scene.h"
+
+namespace zelkor::vcard {
+
+namespace {
+
+std::string_view trim(std::string_view s) {
+    const size_t b = s.find_first_not_of(" \t\r");
+    if (b == std::string_view::npos) {
+        return {};
+    }
+    const size_t e = s.find_last_not_of(" \t\r");
+    return s.substr(b, e - b + 1);
+}
+
+std::string lower(std::string_view s) {
+    std::string out(s);
+    for (char& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = char(c - 'A' + 'a');
+        }
+    }
+    return out;
+}
+
+template <typename T>
+bool parseNumber(std::string_view s, T& out, int base = 10) {
+    const char* end = s.data() + s.size();
+    const auto r = std::from_chars(s.data(), end, out, base);
+    return !s.empty() && r.ec == std::errc() && r.ptr == end;
+}
+
+bool parseChip(std::string_view s, ChipId& chip) {
+    const size_t colon = s.find(':');
+    return colon == 4 && s.size() == 9 && parseNumber(s.substr(0, 4), chip.vendor, 16) &&
+           parseNumber(s.substr(5), chip.device, 16);
+}
+
+bool parseChips(std::string_view s, std::vector<ChipId>& chips) {
+    chips.clear();
+    if (lower(s) == "none") {
+        return true;
+    }
+    while (true) {
+        const size_t comma = s.find(',');
+        ChipId chip;
+        if (!parseChip(trim(s.substr(0, comma)), chip)) {
+            return false;
+        }
+        chips.push_back(chip);
+        if (comma == std::string_view::npos) {
+            return true;
+        }
+        s = s.substr(comma + 1);
+    }
+}
+
+bool parseYesNo(std::string_view s, bool& out) {
+    const std::string v = lower(s);
+    if (v == "yes" || v == "1" || v == "true") {
+        out = true;
+        return true;
+    }
+    if (v == "no" || v == "0" || v == "false") {
+        out = false;
+        return true;
+    }
+    return false;
+}
+
+// Checks a source's kind and, for scenes, its name; "" when it is fine.
+std::string checkSourceSpec(std::string_view spec) {
+    if (spec == "none") {
+        return {};
+    }
+    if (spec.starts_with("scene:")) {
+        return isSceneName(spec.substr(6))
+                   ? std::string()
+                   : "unknown scene (known: " + std::string(sceneNames()) + ")";
+    }
+    if ((spec.starts_with("y4m:") && spec.size() > 4) ||
+        (spec.starts_with("v4l2:") && spec.size() > 5)) {
+        return {};
+    }
+    return "expected scene:NAME, y4m:PATH, v4l2:/dev/videoN or none";
+}
+
+class Parser {
+  public:
+    Parser(std::string_view fileName, VcardConfig& config, std::string& error)
+        : fileName_(fileName), config_(config), error_(error) {}
+
+    bool line(int number, std::string_view text) {
+        number_ = number;
+        text = trim(text);
+        if (text.empty() || text.front() == ';' || text.front() == '#') {
+            return true;
+        }
+        if (text.front() == '[') {
+            if (text.back() != ']') {
+                return fail("section header without ']'");
+            }
+            section_ = lower(trim(text.substr(1, text.size() - 2)));
+            if (section_ != "card" && section_ != "composite" && section_ != "svideo" &&
+                driverIndex() < 0) {
+                return fail("unknown section [" + section_ + "]");
+            }
+            return true;
+        }
+        const size_t eq = text.find('=');
+        if (eq == std::string_view::npos) {
+            return fail("expected key = value");
+        }
+        key_ = lower(trim(text.substr(0, eq)));
+        const std::string_view value = trim(text.substr(eq + 1));
+        if (key_.empty()) {
+            return fail("expected key = value");
+        }
+        if (section_.empty()) {
+            return keyFail("key outside any section");
+        }
+        if (section_ == "card") {
+            return cardKey(value);
+        }
+        if (section_ == "composite") {
+            return sourceKey(config_.composite, value);
+        }
+        if (section_ == "svideo") {
+            return sourceKey(config_.svideo, value);
+        }
+        return driverKey(value);
+    }
+
+  private:
+    int driverIndex() const {
+        if (section_.size() == 7 && section_.starts_with("driver") && section_[6] >= '0' &&
+            section_[6] <= '9') {
+            return section_[6] - '0';
+        }
+        return -1;
+    }
+
+    bool cardKey(std::string_view value) {
+        if (key_ == "chip") {
+            return parseChips(value, config_.chips) ||
+                   keyFail("expected VVVV:DDDD in hex, a comma-separated list of them, or none");
+        }
+        if (key_ == "pci" || key_ == "ports") {
+            const std::string v = lower(value);
+            const bool real = key_ == "pci" ? v == "system" : v == "real";
+            if (v != "virtual" && !real) {
+                return keyFail(key_ == "pci" ? "expected virtual or system"
+                                             : "expected virtual or real");
+            }
+            if (key_ == "pci") {
+                config_.pci = real ? PciBackend::System : PciBackend::Virtual;
+            } else {
+                config_.ports = real ? PortsBackend::Real : PortsBackend::Virtual;
+            }
+            return true;
+        }
+        if (key_ == "decoder") {
+            return parseYesNo(value, config_.decoderPresent) || keyFail("expected yes or no");
+        }
+        if (key_ == "optional_device") {
+            const std::string v = lower(value);
+            if (v == "none") {
+                config_.optionalDevice = 0;
+            } else if (v == "c2" || v == "c0") {
+                config_.optionalDevice = v == "c2" ? 0xC2 : 0xC0;
+            } else {
+                return keyFail("expected C2, C0 or none");
+            }
+            return true;
+        }
+        if (key_ == "trace") {
+            config_.traceFile = std::string(value);
+            return true;
+        }
+        return keyFail("unknown key in [card]");
+    }
+
+    bool sourceKey(SourceConfig& source, std::string_view value) {
+        if (key_ == "source") {
+            const std::string problem = checkSourceSpec(value);
+            if (!problem.empty()) {
+                return keyFail(problem);
+            }
+            source.spec = std::string(value);
+            return true;
+        }
+        if (key_ == "rate") {
+            int rate = 0;
+            if (!parseNumber(value, rate) || (rate != 50 && rate != 60)) {
+                return keyFail("expected 50 or 60");
+            }
+            source.fieldRate = rate;
+            return true;
+        }
+        if (key_ == "seed") {
+            return parseNumber(value, source.seed) || keyFail("expected a number 0-4294967295");
+        }
+        if (key_ == "period") {
+            uint32_t ms = 0;
+            if (!parseNumber(value, ms) || ms < 1000 || ms > 3600000) {
+                return keyFail("expected milliseconds, 1000-3600000");
+            }
+            source.periodMs = ms;
+            return true;
+        }
+        return keyFail("unknown key in [" + section_ + "]");
+    }
+
+    bool driverKey(std::string_view value) {
+        std::optional<DriverDescription>& d = config_.drivers[size_t(driverIndex())];
+        if (key_ != "name" && key_ != "version") {
+            return keyFail("unknown key in [" + section_ + "]");
+        }
+        if (!d) {
+            d.emplace();
+        }
+        (key_ == "name" ? d->name : d->version) = std::string(value);
+        // A driver without a name is no driver.
+        if (key_ == "name" && value.empty()) {
+            d.reset();
+        }
+        return true;
+    }
+
+    bool fail(const std::string& why) {
+        error_ = std::string(fileName_) + ", line " + std::to_string(number_) + ": " + why;
+        return false;
+    }
+    bool keyFail(const std::string& why) {
+        error_ = std::string(fileName_) + ", line " + std::to_string(number_) + ", key \"" + key_ +
+                 "\": " + why;
+        return false;
+    }
+
+    std::string_view fileName_;
+    VcardConfig& config_;
+    std::string& error_;
+    std::string section_;
+    std::string key_;
+    int number_ = 0;
+};
+
+}  // namespace
+
+bool parseVcardConfig(std::string_view text, std::string_view fileName, VcardConfig& config,
+                      std::string& error) {
+    Parser parser(fileName, config, error);
+    int number = 0;
+    while (!text.empty()) {
+        const size_t nl = text.find('\n');
+        ++number;
+        if (!parser.line(number, text.substr(0, nl))) {
+            return false;
+        }
+        if (nl == std::string_view::npos) {
+            break;
+        }
+        text = text.substr(nl + 1);
+    }
+    return true;
+}
+
+namespace {
+
+// Paths in a file are taken from the file's own folder.
+void resolvePaths(VcardConfig& config, const std::filesystem::path& base) {
+    const auto resolve = [&](std::string& path) {
+        if (!path.empty() && std::filesystem::path(path).is_relative()) {
+            path = (base / path).string();
+        }
+    };
+    for (SourceConfig* s : {&config.composite, &config.svideo}) {
+        if (s->spec.starts_with("y4m:")) {
+            std::string path = s->spec.substr(4);
+            resolve(path);
+            s->spec = "y4m:" + path;
+        }
+    }
+    resolve(config.traceFile);
+}
+
+}  // namespace
+
+bool loadVcardConfig(const char* environment, const std::string& programDir, VcardConfig& config,
+                     std::string& error) {
+    config = VcardConfig{};
+    std::filesystem::path file;
+    if (environment != nullptr && *environment != '\0') {
+        file = environment;
+    } else {
+        file = std::filesystem::path(programDir) / "vcard.ini";
+        std::error_code ec;
+        if (!std::filesystem::exists(file, ec)) {
+            return true;  // the built-in card
+        }
+    }
+    std::ifstream in(file, std::ios::binary);
+    if (!in) {
+        error = file.string() + ": cannot be read";
+        return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    if (!parseVcardConfig(text.str(), file.string(), config, error)) {
+        return false;
+    }
+    resolvePaths(config, file.parent_path());
+    return true;
+}
+
+}  // namespace zelkor::vcard

@@ -1,0 +1,63 @@
+// openHardware: the configured card, built from $ZELKOR_VCARD, vcard.ini in
+// the program's folder, or the built-in default.
+
+#include <cstdlib>
+
+#include "platform/hardware.h"
+#include "platform/program_dir.h"
+#include "vcard/card.h"
+#include "vcard/machine.h"
+
+namespace zelkor::platform {
+
+namespace {
+
+class CardHardware : public Hardware {
+  public:
+    explicit CardHardware(std::unique_ptr<vcard::VirtualCard> card) : card_(std::move(card)) {}
+
+    Ports& ports() override { return realPorts ? *realPorts : *card_; }
+    Pci& pci() override { return systemPci ? *systemPci : *card_; }
+    DeviceControl& deviceControl() override { return *card_; }
+    CaptureDriver& captureDriver() override { return *card_; }
+
+    std::unique_ptr<Ports> realPorts;
+    std::unique_ptr<Pci> systemPci;
+
+  private:
+    std::unique_ptr<vcard::VirtualCard> card_;
+};
+
+}  // namespace
+
+std::unique_ptr<Hardware> openHardware(Clock& clock, std::string& error) {
+    vcard::VcardConfig config;
+    if (!vcard::loadVcardConfig(std::getenv("ZELKOR_VCARD"), programDirectory(), config, error)) {
+        return nullptr;
+    }
+    std::string why;
+    auto composite = vcard::makeSource(config.composite, why);
+    if (!why.empty()) {
+        error = "composite source: " + why;
+        return nullptr;
+    }
+    auto svideo = vcard::makeSource(config.svideo, why);
+    if (!why.empty()) {
+        error = "S-Video source: " + why;
+        return nullptr;
+    }
+    auto hw = std::make_unique<CardHardware>(std::make_unique<vcard::VirtualCard>(
+        config, clock, std::move(composite), std::move(svideo)));
+    if (config.pci == vcard::PciBackend::System) {
+        hw->systemPci = std::make_unique<vcard::SystemPci>();
+    }
+    if (config.ports == vcard::PortsBackend::Real) {
+        hw->realPorts = vcard::openRealPorts(error);
+        if (!hw->realPorts) {
+            return nullptr;
+        }
+    }
+    return hw;
+}
+
+}  // namespace zelkor::platform

@@ -1,0 +1,51 @@
+#pragma once
+// A V4L2 camera: YUYV or MJPEG frames read on a worker thread into a locked
+// latest-frame slot. A camera that cannot be opened or goes away shows black.
+
+#include <atomic>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "vcard/source.h"
+
+namespace zelkor::vcard {
+
+class V4l2Source : public VideoSource {
+  public:
+    V4l2Source(std::string device, int fieldRate);
+    ~V4l2Source() override;
+    void render(uint64_t fieldIndex, Picture& out) override;
+
+    // Whether frames are arriving (false once the camera is gone).
+    bool streaming() const { return streaming_; }
+
+  private:
+    bool start();
+    void run();
+    void stop();
+
+    std::string device_;
+    int fd_ = -1;
+    uint32_t pixelFormat_ = 0;
+    int width_ = 0;
+    int height_ = 0;
+    struct Buffer {
+        void* data = nullptr;
+        size_t length = 0;
+    };
+    std::vector<Buffer> buffers_;
+    std::thread worker_;
+    std::atomic<bool> quit_{false};
+    std::atomic<bool> streaming_{false};
+    std::mutex lock_;
+    Picture latest_;  // guarded by lock_
+    bool haveFrame_ = false;
+};
+
+// Decodes a JPEG into a 4:2:2 picture of the JPEG's size; false if broken.
+bool decodeJpeg(const uint8_t* data, size_t size, Picture& out);
+// Unpacks YUYV into a 4:2:2 picture of the given size.
+void unpackYuyv(const uint8_t* data, size_t size, int width, int height, Picture& out);
+
+}  // namespace zelkor::vcard
