@@ -1,0 +1,25 @@
+// manage: browses the stored events, started by the user.
+#include <QApplication>
+
+#include "manage/manage.h"
+#include "platform/program_dir.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "platform/ui.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    namespace platform = zelkor::platform;
+    const auto registry = platform::openFileRegistry(platform::defaultRegistryPath());
+    const auto instances = platform::makeInstances(platform::defaultInstanceDirectory());
+    const auto ui = platform::makeUi();
+    const auto sound = platform::makeSound();
+    const auto shell = platform::makeShell();
+    zelkor::manage::ManageContext context{
+        *registry, *instances, {*ui, *sound, *shell}, platform::programDirectory()};
+    zelkor::manage::Manage manage;
+    if (zelkor::manage::StartManage(context, manage) != zelkor::manage::ManageStart::Shown) {
+        return 0;
+    }
+    return app.exec();
+}

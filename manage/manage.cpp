@@ -1,0 +1,37 @@
+#include "manage/manage.h"
+
+namespace zelkor::manage {
+
+ManageStart StartManage(ManageContext& context, Manage& manage) {
+    platform::Ui& ui = context.services.ui;
+    manage.claim = context.instances.claim(kInstanceClass);
+    if (!manage.claim) {
+        ui.messageBox(kAlreadyRunning, kManageTitle, platform::mb::OK);
+        return ManageStart::AlreadyRunning;
+    }
+    const eventdb::ProductSettings settings =
+        eventdb::ReadProductSettings(context.registry, context.programDirectory);
+    std::string databasePath;
+    if (!eventdb::ChooseDatabasePath(settings.workingDirectory, context.programDirectory, ui,
+                                     kManageTitle, &databasePath)) {
+        return ManageStart::NoDatabase;
+    }
+    if (!eventdb::OpenEventDatabase(manage.database, databasePath)) {
+        if (settings.useAccess) {
+            ui.messageBox(kOpenFailedOptionOn, kManageTitle, platform::mb::ICONHAND);
+        } else {
+            ui.messageBox(kOpenFailedOptionOff, kManageTitle, platform::mb::OK);
+        }
+        return ManageStart::OpenFailed;
+    }
+    // Without its rows the window has nothing to show: say why and end.
+    if (!eventdb::OpenDisplayRecordset(manage.database)) {
+        ui.messageBox(manage.database.display.error(), kProgramTitle, platform::mb::OK);
+        return ManageStart::DisplayFailed;
+    }
+    manage.window = std::make_unique<VrakQuery>(manage.database, context.services);
+    manage.window->show();
+    return ManageStart::Shown;
+}
+
+}  // namespace zelkor::manage

@@ -1,0 +1,43 @@
+#pragma once
+// manage's start-up: one instance, the settings, the database place, the
+// database, then the window.
+
+#include <memory>
+#include <string>
+
+#include "eventdb/event_database.h"
+#include "manage/vrak_query.h"
+#include "platform/instance.h"
+#include "platform/registry.h"
+
+namespace zelkor::manage {
+
+inline constexpr std::string_view kInstanceClass = "ZelkorManage";
+inline constexpr std::string_view kAlreadyRunning =
+    "You cannot run Oculara Data Log Management simultaneously";
+inline constexpr std::string_view kOpenFailedOptionOn =
+    "Error occured while Opeing Oculara error log database...\nPlease install Microsoft ACCESS "
+    "97 or above version. ";
+inline constexpr std::string_view kOpenFailedOptionOff =
+    "You didn't enable Error Log Management fuction...\nPlease run setup wizard and enable it...";
+
+struct ManageContext {
+    platform::Registry& registry;
+    platform::Instances& instances;
+    ManageServices services;
+    std::string programDirectory;
+};
+
+enum class ManageStart { AlreadyRunning, NoDatabase, OpenFailed, DisplayFailed, Shown };
+
+// Everything a running manage holds; the window is shown when start-up
+// succeeds and the program runs until it is closed.
+struct Manage {
+    std::unique_ptr<platform::InstanceClaim> claim;
+    eventdb::EventDatabase database;
+    std::unique_ptr<VrakQuery> window;
+};
+
+ManageStart StartManage(ManageContext& context, Manage& manage);
+
+}  // namespace zelkor::manage

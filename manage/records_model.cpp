@@ -1,0 +1,49 @@
+#include "manage/records_model.h"
+
+#include <climits>
+
+namespace zelkor::manage {
+
+int RecordsModel::rowCount(const QModelIndex& parent) const {
+    if (parent.isValid() || !recordset_.isOpen()) {
+        return 0;
+    }
+    const int64_t count = recordset_.recordCount();
+    return count > INT_MAX ? INT_MAX : static_cast<int>(count);
+}
+
+int RecordsModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : static_cast<int>(recordset_.columns().size());
+}
+
+QVariant RecordsModel::data(const QModelIndex& index, int role) const {
+    if (role != Qt::DisplayRole || !index.isValid()) {
+        return {};
+    }
+    eventdb::Value value;
+    if (!recordset_.fieldAt(index.row(), index.column(), &value) || !value) {
+        return {};
+    }
+    return QString::fromStdString(*value);
+}
+
+QVariant RecordsModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (role != Qt::DisplayRole || orientation != Qt::Horizontal || section < 0 ||
+        static_cast<size_t>(section) >= recordset_.columns().size()) {
+        return QAbstractTableModel::headerData(section, orientation, role);
+    }
+    return QString::fromStdString(recordset_.columns()[static_cast<size_t>(section)]);
+}
+
+void RecordsModel::reload() {
+    beginResetModel();
+    endResetModel();
+}
+
+void RecordsModel::rowDeleted(int row) {
+    // The recordset has already dropped the row; the view only needs telling.
+    beginRemoveRows({}, row, row);
+    endRemoveRows();
+}
+
+}  // namespace zelkor::manage

@@ -1,0 +1,366 @@
+#include "manage/vrak_query.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QToolButton>
+#include <filesystem>
+#include <system_error>
+
+#include "manage/query_dialog.h"
+#include "manage/records_model.h"
+#include "manage/twips.h"
+
+namespace zelkor::manage {
+
+namespace {
+
+constexpr const char* kNoData = "No data";
+
+// The 16 by 16 pictures of the navigation buttons: a triangle pointing
+// `left` or right, with a bar at its tip for first and last.
+QIcon navigationIcon(bool left, bool bar) {
+    QPixmap pixmap(16, 16);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(Qt::black);
+    const int tip = left ? 4 : 12;
+    const int base = left ? 11 : 5;
+    const QPointF triangle[3] = {{double(tip), 8.0}, {double(base), 3.0}, {double(base), 13.0}};
+    painter.drawPolygon(triangle, 3);
+    if (bar) {
+        painter.drawRect(left ? 2 : 12, 3, 2, 10);
+    }
+    return QIcon(pixmap);
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, QRect place) {
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(name);
+    l->setGeometry(place);
+    return l;
+}
+
+QPushButton* button(QWidget* parent, const char* name, const QString& text, QRect place) {
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(name);
+    b->setGeometry(place);
+    return b;
+}
+
+QLineEdit* lineEdit(QWidget* parent, const char* name, QRect place) {
+    auto* e = new QLineEdit(parent);
+    e->setObjectName(name);
+    e->setGeometry(place);
+    return e;
+}
+
+QToolButton* navigationButton(QWidget* parent, const char* name, bool left, bool bar, QRect place) {
+    auto* b = new QToolButton(parent);
+    b->setObjectName(name);
+    b->setIcon(navigationIcon(left, bar));
+    b->setIconSize(QSize(16, 16));
+    b->setGeometry(place);
+    return b;
+}
+
+QString asText(const eventdb::Value& value) {
+    return value ? QString::fromStdString(*value) : QString();
+}
+
+}  // namespace
+
+VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services)
+    : database_(database), services_(services) {
+    setObjectName("VrakQuery");
+    setWindowTitle("Zelkor Oculara - Event Log Management");
+    // A small sans-serif face at the layout's 8 points (11 pixels), so the
+    // captions fit the places the layout gives them.
+    QFont font("Sans Serif");
+    font.setPixelSize(11);
+    setFont(font);
+    resize(twips(8520), twips(8100));
+
+    auto* frame = new QGroupBox(this);
+    frame->setObjectName("Frame1");
+    frame->setGeometry(twipsRect(120, 240, 8055, 2295));
+    label(frame, "Label1", "Description :", twipsRect(240, 480, 1215, 255));
+    descText_ = new QPlainTextEdit(frame);
+    descText_->setObjectName("DescText");
+    descText_->setGeometry(twipsRect(1800, 600, 6015, 810));
+    descText_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    descText_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    label(frame, "Label2", "Event Bitmap FileName:", twipsRect(240, 1320, 2295, 255));
+    bitmapFileText_ = lineEdit(frame, "BitmapFileText", twipsRect(2760, 1560, 4092, 324));
+    auto* viewBitmapButton = button(frame, "Command1", "View", twipsRect(6960, 1560, 852, 372));
+    label(frame, "Label3", "Event Video FileName:", twipsRect(240, 1800, 2295, 255));
+    videoFileText_ = lineEdit(frame, "VideoFileText", twipsRect(2760, 2040, 4092, 324));
+    auto* viewVideoButton = button(frame, "Command2", "View", twipsRect(6960, 2040, 852, 372));
+
+    totalRecordLabel_ =
+        label(this, "TotalRecordLabel", "Total Records : ", twipsRect(240, 2760, 2175, 255));
+    auto* queryButton = button(this, "QueryCommand", "Query", twipsRect(4440, 2640, 1095, 495));
+    auto* deleteButton = button(this, "DeleteCommand", "Delete", twipsRect(5760, 2640, 1095, 495));
+    auto* exitButton = button(this, "Command3", "Exit", twipsRect(7080, 2640, 1095, 495));
+
+    model_ = new RecordsModel(database_.display, this);
+    grid_ = new QTableView(this);
+    grid_->setObjectName("DataGrid");
+    grid_->setGeometry(twipsRect(0, 3240, 8385, 4335));
+    grid_->setModel(model_);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectRows);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
+    grid_->horizontalHeader()->resizeSection(0, twips(3600));
+    grid_->horizontalHeader()->resizeSection(1, twips(2700));
+    grid_->horizontalHeader()->setStretchLastSection(true);
+
+    statusBar_ = new QFrame(this);
+    statusBar_->setObjectName("picStatBox");
+    statusBar_->setFrameShape(QFrame::Panel);
+    statusBar_->setGeometry(twipsRect(0, 7755, 8520, 345));
+    auto* first = navigationButton(statusBar_, "cmdFirst", true, true, twipsRect(0, 0, 345, 350));
+    auto* previous =
+        navigationButton(statusBar_, "cmdPrevious", true, false, twipsRect(360, 0, 345, 350));
+    lblStatus_ = label(statusBar_, "lblStatus", QString(), twipsRect(720, 0, 6960, 350));
+    cmdNext_ = navigationButton(statusBar_, "cmdNext", false, false, twipsRect(7680, 0, 345, 350));
+    cmdLast_ = navigationButton(statusBar_, "cmdLast", false, true, twipsRect(8040, 0, 345, 350));
+
+    connect(first, &QToolButton::clicked, this, &VrakQuery::moveFirst);
+    connect(previous, &QToolButton::clicked, this, &VrakQuery::movePrevious);
+    connect(cmdNext_, &QToolButton::clicked, this, &VrakQuery::moveNext);
+    connect(cmdLast_, &QToolButton::clicked, this, &VrakQuery::moveLast);
+    connect(viewBitmapButton, &QPushButton::clicked, this, &VrakQuery::viewBitmap);
+    connect(viewVideoButton, &QPushButton::clicked, this, &VrakQuery::viewVideo);
+    connect(deleteButton, &QPushButton::clicked, this, &VrakQuery::deleteEvent);
+    connect(queryButton, &QPushButton::clicked, this, &VrakQuery::query);
+    connect(exitButton, &QPushButton::clicked, this, &QWidget::close);
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex& current) {
+                if (!syncing_ && current.isValid()) {
+                    gridRowChanged(current.row());
+                }
+            });
+    load();
+}
+
+VrakQuery::~VrakQuery() = default;
+
+void VrakQuery::load() {
+    eventdb::Recordset& rs = database_.display;
+    totalRecordLabel_->setText("Total Records is " + QString::number(rs.recordCount()));
+    if (rs.recordCount() < 1) {
+        setTextBoxes(kNoData);
+        lblStatus_->setText(" No data record in database table");
+        return;
+    }
+    showCurrentInGrid();
+    lblStatus_->setText("Current Record : " + QString::number(grid_->currentIndex().row() + 1));
+    fillTextBoxes();
+}
+
+void VrakQuery::rowChange() {
+    eventdb::Recordset& rs = database_.display;
+    if (rs.bof() || rs.eof() || rs.absolutePosition() < 1) {
+        return;
+    }
+    totalRecordLabel_->setText("Total Records is " + QString::number(rs.recordCount()));
+    lblStatus_->setText("Current Record: " + QString::number(rs.absolutePosition()));
+    fillTextBoxes();
+}
+
+void VrakQuery::gridRowChanged(int row) {
+    if (!database_.display.moveTo(row)) {
+        showError(database_.display.error());
+        return;
+    }
+    rowChange();
+}
+
+// The grid follows the recordset's current row; a move reports a row change
+// just as a click in the grid does.
+void VrakQuery::showCurrentInGrid() {
+    const int64_t position = database_.display.absolutePosition();
+    if (position < 1) {
+        return;
+    }
+    syncing_ = true;
+    grid_->setCurrentIndex(model_->index(static_cast<int>(position - 1), 0));
+    syncing_ = false;
+}
+
+void VrakQuery::fillTextBoxes() {
+    eventdb::Recordset& rs = database_.display;
+    eventdb::Value desc, bitmap, video;
+    if (!rs.field("Desc", &desc) || !rs.field("Bitmap", &bitmap) || !rs.field("Video", &video)) {
+        showError(rs.error());
+        return;
+    }
+    descText_->setPlainText(asText(desc));
+    bitmapFileText_->setText(asText(bitmap));
+    videoFileText_->setText(asText(video));
+}
+
+void VrakQuery::setTextBoxes(const QString& text) {
+    descText_->setPlainText(text);
+    bitmapFileText_->setText(text);
+    videoFileText_->setText(text);
+}
+
+bool VrakQuery::moved(bool ok) {
+    if (!ok) {
+        showError(database_.display.error());
+        return false;
+    }
+    showCurrentInGrid();
+    rowChange();
+    return true;
+}
+
+void VrakQuery::moveFirst() {
+    moved(database_.display.moveFirst());
+}
+
+void VrakQuery::moveLast() {
+    moved(database_.display.moveLast());
+}
+
+void VrakQuery::movePrevious() {
+    eventdb::Recordset& rs = database_.display;
+    if (!rs.bof() && !moved(rs.movePrevious())) {
+        return;
+    }
+    if (rs.bof() && rs.recordCount() > 0) {
+        services_.sound.messageBeep();
+        moved(rs.moveFirst());
+    }
+}
+
+void VrakQuery::moveNext() {
+    eventdb::Recordset& rs = database_.display;
+    if (!rs.eof() && !moved(rs.moveNext())) {
+        return;
+    }
+    if (rs.eof() && rs.recordCount() > 0) {
+        services_.sound.messageBeep();
+        moved(rs.moveLast());
+    }
+}
+
+void VrakQuery::view(QLineEdit* box, std::string_view failure) {
+    const std::string path = box->text().toStdString();
+    if (path.empty()) {
+        return;
+    }
+    std::error_code ec;
+    if (!std::filesystem::exists(path, ec)) {
+        services_.ui.messageBox("File is not existing...", kManageTitle, platform::mb::ICONHAND);
+        return;
+    }
+    if (services_.shell.open(path) <= 32) {
+        services_.ui.messageBox(failure, kManageTitle, platform::mb::ICONHAND);
+    }
+}
+
+void VrakQuery::viewBitmap() {
+    view(bitmapFileText_, "Error executing picture viewer.....");
+}
+
+void VrakQuery::viewVideo() {
+    view(videoFileText_, "Error executing AVI player.....");
+}
+
+void VrakQuery::deleteEvent() {
+    eventdb::Recordset& rs = database_.display;
+    if (rs.recordCount() < 1) {
+        services_.ui.messageBox("No record is found, all data are deleted...", kManageTitle,
+                                platform::mb::ICONHAND);
+        lblStatus_->setText("Current Records is No data");
+        setTextBoxes(kNoData);
+        lblStatus_->setText(" No data in database table");
+        return;
+    }
+    for (const char* column : {"Bitmap", "Video"}) {
+        eventdb::Value path;
+        if (!rs.field(column, &path)) {
+            showError(rs.error());
+            return;
+        }
+        std::error_code ec;
+        if (path && !path->empty() && std::filesystem::exists(*path, ec) &&
+            !std::filesystem::remove(*path, ec) && ec) {
+            showError(ec.message());
+            return;
+        }
+    }
+    const int64_t row = rs.absolutePosition() - 1;
+    if (!rs.deleteCurrent()) {
+        showError(rs.error());
+        return;
+    }
+    syncing_ = true;
+    model_->rowDeleted(static_cast<int>(row));
+    syncing_ = false;
+    if (!moved(rs.eof() ? rs.moveLast() : rs.moveNext())) {
+        return;
+    }
+    totalRecordLabel_->setText("Total Records is " + QString::number(rs.recordCount()));
+    lblStatus_->setText(QString());
+}
+
+void VrakQuery::query() {
+    QueryDialog dialog(this);
+    showYear(dialog.exec() == QDialog::Accepted ? dialog.year() : QString());
+}
+
+void VrakQuery::showYear(const QString& year) {
+    syncing_ = true;
+    const bool ok = eventdb::OpenDisplayRecordset(database_, NormalizedYear(year));
+    model_->reload();
+    syncing_ = false;
+    if (!ok) {
+        showError(database_.display.error());
+    }
+    load();
+}
+
+void VrakQuery::showError(const std::string& description) {
+    services_.ui.messageBox(description, kProgramTitle, platform::mb::OK);
+}
+
+void VrakQuery::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The status bar stays at the foot of the window, as wide as the window.
+    statusBar_->setGeometry(0, height() - statusBar_->height(), width(), statusBar_->height());
+    const int widthTwips = width() * kTwipsPerPixel;
+    const int statusWidth = widthTwips - 1500;
+    const int nextLeft = statusWidth + 700;
+    const int lastLeft = nextLeft + 340;
+    lblStatus_->resize(std::max(0, twips(statusWidth)), lblStatus_->height());
+    cmdNext_->move(twips(nextLeft), cmdNext_->y());
+    cmdLast_->move(twips(lastLeft), cmdLast_->y());
+}
+
+void VrakQuery::closeEvent(QCloseEvent* event) {
+    while (QApplication::overrideCursor() != nullptr) {
+        QApplication::restoreOverrideCursor();
+    }
+    database_.display.close();
+    database_.table.close();
+    database_.connection.close();
+    event->accept();
+}
+
+}  // namespace zelkor::manage

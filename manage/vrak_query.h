@@ -1,0 +1,84 @@
+#pragma once
+// VrakQuery, the event browsing window: the stored events in a grid, the
+// current one's description and files, moving, viewing and deleting.
+
+#include <QWidget>
+
+#include "eventdb/event_database.h"
+#include "platform/shell.h"
+#include "platform/sound.h"
+#include "platform/ui.h"
+
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QTableView;
+class QToolButton;
+class QPushButton;
+class QFrame;
+
+namespace zelkor::manage {
+
+class RecordsModel;
+
+inline constexpr std::string_view kManageTitle = "Zelkor Oculara";
+// Data access failures are shown under the program's own name.
+inline constexpr std::string_view kProgramTitle = "manage";
+
+struct ManageServices {
+    platform::Ui& ui;
+    platform::Sound& sound;
+    platform::Shell& shell;
+};
+
+class VrakQuery : public QWidget {
+  public:
+    // `database` has its connection and display recordset open.
+    VrakQuery(eventdb::EventDatabase& database, ManageServices services);
+    ~VrakQuery() override;
+
+    // The handlers, by control.
+    void moveFirst();
+    void movePrevious();
+    void moveNext();
+    void moveLast();
+    void viewBitmap();
+    void viewVideo();
+    void deleteEvent();
+    // Opens the query dialog and shows the events of the year typed, or all.
+    void query();
+    // Applies a query's answer: an empty year shows every event.
+    void showYear(const QString& year);
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void load();
+    void rowChange();
+    void gridRowChanged(int row);
+    void showCurrentInGrid();
+    void fillTextBoxes();
+    void setTextBoxes(const QString& text);
+    bool moved(bool ok);
+    void view(QLineEdit* box, std::string_view failure);
+    void showError(const std::string& description);
+
+    eventdb::EventDatabase& database_;
+    ManageServices services_;
+    RecordsModel* model_;
+    bool syncing_ = false;
+
+    QLabel* totalRecordLabel_;
+    QPlainTextEdit* descText_;
+    QLineEdit* bitmapFileText_;
+    QLineEdit* videoFileText_;
+    QTableView* grid_;
+    QFrame* statusBar_;
+    QLabel* lblStatus_;
+    QToolButton* cmdNext_;
+    QToolButton* cmdLast_;
+};
+
+}  // namespace zelkor::manage

@@ -1,0 +1,358 @@
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTimer>
+#include <QToolButton>
+#include <filesystem>
+
+#include "manage/manage.h"
+#include "manage/query_dialog.h"
+#include "platform/fake/memory_registry.h"
+#include "platform/fake/recording_shell.h"
+#include "platform/fake/recording_sound.h"
+#include "platform/fake/recording_ui.h"
+#include "tests/eventdb/temp_dir.h"
+#include "tests/histran/fake_instances.h"
+
+namespace zelkor::manage {
+namespace {
+
+using platform::SoundRequest;
+
+void ensureApplication() {
+    static int argc = 1;
+    static char name[] = "manage_test";
+    static char* argv[] = {name, nullptr};
+    if (QApplication::instance() == nullptr) {
+        new QApplication(argc, argv);
+    }
+}
+
+void saveScreenshot(QWidget& window, const std::string& name) {
+    const char* build = std::getenv("ZELKOR_BUILD_DIR");
+    const QString dir = QString(build != nullptr ? build : ".") + "/screenshots";
+    QDir().mkpath(dir);
+    EXPECT_TRUE(window.grab().save(dir + "/" + QString::fromStdString(name) + ".png"));
+}
+
+class ManageTest : public ::testing::Test {
+  protected:
+    testing::TempDir work;
+    testing::TempDir programDir;
+    platform::MemoryRegistry registry;
+    platform::RecordingUi ui;
+    platform::RecordingSound sound;
+    platform::RecordingShell shell;
+    testing::FakeInstances instances;
+    ManageContext context{registry, instances, {ui, sound, shell}, programDir.path()};
+    Manage manage;
+    std::string db = work.file("Vrak.mdb");
+
+    void SetUp() override {
+        ensureApplication();
+        registry.putText(eventdb::kProductKey, "WORKINGDIR", work.path());
+        registry.putNumber(eventdb::kProductKey, "USEACCESS", 1);
+        std::string error;
+        ASSERT_TRUE(eventdb::CreateEventDatabase(db, &error)) << error;
+    }
+    void addEvent(const std::string& desc, const std::string& bitmap,
+                  const eventdb::Value& video = std::nullopt) {
+        eventdb::EventDatabase d;
+        ASSERT_TRUE(eventdb::OpenEventDatabase(d, db));
+        eventdb::FieldValues values{{"Desc", desc}, {"Bitmap", bitmap}};
+        if (video) {
+            values.emplace_back("Video", video);
+        }
+        ASSERT_TRUE(d.table.addNew(values));
+    }
+    VrakQuery& start() {
+        EXPECT_EQ(StartManage(context, manage), ManageStart::Shown);
+        return *manage.window;
+    }
+    template <typename T>
+    T* child(const char* name) {
+        auto* w = manage.window->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    QString text(const char* name) {
+        if (auto* l = manage.window->findChild<QLabel*>(name)) {
+            return l->text();
+        }
+        if (auto* e = manage.window->findChild<QLineEdit*>(name)) {
+            return e->text();
+        }
+        return child<QPlainTextEdit>(name)->toPlainText();
+    }
+    void click(const char* name) { child<QAbstractButton>(name)->click(); }
+    size_t beeps() const { return sound.count(SoundRequest::Kind::MessageBeep); }
+};
+
+TEST_F(ManageTest, EmptyTableShowsTheNoDataTextsAndStaysSilent) {
+    VrakQuery& window = start();
+    EXPECT_EQ(window.windowTitle(), "Zelkor Oculara - Event Log Management");
+    EXPECT_EQ(text("Label1"), "Description :");
+    EXPECT_EQ(text("Label2"), "Event Bitmap FileName:");
+    EXPECT_EQ(text("Label3"), "Event Video FileName:");
+    EXPECT_EQ(child<QPushButton>("Command1")->text(), "View");
+    EXPECT_EQ(child<QPushButton>("Command2")->text(), "View");
+    EXPECT_EQ(child<QPushButton>("QueryCommand")->text(), "Query");
+    EXPECT_EQ(child<QPushButton>("DeleteCommand")->text(), "Delete");
+    EXPECT_EQ(child<QPushButton>("Command3")->text(), "Exit");
+    EXPECT_EQ(child<QWidget>("DataGrid")->geometry(), QRect(0, 216, 559, 289));
+
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 0");
+    EXPECT_EQ(text("DescText"), "No data");
+    EXPECT_EQ(text("BitmapFileText"), "No data");
+    EXPECT_EQ(text("VideoFileText"), "No data");
+    EXPECT_EQ(text("lblStatus"), " No data record in database table");
+    saveScreenshot(window, "manage_empty");
+
+    click("cmdPrevious");
+    click("cmdNext");
+    click("cmdFirst");
+    click("cmdLast");
+    EXPECT_EQ(beeps(), 0u);
+    EXPECT_TRUE(ui.boxes.empty());
+
+    click("DeleteCommand");
+    ASSERT_EQ(ui.texts(),
+              (std::vector<std::string>{"No record is found, all data are deleted..."}));
+    EXPECT_EQ(ui.boxes[0].title, "Zelkor Oculara");
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND);
+    EXPECT_EQ(text("lblStatus"), " No data in database table");
+    EXPECT_EQ(text("DescText"), "No data");
+}
+
+TEST_F(ManageTest, NavigatesAndBeepsAtBothEnds) {
+    addEvent("2003/1/1 Detect Time:1:1:1", "/b1.bmp");
+    addEvent("2003/1/2 Detect Time:2:2:2", "/b2.bmp", "/v2.avi");
+    addEvent("2003/1/3 Detect Time:3:3:3", "/b3.bmp");
+    VrakQuery& window = start();
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 3");
+    EXPECT_EQ(text("lblStatus"), "Current Record : 1");
+    EXPECT_EQ(text("DescText"), "2003/1/1 Detect Time:1:1:1");
+    EXPECT_EQ(text("BitmapFileText"), "/b1.bmp");
+    EXPECT_EQ(text("VideoFileText"), "");
+    saveScreenshot(window, "manage_rows");
+
+    click("cmdNext");
+    EXPECT_EQ(text("lblStatus"), "Current Record: 2");
+    EXPECT_EQ(text("VideoFileText"), "/v2.avi");
+    click("cmdLast");
+    EXPECT_EQ(text("lblStatus"), "Current Record: 3");
+    click("cmdNext");
+    EXPECT_EQ(beeps(), 1u);
+    EXPECT_EQ(text("lblStatus"), "Current Record: 3");
+    EXPECT_EQ(text("DescText"), "2003/1/3 Detect Time:3:3:3");
+    click("cmdFirst");
+    click("cmdPrevious");
+    EXPECT_EQ(beeps(), 2u);
+    EXPECT_EQ(text("lblStatus"), "Current Record: 1");
+
+    // A click in the grid moves the recordset too.
+    auto* grid = child<QTableView>("DataGrid");
+    grid->setCurrentIndex(grid->model()->index(1, 0));
+    EXPECT_EQ(text("lblStatus"), "Current Record: 2");
+    EXPECT_EQ(text("BitmapFileText"), "/b2.bmp");
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 2)), QVariant());
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ManageTest, ViewOpensExistingFilesThroughTheShellAndReportsFailures) {
+    work.write("e1.bmp", "BM");
+    addEvent("2003/1/1 x", work.file("e1.bmp"), work.file("gone.avi"));
+    addEvent("2003/1/2 y", work.file("e1.bmp"));
+    start();
+    click("Command1");
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{work.file("e1.bmp")}));
+    click("Command2");
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"File is not existing..."}));
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND);
+
+    shell.results = {31};
+    click("Command1");
+    EXPECT_EQ(ui.boxes.back().text, "Error executing picture viewer.....");
+    work.write("gone.avi", "RIFF");
+    shell.results = {2};
+    click("Command2");
+    EXPECT_EQ(ui.boxes.back().text, "Error executing AVI player.....");
+
+    ui.boxes.clear();
+    shell.opened.clear();
+    click("cmdNext");
+    EXPECT_EQ(text("VideoFileText"), "");
+    click("Command2");  // an event without a clip
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_TRUE(shell.opened.empty());
+}
+
+TEST_F(ManageTest, DeleteRemovesTheFilesAndTheRowWithoutAsking) {
+    work.write("a.bmp", "BM");
+    work.write("a.avi", "RIFF");
+    addEvent("2003/1/1 a", work.file("a.bmp"), work.file("a.avi"));
+    addEvent("2003/1/2 b", work.file("b-already-gone.bmp"));
+    addEvent("2003/1/3 c", work.file("c.bmp"));
+    start();
+    click("DeleteCommand");
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_FALSE(std::filesystem::exists(work.file("a.bmp")));
+    EXPECT_FALSE(std::filesystem::exists(work.file("a.avi")));
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 2");
+    EXPECT_EQ(text("lblStatus"), "");
+    EXPECT_EQ(text("DescText"), "2003/1/2 b");
+
+    click("DeleteCommand");  // its file is already gone: the row still goes
+    EXPECT_EQ(text("DescText"), "2003/1/3 c");
+    click("DeleteCommand");  // the last row: past the end, the boxes keep its values
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 0");
+    EXPECT_EQ(text("DescText"), "2003/1/3 c");
+    EXPECT_EQ(text("lblStatus"), "");
+    EXPECT_TRUE(ui.boxes.empty());
+
+    eventdb::EventDatabase check;
+    ASSERT_TRUE(eventdb::OpenEventDatabase(check, db));
+    EXPECT_EQ(check.table.recordCount(), 0);
+}
+
+TEST_F(ManageTest, DeletingTheLastRowMovesPastTheEndThenNextBeepsBackToTheLast) {
+    addEvent("2003/1/1 a", "/a.bmp");
+    addEvent("2003/1/2 b", "/b.bmp");
+    start();
+    click("cmdLast");
+    click("DeleteCommand");
+    EXPECT_EQ(text("DescText"), "2003/1/2 b");
+    EXPECT_EQ(text("lblStatus"), "");
+    click("cmdNext");
+    EXPECT_EQ(beeps(), 1u);
+    EXPECT_EQ(text("DescText"), "2003/1/1 a");
+    EXPECT_EQ(text("lblStatus"), "Current Record: 1");
+}
+
+TEST_F(ManageTest, QueryShowsTheEventsOfOneYearAndCancelShowsAll) {
+    addEvent("2003/12/31 Detect Time:23:59:59", "/a.bmp");
+    addEvent("2004/1/1 Detect Time:0:0:0", "/b.bmp");
+    addEvent("2004/6/1 Detect Time:0:0:0", "/c.bmp");
+    addEvent("20045/1/1 Detect Time:0:0:0", "/d.bmp");
+    VrakQuery& window = start();
+
+    QTimer::singleShot(0, [] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        EXPECT_EQ(dialog->windowTitle(), "Zelkor Oculara Log Management - Query");
+        EXPECT_EQ(dialog->findChild<QLabel*>("Label1")->text(), "Year");
+        dialog->findChild<QLineEdit*>("Text1")->setText(" 2004 ");
+        dialog->findChild<QPushButton*>("OKButton")->click();
+    });
+    click("QueryCommand");
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 2");
+    EXPECT_EQ(text("DescText"), "2004/1/1 Detect Time:0:0:0");
+    EXPECT_EQ(text("lblStatus"), "Current Record : 1");
+    click("cmdNext");
+    EXPECT_EQ(text("DescText"), "2004/6/1 Detect Time:0:0:0");
+
+    QTimer::singleShot(0, [] {
+        auto* dialog = QApplication::activeModalWidget();
+        ASSERT_NE(dialog, nullptr);
+        dialog->findChild<QPushButton*>("CancelButton")->click();
+    });
+    click("QueryCommand");
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 4");
+
+    window.showYear("02003");
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 1");
+    window.showYear("abc");
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 0");
+    EXPECT_EQ(text("lblStatus"), " No data record in database table");
+    window.showYear("");
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 4");
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST_F(ManageTest, ResizeKeepsTheStatusBarItemsAtTheirDistances) {
+    VrakQuery& window = start();
+    window.resize(700, 600);
+    QApplication::processEvents();
+    auto* status = child<QLabel>("lblStatus");
+    EXPECT_EQ(status->width(), 700 - 100);
+    // Next 700 twips and Last 1040 twips right of the label's width.
+    EXPECT_EQ(child<QWidget>("cmdNext")->x(), (9000 + 700 + 7) / 15);
+    EXPECT_EQ(child<QWidget>("cmdLast")->x(), (9000 + 1040 + 7) / 15);
+    EXPECT_EQ(child<QWidget>("picStatBox")->geometry().bottom(), 599);
+    EXPECT_EQ(child<QWidget>("DataGrid")->height(), 289);
+}
+
+TEST_F(ManageTest, ExitClosesTheConnection) {
+    start();
+    click("Command3");
+    EXPECT_FALSE(manage.database.connection.isOpen());
+    EXPECT_FALSE(manage.window->isVisible());
+}
+
+TEST_F(ManageTest, StartUpMessagesInOrder) {
+    {
+        const auto other = instances.claim(kInstanceClass);
+        EXPECT_EQ(StartManage(context, manage), ManageStart::AlreadyRunning);
+        ASSERT_EQ(ui.boxes.size(), 1u);
+        EXPECT_EQ(ui.boxes[0].text, "You cannot run Oculara Data Log Management simultaneously");
+        EXPECT_EQ(ui.boxes[0].title, "Zelkor Oculara");
+        EXPECT_EQ(ui.boxes[0].style, platform::mb::OK);
+    }
+    ui.boxes.clear();
+    std::filesystem::remove(db);
+    Manage second;
+    EXPECT_EQ(StartManage(context, second), ManageStart::NoDatabase);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{
+                              "The database file is not exist...\nSystem use default database",
+                              "System error, no valid database file is found...\nInstall is not "
+                              "completely..."}));
+    EXPECT_EQ(ui.boxes[1].style, platform::mb::ICONHAND);
+}
+
+TEST_F(ManageTest, AnUnreadableDatabaseGetsTheMessageOfTheOption) {
+    std::filesystem::remove(db);
+    work.write("Vrak.mdb", std::string(2048, 'z'));
+    Manage first;
+    EXPECT_EQ(StartManage(context, first), ManageStart::OpenFailed);
+    EXPECT_EQ(ui.texts(),
+              (std::vector<std::string>{"Error occured while Opeing Oculara error log "
+                                        "database...\nPlease install Microsoft ACCESS 97 or above "
+                                        "version. "}));
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND);
+
+    ui.boxes.clear();
+    first.claim.reset();  // that program has ended
+    registry.putNumber(eventdb::kProductKey, "USEACCESS", 0);
+    Manage second;
+    EXPECT_EQ(StartManage(context, second), ManageStart::OpenFailed);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{
+                              "You didn't enable Error Log Management fuction...\nPlease run "
+                              "setup wizard and enable it..."}));
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::OK);
+}
+
+TEST_F(ManageTest, WithoutTheProductKeyTheProgramFolderDatabaseOpensSilently) {
+    platform::MemoryRegistry empty;
+    ManageContext noKey{empty, instances, {ui, sound, shell}, programDir.path()};
+    std::string error;
+    ASSERT_TRUE(eventdb::CreateEventDatabase(programDir.file("Vrak.mdb"), &error));
+    EXPECT_EQ(StartManage(noKey, manage), ManageStart::Shown);
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+TEST(NormalizedYearTest, StripsBlanksAndLeadingZerosOfNumbersOnly) {
+    EXPECT_EQ(NormalizedYear(" 2004 "), "2004");
+    EXPECT_EQ(NormalizedYear("0099"), "99");
+    EXPECT_EQ(NormalizedYear("000"), "0");
+    EXPECT_EQ(NormalizedYear("20a4"), "20a4");
+    EXPECT_EQ(NormalizedYear(""), "");
+}
+
+}  // namespace
+}  // namespace zelkor::manage
