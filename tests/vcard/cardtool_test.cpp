@@ -1,0 +1,53 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace zelkor {
+namespace {
+
+// Runs cardtool detect on a card described by `ini`; stdout and exit code.
+std::pair<std::string, int> detect(const std::string& ini) {
+    const auto file = std::filesystem::path(::testing::TempDir()) / "cardtool_test.ini";
+    std::ofstream(file) << ini;
+    const std::string command = "ZELKOR_VCARD='" + file.string() + "' '" +
+                                std::getenv("ZELKOR_BIN_DIR") + "/cardtool' detect 2>/dev/null";
+    FILE* p = popen(command.c_str(), "r");
+    std::string out;
+    char buf[256];
+    while (p != nullptr && std::fgets(buf, sizeof buf, p) != nullptr) {
+        out += buf;
+    }
+    const int status = p != nullptr ? pclose(p) : -1;
+    return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
+}
+
+TEST(Cardtool, DetectPrintsWhatStartUpWouldFind) {
+    auto [out, code] = detect("");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out,
+              "chip: 10DE:0028 BusMethod=20\ndecoder: present\n"
+              "signal: standard=0 connector=1002\ncapture driver: index=0 version=3.8.1.2\n");
+
+    std::tie(out, code) = detect(
+        "[card]\nchip = 1234:0001\noptional_device = C2\n[composite]\nsource = none\n"
+        "[svideo]\nsource = scene:static\nrate = 50\n[driver0]\nname = Other\n"
+        "[driver6]\nname = Zelkor New\nversion = Version : 3.8.1.2\n");
+    EXPECT_EQ(out,
+              "chip: unknown BusMethod=20\ndecoder: present\n"
+              "signal: standard=3 connector=1001\ncapture driver: index=6 version=3.8.1.2\n");
+
+    std::tie(out, code) = detect("[card]\ndecoder = no\n[driver0]\nversion = Version : 3.10\n");
+    EXPECT_EQ(out,
+              "chip: 10DE:0028 BusMethod=20\ndecoder: absent\nsignal: none\n"
+              "capture driver: none\n");
+
+    std::tie(out, code) = detect("[card]\ndecoder = perhaps\n");
+    EXPECT_EQ(code, 2);
+    EXPECT_EQ(out, "");
+}
+
+}  // namespace
+}  // namespace zelkor

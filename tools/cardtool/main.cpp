@@ -1,0 +1,83 @@
+// cardtool: what the programs find on the configured card.
+//   cardtool detect   display chip, decoder, input signal, capture driver
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "platform/clock.h"
+#include "platform/hardware.h"
+#include "platform/ui_console.h"
+#include "vorrak/hardware/decoder_bus.h"
+#include "vorrak/hardware/detection.h"
+#include "vorrak/hardware/picture_controls.h"
+
+namespace {
+
+using namespace zelkor;
+
+// The same searches, in the same order, as the main program's start-up.
+int detect() {
+    platform::Clock& clock = platform::systemClock();
+    std::string error;
+    auto hw = platform::openHardware(clock, error);
+    if (!hw) {
+        std::fprintf(stderr, "cardtool: %s\n", error.c_str());
+        return 2;
+    }
+    vorrak::DecoderBus bus(hw->ports(), clock);
+    vorrak::DisplayChipInfo chip;
+    vorrak::DetectDisplayChip(hw->pci(), bus, chip);
+    char chipName[16] = "unknown";
+    if (chip.row >= 0) {
+        const vorrak::DisplayChipRow& row = vorrak::DisplayChips[size_t(chip.row)];
+        std::snprintf(chipName, sizeof chipName, "%04X:%04X", row.vendorId, row.deviceId);
+    }
+    std::printf("chip: %s BusMethod=%d\n", chipName, bus.BusMethod);
+
+    const bool decoder = vorrak::CheckDecoder(bus) == 1;
+    std::printf("decoder: %s\n", decoder ? "present" : "absent");
+
+    // Without a decoder the status register reads as all ones, which would
+    // pass for a signal: there is nothing to search.
+    bool found = false;
+    vorrak::PictureSettings settings;
+    if (decoder) {
+        vorrak::QueryCaptureDevice(hw->deviceControl());
+        vorrak::DecoderInit(bus);
+        for (int attempt = 0; attempt < 2 && !found; ++attempt) {
+            found = vorrak::SignalSearch(bus, settings) == 1;
+        }
+    }
+    if (found) {
+        std::printf("signal: standard=%u connector=%u\n", settings.VIDEOSTANDARD,
+                    settings.VIDEOCONNECTOR);
+    } else {
+        std::printf("signal: none\n");
+    }
+    std::fflush(stdout);
+
+    auto ui = platform::makeConsoleUi();
+    const int index = vorrak::FindCaptureDriver(hw->captureDriver(), bus.BusMethod, *ui);
+    std::string name;
+    std::string version;
+    if (index != vorrak::NoCaptureDriver &&
+        hw->captureDriver().driverDescription(index, name, version)) {
+        // The version as it was compared: after the ten-character prefix.
+        std::printf("capture driver: index=%d version=%s\n", index,
+                    version.size() > 10 ? version.c_str() + 10 : "");
+    } else {
+        std::printf("capture driver: none\n");
+    }
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "detect") == 0) {
+        return detect();
+    }
+    std::fprintf(stderr, "usage: cardtool detect\n");
+    return 2;
+}
