@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "eventdb/event_database.h"
 #include "platform/fake/recording_ui.h"
 #include "platform/registry.h"
 #include "vorrak/config/settings_store.h"
@@ -200,6 +201,21 @@ TEST_F(VrakSetupTest, UnwritableStoreIsAFailureAndLeavesTheFile) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("cannot write the settings store"), std::string::npos) << r.err;
     EXPECT_EQ(readFile(store), "not a settings store\n");
+}
+
+TEST_F(VrakSetupTest, CreatesAnEmptyEventDatabaseAndKeepsAnExistingOne) {
+    ASSERT_EQ(run({"--workdir", "work", "--no-password"}).exitCode, 0);
+    const auto database = (dir / "work" / "Vrak.mdb").string();
+    {
+        eventdb::EventDatabase db;
+        ASSERT_TRUE(eventdb::OpenEventDatabase(db, database));
+        EXPECT_EQ(db.table.recordCount(), 0);
+        ASSERT_TRUE(db.table.addNew({{"Desc", "kept"}, {"Bitmap", "/x.bmp"}}));
+    }
+    ASSERT_EQ(run({"--workdir", "work", "--no-password"}).exitCode, 0);
+    eventdb::EventDatabase db;
+    ASSERT_TRUE(eventdb::OpenEventDatabase(db, database));
+    EXPECT_EQ(db.table.recordCount(), 1);
 }
 
 }  // namespace

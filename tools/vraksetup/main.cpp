@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "eventdb/event_database.h"
 #include "platform/registry.h"
 #include "tools/vraksetup/setup_request.h"
 #include "vorrak/config/password.h"
@@ -77,6 +78,16 @@ bool prepareWorkingDirectory(const std::string& dir, std::string* error) {
         *error = "cannot create the working directory " + dir +
                  (ec ? ": " + ec.message() : ": a file of that name exists");
         return false;
+    }
+    // Histran and manage only open the event database, so a new working
+    // directory gets an empty one; an existing database is kept as it is.
+    const std::filesystem::path database = std::filesystem::path(dir) / "Vrak.mdb";
+    if (!std::filesystem::exists(database, ec)) {
+        std::string dbError;
+        if (!eventdb::CreateEventDatabase(database.string(), &dbError)) {
+            *error = "cannot create the event database " + database.string() + ": " + dbError;
+            return false;
+        }
     }
     return true;
 }
