@@ -10,26 +10,44 @@ namespace zelkor::vorrak {
 
 namespace {
 
-// How many of a block's 256 pixels moved by more than `threshold`. Counting
-// all of them gives the same changed flag as stopping once the count passes
-// the pixel-count threshold, and keeps the loop free of branches.
-uint32_t changedPixels(const uint8_t* earlier, const uint8_t* newer, size_t stride,
-                       uint8_t threshold) {
+constexpr uint32_t kBlockPixels = kBlockSize * kBlockSize;
+
+// Whether more than `limit` of a block's 256 pixels moved by more than
+// `threshold`. A block that has plainly changed is left early; the flag is
+// the same as counting all its pixels.
+bool blockChanged(const uint8_t* earlier, const uint8_t* newer, size_t stride, uint8_t threshold,
+                  uint32_t limit) {
+    if (limit >= kBlockPixels) {
+        return false;
+    }
 #if defined(__SSE2__)
     const __m128i zero = _mm_setzero_si128();
-    const __m128i limit = _mm_set1_epi8(static_cast<char>(threshold));
-    __m128i unchanged = zero;  // per byte lane: rows in which the pixel stayed
-    for (uint32_t y = 0; y < kBlockSize; ++y) {
-        const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(earlier + y * stride));
-        const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(newer + y * stride));
-        const __m128i diff = _mm_or_si128(_mm_subs_epu8(e, f), _mm_subs_epu8(f, e));
-        const __m128i over = _mm_subs_epu8(diff, limit);  // nonzero where diff > threshold
-        unchanged = _mm_sub_epi8(unchanged, _mm_cmpeq_epi8(over, zero));
+    const __m128i over = _mm_set1_epi8(static_cast<char>(threshold));
+    __m128i kept = zero;  // per byte lane: rows in which the pixel stayed
+    const auto addRows = [&](uint32_t from, uint32_t to) {
+#pragma GCC unroll 16
+        for (uint32_t y = from; y < to; ++y) {
+            const __m128i e =
+                _mm_loadu_si128(reinterpret_cast<const __m128i*>(earlier + y * stride));
+            const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(newer + y * stride));
+            const __m128i diff = _mm_or_si128(_mm_subs_epu8(e, f), _mm_subs_epu8(f, e));
+            // Zero exactly where diff <= threshold.
+            kept = _mm_sub_epi8(kept, _mm_cmpeq_epi8(_mm_subs_epu8(diff, over), zero));
+        }
+    };
+    const auto changedPixels = [&](uint32_t rows) {
+        // Each half of the sum fits in its low 16 bits.
+        const __m128i sums = _mm_sad_epu8(kept, zero);
+        return kBlockSize * rows -
+               static_cast<uint32_t>(_mm_extract_epi16(sums, 0) + _mm_extract_epi16(sums, 4));
+    };
+    // A look after a quarter of the rows catches a plainly changed block.
+    addRows(0, kBlockSize / 4);
+    if (changedPixels(kBlockSize / 4) > limit) {
+        return true;
     }
-    const __m128i sums = _mm_sad_epu8(unchanged, zero);
-    const auto kept =
-        static_cast<uint32_t>(_mm_cvtsi128_si32(sums) + _mm_cvtsi128_si32(_mm_srli_si128(sums, 8)));
-    return kBlockSize * kBlockSize - kept;
+    addRows(kBlockSize / 4, kBlockSize);
+    return changedPixels(kBlockSize) > limit;
 #else
     uint32_t count = 0;
     for (uint32_t y = 0; y < kBlockSize; ++y) {
@@ -38,8 +56,11 @@ uint32_t changedPixels(const uint8_t* earlier, const uint8_t* newer, size_t stri
             const int b = newer[y * stride + x];
             count += (a > b ? a - b : b - a) > threshold ? 1 : 0;
         }
+        if (count > limit) {
+            return true;
+        }
     }
-    return count;
+    return false;
 #endif
 }
 
@@ -121,6 +142,7 @@ uint32_t CompareFrames(std::span<const uint8_t> earlier, std::span<const uint8_t
     // A difference can never exceed 255, so larger thresholds behave as 255.
     const auto threshold = static_cast<uint8_t>(std::min(pixelThreshold, 255u));
 
+    const uint32_t limit = state.PixelCountThreshold;
     uint32_t changed = 0;
     for (uint32_t r = 0; r < rows; ++r) {
         const size_t rowStart = size_t{kBlockSize} * r * stride;
@@ -130,16 +152,12 @@ uint32_t CompareFrames(std::span<const uint8_t> earlier, std::span<const uint8_t
             break;
         }
         for (uint32_t c = 0; c < columns; ++c) {
-            state.ChangedBlocks[c][r] = 0;
-            if (!context.tracing && state.RegionMask[c][rows - 1 - r] == 0) {
-                continue;
-            }
             const size_t at = rowStart + size_t{kBlockSize} * c;
-            if (changedPixels(earlier.data() + at, newer.data() + at, stride, threshold) >
-                state.PixelCountThreshold) {
-                state.ChangedBlocks[c][r] = 1;
-                ++changed;
-            }
+            const bool watched = context.tracing || state.RegionMask[c][rows - 1 - r] != 0;
+            const bool moved = watched && blockChanged(earlier.data() + at, newer.data() + at,
+                                                       stride, threshold, limit);
+            state.ChangedBlocks[c][r] = moved ? 1 : 0;
+            changed += moved ? 1 : 0;
         }
     }
     return changed > state.BlockCountThreshold ? 1 : 0;
