@@ -20,6 +20,11 @@
 #include "tests/eventdb/temp_dir.h"
 #include "tests/histran/fake_instances.h"
 
+// The font library keeps a cache for the life of the process.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
+
 namespace zelkor::manage {
 namespace {
 

@@ -1,0 +1,64 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <thread>
+
+#include "eventdb/event_database.h"
+#include "tests/eventdb/temp_dir.h"
+#include "tests/histran/program_runner.h"
+
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
+
+namespace zelkor::manage {
+namespace {
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// The real manage stays open on a database while Histran appends to it, and
+// a second manage refuses to start.
+TEST(ManageProgramTest, RunsBesideHistranAndOnlyOnce) {
+    testing::TempDir work;
+    testing::TempDir runtime;
+    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
+    const std::string registry = runtime.file("registry.reg");
+    ASSERT_TRUE(testing::writeProductSettings(registry, work.path(), 1));
+    std::string error;
+    ASSERT_TRUE(eventdb::CreateEventDatabase(work.file("Vrak.mdb"), &error));
+    std::string history;
+    for (int i = 1; i <= 5000; ++i) {
+        history += "[" + std::to_string(i) + "] [2005/1/1 #" + std::to_string(i) + "] [/e" +
+                   std::to_string(i) + ".bmp] []\r\n";
+    }
+    work.write("History.Log", history);
+
+    testing::Program manage("manage", registry, runtime.path(), runtime.file("manage1.txt"));
+    std::this_thread::sleep_for(std::chrono::milliseconds(1500));
+    ASSERT_TRUE(manage.running()) << readFile(runtime.file("manage1.txt"));
+
+    testing::Program histran("Histran", registry, runtime.path(), runtime.file("histran.txt"));
+    testing::Program second("manage", registry, runtime.path(), runtime.file("manage2.txt"));
+    EXPECT_EQ(second.wait(), 0);
+    EXPECT_NE(readFile(runtime.file("manage2.txt"))
+                  .find("You cannot run Oculara Data Log Management simultaneously"),
+              std::string::npos);
+    EXPECT_EQ(histran.wait(), 0);
+    EXPECT_EQ(readFile(runtime.file("histran.txt")), "");
+    EXPECT_FALSE(std::filesystem::exists(work.file("History.Log")));
+    EXPECT_TRUE(manage.running());
+
+    eventdb::EventDatabase db;
+    ASSERT_TRUE(eventdb::OpenEventDatabase(db, work.file("Vrak.mdb")));
+    EXPECT_EQ(db.table.recordCount(), 5000);
+}
+
+}  // namespace
+}  // namespace zelkor::manage
