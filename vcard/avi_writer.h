@@ -29,6 +29,7 @@ class AviWriter {
   public:
     enum class Added { Ok, Full, Failed };
 
+    // False when the file cannot be created.
     bool open(const std::string& path, const AviParams& params);
     // One JPEG picture. Full: the clip would pass maxBytes, nothing written.
     Added addFrame(std::span<const uint8_t> jpeg);
@@ -44,7 +45,7 @@ class AviWriter {
     AviParams params_;
     uint32_t frames_ = 0;
     uint32_t largestFrame_ = 0;
-    uint64_t moviStart_ = 0;  // the "movi" form type, where index offsets count from
+    uint64_t moviStart_ = 0;       // the "movi" form type, where index offsets count from
     std::vector<uint32_t> index_;  // offset, size per frame
 };
 

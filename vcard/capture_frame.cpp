@@ -10,10 +10,6 @@ namespace vf = platform::video_format;
 constexpr size_t kFileHeaderBytes = 14;
 constexpr size_t kInfoHeaderBytes = 40;
 
-uint8_t clamp8(int v) {
-    return uint8_t(std::clamp(v, 0, 255));
-}
-
 void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
     b[at] = uint8_t(v);
     b[at + 1] = uint8_t(v >> 8);
@@ -102,13 +98,8 @@ std::vector<uint8_t> dibFile(const CaptureFrame& frame, const vf::Header& format
                 d[size_t(x) * 2] = (x % 2 == 0) ? u[c] : v[c];
                 d[size_t(x) * 2 + 1] = y[x];
             } else {
-                // ITU-R BT.601, studio range.
-                const int yy = (y[x] - 16) * 298;
-                const int cb = u[c] - 128;
-                const int cr = v[c] - 128;
-                d[size_t(x) * 3 + 0] = clamp8((yy + 516 * cb + 128) >> 8);
-                d[size_t(x) * 3 + 1] = clamp8((yy - 100 * cb - 208 * cr + 128) >> 8);
-                d[size_t(x) * 3 + 2] = clamp8((yy + 409 * cr + 128) >> 8);
+                uint8_t* px = d + size_t(x) * 3;
+                yuvToRgb(y[x], u[c], v[c], px[2], px[1], px[0]);
             }
         }
     }

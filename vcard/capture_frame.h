@@ -14,12 +14,23 @@ namespace zelkor::vcard {
 // Planar 4:2:2 (chroma at half width, full height), like the decoder's
 // output it comes from.
 struct CaptureFrame {
-    int width = 0;   // even
+    int width = 0;  // even
     int height = 0;
     std::vector<uint8_t> y;
     std::vector<uint8_t> u;
     std::vector<uint8_t> v;
 };
+
+// ITU-R BT.601 studio-range colour to RGB.
+inline void yuvToRgb(int y, int u, int v, uint8_t& r, uint8_t& g, uint8_t& b) {
+    auto clamp8 = [](int x) { return uint8_t(x < 0 ? 0 : x > 255 ? 255 : x); };
+    const int yy = (y - 16) * 298;
+    const int cb = u - 128;
+    const int cr = v - 128;
+    r = clamp8((yy + 409 * cr + 128) >> 8);
+    g = clamp8((yy - 100 * cb - 208 * cr + 128) >> 8);
+    b = clamp8((yy + 516 * cb + 128) >> 8);
+}
 
 // Scales a decoder field (720 pixels wide) to width x height by nearest
 // neighbour; a line-doubled field when the frame is taller.
@@ -28,6 +39,7 @@ void frameFromField(const VideoField& field, int width, int height, CaptureFrame
 // The frame as a bitmap file in `format`: 8 bits (pixel = luminance, grey
 // colour table), 24 bits (BGR), "UYVY" (the decoder's bytes); any other
 // format is saved as 24 bits.
-std::vector<uint8_t> dibFile(const CaptureFrame& frame, const platform::video_format::Header& format);
+std::vector<uint8_t> dibFile(const CaptureFrame& frame,
+                             const platform::video_format::Header& format);
 
 }  // namespace zelkor::vcard

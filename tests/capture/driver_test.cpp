@@ -1,0 +1,369 @@
+// The virtual card's capture driver as the capture window presents it.
+
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QTimer>
+
+#include <fstream>
+#include <iterator>
+
+#include "tests/capture/capture_rig.h"
+#include "vcard/avi_reader.h"
+#include "vorrak/guard/frame_bitmap.h"
+
+namespace zelkor::test {
+namespace {
+
+namespace vf = platform::video_format;
+namespace msg = platform::capture_message;
+
+std::vector<uint8_t> readAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+std::vector<uint8_t> frameFormat(int w, int h, uint16_t bits = 8, uint32_t codec = vf::Rgb) {
+    return vf::encode({vf::FrameHeaderSize, w, h, bits, codec, 0, 0, 0});
+}
+
+std::vector<uint8_t> recordingFormat(uint32_t codec, uint32_t mode,
+                                     uint32_t tag = vf::RecordingTag) {
+    return vf::encode({vf::RecordingHeaderSize, 352, 240, 24, codec, 0, mode, tag});
+}
+
+vf::Header currentFormat(vcard::VirtualCaptureWindow& w) {
+    vf::Header h;
+    EXPECT_TRUE(vf::decode(w.getVideoFormat(), h));
+    return h;
+}
+
+TEST(CaptureDriver, ConnectsOnlyTheCardsIndex) {
+    CaptureRig rig;
+    platform::CaptureStatus status;
+    EXPECT_FALSE(rig.window.getStatus(status));
+    EXPECT_FALSE(rig.window.driverConnect(10));
+    EXPECT_FALSE(rig.window.driverConnect(rig.cardIndex() + 1));
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+
+    ASSERT_TRUE(rig.window.getStatus(status));
+    EXPECT_EQ(status.uiImageWidth, 352u);
+    EXPECT_EQ(status.uiImageHeight, 240u);
+    EXPECT_EQ(status.fAudioHardware, 0u);
+    // The driver's own recording format until told otherwise.
+    const std::vector<uint8_t> format = rig.window.getVideoFormat();
+    ASSERT_EQ(format.size(), vf::RecordingHeaderSize);
+    const vf::Header h = currentFormat(rig.window);
+    EXPECT_EQ(h.compression, vf::Zkv2);
+    EXPECT_EQ(h.codecMode, vf::Zkv2Mode);
+    EXPECT_EQ(h.sizeImage, 352u * 240u * 3u);
+
+    EXPECT_TRUE(rig.window.driverDisconnect());
+    EXPECT_FALSE(rig.window.getStatus(status));
+    EXPECT_FALSE(rig.window.grabFrameNoStop());
+    EXPECT_TRUE(rig.window.getVideoFormat().empty());
+}
+
+TEST(CaptureDriver, FollowsTheStandardAndItsConfiguration) {
+    CaptureRig pal({}, 50);
+    ASSERT_TRUE(pal.window.driverConnect(pal.cardIndex()));
+    EXPECT_EQ(currentFormat(pal.window).height, 288);
+
+    vcard::CaptureDriverConfig config;
+    config.audioHardware = true;
+    config.size = {176, 144};
+    config.acceptZkv2 = false;
+    CaptureRig rig(config);
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+    platform::CaptureStatus status;
+    ASSERT_TRUE(rig.window.getStatus(status));
+    EXPECT_EQ(status.fAudioHardware, 1u);
+    EXPECT_EQ(status.uiImageWidth, 176u);
+    EXPECT_EQ(currentFormat(rig.window).compression, vf::Zkv1);
+}
+
+TEST(CaptureDriver, TakesOnlyTheFormatsItKnows) {
+    vcard::CaptureDriverConfig onlyOld;
+    onlyOld.acceptZkv2 = false;
+    CaptureRig rig(onlyOld);
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+
+    EXPECT_TRUE(rig.window.setVideoFormat(frameFormat(352, 240)));
+    EXPECT_EQ(rig.window.getVideoFormat().size(), vf::FrameHeaderSize);
+    EXPECT_TRUE(rig.window.setVideoFormat(frameFormat(720, 576, 24)));
+    EXPECT_TRUE(rig.window.setVideoFormat(frameFormat(352, 288, 16, vf::Uyvy)));
+
+    EXPECT_FALSE(rig.window.setVideoFormat(recordingFormat(vf::Zkv2, vf::Zkv2Mode)));
+    EXPECT_TRUE(rig.window.setVideoFormat(recordingFormat(vf::Zkv1, vf::Zkv1Mode)));
+    EXPECT_FALSE(rig.window.setVideoFormat(recordingFormat(vf::Zkv1, vf::Zkv2Mode)));
+    EXPECT_FALSE(rig.window.setVideoFormat(recordingFormat(vf::Zkv1, vf::Zkv1Mode, 0)));
+    EXPECT_FALSE(rig.window.setVideoFormat(frameFormat(350, 240)));  // no such size
+    EXPECT_FALSE(rig.window.setVideoFormat(frameFormat(352, 240, 4)));
+    std::vector<uint8_t> cut = frameFormat(352, 240);
+    cut.resize(39);
+    EXPECT_FALSE(rig.window.setVideoFormat(cut));
+    // Refusals leave the last accepted format.
+    EXPECT_EQ(currentFormat(rig.window).compression, vf::Zkv1);
+}
+
+TEST(CaptureDriver, GrabbedFrameIsTheSourceLuminanceOfThatMoment) {
+    CaptureRig rig;
+    TempDir dir;
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+    ASSERT_TRUE(rig.window.setPreview(true));
+    ASSERT_TRUE(rig.window.setVideoFormat(frameFormat(352, 240)));
+    rig.clock.advance(1234);  // field 74 at 60 fields a second
+    ASSERT_TRUE(rig.window.grabFrameNoStop());
+    const std::string path = dir.file("work0.bmp");
+    ASSERT_TRUE(rig.window.fileSaveDib(path));
+
+    vorrak::FrameImage frame;
+    vorrak::LastFrameRead last;
+    ASSERT_EQ(vorrak::ReadFrameBitmap(path, frame, last), vorrak::kFrameReadOk);
+    EXPECT_EQ(frame.width, 352);
+    EXPECT_EQ(frame.height, 240);
+    ASSERT_EQ(frame.colourCount, 256u);
+    EXPECT_EQ(frame.colourTable()[4 * 200], 200);
+    EXPECT_EQ(readAll(path).size(), 14u + 40u + 1024u + 352u * 240u);
+    for (int row = 0; row < 4; ++row) {
+        for (int column = 0; column < 4; ++column) {
+            const int x = (column * 180 + 90) * 352 / 720;
+            const int y = row * 60 + 30;  // from the top
+            const uint8_t pixel = frame.pixels()[size_t(239 - y) * 352 + size_t(x)];
+            EXPECT_EQ(pixel, PatternSource::luma(column, row, 74)) << column << "," << row;
+        }
+    }
+    // The preview kept running through the grab.
+    platform::CaptureStatus status;
+    ASSERT_TRUE(rig.window.getStatus(status));
+    EXPECT_EQ(status.fLiveWindow, 1u);
+}
+
+TEST(CaptureDriver, SavesEveryFormatAsABitmapOthersRead) {
+    CaptureRig rig;
+    TempDir dir;
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+    EXPECT_FALSE(rig.window.fileSaveDib(dir.file("none.bmp")));  // nothing grabbed yet
+    ASSERT_TRUE(rig.window.grabFrameNoStop());
+    const std::string colour = dir.file("colour.bmp");
+    ASSERT_TRUE(rig.window.fileSaveDib(colour));  // the recording format saves as 24 bits
+    EXPECT_EQ(readAll(colour).size(), 14u + 40u + 352u * 240u * 3u);
+    if (std::system("identify -version > /dev/null 2>&1") == 0) {
+        const std::string cmd =
+            "identify -format '%w %h %z' '" + colour + "' > " + dir.file("id.txt");
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        std::ifstream id(dir.file("id.txt"));
+        std::string line;
+        std::getline(id, line);
+        EXPECT_EQ(line, "352 240 8");
+    }
+    ASSERT_TRUE(rig.window.setVideoFormat(frameFormat(176, 144, 16, vf::Uyvy)));
+    ASSERT_TRUE(rig.window.grabFrameNoStop());
+    ASSERT_TRUE(rig.window.fileSaveDib(dir.file("uyvy.bmp")));
+    const std::vector<uint8_t> uyvy = readAll(dir.file("uyvy.bmp"));
+    ASSERT_EQ(uyvy.size(), 14u + 40u + 176u * 144u * 2u);
+    EXPECT_EQ(uyvy[14 + 16], 'U');
+    EXPECT_EQ(uyvy[54], 110);  // first U of the bottom row
+    EXPECT_FALSE(rig.window.fileSaveDib(dir.path() + "/missing/x.bmp"));
+}
+
+TEST(CaptureDriver, FormatDialogOffersTheCardsSizes) {
+    CaptureRig rig;
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+    QStringList offered;
+    QTimer::singleShot(0, [&offered] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        auto* sizes = dialog->findChild<QComboBox*>("imageSize");
+        ASSERT_NE(sizes, nullptr);
+        for (int i = 0; i < sizes->count(); ++i) {
+            offered << sizes->itemText(i);
+        }
+        sizes->setCurrentIndex(sizes->findText("352 x 288"));
+        dialog->accept();
+    });
+    ASSERT_TRUE(rig.window.dlgVideoFormat());
+    EXPECT_EQ(offered.join(","),
+              "160 x 120,176 x 144,320 x 240,352 x 240,352 x 288,640 x 480,704 x 480,"
+              "720 x 480,720 x 576");
+    platform::CaptureStatus status;
+    ASSERT_TRUE(rig.window.getStatus(status));
+    EXPECT_EQ(status.uiImageHeight, 288u);
+    EXPECT_EQ(currentFormat(rig.window).compression, vf::Zkv2);  // only the size changed
+
+    QTimer::singleShot(0, [] { QApplication::activeModalWidget()->close(); });
+    EXPECT_FALSE(rig.window.dlgVideoFormat());
+}
+
+struct Recorded {
+    std::vector<std::pair<int, std::string>> status;
+    std::vector<std::pair<int, std::string>> errors;
+};
+
+void listen(vcard::VirtualCaptureWindow& window, Recorded& r) {
+    window.setStatusCallback([&r](int n, std::string_view t) {
+        r.status.emplace_back(n, std::string(t));
+        return 1;
+    });
+    window.setErrorCallback([&r](int n, std::string_view t) {
+        r.errors.emplace_back(n, std::string(t));
+        return 1;
+    });
+}
+
+platform::CaptureParms parmsFor(uint32_t fps, uint32_t seconds) {
+    platform::CaptureParms p;
+    p.dwRequestMicroSecPerFrame = uint32_t(1000000.0 / fps + 0.5);
+    p.wPercentDropForError = 100;
+    p.fLimitEnabled = seconds > 0 ? 1 : 0;
+    p.wTimeLimit = seconds;
+    return p;
+}
+
+TEST(CaptureSequence, RecordsTheTimeLimitAtTheRateWithTimersRunning) {
+    CaptureRig rig;
+    TempDir dir;
+    Recorded heard;
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+    listen(rig.window, heard);
+    int ticks = 0;
+    rig.timers.setTimer(&rig, 4, 400, [&ticks] { ++ticks; });
+    const std::string clip = dir.file("error1.avi");
+    ASSERT_TRUE(rig.window.setSequenceSetup(parmsFor(30, 2)));
+    ASSERT_TRUE(rig.window.fileSetCaptureFile(clip));
+    ASSERT_TRUE(rig.window.sequence());
+
+    EXPECT_GE(ticks, 4);  // the event loop went on meanwhile
+    platform::CaptureStatus status;
+    ASSERT_TRUE(rig.window.getStatus(status));
+    EXPECT_EQ(status.dwCurrentVideoFrame, 60u);
+    EXPECT_EQ(status.fCapturingNow, 0u);
+    EXPECT_TRUE(heard.errors.empty());
+
+    // The library's status numbers, in their order.
+    ASSERT_GE(heard.status.size(), 6u);
+    EXPECT_EQ(heard.status[0].first, msg::CaptureInit);
+    EXPECT_EQ(heard.status[1].first, msg::SequencePrompt);
+    EXPECT_EQ(heard.status[2].first, msg::VideoCurrent);
+    EXPECT_EQ(heard.status[2].second, "Captured 1 frames (0 dropped) 0.000 sec.");
+    const size_t n = heard.status.size();
+    EXPECT_EQ(heard.status[n - 3].first, msg::CaptureFinished);
+    EXPECT_EQ(heard.status[n - 2].first, msg::VideoOnly);
+    EXPECT_EQ(heard.status[n - 1].first, msg::Clear);
+
+    const std::vector<uint8_t> bytes = readAll(clip);
+    vcard::AviInfo info;
+    std::string reason;
+    ASSERT_TRUE(vcard::readAvi(bytes, info, reason)) << reason;
+    EXPECT_EQ(info.riffSize + 8, bytes.size());
+    EXPECT_EQ(info.microSecPerFrame, 33333u);
+    EXPECT_EQ(info.totalFrames, 60u);
+    EXPECT_EQ(info.length, 60u);
+    EXPECT_EQ(info.scale, 1u);
+    EXPECT_EQ(info.rate, 30u);
+    EXPECT_EQ(info.width, 352u);
+    EXPECT_EQ(info.height, 240u);
+    EXPECT_EQ(info.handler, platform::fourcc("MJPG"));
+    EXPECT_EQ(info.compression, platform::fourcc("MJPG"));
+    EXPECT_TRUE(info.hasIndex);
+    EXPECT_FALSE(info.truncated);
+    ASSERT_EQ(info.frames.size(), 60u);
+    ASSERT_EQ(info.index.size(), 60u);
+    for (size_t i = 0; i < 60; ++i) {
+        EXPECT_EQ(info.moviStart + info.index[i].offset + 8, info.frames[i].offset);
+        EXPECT_EQ(info.index[i].size, info.frames[i].size);
+        EXPECT_EQ(bytes[info.frames[i].offset], 0xFF);  // a JPEG start marker
+        EXPECT_EQ(bytes[info.frames[i].offset + 1], 0xD8);
+    }
+
+    if (!haveFfprobe()) {
+        GTEST_SKIP() << "ffprobe is not installed";
+    }
+    const auto probe = probeClip(clip);
+    EXPECT_EQ(probe.at("codec_name"), "mjpeg");
+    EXPECT_EQ(probe.at("width"), "352");
+    EXPECT_EQ(probe.at("height"), "240");
+    EXPECT_EQ(probe.at("r_frame_rate"), "30/1");
+    EXPECT_EQ(probe.at("nb_read_frames"), "60");
+}
+
+TEST(CaptureSequence, StopsOnTheAbortKeyOrStopAndKeepsTheClip) {
+    CaptureRig rig;
+    TempDir dir;
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+    ASSERT_TRUE(rig.window.setVideoFormat(frameFormat(352, 240)));  // grey frames
+    ASSERT_TRUE(rig.window.setSequenceSetup(parmsFor(15, 0)));      // no time limit
+    rig.timers.setTimer(&rig, 1, 1000, [&rig] { EXPECT_TRUE(rig.window.stop()); });
+    const std::string clip = dir.file("manual0.avi");
+    ASSERT_TRUE(rig.window.fileSetCaptureFile(clip));
+    ASSERT_TRUE(rig.window.sequence());
+    platform::CaptureStatus status;
+    ASSERT_TRUE(rig.window.getStatus(status));
+    EXPECT_EQ(status.dwCurrentVideoFrame, 15u);
+    EXPECT_FALSE(rig.window.stop());  // nothing runs any more
+    rig.timers.killTimer(&rig, 1);
+
+    // Escape through the event loop, with the window's own waiting.
+    rig.window.setEventPump(nullptr);
+    QTimer::singleShot(0, rig.window.widget(), [&rig] {
+        QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+        QCoreApplication::sendEvent(rig.window.widget(), &escape);
+    });
+    ASSERT_TRUE(rig.window.fileSetCaptureFile(clip));
+    ASSERT_TRUE(rig.window.sequence());
+    ASSERT_TRUE(rig.window.getStatus(status));
+    EXPECT_LT(status.dwCurrentVideoFrame, 3u);
+    if (haveFfprobe()) {
+        EXPECT_FALSE(probeClip(clip).empty());
+    }
+}
+
+TEST(CaptureSequence, EndsCleanlyAtTheSizeLimit) {
+    vcard::CaptureDriverConfig config;
+    config.maxClipBytes = 200000;
+    CaptureRig rig(config);
+    TempDir dir;
+    Recorded heard;
+    listen(rig.window, heard);
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+    ASSERT_TRUE(rig.window.setSequenceSetup(parmsFor(30, 60)));
+    const std::string clip = dir.file("big.avi");
+    ASSERT_TRUE(rig.window.fileSetCaptureFile(clip));
+    ASSERT_TRUE(rig.window.sequence());
+    EXPECT_TRUE(heard.errors.empty());
+    const std::vector<uint8_t> bytes = readAll(clip);
+    EXPECT_LE(bytes.size(), 200000u);
+    vcard::AviInfo info;
+    std::string reason;
+    ASSERT_TRUE(vcard::readAvi(bytes, info, reason)) << reason;
+    EXPECT_GT(info.frames.size(), 3u);
+    EXPECT_LT(info.frames.size(), 1800u);
+    EXPECT_EQ(info.index.size(), info.frames.size());
+    EXPECT_EQ(info.totalFrames, info.frames.size());
+    if (haveFfprobe()) {
+        EXPECT_EQ(probeClip(clip).at("nb_read_frames"), std::to_string(info.frames.size()));
+    }
+}
+
+TEST(CaptureSequence, ReportsFilesItCannotWrite) {
+    CaptureRig rig;
+    TempDir dir;
+    Recorded heard;
+    listen(rig.window, heard);
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+    ASSERT_TRUE(rig.window.setSequenceSetup(parmsFor(30, 1)));
+    EXPECT_FALSE(rig.window.fileSetCaptureFile(dir.path()));  // a folder
+    EXPECT_FALSE(rig.window.fileSetCaptureFile(dir.path() + "/no/such.avi"));
+    if (std::filesystem::exists("/dev/full")) {
+        ASSERT_TRUE(rig.window.fileSetCaptureFile("/dev/full"));
+        EXPECT_FALSE(rig.window.sequence());
+        ASSERT_FALSE(heard.errors.empty());
+        EXPECT_EQ(heard.errors[0].first, msg::WriteError);
+        EXPECT_EQ(heard.errors[0].second,
+                  "Error writing to file '/dev/full'.\nThe disk may be full.");
+    }
+}
+
+}  // namespace
+}  // namespace zelkor::test

@@ -1,0 +1,138 @@
+#include "vcard/avi_reader.h"
+
+#include <algorithm>
+
+#include "platform/capture_driver.h"
+
+namespace zelkor::vcard {
+
+namespace {
+using platform::fourcc;
+
+class Bytes {
+  public:
+    explicit Bytes(std::span<const uint8_t> b) : b_(b) {}
+    bool has(uint64_t at, uint64_t n) const { return at <= b_.size() && n <= b_.size() - at; }
+    uint32_t u32(uint64_t at) const {
+        if (!has(at, 4)) {
+            return 0;
+        }
+        const uint8_t* p = b_.data() + at;
+        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    }
+    uint16_t u16(uint64_t at) const { return has(at, 2) ? uint16_t(b_[at] | b_[at + 1] << 8) : 0; }
+    uint64_t size() const { return b_.size(); }
+
+  private:
+    std::span<const uint8_t> b_;
+};
+
+uint64_t padded(uint64_t n) {
+    return n + (n & 1);
+}
+
+void readStreamList(const Bytes& b, uint64_t at, uint64_t end, AviInfo& info) {
+    while (at + 8 <= end) {
+        const uint32_t id = b.u32(at);
+        const uint32_t size = b.u32(at + 4);
+        const uint64_t data = at + 8;
+        if (id == fourcc("strh") && size >= 48 && b.has(data, 48)) {
+            info.streamType = b.u32(data);
+            info.handler = b.u32(data + 4);
+            info.scale = b.u32(data + 20);
+            info.rate = b.u32(data + 24);
+            info.length = b.u32(data + 32);
+        } else if (id == fourcc("strf") && size >= 40 && b.has(data, 40)) {
+            info.width = info.width == 0 ? b.u32(data + 4) : info.width;
+            info.bitCount = b.u16(data + 14);
+            info.compression = b.u32(data + 16);
+        }
+        at = data + padded(size);
+    }
+}
+
+void readHeaderList(const Bytes& b, uint64_t at, uint64_t end, AviInfo& info) {
+    while (at + 8 <= end) {
+        const uint32_t id = b.u32(at);
+        const uint32_t size = b.u32(at + 4);
+        const uint64_t data = at + 8;
+        if (id == fourcc("avih") && size >= 40 && b.has(data, 40)) {
+            info.microSecPerFrame = b.u32(data);
+            info.flags = b.u32(data + 12);
+            info.totalFrames = b.u32(data + 16);
+            info.streams = b.u32(data + 24);
+            info.width = b.u32(data + 32);
+            info.height = b.u32(data + 36);
+        } else if (id == fourcc("LIST") && size >= 4 && b.u32(data) == fourcc("strl")) {
+            readStreamList(b, data + 4, std::min<uint64_t>(data + size, end), info);
+        }
+        at = data + padded(size);
+    }
+}
+
+void readMovi(const Bytes& b, uint64_t at, uint64_t end, AviInfo& info) {
+    while (at + 8 <= end) {
+        const uint32_t id = b.u32(at);
+        const uint32_t size = b.u32(at + 4);
+        const uint64_t data = at + 8;
+        if (!b.has(data, size)) {
+            info.truncated = true;
+            return;
+        }
+        if (id == fourcc("00dc")) {
+            info.frames.push_back({data, size});
+        }
+        at = data + padded(size);
+    }
+}
+}  // namespace
+
+bool readAvi(std::span<const uint8_t> file, AviInfo& info, std::string& reason) {
+    info = AviInfo{};
+    const Bytes b(file);
+    if (b.u32(0) != fourcc("RIFF") || b.u32(8) != fourcc("AVI ")) {
+        reason = "not a RIFF AVI file";
+        return false;
+    }
+    info.riffSize = b.u32(4);
+    // A file cut short keeps the sizes of an earlier moment; read what is there.
+    const uint64_t end = b.size();
+    uint64_t at = 12;
+    bool headers = false;
+    while (at + 8 <= end) {
+        const uint32_t id = b.u32(at);
+        const uint32_t size = b.u32(at + 4);
+        const uint64_t data = at + 8;
+        const uint64_t chunkEnd = std::min<uint64_t>(data + size, end);
+        if (id == fourcc("LIST") && size >= 4 && b.u32(data) == fourcc("hdrl")) {
+            readHeaderList(b, data + 4, chunkEnd, info);
+            headers = true;
+        } else if (id == fourcc("LIST") && size >= 4 && b.u32(data) == fourcc("movi")) {
+            info.moviStart = data;
+            info.moviSize = size;
+            // An unfinished clip's movi size may lag behind its data.
+            const bool last = data + size >= end || b.u32(data + padded(size)) != fourcc("idx1");
+            readMovi(b, data + 4, last ? end : chunkEnd, info);
+            if (last) {
+                break;
+            }
+        } else if (id == fourcc("idx1")) {
+            info.hasIndex = true;
+            for (uint64_t e = data; e + 16 <= chunkEnd; e += 16) {
+                info.index.push_back({b.u32(e), b.u32(e + 4), b.u32(e + 8), b.u32(e + 12)});
+            }
+        }
+        if (data + size > end) {
+            info.truncated = true;
+            break;
+        }
+        at = data + padded(size);
+    }
+    if (!headers) {
+        reason = "no header list";
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zelkor::vcard
