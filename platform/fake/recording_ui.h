@@ -17,7 +17,7 @@ struct RecordedBox {
 };
 
 class RecordingUi : public Ui {
-public:
+  public:
     std::vector<RecordedBox> boxes;
     std::deque<int> answers;
 
