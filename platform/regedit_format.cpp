@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cstdio>
+#include <unordered_map>
 
 namespace zelkor::platform {
 
@@ -45,6 +46,16 @@ int hexDigit(char c) {
         return c - 'A' + 10;
     }
     return -1;
+}
+
+std::string lowered(std::string_view s) {
+    std::string out(s);
+    for (auto& c : out) {
+        if (c >= 'A' && c <= 'Z') {
+            c = char(c - 'A' + 'a');
+        }
+    }
+    return out;
 }
 
 bool startsWithIgnoreCase(std::string_view s, std::string_view prefix) {
@@ -164,8 +175,7 @@ class Parser {
             if (!isStorableKeyPath(path)) {
                 return fail("bad key name");
             }
-            auto& key = result_.data.create(path);
-            currentKey_ = static_cast<size_t>(&key - result_.data.keys.data());
+            currentKey_ = keyFor(path);
             return true;
         }
         for (const auto other : kOtherRoots) {
@@ -221,10 +231,40 @@ class Parser {
             return fail("value outside a key");
         }
         if (currentKey_ != kNoKey) {
-            result_.data.keys[currentKey_].set(value.name, value.type, value.data.data(),
-                                               static_cast<uint32_t>(value.data.size()));
+            store(currentKey_, std::move(value));
         }
         return true;
+    }
+
+    // The key with this path, made (after any missing parent) when new.
+    // Indexed by lower-case path, so a file of many keys and values parses
+    // in linear time; parents are walked in a loop, however deep the path.
+    size_t keyFor(std::string_view path) {
+        size_t index = kNoKey;
+        for (size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
+            const auto prefix = path.substr(0, end);
+            auto [it, added] = keyIndex_.try_emplace(lowered(prefix), result_.data.keys.size());
+            if (added) {
+                result_.data.keys.push_back(RegKeyData{std::string(prefix), {}});
+                valueIndex_.emplace_back();
+            }
+            index = it->second;
+            if (end == std::string_view::npos) {
+                return index;
+            }
+        }
+    }
+
+    // A repeated name replaces the value and keeps the first spelling.
+    void store(size_t key, RegValue value) {
+        auto& values = result_.data.keys[key].values;
+        auto [it, added] = valueIndex_[key].try_emplace(lowered(value.name), values.size());
+        if (added) {
+            values.push_back(std::move(value));
+        } else {
+            values[it->second].type = value.type;
+            values[it->second].data = std::move(value.data);
+        }
     }
 
     bool parseData(std::string_view data, RegValue* value) {
@@ -342,6 +382,8 @@ class Parser {
     RegeditParseResult result_;
     bool inKey_ = false;
     size_t currentKey_ = kNoKey;
+    std::unordered_map<std::string, size_t> keyIndex_;
+    std::vector<std::unordered_map<std::string, size_t>> valueIndex_;
 };
 
 void appendQuoted(std::string& out, std::string_view text) {

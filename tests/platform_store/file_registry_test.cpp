@@ -1,0 +1,262 @@
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+#include "platform/registry.h"
+#include "tests/platform_store/store_test_support.h"
+
+namespace zelkor::platform {
+namespace {
+
+using test::fileMode;
+using test::readFile;
+using test::TempFolder;
+using test::writeFile;
+
+constexpr const char* kProduct = "SOFTWARE\\Zelkor\\Oculara";
+
+ino_t inodeOf(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? info.st_ino : 0;
+}
+
+TEST(FileRegistry, CreateKeyOnMissingFileMakesFolderAndFile) {
+    TempFolder folder;
+    const auto path = folder.file("config/zelkor/registry.reg");
+    auto registry = openFileRegistry(path);
+    EXPECT_EQ(registry->openKey(kProduct, RegAccess::Read), nullptr);
+    EXPECT_FALSE(std::filesystem::exists(path));  // reading never creates the store
+
+    auto key = registry->createKey(kProduct);
+    ASSERT_NE(key, nullptr);
+    EXPECT_EQ(readFile(path),
+              "REGEDIT4\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor]\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor\\Oculara]\n\n");
+    EXPECT_EQ(fileMode(path), 0600u);
+}
+
+TEST(FileRegistry, WritesAreSeenByEveryOtherOpener) {
+    TempFolder folder;
+    const auto path = folder.file("registry.reg");
+    auto writer = openFileRegistry(path);
+    auto reader = openFileRegistry(path);
+    auto key = writer->createKey(kProduct);
+    ASSERT_NE(key, nullptr);
+    // A key opened before the write sees it too: queries read the file.
+    auto early = reader->openKey("software\\zelkor\\OCULARA", RegAccess::Read);
+    ASSERT_NE(early, nullptr);
+
+    ASSERT_TRUE(setNumber(*key, "SCANTIME", 500));
+    ASSERT_TRUE(setText(*key, "WORKINGDIR", "/home/guard/work"));
+    uint32_t number = 0;
+    std::string text;
+    EXPECT_TRUE(queryNumber(*early, "scantime", &number));
+    EXPECT_EQ(number, 500u);
+    EXPECT_TRUE(queryText(*early, "WORKINGDIR", 255, &text));
+    EXPECT_EQ(text, "/home/guard/work");
+    EXPECT_EQ(readFile(path),
+              "REGEDIT4\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor]\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor\\Oculara]\n"
+              "\"SCANTIME\"=dword:000001f4\n"
+              "\"WORKINGDIR\"=\"/home/guard/work\"\n\n");
+}
+
+TEST(FileRegistry, ReaderRules) {
+    TempFolder folder;
+    auto registry = openFileRegistry(folder.file("registry.reg"));
+    auto key = registry->createKey(kProduct);
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(setText(*key, "EMAILADDRESS", std::string(60, 'm')));
+    ASSERT_TRUE(setText(*key, "ABC", "abc"));
+    ASSERT_TRUE(key->setValue("SHORT", RegType::Binary, "\x07\x01", 2));
+
+    // 61 bytes do not fit a 50-byte buffer: the value counts as missing.
+    std::string text = "kept";
+    EXPECT_FALSE(queryText(*key, "EMAILADDRESS", 50, &text));
+    EXPECT_EQ(text, "kept");
+    EXPECT_TRUE(queryText(*key, "EMAILADDRESS", 61, &text));
+    // Asking for the size alone reports it.
+    uint32_t size = 0;
+    RegType type = RegType::None;
+    EXPECT_TRUE(key->queryValue("EMAILADDRESS", &type, nullptr, &size));
+    EXPECT_EQ(size, 61u);
+    EXPECT_EQ(type, RegType::Sz);
+
+    // A number is whatever the first bytes hold, whatever the type.
+    uint32_t number = 0;
+    EXPECT_TRUE(queryNumber(*key, "ABC", &number));
+    EXPECT_EQ(number, 0x00636261u);
+    number = 0xAABBCCDD;
+    EXPECT_TRUE(queryNumber(*key, "SHORT", &number));
+    EXPECT_EQ(number, 0xAABB0107u);
+    EXPECT_FALSE(queryNumber(*key, "EMAILADDRESS", &number));
+    EXPECT_FALSE(queryNumber(*key, "NOSUCHVALUE", &number));
+}
+
+TEST(FileRegistry, ReadOnlyKeyAndUnstorableNamesChangeNothing) {
+    TempFolder folder;
+    const auto path = folder.file("registry.reg");
+    auto registry = openFileRegistry(path);
+    ASSERT_NE(registry->createKey(kProduct), nullptr);
+    const auto before = readFile(path);
+
+    auto readOnly = registry->openKey(kProduct, RegAccess::Read);
+    ASSERT_NE(readOnly, nullptr);
+    EXPECT_FALSE(setNumber(*readOnly, "SCANTIME", 1));
+    auto full = registry->openKey(kProduct, RegAccess::All);
+    ASSERT_NE(full, nullptr);
+    EXPECT_FALSE(setNumber(*full, "SCAN\nTIME", 1));
+    EXPECT_EQ(registry->createKey("SOFTWARE\\\\Zelkor"), nullptr);
+    EXPECT_EQ(registry->createKey(""), nullptr);
+    EXPECT_EQ(readFile(path), before);
+}
+
+TEST(FileRegistry, RewritesAtomicallyWithOwnerOnlyMode) {
+    TempFolder folder;
+    const auto path = folder.file("registry.reg");
+    writeFile(path, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor\\Oculara]\n\n");
+    ::chmod(path.c_str(), 0644);
+    const auto inodeBefore = inodeOf(path);
+
+    auto registry = openFileRegistry(path);
+    auto key = registry->openKey(kProduct, RegAccess::All);
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(setNumber(*key, "SCANTIME", 500));
+    const auto inodeAfterFirst = inodeOf(path);
+    EXPECT_NE(inodeAfterFirst, inodeBefore);  // replaced by rename, not written in place
+    EXPECT_EQ(fileMode(path), 0600u);
+    // Writing what is already stored leaves the file alone.
+    ASSERT_TRUE(setNumber(*key, "SCANTIME", 500));
+    EXPECT_EQ(inodeOf(path), inodeAfterFirst);
+
+    // Only the store and its lock remain: no temporary file is left behind.
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
+}
+
+TEST(FileRegistry, MalformedFileIsRefusedAndNeverOverwritten) {
+    TempFolder folder;
+    const auto path = folder.file("registry.reg");
+    writeFile(path, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor\\Oculara]\n");
+    auto registry = openFileRegistry(path);
+    auto key = registry->openKey(kProduct, RegAccess::All);
+    ASSERT_NE(key, nullptr);
+
+    const std::string broken =
+        "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor\\Oculara]\n\"SCANTIME\"=dword:1f4\n";
+    writeFile(path, broken);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(registry->openKey(kProduct, RegAccess::Read), nullptr);
+    EXPECT_EQ(registry->createKey(kProduct), nullptr);
+    EXPECT_FALSE(setNumber(*key, "BRIGHTNESS", 1));
+    uint32_t number = 0;
+    EXPECT_FALSE(queryNumber(*key, "SCANTIME", &number));
+    const auto messages = testing::internal::GetCapturedStderr();
+    EXPECT_NE(messages.find(path + ", line 4: dword value needs exactly 8 hex digits"),
+              std::string::npos)
+        << messages;
+    EXPECT_EQ(readFile(path), broken);
+}
+
+TEST(FileRegistry, DefaultPathFollowsTheEnvironment) {
+    {
+        test::ScopedEnv store("ZELKOR_REGISTRY", "/srv/store.reg");
+        EXPECT_EQ(defaultRegistryPath(), "/srv/store.reg");
+    }
+    test::ScopedEnv store("ZELKOR_REGISTRY", "");
+    {
+        test::ScopedEnv xdg("XDG_CONFIG_HOME", "/cfg");
+        EXPECT_EQ(defaultRegistryPath(), "/cfg/zelkor/registry.reg");
+    }
+    test::ScopedEnv xdg("XDG_CONFIG_HOME", "relative/ignored");
+    test::ScopedEnv home("HOME", "/home/guard");
+    EXPECT_EQ(defaultRegistryPath(), "/home/guard/.config/zelkor/registry.reg");
+}
+
+// Two writer processes each count their own value up, and now and then add
+// a value of their own, while this process reads: a read must always parse
+// and show counts that never go back, and at the end every write of both
+// writers is there (neither lost the other's).
+// Memory-backed when possible: what is under test is the locking and the
+// replacement, and thousands of disk syncs would only make it slow.
+TEST(FileRegistry, ConcurrentWritersAndReaderAcrossProcesses) {
+    std::error_code ec;
+    TempFolder folder(std::filesystem::is_directory("/dev/shm", ec)
+                          ? std::filesystem::path("/dev/shm")
+                          : std::filesystem::temp_directory_path());
+    const auto path = folder.file("registry.reg");
+    ASSERT_NE(openFileRegistry(path)->createKey(kProduct), nullptr);
+    constexpr uint32_t kWrites = 2000;
+    constexpr uint32_t kAddEvery = 4;
+    const std::string names[] = {"COUNTA", "COUNTB"};
+
+    for (int w = 0; w < 2; ++w) {
+        const pid_t pid = ::fork();
+        ASSERT_GE(pid, 0);
+        if (pid == 0) {
+            auto registry = openFileRegistry(path);
+            for (uint32_t i = 1; i <= kWrites; ++i) {
+                auto key = registry->createKey(kProduct);
+                if (key == nullptr || !setNumber(*key, names[w], i) ||
+                    (i % kAddEvery == 0 && !setNumber(*key, names[w] + std::to_string(i), i))) {
+                    ::_exit(1);
+                }
+            }
+            ::_exit(0);
+        }
+    }
+
+    auto registry = openFileRegistry(path);
+    uint32_t last[2] = {0, 0};
+    int reads = 0;
+    bool readFailed = false;
+    int running = 2;
+    while (running > 0) {
+        auto key = registry->openKey(kProduct, RegAccess::Read);
+        readFailed = readFailed || key == nullptr;
+        for (int w = 0; key != nullptr && w < 2; ++w) {
+            uint32_t value = 0;
+            if (queryNumber(*key, names[w], &value)) {
+                EXPECT_GE(value, last[w]) << names[w];
+                EXPECT_LE(value, kWrites) << names[w];
+                last[w] = value;
+            }
+        }
+        ++reads;
+        int status = 0;
+        if (::waitpid(-1, &status, WNOHANG) > 0) {
+            --running;
+            EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer failed";
+        }
+    }
+    EXPECT_FALSE(readFailed);
+    EXPECT_GT(reads, 10);
+    EXPECT_EQ(last[0], kWrites);
+    EXPECT_EQ(last[1], kWrites);
+    auto key = registry->openKey(kProduct, RegAccess::Read);
+    ASSERT_NE(key, nullptr);
+    int lost = 0;
+    for (const auto& name : names) {
+        for (uint32_t i = kAddEvery; i <= kWrites; i += kAddEvery) {
+            uint32_t value = 0;
+            lost += queryNumber(*key, name + std::to_string(i), &value) && value == i ? 0 : 1;
+        }
+    }
+    EXPECT_EQ(lost, 0);
+}
+
+}  // namespace
+}  // namespace zelkor::platform
