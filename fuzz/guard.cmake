@@ -1,0 +1,1 @@
+zelkor_add_fuzzer(read_frame_bitmap LIBS vorrak_guard)
