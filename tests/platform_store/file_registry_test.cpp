@@ -199,8 +199,8 @@ TEST(FileRegistry, ConcurrentWritersAndReaderAcrossProcesses) {
                           : std::filesystem::temp_directory_path());
     const auto path = folder.file("registry.reg");
     ASSERT_NE(openFileRegistry(path)->createKey(kProduct), nullptr);
-    constexpr uint32_t kWrites = 2000;
-    constexpr uint32_t kAddEvery = 4;
+    constexpr uint32_t kWrites = 1000;
+    constexpr uint32_t kAddEvery = 10;
     const std::string names[] = {"COUNTA", "COUNTB"};
 
     for (int w = 0; w < 2; ++w) {
