@@ -1,0 +1,101 @@
+#pragma once
+// The capture code's surroundings: a minimal main window, message boxes,
+// profile files in a folder of their own, disk sizes, and a canvas that
+// records what was drawn.
+
+// Before any Qt header: Qt's "slots" keyword macro would eat the guard
+// state's member of that name.
+#include "vorrak/guard/guard_state.h"
+
+#include <QWidget>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/canvas.h"
+#include "platform/fake/fake_disk.h"
+#include "platform/fake/recording_ui.h"
+#include "platform/profile.h"
+#include "tests/capture/capture_rig.h"
+#include "vorrak/capture/capture.h"
+
+namespace zelkor::test {
+
+class HostWindow : public vorrak::CaptureHost {
+  public:
+    QWidget window;
+    std::vector<std::pair<uint32_t, uint32_t>> resizes;
+    std::vector<vorrak::FrameStyle> styles;
+    std::vector<uint32_t> posted;
+    bool destroyed = false;
+    int overlayStarts = 0;
+    int overlayStops = 0;
+
+    QWidget* parentWidget() override { return &window; }
+    void setFrameStyle(vorrak::FrameStyle style) override { styles.push_back(style); }
+    void resizeClient(uint32_t w, uint32_t h) override {
+        resizes.emplace_back(w, h);
+        window.resize(int(w), int(h));
+    }
+    void postMessage(uint32_t message) override { posted.push_back(message); }
+    void destroy() override { destroyed = true; }
+    void startLiveOverlay() override { ++overlayStarts; }
+    void stopLiveOverlay() override { ++overlayStops; }
+};
+
+struct Drawn {
+    std::string what;  // "fill", "frame", "line", "text"
+    platform::CanvasRect rect;
+    uint32_t colour = 0;
+    std::string text;
+    platform::CanvasFont font;
+    uint32_t format = 0;
+};
+
+class RecordingCanvas : public platform::Canvas {
+  public:
+    std::vector<Drawn> drawn;
+    void fillRect(const platform::CanvasRect& r, uint32_t c) override {
+        drawn.push_back({"fill", r, c, {}, {}, 0});
+    }
+    void frameRect(const platform::CanvasRect& r, uint32_t c) override {
+        drawn.push_back({"frame", r, c, {}, {}, 0});
+    }
+    void drawLine(int x0, int y0, int x1, int y1, uint32_t c) override {
+        drawn.push_back({"line", {x0, y0, x1, y1}, c, {}, {}, 0});
+    }
+    void drawText(std::string_view t, const platform::CanvasRect& r, const platform::CanvasFont& f,
+                  uint32_t c, uint32_t format) override {
+        drawn.push_back({"text", r, c, std::string(t), f, format});
+    }
+};
+
+// Everything Vorrak's capture code runs against, around a CaptureRig.
+struct VorrakRig {
+    vcard::CaptureDriverConfig driverConfig;
+    CaptureRig rig;
+    TempDir dir;
+    HostWindow host;
+    platform::RecordingUi ui;
+    platform::FakeDisk disk;
+    std::unique_ptr<platform::Profile> profile;
+    std::vector<std::string> shown;
+    vorrak::CaptureServices services;
+    vorrak::Settings settings;
+    vorrak::RunOptions options;
+    vorrak::Capture capture;
+    vorrak::GuardState guard;
+    vorrak::GuardFiles files;
+
+    explicit VorrakRig(vcard::CaptureDriverConfig config = {}, uint32_t videoStandard = 0);
+    // Creates the capture window with the card's driver as the one found.
+    void create();
+    void connect() { vorrak::ConnectCapture(capture, services, settings, options); }
+    vcard::VirtualCaptureWindow& window() {
+        return static_cast<vcard::VirtualCaptureWindow&>(*capture.window);
+    }
+    std::vector<std::string> boxTexts() const { return ui.texts(); }
+};
+
+}  // namespace zelkor::test

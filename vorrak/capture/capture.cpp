@@ -1,0 +1,142 @@
+#include "vorrak/capture/capture.h"
+
+#include <QWidget>
+
+#include <cstdio>
+
+#include "vorrak/capture/capture_format.h"
+#include "vorrak/config/decoder_ini.h"
+#include "vorrak/hardware/picture_controls.h"
+
+namespace zelkor::vorrak {
+
+namespace {
+constexpr uint32_t kFrameWidth = 352;
+constexpr uint32_t kFrameHeight60 = 240;
+constexpr uint32_t kFrameHeight50 = 288;
+constexpr uint32_t kBoxStyle = platform::mb::ICONHAND | platform::mb::TOPMOST;
+
+// Sizing to one pixel less first makes the window repaint even when the
+// size does not change.
+void resizeWithRepaint(CaptureHost& host, uint32_t w, uint32_t h) {
+    host.resizeClient(w - 1, h - 1);
+    host.resizeClient(w, h);
+}
+
+void placeWindow(Capture& capture, uint32_t w, uint32_t h) {
+    if (QWidget* widget = capture.window->widget()) {
+        widget->setGeometry(0, 0, int(w), int(h));
+    }
+}
+}  // namespace
+
+bool IsFiftyHertzStandard(uint32_t videoStandard) {
+    return videoStandard == 3 || videoStandard == 5 || videoStandard == 6 || videoStandard == 7;
+}
+
+void CreateCaptureWindow(Capture& capture, CaptureServices& services, const Settings& settings,
+                         std::unique_ptr<platform::CaptureWindow> window, int driverIndex) {
+    capture.FrameWidth = kFrameWidth;
+    capture.FrameHeight =
+        IsFiftyHertzStandard(settings.VIDEOSTANDARD) ? kFrameHeight50 : kFrameHeight60;
+    capture.region = {0, 0, int32_t(capture.FrameWidth), int32_t(capture.FrameHeight)};
+    capture.blockColumns = capture.FrameWidth / kBlockSize;
+    capture.blockRows = capture.FrameHeight / kBlockSize;
+    services.host.resizeClient(capture.FrameWidth, capture.FrameHeight);
+    capture.window = std::move(window);
+    if (capture.window != nullptr && capture.window->widget() != nullptr) {
+        capture.window->widget()->setObjectName("captureWindow");
+        capture.window->widget()->setGeometry(0, 0, 0, 0);
+        capture.window->widget()->show();
+    }
+    WriteNoovKey(services.profile);
+    capture.driverIndex = driverIndex;
+    services.host.postMessage(kStartUpMessage);
+}
+
+void ConnectCapture(Capture& capture, CaptureServices& services, const Settings& settings,
+                    RunOptions& options) {
+    if (capture.CaptureState == kCaptureConnected) {
+        return;
+    }
+    services.host.stopLiveOverlay();
+    WriteDecoderIni(services.profile, settings);
+    platform::CaptureStatus status;
+    if (capture.window == nullptr || !capture.window->driverConnect(capture.driverIndex) ||
+        !capture.window->getStatus(status)) {
+        services.host.setFrameStyle(FrameStyle::DialogFrame);
+        capture.FrameWidth = kFrameWidth;
+        capture.FrameHeight = kFrameHeight60;
+        resizeWithRepaint(services.host, capture.FrameWidth, capture.FrameHeight);
+        capture.CaptureState = kCaptureNotConnected;
+        services.ui.messageBox(kConnectFailedMessage, kVorrakTitle, kBoxStyle);
+        services.host.destroy();
+        return;
+    }
+    placeWindow(capture, status.uiImageWidth, status.uiImageHeight);
+    capture.window->setOverlay(true);
+    capture.audioAvailable = status.fAudioHardware;
+    if (capture.audioAvailable == 0) {
+        options.captureAudio = false;
+    }
+    SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth);
+    services.host.setFrameStyle(FrameStyle::DialogFrame);
+    capture.FrameWidth = status.uiImageWidth;
+    capture.FrameHeight = status.uiImageHeight;
+    resizeWithRepaint(services.host, capture.FrameWidth, capture.FrameHeight);
+    capture.CaptureState = kCaptureConnected;
+    while (CheckCaptureSize(capture, services, settings) != 1) {
+    }
+}
+
+int CheckCaptureSize(Capture& capture, CaptureServices& services, const Settings& settings) {
+    platform::CaptureStatus status;
+    capture.window->getStatus(status);
+    const bool fifty = IsFiftyHertzStandard(settings.VIDEOSTANDARD);
+    const uint32_t needed = fifty ? kFrameHeight50 : kFrameHeight60;
+    if (status.uiImageWidth == kFrameWidth && status.uiImageHeight == needed) {
+        return 1;
+    }
+    char text[400];
+    std::snprintf(text, sizeof text,
+                  fifty ? "For Zelkor Oculara, The best Video size format is 352 x 288 (PAL mode) "
+                          "\nThe current image dimension is %d x %d , Please select the correct "
+                          "dimension 352 x 288."
+                        : "For Zelkor Oculara, The best Video size format is 352 x 240 (NTSC "
+                          "mode) \nThe current image dimension is %d x %d , Please select the "
+                          "correct dimension 352 x 240.",
+                  int(status.uiImageWidth), int(status.uiImageHeight));
+    services.ui.messageBox(text, kVorrakTitle, kBoxStyle);
+    ChooseCaptureFormat(capture, services);
+    return 0;
+}
+
+void ChooseCaptureFormat(Capture& capture, CaptureServices& services) {
+    if (capture.CaptureState != kCaptureConnected) {
+        return;
+    }
+    capture.window->dlgVideoFormat();
+    platform::CaptureStatus status;
+    capture.window->getStatus(status);
+    capture.FrameWidth = status.uiImageWidth;
+    capture.FrameHeight = status.uiImageHeight;
+    services.host.resizeClient(capture.FrameWidth, capture.FrameHeight);
+    placeWindow(capture, capture.FrameWidth, capture.FrameHeight);
+    capture.window->setOverlay(true);
+}
+
+void DisconnectCapture(Capture& capture, CaptureServices& services) {
+    if (capture.CaptureState == kCaptureNotConnected) {
+        return;
+    }
+    placeWindow(capture, 0, 0);
+    capture.window->setOverlay(false);
+    capture.window->driverDisconnect();
+    DecoderOutputOn(services.bus);
+    services.host.startLiveOverlay();
+    services.host.setFrameStyle(FrameStyle::SizingFrame);
+    services.host.resizeClient(capture.FrameWidth, capture.FrameHeight);
+    capture.CaptureState = kCaptureNotConnected;
+}
+
+}  // namespace zelkor::vorrak

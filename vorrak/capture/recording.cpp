@@ -1,0 +1,238 @@
+#include "vorrak/capture/recording.h"
+
+#include <cstdio>
+#include <filesystem>
+
+#include "vorrak/capture/capture_format.h"
+
+namespace zelkor::vorrak {
+
+namespace {
+namespace vf = platform::video_format;
+namespace tf = platform::text_format;
+
+constexpr uint64_t kMegabyte = 1048576;
+constexpr uint32_t kBoxStyle = platform::mb::ICONHAND | platform::mb::TOPMOST;
+constexpr uint32_t kDefaultFrameRate = 30;
+constexpr uint32_t kPromptStatus = 411;
+constexpr uint32_t kCaptureFinishedStatus = 503;
+
+// A stored rate of 0 would divide by zero; the settings' default stands in.
+uint32_t frameRate(const Settings& settings) {
+    return settings.VIDEOFRAMERATE == 0 ? kDefaultFrameRate : settings.VIDEOFRAMERATE;
+}
+
+std::string numbered(const std::string& folder, const char* stem, uint32_t n, const char* ext) {
+    char name[64];
+    std::snprintf(name, sizeof name, "%s%0d.%s", stem, int(n), ext);
+    return folder + "/" + name;
+}
+
+platform::CanvasRect promptRect(const Capture& capture) {
+    return {2, 5, int(capture.FrameWidth), int(capture.FrameHeight / 6)};
+}
+
+// Sets the error flag and ends the running sequence: the flag alone would
+// let the clip grow until its time limit, or for ever without one.
+void stopRecording(Capture& capture) {
+    capture.recordingError = 1;
+    capture.window->stop();
+}
+}  // namespace
+
+uint32_t FreeSpaceMB(platform::Disk& disk, std::string_view path) {
+    const auto bytes = disk.freeBytes(path);
+    return bytes ? uint32_t(*bytes / kMegabyte) : 0;
+}
+
+uint32_t FileSizeMB(platform::Disk& disk, std::string_view path) {
+    const auto bytes = disk.fileBytes(path);
+    return bytes ? uint32_t(*bytes / kMegabyte) : 0;
+}
+
+platform::CaptureParms RecordingParms(const Settings& settings) {
+    platform::CaptureParms p;
+    p.dwRequestMicroSecPerFrame = uint32_t(1000000.0 / frameRate(settings) + 0.5);
+    p.fMakeUserHitOKToCapture = 0;
+    p.wPercentDropForError = 100;
+    p.fYield = 0;
+    p.dwIndexSize = 324000;
+    p.wChunkGranularity = 0;
+    p.fUsingDOSMemory = 0;
+    p.wNumVideoRequested = 32;
+    p.fCaptureAudio = 0;
+    p.wNumAudioRequested = 5;
+    p.vKeyAbort = 27;
+    p.fAbortLeftMouse = 0;
+    p.fAbortRightMouse = 0;
+    p.fLimitEnabled = settings.PROCESSSTYLE == 1 ? 0 : 1;
+    p.wTimeLimit = settings.VIDEORECORDINGTIME;
+    p.fStepCaptureAt2x = 0;
+    p.wStepCaptureAverageFrames = 5;
+    p.dwAudioBufferSize = 0;
+    p.fDisableWriteCache = 0;
+    p.AVStreamMaster = 0;
+    return p;
+}
+
+int GrabFrame(Capture& capture, CaptureServices& services, GuardState& guard,
+              const GuardFiles& files, const GuardView& view) {
+    vf::Header format;
+    if (vf::decode(capture.window->getVideoFormat(), format) && format.compression == vf::Uyvy) {
+        services.ui.messageBox(kUyvyMessage, kVorrakTitle, kBoxStyle);
+        return 0;
+    }
+    capture.window->grabFrameNoStop();
+    const bool snapshot = view.tracing && view.manualAction;
+    std::string path;
+    if (snapshot) {
+        path = numbered(capture.eventFolder, "manual", guard.manualSnapshotCount++, "bmp");
+    } else if (view.tracing || view.frameCounter % 2 != 0) {
+        path = files.workFile1;
+    } else {
+        path = files.workFile0;
+    }
+    if (!capture.window->fileSaveDib(path)) {
+        services.ui.messageBox(kSaveBitmapFailedMessage, kVorrakTitle, kBoxStyle);
+        return 0;
+    }
+    if (snapshot && services.showPicture) {
+        services.showPicture(path);
+    }
+    return 1;
+}
+
+int CaptureStatusCallback(Capture& capture, CaptureServices& services, const Settings& settings,
+                          const GuardView& view, platform::Canvas& canvas, int number,
+                          std::string_view text) {
+    const StatusPainting& paint = capture.painting;
+    if (number == int(kPromptStatus)) {
+        if (view.tracing && view.manualAction) {
+            canvas.fillRect(promptRect(capture), paint.brushColour);
+            canvas.drawText(text, promptRect(capture), paint.font, paint.textColour, tf::WordBreak);
+        }
+        return 1;
+    }
+    if (number == int(kCaptureFinishedStatus)) {
+        canvas.fillRect(promptRect(capture), paint.brushColour);
+        capture.statusCounter = 0;
+        return 1;
+    }
+    canvas.fillRect(paint.rect, paint.brushColour);
+    ++capture.statusCounter;
+    if (capture.statusCounter % (frameRate(settings) * 2) == 0) {
+        if (FreeSpaceMB(services.disk, capture.eventFolder) < kMinimumFreeSpaceMB) {
+            stopRecording(capture);
+            services.ui.messageBox(kDiskFullMessage, kVorrakTitle, kBoxStyle);
+            return 1;
+        }
+        if (capture.statusCounter > kLargeClipStatusCalls &&
+            FileSizeMB(services.disk, capture.clipPath) > kLargeClipMB) {
+            services.ui.messageBox(kLargeClipMessage, kVorrakTitle, kBoxStyle);
+            stopRecording(capture);
+            return 1;
+        }
+    }
+    canvas.drawText(text, paint.rect, paint.font, paint.textColour,
+                    tf::Center | tf::SingleLine | tf::Bottom);
+    return 1;
+}
+
+int CaptureErrorCallback(Capture& capture, CaptureServices& services, GuardState& guard, int number,
+                         std::string_view text) {
+    if (capture.window == nullptr) {
+        return 0;
+    }
+    if (number == 0) {
+        return 1;
+    }
+    char title[32];
+    std::snprintf(title, sizeof title, "Error# %d", number);
+    services.ui.messageBox(text, title, platform::mb::ICONEXCLAMATION);
+    capture.recordingError = 1;
+    guard.recording = false;
+    return 1;
+}
+
+int RecordClip(Capture& capture, CaptureServices& services, const Settings& settings,
+               GuardState& guard, const GuardView& view) {
+    platform::CaptureWindow& window = *capture.window;
+    capture.recordingError = 0;
+    if (FreeSpaceMB(services.disk, capture.eventFolder) < kMinimumFreeSpaceMB) {
+        capture.recordingError = 1;
+        services.ui.messageBox(kDiskFullMessage, kVorrakTitle, kBoxStyle);
+        return 0;
+    }
+    window.setErrorCallback([&capture, &services, &guard](int n, std::string_view t) {
+        return CaptureErrorCallback(capture, services, guard, n, t);
+    });
+    if (!view.tracing) {
+        capture.clipPath = numbered(capture.eventFolder, "error", guard.EventNumber, "avi");
+    } else if (view.manualAction) {
+        capture.clipPath = numbered(capture.eventFolder, "manual", guard.manualVideoCount++, "avi");
+    }
+
+    std::error_code ignored;
+    std::filesystem::remove(capture.clipPath, ignored);
+    window.setSequenceSetup(RecordingParms(settings));
+    if (!window.fileSetCaptureFile(capture.clipPath)) {
+        char text[kPathSize + 300];
+        std::snprintf(text, sizeof text,
+                      "Your video recording file %s cannot record now ...\n The file may be "
+                      "opened by another video player or device...\nPlease rename your file or "
+                      "close another process before you recording...",
+                      capture.clipPath.c_str());
+        services.ui.messageBox(text, kVorrakTitle, platform::mb::TOPMOST);
+        return 0;
+    }
+    platform::Canvas& canvas = window.canvas();
+    window.setStatusCallback(
+        [&capture, &services, &settings, view, &canvas](int n, std::string_view t) {
+            return CaptureStatusCallback(capture, services, settings, view, canvas, n, t);
+        });
+    const auto w = int(capture.FrameWidth);
+    const auto h = int(capture.FrameHeight);
+    capture.painting = {{kStatusFontFace, h / 15},
+                        {0, h * 12 / 14, w, h * 13 / 14},
+                        kStatusTextColour,
+                        kStatusBrushColour};
+
+    if (capture.recordingError != 0) {
+        services.ui.messageBox(kDriverErrorMessage, kVorrakTitle, kBoxStyle);
+        return 0;
+    }
+    guard.recording = true;
+    const bool recorded = window.sequence();
+    window.setStatusCallback(nullptr);
+    if (capture.recordingError != 0) {
+        window.stop();
+    }
+    guard.recording = false;
+    if (!recorded) {
+        return 0;
+    }
+    platform::CaptureStatus status;
+    window.getStatus(status);
+    capture.framesCaptured = status.dwCurrentVideoFrame;
+    return capture.framesCaptured > 0 ? 1 : 0;
+}
+
+void SnapshotCommand(Capture& capture, CaptureServices& services, GuardState& guard,
+                     const GuardFiles& files, const GuardView& view) {
+    if (capture.CaptureState != kCaptureConnected) {
+        return;
+    }
+    SetCaptureFormat(*capture.window, kFrameFormatMode, capture.frameBitDepth);
+    GrabFrame(capture, services, guard, files, view);
+    SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth);
+}
+
+int RecordCommand(Capture& capture, CaptureServices& services, const Settings& settings,
+                  GuardState& guard, const GuardView& view) {
+    if (capture.CaptureState != kCaptureConnected) {
+        return 0;
+    }
+    return RecordClip(capture, services, settings, guard, view);
+}
+
+}  // namespace zelkor::vorrak
