@@ -92,22 +92,6 @@ TEST(RegeditFormat, EmptyStoreIsHeaderAndBlankLine) {
 }
 
 TEST(RegeditFormat, KeepsOnlyLocalMachineKeysAndToleratesHandEdits) {
-    const auto parsed = parseRegedit(
-        "REGEDIT4\r\n"
-        "; a comment\n"
-        "[HKEY_CURRENT_USER\\Software\\Other]\n"
-        "\"X\"=dword:00000001\n"
-        "[hkey_local_machine\\SOFTWARE\\Zelkor\\Oculara]   \n"
-        "  \"SCANTIME\" = DWORD:000001F4\n"
-        "\"LIST\"=hex(7):41 , 00,\\\n"
-        "\n"  // a blank line continues an unfinished list as nothing
-        "[HKEY_LOCAL_MACHINE]\n"
-        "\"ROOTVALUE\"=dword:00000002\n"
-        "[HKEY_LOCAL_MACHINE\\software\\zelkor\\OCULARA]\n"
-        "\"scantime\"=dword:000003e8\n");
-    ASSERT_FALSE(parsed.ok);  // the list ends with a comma
-    EXPECT_EQ(parsed.errorLine, 8);
-
     const auto good = parseRegedit(
         "REGEDIT4\r\n"
         "; a comment\n"
@@ -182,6 +166,7 @@ TEST(RegeditFormat, RefusesMalformedTextNamingTheLine) {
         {"\"A\"=-\n", 4, "value deletion"},
         {"\"A\"=word:1\n", 4, "unknown value type"},
         {"\"A\"=hex:01,\\\n  02,\\\n  zz\n", 6, "bad hex byte"},
+        {"\"A\"=hex:01,\\\n\n\"B\"=hex:\n", 5, "ends with a comma"},
         {"\"A\"=hex:01,\\\r\n  02,\\\r\n", 5, "past the end"},
         {"\"A\tB\"=dword:00000001\n", 4, "bad value name"},
     };
