@@ -84,13 +84,6 @@ TEST(RegeditFormat, ReadsCrlfFiles) {
     expectSameStore(parsed.data, sampleStore());
 }
 
-TEST(RegeditFormat, EmptyStoreIsHeaderAndBlankLine) {
-    EXPECT_EQ(formatRegedit(RegistryData{}), "REGEDIT4\n\n");
-    const auto parsed = parseRegedit("REGEDIT4\n\n");
-    ASSERT_TRUE(parsed.ok);
-    EXPECT_TRUE(parsed.data.keys.empty());
-}
-
 TEST(RegeditFormat, KeepsOnlyLocalMachineKeysAndToleratesHandEdits) {
     const auto good = parseRegedit(
         "REGEDIT4\r\n"
@@ -185,17 +178,6 @@ TEST(RegeditFormat, RefusesZeroBytes) {
     EXPECT_FALSE(parsed.ok);
     EXPECT_EQ(parsed.errorLine, 3);
     EXPECT_NE(parsed.errorReason.find("zero byte"), std::string::npos);
-}
-
-TEST(RegeditFormat, StorableNames) {
-    EXPECT_TRUE(isStorableKeyPath("SOFTWARE\\Zelkor\\Oculara"));
-    EXPECT_FALSE(isStorableKeyPath(""));
-    EXPECT_FALSE(isStorableKeyPath("\\SOFTWARE"));
-    EXPECT_FALSE(isStorableKeyPath("SOFTWARE\\"));
-    EXPECT_FALSE(isStorableKeyPath("SOFTWARE\\\\Zelkor"));
-    EXPECT_FALSE(isStorableKeyPath("SOFT\nWARE"));
-    EXPECT_TRUE(isStorableName("Say \"hi\" [x]"));
-    EXPECT_FALSE(isStorableName("two\r\nlines"));
 }
 
 }  // namespace
