@@ -62,9 +62,10 @@ std::string defaultRegistryPath();
 std::unique_ptr<Registry> openFileRegistry(const std::string& path);
 
 // Convenience readers for the common value kinds, with the store's rules:
-// a number is the first 4 bytes of whatever is stored (a shorter value is
-// missing); a text is read into a buffer of `bufferSize` bytes and taken up
-// to its first zero byte. Both return false when the value counts as missing.
+// a number is read into a 4-byte buffer, so a longer value is missing and a
+// shorter one fills only the low bytes, leaving the rest of `*value` as it
+// was; a text is read into a buffer of `bufferSize` bytes and taken up to its
+// first zero byte. Both return false when the value counts as missing.
 bool queryNumber(RegistryKey& key, std::string_view name, uint32_t* value);
 bool queryText(RegistryKey& key, std::string_view name, uint32_t bufferSize, std::string* value);
 bool setNumber(RegistryKey& key, std::string_view name, uint32_t value);
