@@ -552,3 +552,11 @@ bool VirtualCaptureWindow::runSequence(AviWriter& writer, bool grey, uint32_t& f
 }
 
 }  // namespace zelkor::vcard
+
+namespace zelkor::vcard {
+
+std::unique_ptr<platform::CaptureWindow> VirtualCard::createCaptureWindow(QWidget* parent) {
+    return std::make_unique<VirtualCaptureWindow>(*this, clock_, CaptureDriverConfig{}, parent);
+}
+
+}  // namespace zelkor::vcard

@@ -72,6 +72,8 @@ class VirtualCard : public platform::Ports,
     void close(int handle) override;
     // CaptureDriver
     bool driverDescription(int index, std::string& name, std::string& version) override;
+    // Defined with the capture driver (capture_window.cpp).
+    std::unique_ptr<platform::CaptureWindow> createCaptureWindow(QWidget* parent) override;
 
     // The decoder's output: the field that is current on the clock, or a
     // given one. 720 pixels wide; 240 lines at 60 fields per second, 288 at

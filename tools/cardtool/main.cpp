@@ -1,13 +1,17 @@
 // cardtool: what the programs find on the configured card.
 //   cardtool detect   display chip, decoder, input signal, capture driver
+//   cardtool grab FILE                       one frame as an 8-bit bitmap
+//   cardtool record FILE SECONDS [--fps N]   a clip (30 fps unless given)
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 
 #include "platform/clock.h"
 #include "platform/hardware.h"
 #include "platform/ui_console.h"
+#include "tools/cardtool/capture_commands.h"
 #include "vorrak/hardware/decoder_bus.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"
@@ -78,6 +82,22 @@ int main(int argc, char** argv) {
     if (argc == 2 && std::strcmp(argv[1], "detect") == 0) {
         return detect();
     }
-    std::fprintf(stderr, "usage: cardtool detect\n");
+    if (argc == 3 && std::strcmp(argv[1], "grab") == 0) {
+        return zelkor::tools::grabCommand(argv[2]);
+    }
+    if ((argc == 4 || (argc == 6 && std::strcmp(argv[4], "--fps") == 0)) &&
+        std::strcmp(argv[1], "record") == 0) {
+        char* end = nullptr;
+        const unsigned long seconds = std::strtoul(argv[3], &end, 10);
+        const bool secondsOk = *end == 0 && seconds > 0 && seconds <= 65535;
+        const unsigned long fps = argc == 6 ? std::strtoul(argv[5], &end, 10) : 30;
+        if (secondsOk && *end == 0 && fps > 0 && fps <= 1000) {
+            return zelkor::tools::recordCommand(argv[2], unsigned(seconds), unsigned(fps));
+        }
+    }
+    std::fprintf(stderr,
+                 "usage: cardtool detect\n"
+                 "       cardtool grab FILE\n"
+                 "       cardtool record FILE SECONDS [--fps N]\n");
     return 2;
 }

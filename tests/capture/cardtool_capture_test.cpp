@@ -1,0 +1,127 @@
+// cardtool's grab and record commands end to end, and what a recording
+// killed in the middle leaves behind.
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <fstream>
+#include <iterator>
+#include <thread>
+
+#include "tests/capture/capture_rig.h"
+#include "vcard/avi_reader.h"
+#include "vorrak/guard/frame_bitmap.h"
+
+extern char** environ;
+
+namespace zelkor::test {
+namespace {
+
+std::string cardtool() {
+    const char* bin = std::getenv("ZELKOR_BIN_DIR");
+    return std::string(bin ? bin : ".") + "/cardtool";
+}
+
+pid_t start(std::vector<std::string> args) {
+    args.insert(args.begin(), cardtool());
+    std::vector<char*> argv;
+    for (auto& a : args) {
+        argv.push_back(a.data());
+    }
+    argv.push_back(nullptr);
+    pid_t pid = -1;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+        pid = -1;
+    }
+    posix_spawn_file_actions_destroy(&actions);
+    return pid;
+}
+
+int run(std::vector<std::string> args) {
+    const pid_t pid = start(std::move(args));
+    int status = 0;
+    if (pid < 0 || waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) {
+        return -1;
+    }
+    return WEXITSTATUS(status);
+}
+
+bool readClip(const std::string& path, vcard::AviInfo& info) {
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<uint8_t> bytes{std::istreambuf_iterator<char>(in), {}};
+    std::string reason;
+    return vcard::readAvi(bytes, info, reason);
+}
+
+TEST(Cardtool, GrabsAFrameGuardModeReads) {
+    TempDir dir;
+    const std::string bmp = dir.file("frame.bmp");
+    ASSERT_EQ(run({"grab", bmp}), 0);
+    vorrak::FrameImage frame;
+    vorrak::LastFrameRead last;
+    ASSERT_EQ(vorrak::ReadFrameBitmap(bmp, frame, last), vorrak::kFrameReadOk);
+    EXPECT_EQ(frame.width, 352);
+    EXPECT_EQ(frame.height, 240);
+    EXPECT_EQ(run({"grab", dir.file("no/such/dir.bmp")}), 1);
+    EXPECT_EQ(run({"record", bmp, "0"}), 2);
+    EXPECT_EQ(run({"record", bmp, "2", "--fps"}), 2);
+}
+
+TEST(Cardtool, RecordsTheLengthAtTheRate) {
+    TempDir dir;
+    const std::string clip = dir.file("clip.avi");
+    ASSERT_EQ(run({"record", clip, "2", "--fps", "10"}), 0);
+    vcard::AviInfo info;
+    ASSERT_TRUE(readClip(clip, info));
+    EXPECT_EQ(info.frames.size(), 20u);
+    if (haveFfprobe()) {
+        const auto probe = probeClip(clip);
+        EXPECT_EQ(probe.at("codec_name"), "mjpeg");
+        EXPECT_EQ(probe.at("r_frame_rate"), "10/1");
+        EXPECT_EQ(probe.at("nb_read_frames"), "20");
+    }
+}
+
+TEST(Cardtool, ARecordingKilledMidwayStillOpens) {
+    TempDir dir;
+    const std::string clip = dir.file("killed.avi");
+    const pid_t pid = start({"record", clip, "60", "--fps", "30"});
+    ASSERT_GT(pid, 0);
+    // Wait until the headers were rewritten at least once (a second of
+    // frames), then kill without warning.
+    vcard::AviInfo info;
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    while (std::chrono::steady_clock::now() < deadline &&
+           !(readClip(clip, info) && info.totalFrames >= 45)) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    }
+    ASSERT_EQ(kill(pid, SIGKILL), 0);
+    int status = 0;
+    ASSERT_EQ(waitpid(pid, &status, 0), pid);
+    ASSERT_TRUE(WIFSIGNALED(status));
+
+    ASSERT_TRUE(readClip(clip, info));
+    EXPECT_FALSE(info.hasIndex);
+    EXPECT_GE(info.totalFrames, 45u);
+    EXPECT_GE(info.frames.size(), info.totalFrames);
+    if (!haveFfprobe()) {
+        GTEST_SKIP() << "ffprobe is not installed";
+    }
+    const auto probe = probeClip(clip);
+    ASSERT_FALSE(probe.empty()) << "ffprobe could not open the clip";
+    EXPECT_EQ(probe.at("codec_name"), "mjpeg");
+    EXPECT_EQ(std::stoul(probe.at("nb_read_frames")), info.frames.size());
+}
+
+}  // namespace
+}  // namespace zelkor::test
