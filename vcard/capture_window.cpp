@@ -309,7 +309,9 @@ void VirtualCaptureWindow::takeFrame(CaptureFrame& out) {
 }
 
 void VirtualCaptureWindow::showFrame(const CaptureFrame& frame) {
-    if (picture_.width() != frame.width || picture_.height() != frame.height) {
+    // Nobody sees a hidden window's picture; a grab need not pay for it.
+    if (view_ == nullptr || !view_->isVisible() || picture_.width() != frame.width ||
+        picture_.height() != frame.height) {
         return;
     }
     const size_t cw = size_t(frame.width / 2);
@@ -326,9 +328,7 @@ void VirtualCaptureWindow::showFrame(const CaptureFrame& frame) {
             line[x] = qRgb(r, g, b);
         }
     }
-    if (view_ != nullptr) {
-        view_->update();
-    }
+    view_->update();
 }
 
 bool VirtualCaptureWindow::grabFrameNoStop() {
