@@ -5,50 +5,36 @@
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
+#if defined(__x86_64__)
+#include <immintrin.h>
+#define ZELKOR_HAVE_AVX2_KERNEL 1
+#endif
 
 namespace zelkor::vorrak {
 
 namespace {
 
 constexpr uint32_t kBlockPixels = kBlockSize * kBlockSize;
+// Rows counted before the first look at a block: a plainly changed block is
+// left there, as the pixel-by-pixel count leaves it once it passes the
+// limit. The flag is the same as counting every pixel.
+constexpr uint32_t kFirstLook = kBlockSize / 4;
 
-// Whether more than `limit` of a block's 256 pixels moved by more than
-// `threshold`. A block that has plainly changed is left early; the flag is
-// the same as counting all its pixels.
-bool blockChanged(const uint8_t* earlier, const uint8_t* newer, size_t stride, uint8_t threshold,
-                  uint32_t limit) {
-    if (limit >= kBlockPixels) {
-        return false;
-    }
-#if defined(__SSE2__)
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i over = _mm_set1_epi8(static_cast<char>(threshold));
-    __m128i kept = zero;  // per byte lane: rows in which the pixel stayed
-    const auto addRows = [&](uint32_t from, uint32_t to) {
-#pragma GCC unroll 16
-        for (uint32_t y = from; y < to; ++y) {
-            const __m128i e =
-                _mm_loadu_si128(reinterpret_cast<const __m128i*>(earlier + y * stride));
-            const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(newer + y * stride));
-            const __m128i diff = _mm_or_si128(_mm_subs_epu8(e, f), _mm_subs_epu8(f, e));
-            // Zero exactly where diff <= threshold.
-            kept = _mm_sub_epi8(kept, _mm_cmpeq_epi8(_mm_subs_epu8(diff, over), zero));
-        }
-    };
-    const auto changedPixels = [&](uint32_t rows) {
-        // Each half of the sum fits in its low 16 bits.
-        const __m128i sums = _mm_sad_epu8(kept, zero);
-        return kBlockSize * rows -
-               static_cast<uint32_t>(_mm_extract_epi16(sums, 0) + _mm_extract_epi16(sums, 4));
-    };
-    // A look after a quarter of the rows catches a plainly changed block.
-    addRows(0, kBlockSize / 4);
-    if (changedPixels(kBlockSize / 4) > limit) {
-        return true;
-    }
-    addRows(kBlockSize / 4, kBlockSize);
-    return changedPixels(kBlockSize) > limit;
-#else
+// Each kernel decides, for the watched blocks of one block row, whether more
+// than `limit` of a block's pixels moved by more than `threshold`.
+struct BlockRow {
+    const uint8_t* earlier;
+    const uint8_t* newer;
+    size_t stride;
+    uint32_t columns;
+    uint8_t threshold;
+    uint32_t limit;
+    const bool* watched;
+    bool* moved;
+};
+
+bool blockChangedPortable(const uint8_t* earlier, const uint8_t* newer, size_t stride,
+                          uint8_t threshold, uint32_t limit) {
     uint32_t count = 0;
     for (uint32_t y = 0; y < kBlockSize; ++y) {
         for (uint32_t x = 0; x < kBlockSize; ++x) {
@@ -61,10 +47,147 @@ bool blockChanged(const uint8_t* earlier, const uint8_t* newer, size_t stride, u
         }
     }
     return false;
+}
+
+void rowPortable(const BlockRow& row) {
+    for (uint32_t c = 0; c < row.columns; ++c) {
+        const size_t at = size_t{kBlockSize} * c;
+        row.moved[c] = row.watched[c] && blockChangedPortable(row.earlier + at, row.newer + at,
+                                                              row.stride, row.threshold, row.limit);
+    }
+}
+
+#if defined(__SSE2__)
+// Per byte lane, adds the rows [from, to) in which the pixel stayed within
+// the threshold.
+inline __m128i keptRowsSse2(__m128i kept, const uint8_t* earlier, const uint8_t* newer,
+                            size_t stride, __m128i threshold, uint32_t from, uint32_t to) {
+    const __m128i zero = _mm_setzero_si128();
+#pragma GCC unroll 16
+    for (uint32_t y = from; y < to; ++y) {
+        const __m128i e = _mm_loadu_si128(reinterpret_cast<const __m128i*>(earlier + y * stride));
+        const __m128i f = _mm_loadu_si128(reinterpret_cast<const __m128i*>(newer + y * stride));
+        const __m128i diff = _mm_or_si128(_mm_subs_epu8(e, f), _mm_subs_epu8(f, e));
+        // Zero exactly where diff <= threshold.
+        kept = _mm_sub_epi8(kept, _mm_cmpeq_epi8(_mm_subs_epu8(diff, threshold), zero));
+    }
+    return kept;
+}
+
+inline uint32_t changedSse2(__m128i kept, uint32_t rows) {
+    // Each half of the sum fits in its low 16 bits.
+    const __m128i sums = _mm_sad_epu8(kept, _mm_setzero_si128());
+    return kBlockSize * rows -
+           static_cast<uint32_t>(_mm_extract_epi16(sums, 0) + _mm_extract_epi16(sums, 4));
+}
+
+bool blockChangedSse2(const uint8_t* earlier, const uint8_t* newer, size_t stride,
+                      uint8_t threshold, uint32_t limit) {
+    const __m128i over = _mm_set1_epi8(static_cast<char>(threshold));
+    __m128i kept = keptRowsSse2(_mm_setzero_si128(), earlier, newer, stride, over, 0, kFirstLook);
+    if (changedSse2(kept, kFirstLook) > limit) {
+        return true;
+    }
+    kept = keptRowsSse2(kept, earlier, newer, stride, over, kFirstLook, kBlockSize);
+    return changedSse2(kept, kBlockSize) > limit;
+}
+
+void rowSse2(const BlockRow& row) {
+    for (uint32_t c = 0; c < row.columns; ++c) {
+        const size_t at = size_t{kBlockSize} * c;
+        row.moved[c] = row.watched[c] && blockChangedSse2(row.earlier + at, row.newer + at,
+                                                          row.stride, row.threshold, row.limit);
+    }
+}
+#endif
+
+#if defined(ZELKOR_HAVE_AVX2_KERNEL)
+// Two neighbouring blocks at once: lane bytes 0-15 are the left block,
+// 16-31 the right one.
+__attribute__((target("avx2"))) inline __m256i keptRowsAvx2(__m256i kept, const uint8_t* earlier,
+                                                            const uint8_t* newer, size_t stride,
+                                                            __m256i threshold, uint32_t from,
+                                                            uint32_t to) {
+    const __m256i zero = _mm256_setzero_si256();
+#pragma GCC unroll 16
+    for (uint32_t y = from; y < to; ++y) {
+        const __m256i e =
+            _mm256_loadu_si256(reinterpret_cast<const __m256i*>(earlier + y * stride));
+        const __m256i f = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(newer + y * stride));
+        const __m256i diff = _mm256_or_si256(_mm256_subs_epu8(e, f), _mm256_subs_epu8(f, e));
+        kept = _mm256_sub_epi8(kept, _mm256_cmpeq_epi8(_mm256_subs_epu8(diff, threshold), zero));
+    }
+    return kept;
+}
+
+__attribute__((target("avx2"))) inline void changedAvx2(__m256i kept, uint32_t rows, uint32_t& left,
+                                                        uint32_t& right) {
+    const __m256i sums = _mm256_sad_epu8(kept, _mm256_setzero_si256());
+    left = kBlockSize * rows -
+           static_cast<uint32_t>(_mm256_extract_epi16(sums, 0) + _mm256_extract_epi16(sums, 4));
+    right = kBlockSize * rows -
+            static_cast<uint32_t>(_mm256_extract_epi16(sums, 8) + _mm256_extract_epi16(sums, 12));
+}
+
+__attribute__((target("avx2"))) void rowAvx2(const BlockRow& row) {
+    const __m256i over = _mm256_set1_epi8(static_cast<char>(row.threshold));
+    uint32_t c = 0;
+    for (; c + 1 < row.columns; c += 2) {
+        if (!row.watched[c] && !row.watched[c + 1]) {
+            row.moved[c] = row.moved[c + 1] = false;
+            continue;
+        }
+        const uint8_t* e = row.earlier + size_t{kBlockSize} * c;
+        const uint8_t* f = row.newer + size_t{kBlockSize} * c;
+        uint32_t left = 0;
+        uint32_t right = 0;
+        __m256i kept = keptRowsAvx2(_mm256_setzero_si256(), e, f, row.stride, over, 0, kFirstLook);
+        changedAvx2(kept, kFirstLook, left, right);
+        if (left <= row.limit || right <= row.limit) {
+            kept = keptRowsAvx2(kept, e, f, row.stride, over, kFirstLook, kBlockSize);
+            changedAvx2(kept, kBlockSize, left, right);
+        }
+        row.moved[c] = row.watched[c] && left > row.limit;
+        row.moved[c + 1] = row.watched[c + 1] && right > row.limit;
+    }
+    if (c < row.columns) {
+        const size_t at = size_t{kBlockSize} * c;
+        row.moved[c] = row.watched[c] && blockChangedSse2(row.earlier + at, row.newer + at,
+                                                          row.stride, row.threshold, row.limit);
+    }
+}
+#endif
+
+CompareKernel fastestKernel() {
+#if defined(ZELKOR_HAVE_AVX2_KERNEL)
+    if (__builtin_cpu_supports("avx2")) {
+        return CompareKernel::Avx2;
+    }
+#endif
+#if defined(__SSE2__)
+    return CompareKernel::Sse2;
+#else
+    return CompareKernel::Portable;
 #endif
 }
 
 }  // namespace
+
+bool CompareKernelAvailable(CompareKernel kernel) {
+    switch (kernel) {
+        case CompareKernel::Portable:
+            return true;
+        case CompareKernel::Sse2:
+#if defined(__SSE2__)
+            return true;
+#else
+            return false;
+#endif
+        case CompareKernel::Avx2:
+            return fastestKernel() == CompareKernel::Avx2;
+    }
+    return false;
+}
 
 void BuildRegionMask(CompareState& state, bool useRegionCompare, const DetectRegion& region,
                      uint32_t frameWidth, uint32_t frameHeight) {
@@ -130,9 +253,18 @@ void SetThresholds(CompareState& state, uint32_t sensibility) {
     state.PixelThreshold = PixelThreshold(sensibility);
 }
 
-uint32_t CompareFrames(std::span<const uint8_t> earlier, std::span<const uint8_t> newer,
-                       uint32_t pixelThreshold, const CompareContext& context,
-                       CompareState& state) {
+uint32_t CompareFramesWith(CompareKernel kernel, std::span<const uint8_t> earlier,
+                           std::span<const uint8_t> newer, uint32_t pixelThreshold,
+                           const CompareContext& context, CompareState& state) {
+    void (*const compareRow)(const BlockRow&) =
+#if defined(ZELKOR_HAVE_AVX2_KERNEL)
+        kernel == CompareKernel::Avx2 ? rowAvx2 :
+#endif
+#if defined(__SSE2__)
+        kernel == CompareKernel::Sse2 ? rowSse2
+                                      :
+#endif
+                                      rowPortable;
     const uint32_t columns =
         std::min(static_cast<uint32_t>(std::max(context.lastWidth, 0)) / kBlockSize, kBlockColumns);
     const uint32_t rows =
@@ -141,8 +273,10 @@ uint32_t CompareFrames(std::span<const uint8_t> earlier, std::span<const uint8_t
     const size_t available = std::min(earlier.size(), newer.size());
     // A difference can never exceed 255, so larger thresholds behave as 255.
     const auto threshold = static_cast<uint8_t>(std::min(pixelThreshold, 255u));
-
     const uint32_t limit = state.PixelCountThreshold;
+    // With a limit of 256 or more no block can change.
+    const bool possible = limit < kBlockPixels;
+
     uint32_t changed = 0;
     for (uint32_t r = 0; r < rows; ++r) {
         const size_t rowStart = size_t{kBlockSize} * r * stride;
@@ -151,16 +285,43 @@ uint32_t CompareFrames(std::span<const uint8_t> earlier, std::span<const uint8_t
             rowStart + (kBlockSize - 1) * stride + size_t{kBlockSize} * columns > available) {
             break;
         }
+#if defined(__SSE2__)
+        // The first rows of the next block row are read in any case; ask for
+        // them now, as a row of plainly changed blocks leaves its own early.
+        const size_t next = rowStart + size_t{kBlockSize} * stride;
+        const size_t rowBytes = size_t{kBlockSize} * columns;
+        if (next + (kFirstLook - 1) * stride + rowBytes <= available) {
+            for (uint32_t y = 0; y < kFirstLook; ++y) {
+                for (size_t x = 0; x < rowBytes; x += 64) {
+                    _mm_prefetch(
+                        reinterpret_cast<const char*>(earlier.data() + next + y * stride + x),
+                        _MM_HINT_T0);
+                    _mm_prefetch(
+                        reinterpret_cast<const char*>(newer.data() + next + y * stride + x),
+                        _MM_HINT_T0);
+                }
+            }
+        }
+#endif
+        bool watched[kBlockColumns];
+        bool moved[kBlockColumns];
         for (uint32_t c = 0; c < columns; ++c) {
-            const size_t at = rowStart + size_t{kBlockSize} * c;
-            const bool watched = context.tracing || state.RegionMask[c][rows - 1 - r] != 0;
-            const bool moved = watched && blockChanged(earlier.data() + at, newer.data() + at,
-                                                       stride, threshold, limit);
-            state.ChangedBlocks[c][r] = moved ? 1 : 0;
-            changed += moved ? 1 : 0;
+            watched[c] = possible && (context.tracing || state.RegionMask[c][rows - 1 - r] != 0);
+        }
+        compareRow({earlier.data() + rowStart, newer.data() + rowStart, stride, columns, threshold,
+                    limit, watched, moved});
+        for (uint32_t c = 0; c < columns; ++c) {
+            state.ChangedBlocks[c][r] = moved[c] ? 1 : 0;
+            changed += moved[c] ? 1 : 0;
         }
     }
     return changed > state.BlockCountThreshold ? 1 : 0;
+}
+
+uint32_t CompareFrames(std::span<const uint8_t> earlier, std::span<const uint8_t> newer,
+                       uint32_t pixelThreshold, const CompareContext& context,
+                       CompareState& state) {
+    return CompareFramesWith(fastestKernel(), earlier, newer, pixelThreshold, context, state);
 }
 
 }  // namespace zelkor::vorrak

@@ -65,4 +65,14 @@ void SetThresholds(CompareState& state, uint32_t sensibility);
 uint32_t CompareFrames(std::span<const uint8_t> earlier, std::span<const uint8_t> newer,
                        uint32_t pixelThreshold, const CompareContext& context, CompareState& state);
 
+// The ways of counting changed pixels. CompareFrames takes the fastest the
+// processor has; all give the same result.
+enum class CompareKernel { Portable, Sse2, Avx2 };
+
+bool CompareKernelAvailable(CompareKernel kernel);
+
+uint32_t CompareFramesWith(CompareKernel kernel, std::span<const uint8_t> earlier,
+                           std::span<const uint8_t> newer, uint32_t pixelThreshold,
+                           const CompareContext& context, CompareState& state);
+
 }  // namespace zelkor::vorrak
