@@ -1,10 +1,12 @@
 #include "eventdb/connection_string.h"
 
-#include <cctype>
+#include "platform/text.h"
 
 namespace zelkor::eventdb {
 
 namespace {
+
+using platform::equalsIgnoreCase;
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n';
@@ -18,19 +20,6 @@ std::string_view trim(std::string_view s) {
         s.remove_suffix(1);
     }
     return s;
-}
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
 }
 
 // Reads one value starting at `pos` (just after '='), up to and including the

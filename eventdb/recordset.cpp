@@ -4,24 +4,15 @@
 
 #include <cctype>
 
+#include "platform/text.h"
+
 namespace zelkor::eventdb {
 
 namespace {
 
-constexpr std::string_view kRowIdColumn = "zelkor_rowid";
+using platform::equalsIgnoreCase;
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
+constexpr std::string_view kRowIdColumn = "zelkor_rowid";
 
 std::string quoteIdentifier(std::string_view name) {
     std::string q = "\"";

@@ -6,25 +6,11 @@
 #include <unordered_set>
 
 #include "histran/history_line.h"
+#include "platform/text.h"
 
 namespace zelkor::histran {
 
 namespace {
-
-bool sameIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const auto lower = [](char c) {
-            return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-        };
-        if (lower(a[i]) != lower(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 // Lines end at CR, CR LF or LF; the end mark is not part of the line.
 class LineReader {
@@ -73,7 +59,7 @@ std::optional<std::string> FindFileIgnoringCase(const std::string& directory,
     for (std::filesystem::directory_iterator it(directory, ec), end; !ec && it != end;
          it.increment(ec)) {
         const std::string entry = it->path().filename().string();
-        if (sameIgnoringCase(entry, name) && it->is_regular_file(ec) &&
+        if (platform::equalsIgnoreCase(entry, name) && it->is_regular_file(ec) &&
             (!best || entry < std::filesystem::path(*best).filename().string())) {
             best = it->path().string();
         }

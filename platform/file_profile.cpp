@@ -5,8 +5,6 @@
 
 #include <sys/stat.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -16,6 +14,7 @@
 #include "platform/profile.h"
 #include "platform/registry_data.h"
 #include "platform/store_file.h"
+#include "platform/text.h"
 
 namespace zelkor::platform {
 
@@ -61,10 +60,7 @@ class FileProfile : public Profile {
         }
         // One lock for every spelling of the name, so writers that spell it
         // differently still take turns.
-        std::string lowered(fileName);
-        std::transform(lowered.begin(), lowered.end(), lowered.begin(),
-                       [](unsigned char c) { return char(std::tolower(c)); });
-        FileLock lock(folder_ + "/" + lowered);
+        FileLock lock(folder_ + "/" + toLowerAscii(fileName));
         if (!lock.locked()) {
             report("profile: " + lock.error());
             return false;

@@ -4,6 +4,8 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "platform/text.h"
+
 namespace zelkor::platform {
 
 namespace {
@@ -56,10 +58,6 @@ std::string lowered(std::string_view s) {
         }
     }
     return out;
-}
-
-bool startsWithIgnoreCase(std::string_view s, std::string_view prefix) {
-    return s.size() >= prefix.size() && equalsIgnoreCase(s.substr(0, prefix.size()), prefix);
 }
 
 // Splits the text into lines, dropping "\n" or "\r\n" at their ends.

@@ -5,13 +5,6 @@
 
 namespace zelkor::platform {
 
-bool equalsIgnoreCase(std::string_view a, std::string_view b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; };
-               return lower(x) == lower(y);
-           });
-}
-
 const RegValue* RegKeyData::find(std::string_view name) const {
     for (const auto& v : values) {
         if (equalsIgnoreCase(v.name, name)) {

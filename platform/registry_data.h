@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/text.h"
 
 namespace zelkor::platform {
 
@@ -36,8 +37,6 @@ struct RegistryData {
     // Finds the key or adds it, with every missing parent before it.
     RegKeyData& create(std::string_view path);
 };
-
-bool equalsIgnoreCase(std::string_view a, std::string_view b);
 
 // The RegQueryValueEx rules over one value (absent when `value` is null).
 bool copyValueOut(const RegValue* value, RegType* type, void* data, uint32_t* size);

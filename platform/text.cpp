@@ -1,0 +1,29 @@
+#include "platform/text.h"
+
+#include <algorithm>
+
+namespace zelkor::platform {
+
+char toLowerAscii(char c) {
+    return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c;
+}
+
+std::string toLowerAscii(std::string_view text) {
+    std::string out(text);
+    for (auto& c : out) {
+        c = toLowerAscii(c);
+    }
+    return out;
+}
+
+bool equalsIgnoreCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return toLowerAscii(x) == toLowerAscii(y);
+           });
+}
+
+bool startsWithIgnoreCase(std::string_view text, std::string_view prefix) {
+    return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
+}
+
+}  // namespace zelkor::platform
