@@ -285,24 +285,6 @@ uint32_t CompareFramesWith(CompareKernel kernel, std::span<const uint8_t> earlie
             rowStart + (kBlockSize - 1) * stride + size_t{kBlockSize} * columns > available) {
             break;
         }
-#if defined(__SSE2__)
-        // The first rows of the next block row are read in any case; ask for
-        // them now, as a row of plainly changed blocks leaves its own early.
-        const size_t next = rowStart + size_t{kBlockSize} * stride;
-        const size_t rowBytes = size_t{kBlockSize} * columns;
-        if (next + (kFirstLook - 1) * stride + rowBytes <= available) {
-            for (uint32_t y = 0; y < kFirstLook; ++y) {
-                for (size_t x = 0; x < rowBytes; x += 64) {
-                    _mm_prefetch(
-                        reinterpret_cast<const char*>(earlier.data() + next + y * stride + x),
-                        _MM_HINT_T0);
-                    _mm_prefetch(
-                        reinterpret_cast<const char*>(newer.data() + next + y * stride + x),
-                        _MM_HINT_T0);
-                }
-            }
-        }
-#endif
         bool watched[kBlockColumns];
         bool moved[kBlockColumns];
         for (uint32_t c = 0; c < columns; ++c) {
