@@ -122,35 +122,30 @@ uint32_t adoptBlock(std::unique_ptr<uint8_t[]> block, size_t blockSize, FrameIma
     return kFrameReadOk;
 }
 
-// Reads exactly `size` bytes unless the file ends or fails first.
-bool readAll(int fd, uint8_t* to, size_t size) {
+// Repeats `io` (read or write) until `size` bytes have moved; false when the
+// file ends or fails first.
+template <typename Byte, typename Io>
+bool transferAll(int fd, Byte* at, size_t size, Io io) {
     while (size > 0) {
-        const ssize_t n = ::read(fd, to, size);
+        const ssize_t n = io(fd, at, size);
         if (n < 0 && errno == EINTR) {
             continue;
         }
         if (n <= 0) {
             return false;
         }
-        to += n;
+        at += n;
         size -= static_cast<size_t>(n);
     }
     return true;
 }
 
+bool readAll(int fd, uint8_t* to, size_t size) {
+    return transferAll(fd, to, size, ::read);
+}
+
 bool writeAll(int fd, const uint8_t* from, size_t size) {
-    while (size > 0) {
-        const ssize_t n = ::write(fd, from, size);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        from += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
+    return transferAll(fd, from, size, ::write);
 }
 
 class FileDescriptor {
