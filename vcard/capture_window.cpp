@@ -59,6 +59,9 @@ class VirtualCaptureWindow::View : public QWidget {
     View(VirtualCaptureWindow& owner, QWidget* parent) : QWidget(parent), owner_(owner) {}
 
   protected:
+    // A window coming into view shows the picture of now, not the last one
+    // it was given.
+    void showEvent(QShowEvent*) override { owner_.refreshPreview(); }
     void paintEvent(QPaintEvent*) override {
         QPainter p(this);
         p.drawImage(QPoint(0, 0), owner_.picture_);
@@ -295,7 +298,7 @@ void VirtualCaptureWindow::updateLiveTimer() {
 }
 
 void VirtualCaptureWindow::refreshPreview() {
-    if (!connected() || capturing_) {
+    if (!connected() || capturing_ || !(preview_ || overlay_)) {
         return;
     }
     CaptureFrame frame;
