@@ -103,12 +103,6 @@ TEST(RecordingParms, FollowTheSettings) {
     EXPECT_EQ(p.dwRequestMicroSecPerFrame, 33333u);
     EXPECT_EQ(p.fLimitEnabled, 1u);
     EXPECT_EQ(p.wTimeLimit, 7u);
-    EXPECT_EQ(p.vKeyAbort, 27u);
-    EXPECT_EQ(p.wPercentDropForError, 100u);
-    EXPECT_EQ(p.dwIndexSize, 324000u);
-    EXPECT_EQ(p.wNumVideoRequested, 32u);
-    EXPECT_EQ(p.wNumAudioRequested, 5u);
-    EXPECT_EQ(p.wStepCaptureAverageFrames, 5u);
     s.PROCESSSTYLE = 1;  // recorded from the tracing menu: until Escape
     s.VIDEOFRAMERATE = 0;
     p = vorrak::RecordingParms(s);
