@@ -44,8 +44,8 @@ namespace zelkor::platform {
 
 // Four-character codes as they are stored: first character in the low byte.
 constexpr uint32_t fourcc(const char (&c)[5]) {
-    return uint32_t(uint8_t(c[0])) | uint32_t(uint8_t(c[1])) << 8 |
-           uint32_t(uint8_t(c[2])) << 16 | uint32_t(uint8_t(c[3])) << 24;
+    return uint32_t(uint8_t(c[0])) | uint32_t(uint8_t(c[1])) << 8 | uint32_t(uint8_t(c[2])) << 16 |
+           uint32_t(uint8_t(c[3])) << 24;
 }
 
 // The video formats a capture window takes and gives: a bitmap
