@@ -61,14 +61,6 @@ TEST(ReadFrameBitmap, ReadsAGuardFrameAndPublishesIt) {
     EXPECT_EQ(last.colourTable[4 * 200], 200);
 }
 
-TEST(ReadFrameBitmap, FailsToOpenAMissingFile) {
-    TempDir dir;
-    FrameImage frame;
-    LastFrameRead last;
-    EXPECT_EQ(ReadFrameBitmap(dir.file("work0.bmp"), frame, last), kFrameOpenFailed);
-    EXPECT_FALSE(last.valid);
-}
-
 // A failed read must leave both the caller's frame and the published record
 // of the frame before untouched.
 TEST(ReadFrameBitmap, FailuresChangeNothing) {
@@ -76,6 +68,8 @@ TEST(ReadFrameBitmap, FailuresChangeNothing) {
     LastFrameRead last;
     ASSERT_EQ(readBoth(makeBitmap({.width = 64, .height = 48}), frame, last), kFrameReadOk);
     const uint8_t* block = frame.block.get();
+    TempDir dir;
+    EXPECT_EQ(ReadFrameBitmap(dir.file("work0.bmp"), frame, last), kFrameOpenFailed);
 
     const std::vector<uint8_t> good = makeBitmap({});
     std::vector<uint8_t> mb = good;
@@ -137,63 +131,29 @@ TEST(ReadFrameBitmap, RefusesFilesThatDoNotFitTheirBlock) {
     }
 }
 
+// Read in this order: a small bit count without a colours-used field keeps
+// the count of the frame before.
 TEST(ReadFrameBitmap, ColourCountFollowsBitCountAndColoursUsed) {
+    struct Step {
+        uint16_t bitCount;
+        uint32_t coloursUsed;
+        uint32_t colourCount;
+    };
+    const Step steps[] = {{24, 0, 0}, {2, 0, 0},   {1, 0, 2},   {4, 0, 16},
+                          {2, 0, 16}, {8, 0, 256}, {8, 16, 16}, {24, 3, 3}};
     FrameImage frame;
     LastFrameRead last;
-
-    ASSERT_EQ(readBoth(makeBitmap({.width = 64, .height = 48, .bitCount = 24, .tableEntries = 0}),
-                       frame, last),
-              kFrameReadOk);
-    EXPECT_EQ(frame.colourCount, 0u);
-    EXPECT_EQ(frame.colourTable(), nullptr);
-    EXPECT_EQ(frame.pixels().data(), frame.header() + 40);
-    EXPECT_TRUE(last.colourTable.empty());
-
-    // Another small bit count keeps the count of the frame before: 0 here.
-    ASSERT_EQ(readBoth(makeBitmap({.width = 64, .height = 48, .bitCount = 2, .tableEntries = 0}),
-                       frame, last),
-              kFrameReadOk);
-    EXPECT_EQ(frame.colourCount, 0u);
-
-    ASSERT_EQ(readBoth(makeBitmap({.width = 64, .height = 48, .bitCount = 1, .tableEntries = 2}),
-                       frame, last),
-              kFrameReadOk);
-    EXPECT_EQ(frame.colourCount, 2u);
-    ASSERT_EQ(readBoth(makeBitmap({.width = 64, .height = 48, .bitCount = 4, .tableEntries = 16}),
-                       frame, last),
-              kFrameReadOk);
-    EXPECT_EQ(frame.colourCount, 16u);
-    // ... and 16 after the 4-bit frame.
-    ASSERT_EQ(readBoth(makeBitmap({.width = 64, .height = 48, .bitCount = 2, .tableEntries = 16}),
-                       frame, last),
-              kFrameReadOk);
-    EXPECT_EQ(frame.colourCount, 16u);
-    EXPECT_EQ(frame.pixels().data(), frame.header() + 40 + 64);
-
-    // A colours-used field wins over the bit count, for any bit count.
-    ASSERT_EQ(readBoth(makeBitmap({.coloursUsed = 16, .tableEntries = 16}), frame, last),
-              kFrameReadOk);
-    EXPECT_EQ(frame.colourCount, 16u);
-    EXPECT_EQ(frame.pixels().data(), frame.header() + 40 + 64);
-    ASSERT_EQ(
-        readBoth(
-            makeBitmap(
-                {.width = 64, .height = 48, .bitCount = 24, .coloursUsed = 3, .tableEntries = 3}),
-            frame, last),
-        kFrameReadOk);
-    EXPECT_EQ(frame.colourCount, 3u);
-}
-
-// The information header's own size places the colour table, whatever the
-// pixel offset of the file header says.
-TEST(ReadFrameBitmap, LargerHeadersPlaceTheColourTable) {
-    for (const uint32_t headerSize : {108u, 124u}) {
-        FrameImage frame;
-        LastFrameRead last;
-        const std::vector<uint8_t> file = makeBitmap({.headerSize = headerSize});
-        ASSERT_EQ(readBoth(file, frame, last), kFrameReadOk) << headerSize;
-        EXPECT_EQ(frame.colourTable(), frame.header() + headerSize);
-        EXPECT_EQ(frame.pixels()[0], file[14 + headerSize + 1024]);
+    for (const Step& step : steps) {
+        const BitmapSpec spec{.width = 64,
+                              .height = 48,
+                              .bitCount = step.bitCount,
+                              .coloursUsed = step.coloursUsed,
+                              .tableEntries = step.colourCount};
+        ASSERT_EQ(readBoth(makeBitmap(spec), frame, last), kFrameReadOk) << step.bitCount;
+        EXPECT_EQ(frame.colourCount, step.colourCount) << step.bitCount;
+        EXPECT_EQ(frame.pixels().data(), frame.header() + 40 + 4 * step.colourCount);
+        EXPECT_EQ(frame.colourTable() == nullptr, step.colourCount == 0);
+        EXPECT_EQ(last.colourTable.size(), 4 * step.colourCount);
     }
 }
 
@@ -342,28 +302,24 @@ TEST(WriteEventBitmap, OutsideViewerAcceptsIt) {
     }
 }
 
-TEST(WriteEventBitmap, ReportsAFileThatCannotBeCreated) {
-    TempDir dir;
-    platform::RecordingUi ui;
-    ReadFrames r = twoFrames({.width = 352, .height = 240});
-    EXPECT_FALSE(WriteEventBitmap(dir.file("no/such/folder/error1.bmp"), r.earlier, r.newer, r.last,
-                                  352, 240, ui));
-    ASSERT_EQ(ui.boxes.size(), 1u);
-    EXPECT_EQ(ui.boxes[0].text, "Error write bitmap file...");
-    EXPECT_EQ(ui.boxes[0].title, "Zelkor Oculara");
-    EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND | platform::mb::TOPMOST);
-}
-
-TEST(WriteEventBitmap, RefusesFramesSmallerThanTheLastFrameRead) {
+// Each failure is the same message to the user, and leaves no file.
+TEST(WriteEventBitmap, ReportsWhatItCannotWrite) {
     TempDir dir;
     platform::RecordingUi ui;
     ReadFrames r = twoFrames({.width = 352, .height = 288});
-    r.earlier.resize(352 * 240);
+    EXPECT_FALSE(WriteEventBitmap(dir.file("no/such/folder/error1.bmp"), r.earlier, r.newer, r.last,
+                                  352, 288, ui));
     const std::string path = dir.file("error1.bmp");
+    EXPECT_FALSE(WriteEventBitmap(path, r.earlier, r.newer, LastFrameRead{}, 352, 288, ui));
+    r.earlier.resize(352 * 240);  // smaller than the last frame read
     EXPECT_FALSE(WriteEventBitmap(path, r.earlier, r.newer, r.last, 352, 288, ui));
     EXPECT_FALSE(std::filesystem::exists(path));
-    EXPECT_EQ(ui.boxes.size(), 1u);
-    EXPECT_FALSE(WriteEventBitmap(path, r.earlier, r.newer, LastFrameRead{}, 352, 288, ui));
+    ASSERT_EQ(ui.boxes.size(), 3u);
+    for (const platform::RecordedBox& box : ui.boxes) {
+        EXPECT_EQ(box.text, "Error write bitmap file...");
+        EXPECT_EQ(box.title, "Zelkor Oculara");
+        EXPECT_EQ(box.style, platform::mb::ICONHAND | platform::mb::TOPMOST);
+    }
 }
 
 // A disk that fills up mid-write must not leave a cut-off picture behind.
