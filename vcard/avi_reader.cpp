@@ -31,11 +31,21 @@ uint64_t padded(uint64_t n) {
     return n + (n & 1);
 }
 
-void readStreamList(const Bytes& b, uint64_t at, uint64_t end, AviInfo& info) {
+// Calls `visit(id, size, data)` for each chunk header between `at` and
+// `end`; a visitor answering false ends the walk.
+template <typename Visit>
+void forEachChunk(const Bytes& b, uint64_t at, uint64_t end, Visit visit) {
     while (at + 8 <= end) {
-        const uint32_t id = b.u32(at);
         const uint32_t size = b.u32(at + 4);
-        const uint64_t data = at + 8;
+        if (!visit(b.u32(at), size, at + 8)) {
+            return;
+        }
+        at += 8 + padded(size);
+    }
+}
+
+void readStreamList(const Bytes& b, uint64_t at, uint64_t end, AviInfo& info) {
+    forEachChunk(b, at, end, [&](uint32_t id, uint32_t size, uint64_t data) {
         if (id == fourcc("strh") && size >= 48 && b.has(data, 48)) {
             info.streamType = b.u32(data);
             info.handler = b.u32(data + 4);
@@ -47,15 +57,12 @@ void readStreamList(const Bytes& b, uint64_t at, uint64_t end, AviInfo& info) {
             info.bitCount = b.u16(data + 14);
             info.compression = b.u32(data + 16);
         }
-        at = data + padded(size);
-    }
+        return true;
+    });
 }
 
 void readHeaderList(const Bytes& b, uint64_t at, uint64_t end, AviInfo& info) {
-    while (at + 8 <= end) {
-        const uint32_t id = b.u32(at);
-        const uint32_t size = b.u32(at + 4);
-        const uint64_t data = at + 8;
+    forEachChunk(b, at, end, [&](uint32_t id, uint32_t size, uint64_t data) {
         if (id == fourcc("avih") && size >= 40 && b.has(data, 40)) {
             info.microSecPerFrame = b.u32(data);
             info.flags = b.u32(data + 12);
@@ -66,25 +73,23 @@ void readHeaderList(const Bytes& b, uint64_t at, uint64_t end, AviInfo& info) {
         } else if (id == fourcc("LIST") && size >= 4 && b.u32(data) == fourcc("strl")) {
             readStreamList(b, data + 4, std::min<uint64_t>(data + size, end), info);
         }
-        at = data + padded(size);
-    }
+        return true;
+    });
 }
 
 void readMovi(const Bytes& b, uint64_t at, uint64_t end, AviInfo& info) {
-    while (at + 8 <= end) {
-        const uint32_t id = b.u32(at);
-        const uint32_t size = b.u32(at + 4);
-        const uint64_t data = at + 8;
+    forEachChunk(b, at, end, [&](uint32_t id, uint32_t size, uint64_t data) {
         if (!b.has(data, size)) {
             info.truncated = true;
-            return;
+            return false;
         }
         if (id == fourcc("00dc")) {
             info.frames.push_back({data, size});
         }
-        at = data + padded(size);
-    }
+        return true;
+    });
 }
+
 }  // namespace
 
 bool readAvi(std::span<const uint8_t> file, AviInfo& info, std::string& reason) {

@@ -269,19 +269,18 @@ bool VirtualCaptureWindow::setAudioFormat(std::span<const uint8_t> bytes) {
 }
 
 bool VirtualCaptureWindow::setPreview(bool on) {
-    if (!connected()) {
-        return false;
-    }
-    preview_ = on;
-    updateLiveTimer();
-    return true;
+    return setLive(preview_, on);
 }
 
 bool VirtualCaptureWindow::setOverlay(bool on) {
+    return setLive(overlay_, on);
+}
+
+bool VirtualCaptureWindow::setLive(bool& mode, bool on) {
     if (!connected()) {
         return false;
     }
-    overlay_ = on;
+    mode = on;
     updateLiveTimer();
     return true;
 }

@@ -91,6 +91,8 @@ class VirtualCaptureWindow : public platform::CaptureWindow {
     void takeFrame(CaptureFrame& out);
     void showFrame(const CaptureFrame& frame);
     void refreshPreview();
+    // Preview and overlay both show the live picture in this window.
+    bool setLive(bool& mode, bool on);
     void updateLiveTimer();
     void resizeImages();
     int status(int number, const std::string& text);
