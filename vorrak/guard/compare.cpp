@@ -120,13 +120,19 @@ __attribute__((target("avx2"))) inline __m256i keptRowsAvx2(__m256i kept, const 
     return kept;
 }
 
-__attribute__((target("avx2"))) inline void changedAvx2(__m256i kept, uint32_t rows, uint32_t& left,
-                                                        uint32_t& right) {
-    const __m256i sums = _mm256_sad_epu8(kept, _mm256_setzero_si256());
-    left = kBlockSize * rows -
-           static_cast<uint32_t>(_mm256_extract_epi16(sums, 0) + _mm256_extract_epi16(sums, 4));
-    right = kBlockSize * rows -
-            static_cast<uint32_t>(_mm256_extract_epi16(sums, 8) + _mm256_extract_epi16(sums, 12));
+// Bit 0 set: the left block has more than `limit` changed pixels in its
+// first `rows` rows; bit 2: the right block. Stays in vector registers up to
+// the one mask, which keeps the early look cheap.
+__attribute__((target("avx2"))) inline int overLimitAvx2(__m256i kept, uint32_t rows,
+                                                         uint32_t limit) {
+    const __m256i halves = _mm256_sad_epu8(kept, _mm256_setzero_si256());
+    const __m256i blocks =
+        _mm256_add_epi64(halves, _mm256_shuffle_epi32(halves, _MM_SHUFFLE(1, 0, 3, 2)));
+    // changed > limit exactly when kept < rows x 16 - limit.
+    const __m256i bound =
+        _mm256_set1_epi64x(static_cast<int64_t>(kBlockSize * rows) - static_cast<int64_t>(limit));
+    // Lanes 1 and 3 repeat lanes 0 and 2.
+    return _mm256_movemask_pd(_mm256_castsi256_pd(_mm256_cmpgt_epi64(bound, blocks))) & 0b101;
 }
 
 __attribute__((target("avx2"))) void rowAvx2(const BlockRow& row) {
@@ -139,16 +145,14 @@ __attribute__((target("avx2"))) void rowAvx2(const BlockRow& row) {
         }
         const uint8_t* e = row.earlier + size_t{kBlockSize} * c;
         const uint8_t* f = row.newer + size_t{kBlockSize} * c;
-        uint32_t left = 0;
-        uint32_t right = 0;
         __m256i kept = keptRowsAvx2(_mm256_setzero_si256(), e, f, row.stride, over, 0, kFirstLook);
-        changedAvx2(kept, kFirstLook, left, right);
-        if (left <= row.limit || right <= row.limit) {
+        int changed = overLimitAvx2(kept, kFirstLook, row.limit);
+        if (changed != 0b101) {
             kept = keptRowsAvx2(kept, e, f, row.stride, over, kFirstLook, kBlockSize);
-            changedAvx2(kept, kBlockSize, left, right);
+            changed = overLimitAvx2(kept, kBlockSize, row.limit);
         }
-        row.moved[c] = row.watched[c] && left > row.limit;
-        row.moved[c + 1] = row.watched[c + 1] && right > row.limit;
+        row.moved[c] = row.watched[c] && (changed & 0b001) != 0;
+        row.moved[c + 1] = row.watched[c + 1] && (changed & 0b100) != 0;
     }
     if (c < row.columns) {
         const size_t at = size_t{kBlockSize} * c;
