@@ -18,7 +18,17 @@ export ZELKOR_WINDIR=$demo/config
 export QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen}
 export ZELKOR_UI=${ZELKOR_UI:-console}
 
+export XDG_RUNTIME_DIR=${XDG_RUNTIME_DIR:-$demo/runtime}
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+
 "$bin/VrakSetup" --workdir "$demo/work" --no-password
+echo
+echo "== The virtual card, as the start-up checks see it =="
+"$bin/cardtool" detect
+echo
+echo "== A frame and a two-second clip from the card's capture driver =="
+"$bin/cardtool" grab "$demo/work/snapshot.bmp"
+"$bin/cardtool" record "$demo/work/clip.avi" 2
 echo
 echo "Demo installation in $demo:"
 echo "-- settings store ($ZELKOR_REGISTRY) --"
