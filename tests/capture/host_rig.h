@@ -3,10 +3,6 @@
 // profile files in a folder of their own, disk sizes, and a canvas that
 // records what was drawn.
 
-// Before any Qt header: Qt's "slots" keyword macro would eat the guard
-// state's member of that name.
-#include "vorrak/guard/guard_state.h"
-
 #include <QWidget>
 
 #include <memory>
@@ -19,6 +15,7 @@
 #include "platform/profile.h"
 #include "tests/capture/capture_rig.h"
 #include "vorrak/capture/capture.h"
+#include "vorrak/guard/guard_state.h"
 
 namespace zelkor::test {
 

@@ -29,7 +29,7 @@ TEST(InitGuardFiles, ResetsTheBookkeeping) {
     state.manualSnapshotCount = 4;
     state.manualVideoCount = 5;
     state.recording = true;
-    state.slots[100] = {"desc", "bitmap", "video"};
+    state.eventSlots[100] = {"desc", "bitmap", "video"};
     auto frame = std::make_shared<const FrameImage>();
     state.history = {frame, frame, frame};
     state.tracingReference = frame;
@@ -47,8 +47,8 @@ TEST(InitGuardFiles, ResetsTheBookkeeping) {
     EXPECT_EQ(state.manualSnapshotCount, 0u);
     EXPECT_EQ(state.manualVideoCount, 0u);
     EXPECT_FALSE(state.recording);
-    EXPECT_TRUE(state.slots[100].description.empty());
-    EXPECT_TRUE(state.slots[100].videoPath.empty());
+    EXPECT_TRUE(state.eventSlots[100].description.empty());
+    EXPECT_TRUE(state.eventSlots[100].videoPath.empty());
     EXPECT_EQ(frame.use_count(), 1) << "every frame reference is let go";
     EXPECT_FALSE(state.lastFrame.valid);
     EXPECT_EQ(state.lastFrame.colourCount, 0u);

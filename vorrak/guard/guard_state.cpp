@@ -9,7 +9,7 @@ bool InitGuardFiles(const std::string& workingDir, GuardFiles& files, GuardState
     state.manualSnapshotCount = 0;
     state.manualVideoCount = 0;
     state.recording = false;
-    state.slots.fill(EventSlot{});
+    state.eventSlots.fill(EventSlot{});
     state.history = FrameHistory{};
     state.tracingReference.reset();
     state.lastFrame = LastFrameRead{};

@@ -55,7 +55,7 @@ struct GuardState {
     uint32_t manualSnapshotCount = 0;
     uint32_t manualVideoCount = 0;
     bool recording = false;
-    std::array<EventSlot, kEventSlotCount> slots;
+    std::array<EventSlot, kEventSlotCount> eventSlots;
     FrameHistory history;
     FrameRef tracingReference;
     LastFrameRead lastFrame;
