@@ -18,7 +18,7 @@ struct LocalTime {
 };
 
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual LocalTime localTime() = 0;
     // Milliseconds since an arbitrary fixed point; never goes back.

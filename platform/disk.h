@@ -9,7 +9,7 @@
 namespace zelkor::platform {
 
 class Disk {
-public:
+  public:
     virtual ~Disk() = default;
     // Bytes available to this program on the file system that holds `path`.
     virtual std::optional<uint64_t> freeBytes(std::string_view path) = 0;

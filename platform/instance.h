@@ -12,7 +12,7 @@ namespace zelkor::platform {
 
 // Held by the running program for as long as it owns its class name.
 class InstanceClaim {
-public:
+  public:
     virtual ~InstanceClaim() = default;
     // A descriptor that becomes readable when commands arrive (for an
     // event-loop notifier), and the command ids received since the last call.
@@ -21,7 +21,7 @@ public:
 };
 
 class Instances {
-public:
+  public:
     virtual ~Instances() = default;
     // Claims `className` for this process; null when a live process holds it.
     virtual std::unique_ptr<InstanceClaim> claim(std::string_view className) = 0;

@@ -7,7 +7,7 @@
 namespace zelkor::platform {
 
 class Power {
-public:
+  public:
     virtual ~Power() = default;
     // Whether the power-off feature is active; nothing when it cannot be asked.
     virtual std::optional<bool> powerOffActive() = 0;

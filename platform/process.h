@@ -23,7 +23,7 @@ constexpr uint32_t STILL_ACTIVE = 259;
 std::vector<std::string> splitCommandLine(std::string_view commandLine);
 
 class ChildProcess {
-public:
+  public:
     virtual ~ChildProcess() = default;
     // STILL_ACTIVE while running, then the exit code (128 + signal number for
     // a process ended by a signal); nothing when the state cannot be read.
@@ -31,7 +31,7 @@ public:
 };
 
 class Processes {
-public:
+  public:
     virtual ~Processes() = default;
     // Starts the program named by the first word of `commandLine` (a path,
     // or a name looked up in PATH). Null when it cannot be started. The

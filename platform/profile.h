@@ -10,7 +10,7 @@
 namespace zelkor::platform {
 
 class Profile {
-public:
+  public:
     virtual ~Profile() = default;
 
     // The Windows directory, or nothing when it cannot be determined.

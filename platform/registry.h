@@ -13,10 +13,10 @@ namespace zelkor::platform {
 // Value types, with the numbers the store has always used.
 enum class RegType : uint32_t {
     None = 0,
-    Sz = 1,        // REG_SZ: text with its terminating zero byte
-    Binary = 3,    // REG_BINARY
-    Dword = 4,     // REG_DWORD: 4 bytes, little-endian
-    MultiSz = 7,   // REG_MULTI_SZ: texts each ended by a zero byte, then one more
+    Sz = 1,       // REG_SZ: text with its terminating zero byte
+    Binary = 3,   // REG_BINARY
+    Dword = 4,    // REG_DWORD: 4 bytes, little-endian
+    MultiSz = 7,  // REG_MULTI_SZ: texts each ended by a zero byte, then one more
 };
 
 enum class RegAccess {
@@ -26,7 +26,7 @@ enum class RegAccess {
 
 // An open key. Closing the key (RegCloseKey) is destroying the object.
 class RegistryKey {
-public:
+  public:
     virtual ~RegistryKey() = default;
 
     // RegQueryValueEx: copies the value's data into `data`, which holds
@@ -43,7 +43,7 @@ public:
 };
 
 class Registry {
-public:
+  public:
     virtual ~Registry() = default;
 
     // RegOpenKeyEx under HKEY_LOCAL_MACHINE: null when the key does not exist

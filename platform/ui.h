@@ -31,7 +31,7 @@ constexpr int NO = 7;
 }  // namespace answer
 
 class Ui {
-public:
+  public:
     virtual ~Ui() = default;
     // Shows `text` (newlines as they stand) titled `title`; returns the answer.
     virtual int messageBox(std::string_view text, std::string_view title, uint32_t style) = 0;

@@ -77,17 +77,17 @@ bool parseYesNo(std::string_view s, bool& out) {
 }
 
 // Checks a source's kind and, for scenes, its name; "" when it is fine.
-std::string checkSourceSpec(std::string_view spec) {
-    if (spec == "none") {
+std::string checkSourceLocation(std::string_view location) {
+    if (location == "none") {
         return {};
     }
-    if (spec.starts_with("scene:")) {
-        return isSceneName(spec.substr(6))
+    if (location.starts_with("scene:")) {
+        return isSceneName(location.substr(6))
                    ? std::string()
                    : "unknown scene (known: " + std::string(sceneNames()) + ")";
     }
-    if ((spec.starts_with("y4m:") && spec.size() > 4) ||
-        (spec.starts_with("v4l2:") && spec.size() > 5)) {
+    if ((location.starts_with("y4m:") && location.size() > 4) ||
+        (location.starts_with("v4l2:") && location.size() > 5)) {
         return {};
     }
     return "expected scene:NAME, y4m:PATH, v4l2:/dev/videoN or none";
@@ -190,11 +190,11 @@ class Parser {
 
     bool sourceKey(SourceConfig& source, std::string_view value) {
         if (key_ == "source") {
-            const std::string problem = checkSourceSpec(value);
+            const std::string problem = checkSourceLocation(value);
             if (!problem.empty()) {
                 return keyFail(problem);
             }
-            source.spec = std::string(value);
+            source.location = std::string(value);
             return true;
         }
         if (key_ == "rate") {
@@ -283,10 +283,10 @@ void resolvePaths(VcardConfig& config, const std::filesystem::path& base) {
         }
     };
     for (SourceConfig* s : {&config.composite, &config.svideo}) {
-        if (s->spec.starts_with("y4m:")) {
-            std::string path = s->spec.substr(4);
+        if (s->location.starts_with("y4m:")) {
+            std::string path = s->location.substr(4);
             resolve(path);
-            s->spec = "y4m:" + path;
+            s->location = "y4m:" + path;
         }
     }
     resolve(config.traceFile);

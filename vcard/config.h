@@ -22,10 +22,10 @@ enum class PciBackend { Virtual, System };
 enum class PortsBackend { Virtual, Real };
 
 struct SourceConfig {
-    std::string spec = "none";  // scene:NAME, y4m:PATH, v4l2:/dev/videoN or none
-    int fieldRate = 60;         // 50 or 60
-    uint32_t seed = 1;          // synthetic scenes only
-    uint32_t periodMs = 8000;   // how often a scene's event repeats
+    std::string location = "none";  // scene:NAME, y4m:PATH, v4l2:/dev/videoN or none
+    int fieldRate = 60;             // 50 or 60
+    uint32_t seed = 1;              // synthetic scenes only
+    uint32_t periodMs = 8000;       // how often a scene's event repeats
 };
 
 struct DriverDescription {

@@ -5,7 +5,7 @@ namespace zelkor::platform {
 namespace {
 
 class MemoryKey : public RegistryKey {
-public:
+  public:
     MemoryKey(MemoryRegistry& owner, std::string path, RegAccess access)
         : owner_(owner), path_(std::move(path)), access_(access) {}
 
@@ -22,7 +22,7 @@ public:
         return true;
     }
 
-private:
+  private:
     MemoryRegistry& owner_;
     std::string path_;
     RegAccess access_;

@@ -11,7 +11,7 @@
 namespace zelkor::platform {
 
 class MemoryRegistry : public Registry {
-public:
+  public:
     RegistryData data;
     // Keys (paths, case-insensitive) that cannot be opened or created.
     std::set<std::string> deniedKeys;
@@ -27,7 +27,7 @@ public:
     void putRaw(std::string_view path, std::string_view name, RegType type, std::string_view bytes);
     const RegValue* value(std::string_view path, std::string_view name) const;
 
-private:
+  private:
     bool denied(std::string_view path) const;
 };
 

@@ -21,7 +21,7 @@ LocalTime VirtualClock::localTime() {
     std::tm out{};
     gmtime_r(&t, &out);
     return LocalTime{out.tm_year + 1900, out.tm_mon + 1, out.tm_mday, out.tm_wday,
-                     out.tm_hour,       out.tm_min,      out.tm_sec,  int(totalMs % 1000)};
+                     out.tm_hour,        out.tm_min,     out.tm_sec,  int(totalMs % 1000)};
 }
 
 }  // namespace zelkor::platform

@@ -6,7 +6,7 @@
 namespace zelkor::platform {
 
 class VirtualClock : public Clock {
-public:
+  public:
     // The local time at monotonic 0; advancing moves both.
     explicit VirtualClock(LocalTime start = {2026, 12, 7, 1, 12, 0, 0, 0});
 
@@ -21,7 +21,7 @@ public:
     // Total virtual time passed by sleeping or advancing.
     uint64_t elapsedMs() const { return slept_; }
 
-private:
+  private:
     LocalTime start_;
     uint64_t now_ = 0;
     uint64_t slept_ = 0;

@@ -7,7 +7,7 @@
 
 namespace zelkor::vorrak::testing {
 
-struct BitmapSpec {
+struct BitmapLayout {
     uint32_t headerSize = 40;
     int32_t width = 352;
     int32_t height = 288;
@@ -36,34 +36,35 @@ inline size_t rowBytes(int32_t width, uint16_t bitCount) {
     return (static_cast<size_t>(width < 0 ? -width : width) * bitCount + 31) / 32 * 4;
 }
 
-// A consistent file for the spec: the file size and pixel offset fields
+// A consistent file for the layout: the file size and pixel offset fields
 // match what is written.
-inline std::vector<uint8_t> makeBitmap(const BitmapSpec& spec) {
+inline std::vector<uint8_t> makeBitmap(const BitmapLayout& layout) {
     // Rows padded to 4 bytes, of a pattern that differs from row to row.
-    std::vector<uint8_t> pixels(rowBytes(spec.width, spec.bitCount) *
-                                static_cast<size_t>(spec.height < 0 ? -spec.height : spec.height));
+    std::vector<uint8_t> pixels(
+        rowBytes(layout.width, layout.bitCount) *
+        static_cast<size_t>(layout.height < 0 ? -layout.height : layout.height));
     for (size_t i = 0; i < pixels.size(); ++i) {
         pixels[i] = static_cast<uint8_t>(i * 7 + i / 352);
     }
-    const size_t pixelOffset = 14 + spec.headerSize + 4 * size_t{spec.tableEntries};
+    const size_t pixelOffset = 14 + layout.headerSize + 4 * size_t{layout.tableEntries};
     std::vector<uint8_t> file(pixelOffset + pixels.size());
     setU16(file, 0, 0x4D42);
     setU32(file, 2, static_cast<uint32_t>(file.size()));
     setU32(file, 10, static_cast<uint32_t>(pixelOffset));
-    if (spec.headerSize >= 40) {
-        setU32(file, 14, spec.headerSize);
-        setU32(file, 18, static_cast<uint32_t>(spec.width));
-        setU32(file, 22, static_cast<uint32_t>(spec.height));
+    if (layout.headerSize >= 40) {
+        setU32(file, 14, layout.headerSize);
+        setU32(file, 18, static_cast<uint32_t>(layout.width));
+        setU32(file, 22, static_cast<uint32_t>(layout.height));
         setU16(file, 26, 1);
-        setU16(file, 28, spec.bitCount);
-        setU32(file, 34, spec.imageSize);
-        setU32(file, 46, spec.coloursUsed);
-    } else if (spec.headerSize >= 4) {
-        setU32(file, 14, spec.headerSize);
+        setU16(file, 28, layout.bitCount);
+        setU32(file, 34, layout.imageSize);
+        setU32(file, 46, layout.coloursUsed);
+    } else if (layout.headerSize >= 4) {
+        setU32(file, 14, layout.headerSize);
     }
-    for (uint32_t i = 0; i < spec.tableEntries; ++i) {
+    for (uint32_t i = 0; i < layout.tableEntries; ++i) {
         const auto grey = static_cast<uint8_t>(i);
-        const size_t at = 14 + spec.headerSize + 4 * size_t{i};
+        const size_t at = 14 + layout.headerSize + 4 * size_t{i};
         file[at] = file[at + 1] = file[at + 2] = grey;
     }
     std::copy(pixels.begin(), pixels.end(), file.begin() + static_cast<long>(pixelOffset));

@@ -16,7 +16,7 @@
 namespace zelkor::vorrak {
 namespace {
 
-using testing::BitmapSpec;
+using testing::BitmapLayout;
 using testing::makeBitmap;
 using testing::readFile;
 using testing::setU32;
@@ -95,13 +95,13 @@ TEST(ReadFrameBitmap, RefusesFilesThatDoNotFitTheirBlock) {
         const char* what;
         std::vector<uint8_t> file;
     };
-    const auto patched = [](BitmapSpec spec, size_t at, uint32_t value) {
-        std::vector<uint8_t> file = makeBitmap(spec);
+    const auto patched = [](BitmapLayout layout, size_t at, uint32_t value) {
+        std::vector<uint8_t> file = makeBitmap(layout);
         setU32(file, at, value);
         return file;
     };
-    const auto shortened = [](BitmapSpec spec, size_t by) {
-        std::vector<uint8_t> file = makeBitmap(spec);
+    const auto shortened = [](BitmapLayout layout, size_t by) {
+        std::vector<uint8_t> file = makeBitmap(layout);
         file.resize(file.size() - by);
         setU32(file, 2, static_cast<uint32_t>(file.size()));
         return file;
@@ -144,12 +144,12 @@ TEST(ReadFrameBitmap, ColourCountFollowsBitCountAndColoursUsed) {
     FrameImage frame;
     LastFrameRead last;
     for (const Step& step : steps) {
-        const BitmapSpec spec{.width = 64,
-                              .height = 48,
-                              .bitCount = step.bitCount,
-                              .coloursUsed = step.coloursUsed,
-                              .tableEntries = step.colourCount};
-        ASSERT_EQ(readBoth(makeBitmap(spec), frame, last), kFrameReadOk) << step.bitCount;
+        const BitmapLayout layout{.width = 64,
+                                  .height = 48,
+                                  .bitCount = step.bitCount,
+                                  .coloursUsed = step.coloursUsed,
+                                  .tableEntries = step.colourCount};
+        ASSERT_EQ(readBoth(makeBitmap(layout), frame, last), kFrameReadOk) << step.bitCount;
         EXPECT_EQ(frame.colourCount, step.colourCount) << step.bitCount;
         EXPECT_EQ(frame.pixels().data(), frame.header() + 40 + 4 * step.colourCount);
         EXPECT_EQ(frame.colourTable() == nullptr, step.colourCount == 0);
@@ -242,12 +242,12 @@ struct ReadFrames {
     std::vector<uint8_t> newer;
 };
 
-ReadFrames twoFrames(const BitmapSpec& spec) {
+ReadFrames twoFrames(const BitmapLayout& layout) {
     ReadFrames r;
     TempDir dir;
-    EXPECT_EQ(ReadFrameBitmap(dir.write("work0.bmp", makeBitmap(spec)), r.frame, r.last),
+    EXPECT_EQ(ReadFrameBitmap(dir.write("work0.bmp", makeBitmap(layout)), r.frame, r.last),
               kFrameReadOk);
-    const size_t bytes = size_t(spec.width) * size_t(spec.height);
+    const size_t bytes = size_t(layout.width) * size_t(layout.height);
     r.earlier.assign(bytes, 10);
     r.newer.assign(bytes, 200);
     return r;

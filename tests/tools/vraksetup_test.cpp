@@ -103,8 +103,8 @@ TEST_F(VrakSetupTest, WithoutArgumentsPrintsUsageAndWritesNothing) {
 TEST_F(VrakSetupTest, HelpListsEverySetting) {
     const auto r = run({"--help"});
     EXPECT_EQ(r.exitCode, 0);
-    for (const auto& spec : ProductSettings()) {
-        EXPECT_NE(r.out.find(spec.name), std::string::npos) << spec.name;
+    for (const auto& entry : ProductSettings()) {
+        EXPECT_NE(r.out.find(entry.name), std::string::npos) << entry.name;
     }
     EXPECT_FALSE(fs::exists(store));
 }
@@ -133,13 +133,13 @@ TEST_F(VrakSetupTest, WritesDefaultsThatLoadSettingsReadsBack) {
     auto registry = platform::openFileRegistry(store.string());
     auto key = registry->openKey(kProductKey, platform::RegAccess::Read);
     ASSERT_TRUE(key);
-    for (const auto& spec : ProductSettings()) {
+    for (const auto& entry : ProductSettings()) {
         platform::RegType type = platform::RegType::None;
         uint32_t size = 0;
-        ASSERT_TRUE(key->queryValue(spec.name, &type, nullptr, &size)) << spec.name;
-        EXPECT_EQ(type, spec.kind == SettingKind::Number ? platform::RegType::Dword
-                                                         : platform::RegType::Sz)
-            << spec.name;
+        ASSERT_TRUE(key->queryValue(entry.name, &type, nullptr, &size)) << entry.name;
+        EXPECT_EQ(type, entry.kind == SettingKind::Number ? platform::RegType::Dword
+                                                          : platform::RegType::Sz)
+            << entry.name;
     }
 }
 

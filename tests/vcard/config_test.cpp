@@ -42,9 +42,9 @@ TEST(VcardConfigFile, EveryKeyIsRead) {
     EXPECT_FALSE(c.decoderPresent);
     EXPECT_EQ(c.optionalDevice, 0xC0);
     EXPECT_EQ(c.traceFile, "bus.vcd");
-    EXPECT_EQ(c.composite.spec, "y4m:clip.y4m");
+    EXPECT_EQ(c.composite.location, "y4m:clip.y4m");
     EXPECT_EQ(c.composite.fieldRate, 50);
-    EXPECT_EQ(c.svideo.spec, "scene:arrival");
+    EXPECT_EQ(c.svideo.location, "scene:arrival");
     EXPECT_EQ(c.svideo.seed, 42u);
     EXPECT_EQ(c.svideo.periodMs, 12000u);
     EXPECT_FALSE(c.drivers[0]);
@@ -99,14 +99,14 @@ TEST(VcardConfigFile, FoundByEnvironmentThenProgramFolderElseBuiltIn) {
     std::string error;
     ASSERT_TRUE(vcard::loadVcardConfig(nullptr, dir.string(), c, error));
     EXPECT_EQ(c.chips.front(), (vcard::ChipId{0x10DE, 0x0028}));
-    EXPECT_EQ(c.composite.spec, "scene:walker");
+    EXPECT_EQ(c.composite.location, "scene:walker");
     EXPECT_EQ(c.composite.fieldRate, 60);
-    EXPECT_EQ(c.svideo.spec, "none");
+    EXPECT_EQ(c.svideo.location, "none");
 
     std::ofstream(dir / "vcard.ini")
         << "[composite]\nsource = y4m:clips/a.y4m\n[card]\ntrace = t.vcd\n";
     ASSERT_TRUE(vcard::loadVcardConfig("", dir.string(), c, error)) << error;
-    EXPECT_EQ(c.composite.spec, "y4m:" + (dir / "clips/a.y4m").string());
+    EXPECT_EQ(c.composite.location, "y4m:" + (dir / "clips/a.y4m").string());
     EXPECT_EQ(c.traceFile, (dir / "t.vcd").string());
 
     const auto other = dir / "other.ini";

@@ -44,20 +44,20 @@ void printHelp() {
         "  NAME=VALUE         sets one setting instead of its default; names are not\n"
         "                     case-sensitive. Settings and defaults:\n",
         platform::defaultRegistryPath().c_str(), vorrak::kMaxPasswordLength);
-    for (const auto& spec : vorrak::ProductSettings()) {
-        if (spec.kind == vorrak::SettingKind::Number) {
-            std::printf("    %-20s number, default %u\n", std::string(spec.name).c_str(),
-                        spec.numberDefault);
+    for (const auto& entry : vorrak::ProductSettings()) {
+        if (entry.kind == vorrak::SettingKind::Number) {
+            std::printf("    %-20s number, default %u\n", std::string(entry.name).c_str(),
+                        entry.numberDefault);
             continue;
         }
-        std::string fallback = "\"" + std::string(spec.textDefault) + "\"";
-        if (spec.rule == vorrak::SettingDefault::Required) {
+        std::string fallback = "\"" + std::string(entry.textDefault) + "\"";
+        if (entry.rule == vorrak::SettingDefault::Required) {
             fallback = "from --workdir";
-        } else if (spec.rule == vorrak::SettingDefault::Viewer) {
+        } else if (entry.rule == vorrak::SettingDefault::Viewer) {
             fallback = "\"" + std::string(vorrak::kDesktopOpener) + "\"";
         }
         std::printf("    %-20s text of at most %u characters, default %s\n",
-                    std::string(spec.name).c_str(), spec.size - 1, fallback.c_str());
+                    std::string(entry.name).c_str(), entry.size - 1, fallback.c_str());
     }
     std::puts(
         "\nExit status: 0 done, 1 the store or the directory could not be written,\n"
@@ -98,25 +98,25 @@ bool writeProductKey(platform::Registry& registry, const tools::SetupRequest& re
     if (!key) {
         return false;
     }
-    for (const auto& spec : vorrak::ProductSettings()) {
+    for (const auto& entry : vorrak::ProductSettings()) {
         bool ok = false;
-        if (spec.kind == vorrak::SettingKind::Number) {
-            ok = platform::setNumber(*key, spec.name, spec.numberDefault);
-        } else if (spec.rule == vorrak::SettingDefault::Required) {
-            ok = platform::setText(*key, spec.name, workDir);
-        } else if (spec.rule == vorrak::SettingDefault::Viewer) {
-            ok = platform::setText(*key, spec.name, vorrak::kDesktopOpener);
+        if (entry.kind == vorrak::SettingKind::Number) {
+            ok = platform::setNumber(*key, entry.name, entry.numberDefault);
+        } else if (entry.rule == vorrak::SettingDefault::Required) {
+            ok = platform::setText(*key, entry.name, workDir);
+        } else if (entry.rule == vorrak::SettingDefault::Viewer) {
+            ok = platform::setText(*key, entry.name, vorrak::kDesktopOpener);
         } else {
-            ok = platform::setText(*key, spec.name, spec.textDefault);
+            ok = platform::setText(*key, entry.name, entry.textDefault);
         }
         if (!ok) {
             return false;
         }
     }
     for (const auto& a : request.assignments) {
-        const bool ok = a.spec->kind == vorrak::SettingKind::Number
-                            ? platform::setNumber(*key, a.spec->name, a.number)
-                            : platform::setText(*key, a.spec->name, a.text);
+        const bool ok = a.entry->kind == vorrak::SettingKind::Number
+                            ? platform::setNumber(*key, a.entry->name, a.number)
+                            : platform::setText(*key, a.entry->name, a.text);
         if (!ok) {
             return false;
         }

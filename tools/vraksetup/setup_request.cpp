@@ -26,24 +26,24 @@ std::string assign(std::string_view arg, SetupRequest& request) {
     const auto eq = arg.find('=');
     const auto name = arg.substr(0, eq);
     const auto value = arg.substr(eq + 1);
-    const auto* spec = vorrak::FindSetting(name);
-    if (spec == nullptr) {
+    const auto* entry = vorrak::FindSetting(name);
+    if (entry == nullptr) {
         return "unknown setting \"" + std::string(name) + "\"";
     }
-    if (spec->rule == vorrak::SettingDefault::Required) {
-        return std::string(spec->name) + " is set with --workdir";
+    if (entry->rule == vorrak::SettingDefault::Required) {
+        return std::string(entry->name) + " is set with --workdir";
     }
-    SettingAssignment a{spec, 0, {}};
-    if (spec->kind == SettingKind::Number) {
+    SettingAssignment a{entry, 0, {}};
+    if (entry->kind == SettingKind::Number) {
         const auto number = parseNumber(value);
         if (!number) {
-            return std::string(spec->name) + " takes a number from 0 to 4294967295, not \"" +
+            return std::string(entry->name) + " takes a number from 0 to 4294967295, not \"" +
                    std::string(value) + "\"";
         }
         a.number = *number;
     } else {
-        if (value.size() >= spec->size) {
-            return std::string(spec->name) + " holds at most " + std::to_string(spec->size - 1) +
+        if (value.size() >= entry->size) {
+            return std::string(entry->name) + " holds at most " + std::to_string(entry->size - 1) +
                    " characters, \"" + std::string(value) + "\" has " +
                    std::to_string(value.size());
         }

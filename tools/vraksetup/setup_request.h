@@ -18,7 +18,7 @@ enum class PasswordChange {
 };
 
 struct SettingAssignment {
-    const vorrak::SettingSpec* spec = nullptr;
+    const vorrak::SettingSpec* entry = nullptr;
     uint32_t number = 0;
     std::string text;
 };

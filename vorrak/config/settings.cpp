@@ -66,9 +66,9 @@ std::span<const SettingSpec> ProductSettings() {
 }
 
 const SettingSpec* FindSetting(std::string_view name) {
-    for (const auto& spec : kTable) {
-        if (platform::equalsIgnoreCase(spec.name, name)) {
-            return &spec;
+    for (const auto& entry : kTable) {
+        if (platform::equalsIgnoreCase(entry.name, name)) {
+            return &entry;
         }
     }
     return nullptr;

@@ -52,25 +52,25 @@ bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& a
     if (!key) {
         return failLoad(host, kNotInstalledMessage);
     }
-    for (const auto& spec : ProductSettings()) {
-        if (spec.kind == SettingKind::Number) {
+    for (const auto& entry : ProductSettings()) {
+        if (entry.kind == SettingKind::Number) {
             // A value shorter than 4 bytes gives its bytes, zero-extended,
             // rather than mixing them with what the field held before.
             uint32_t value = 0;
-            settings.*spec.number =
-                platform::queryNumber(*key, spec.name, &value) ? value : spec.numberDefault;
+            settings.*entry.number =
+                platform::queryNumber(*key, entry.name, &value) ? value : entry.numberDefault;
             continue;
         }
         std::string value;
-        if (platform::queryText(*key, spec.name, spec.size, &value)) {
-            settings.*spec.text = std::move(value);
-        } else if (spec.rule == SettingDefault::Required) {
+        if (platform::queryText(*key, entry.name, entry.size, &value)) {
+            settings.*entry.text = std::move(value);
+        } else if (entry.rule == SettingDefault::Required) {
             key.reset();
             return failLoad(host, kNotSetCompletelyMessage);
-        } else if (spec.rule == SettingDefault::Viewer) {
-            settings.*spec.text = host.viewerDefault;
+        } else if (entry.rule == SettingDefault::Viewer) {
+            settings.*entry.text = host.viewerDefault;
         } else {
-            settings.*spec.text = spec.textDefault;
+            settings.*entry.text = entry.textDefault;
         }
     }
     key.reset();
