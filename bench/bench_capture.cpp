@@ -21,6 +21,7 @@
 #include "platform/fake/virtual_clock.h"
 #include "vcard/capture_window.h"
 #include "vcard/card.h"
+#include "vcard/config.h"
 #include "vcard/mjpeg.h"
 #include "vorrak/guard/frame_bitmap.h"
 

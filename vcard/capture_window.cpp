@@ -558,7 +558,9 @@ bool VirtualCaptureWindow::runSequence(AviWriter& writer, bool grey, uint32_t& f
 namespace zelkor::vcard {
 
 std::unique_ptr<platform::CaptureWindow> VirtualCard::createCaptureWindow(QWidget* parent) {
-    return std::make_unique<VirtualCaptureWindow>(*this, clock_, CaptureDriverConfig{}, parent);
+    CaptureDriverConfig driver;
+    static_cast<CaptureOptions&>(driver) = config_.capture;
+    return std::make_unique<VirtualCaptureWindow>(*this, clock_, driver, parent);
 }
 
 }  // namespace zelkor::vcard

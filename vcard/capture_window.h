@@ -17,6 +17,7 @@
 #include "vcard/avi_writer.h"
 #include "vcard/capture_dialogs.h"
 #include "vcard/capture_frame.h"
+#include "vcard/config.h"
 #include "vcard/image_canvas.h"
 #include "vcard/mjpeg.h"
 
@@ -27,16 +28,12 @@ namespace zelkor::vcard {
 
 class VirtualCard;
 
-struct CaptureDriverConfig {
+struct CaptureDriverConfig : CaptureOptions {
     // The index of the card's own driver; -1: the first index it describes.
     int driverIndex = -1;
-    bool audioHardware = false;
-    bool acceptZkv2 = true;
-    bool acceptZkv1 = true;
     // The image size after connecting; 0 x 0: 352 x the decoder's field
     // height (240 or 288).
     FrameSize size{};
-    int jpegQuality = kDefaultJpegQuality;
     uint64_t maxClipBytes = kAviMaxBytes;
     uint32_t previewIntervalMs = 66;
 };

@@ -110,7 +110,7 @@ class Parser {
             }
             section_ = lower(trim(text.substr(1, text.size() - 2)));
             if (section_ != "card" && section_ != "composite" && section_ != "svideo" &&
-                driverIndex() < 0) {
+                section_ != "capture" && driverIndex() < 0) {
                 return fail("unknown section [" + section_ + "]");
             }
             return true;
@@ -135,6 +135,9 @@ class Parser {
         }
         if (section_ == "svideo") {
             return sourceKey(config_.svideo, value);
+        }
+        if (section_ == "capture") {
+            return captureKey(value);
         }
         return driverKey(value);
     }
@@ -217,6 +220,40 @@ class Parser {
             return true;
         }
         return keyFail("unknown key in [" + section_ + "]");
+    }
+
+    bool captureKey(std::string_view value) {
+        CaptureOptions& capture = config_.capture;
+        if (key_ == "audio") {
+            return parseYesNo(value, capture.audioHardware) || keyFail("expected yes or no");
+        }
+        if (key_ == "formats") {
+            capture.acceptZkv2 = capture.acceptZkv1 = false;
+            std::string_view rest = value;
+            while (!rest.empty()) {
+                const size_t comma = rest.find(',');
+                const std::string name = lower(trim(rest.substr(0, comma)));
+                if (name == "zkv2") {
+                    capture.acceptZkv2 = true;
+                } else if (name == "zkv1") {
+                    capture.acceptZkv1 = true;
+                } else if (name != "none" || value.find(',') != std::string_view::npos) {
+                    return keyFail("expected ZKV2, ZKV1, both separated by a comma, or none");
+                }
+                rest =
+                    comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
+            }
+            return true;
+        }
+        if (key_ == "jpeg_quality") {
+            int quality = 0;
+            if (!parseNumber(value, quality) || quality < 1 || quality > 100) {
+                return keyFail("expected 1-100");
+            }
+            capture.jpegQuality = quality;
+            return true;
+        }
+        return keyFail("unknown key in [capture]");
     }
 
     bool driverKey(std::string_view value) {

@@ -28,6 +28,16 @@ struct SourceConfig {
     uint32_t periodMs = 8000;       // how often a scene's event repeats
 };
 
+constexpr int kDefaultJpegQuality = 85;
+
+// What the card's capture driver offers.
+struct CaptureOptions {
+    bool audioHardware = false;  // the audio-hardware flag of the capture status
+    bool acceptZkv2 = true;      // recording formats the driver takes
+    bool acceptZkv1 = true;
+    int jpegQuality = kDefaultJpegQuality;  // of the MJPEG frames it records, 1-100
+};
+
 struct DriverDescription {
     std::string name;
     std::string version;
@@ -48,6 +58,7 @@ struct VcardConfig {
     std::array<std::optional<DriverDescription>, MaxDrivers> drivers{
         DriverDescription{"Zelkor Video Capture", "Version : 3.8.1.2"}};
     std::string traceFile;  // VCD of the bus lines; empty = none
+    CaptureOptions capture;
 };
 
 // Parses the text of a configuration file over the defaults. On bad input

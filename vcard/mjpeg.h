@@ -8,8 +8,6 @@
 
 namespace zelkor::vcard {
 
-constexpr int kDefaultJpegQuality = 85;
-
 // Encodes `frame` in colour, or its luminance alone when `grey`. False (and
 // `out` empty) when the library refuses the picture.
 bool encodeJpeg(const CaptureFrame& frame, bool grey, int quality, std::vector<uint8_t>& out);

@@ -83,6 +83,23 @@ TEST(CaptureDriver, FollowsTheStandardAndItsConfiguration) {
     EXPECT_EQ(currentFormat(rig.window).compression, vf::Zkv1);
 }
 
+TEST(CaptureDriver, TheCardHandsOutADriverWithItsConfiguredOptions) {
+    QApplication& app = qtApp();
+    static_cast<void>(app);
+    platform::VirtualClock clock;
+    vcard::VcardConfig config;
+    config.capture.audioHardware = true;
+    config.capture.acceptZkv2 = false;
+    vcard::VirtualCard card(config, clock, std::make_unique<PatternSource>(60), nullptr);
+    const auto window = card.createCaptureWindow(nullptr);
+    ASSERT_TRUE(window->driverConnect(0));
+    platform::CaptureStatus status;
+    ASSERT_TRUE(window->getStatus(status));
+    EXPECT_EQ(status.fAudioHardware, 1u);
+    EXPECT_FALSE(window->setVideoFormat(recordingFormat(vf::Zkv2, vf::Zkv2Mode)));
+    EXPECT_TRUE(window->setVideoFormat(recordingFormat(vf::Zkv1, vf::Zkv1Mode)));
+}
+
 TEST(CaptureDriver, TakesOnlyTheFormatsItKnows) {
     vcard::CaptureDriverConfig onlyOld;
     onlyOld.acceptZkv2 = false;

@@ -32,7 +32,11 @@ TEST(VcardConfigFile, EveryKeyIsRead) {
         "name =\n"
         "[driver2]\n"
         "name = Zelkor Capture  \n"
-        "version = Version : 3.9\r\n";
+        "version = Version : 3.9\r\n"
+        "[capture]\n"
+        "audio = yes\n"
+        "formats = zkv1\n"
+        "jpeg_quality = 60\n";
     VcardConfig c;
     std::string error;
     ASSERT_TRUE(vcard::parseVcardConfig(text, "test.ini", c, error)) << error;
@@ -51,6 +55,24 @@ TEST(VcardConfigFile, EveryKeyIsRead) {
     ASSERT_TRUE(c.drivers[2]);
     EXPECT_EQ(c.drivers[2]->name, "Zelkor Capture");
     EXPECT_EQ(c.drivers[2]->version, "Version : 3.9");
+    EXPECT_TRUE(c.capture.audioHardware);
+    EXPECT_FALSE(c.capture.acceptZkv2);
+    EXPECT_TRUE(c.capture.acceptZkv1);
+    EXPECT_EQ(c.capture.jpegQuality, 60);
+}
+
+TEST(VcardConfigFile, RecordingFormatLists) {
+    const auto formats = [](const char* list) {
+        VcardConfig c;
+        std::string error;
+        EXPECT_TRUE(vcard::parseVcardConfig(std::string("[capture]\nformats = ") + list + "\n",
+                                            "card.ini", c, error))
+            << error;
+        return std::pair{c.capture.acceptZkv2, c.capture.acceptZkv1};
+    };
+    EXPECT_EQ(formats("ZKV2, ZKV1"), (std::pair{true, true}));
+    EXPECT_EQ(formats("zkv2"), (std::pair{true, false}));
+    EXPECT_EQ(formats("none"), (std::pair{false, false}));
 }
 
 TEST(VcardConfigFile, BadInputNamesFileLineAndKey) {
@@ -82,6 +104,14 @@ TEST(VcardConfigFile, BadInputNamesFileLineAndKey) {
         {"[card]\noptional_device = C4\n",
          "card.ini, line 2, key \"optional_device\": expected C2, C0 or none"},
         {"[card]\nports = fast\n", "card.ini, line 2, key \"ports\": expected virtual or real"},
+        {"[capture]\nformats = ZKV2, MJPG\n",
+         "card.ini, line 2, key \"formats\": expected ZKV2, ZKV1, both separated by a comma, or "
+         "none"},
+        {"[capture]\nformats = none, ZKV1\n",
+         "card.ini, line 2, key \"formats\": expected ZKV2, ZKV1, both separated by a comma, or "
+         "none"},
+        {"[capture]\njpeg_quality = 0\n", "card.ini, line 2, key \"jpeg_quality\": expected 1-100"},
+        {"[capture]\naudio = loud\n", "card.ini, line 2, key \"audio\": expected yes or no"},
     };
     for (const Case& c : cases) {
         VcardConfig config;
