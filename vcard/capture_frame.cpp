@@ -35,20 +35,28 @@ void frameFromField(const VideoField& field, int width, int height, CaptureFrame
         std::fill(out.v.begin(), out.v.end(), 128);
         return;
     }
+    // Where each output column reads its luminance and its colour pair, the
+    // same for every row: worked out once, not per pixel.
+    std::vector<uint32_t> lumaAt(static_cast<size_t>(width));
+    for (int ox = 0; ox < width; ++ox) {
+        lumaAt[size_t(ox)] = uint32_t(int64_t(ox) * VideoField::Width / width) * 2 + 1;
+    }
+    std::vector<uint32_t> pairAt(cw);
+    for (size_t cx = 0; cx < cw; ++cx) {
+        pairAt[cx] = uint32_t(int64_t(2 * cx) * VideoField::Width / width / 2) * 4;
+    }
     for (int oy = 0; oy < height; ++oy) {
         const int sy = int(int64_t(oy) * inHeight / height);
         const uint8_t* row = field.uyvy.data() + size_t(sy) * VideoField::Width * 2;
         uint8_t* y = out.y.data() + size_t(oy) * size_t(width);
         for (int ox = 0; ox < width; ++ox) {
-            const int sx = int(int64_t(ox) * VideoField::Width / width);
-            y[ox] = row[size_t(sx) * 2 + 1];
+            y[ox] = row[lumaAt[size_t(ox)]];
         }
         uint8_t* u = out.u.data() + size_t(oy) * cw;
         uint8_t* v = out.v.data() + size_t(oy) * cw;
         for (size_t cx = 0; cx < cw; ++cx) {
-            const int pair = int(int64_t(2 * cx) * VideoField::Width / width) / 2;
-            u[cx] = row[size_t(pair) * 4];
-            v[cx] = row[size_t(pair) * 4 + 2];
+            u[cx] = row[pairAt[cx]];
+            v[cx] = row[pairAt[cx] + 2];
         }
     }
 }
