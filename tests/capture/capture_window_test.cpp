@@ -11,6 +11,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "tests/screenshot.h"
 #include "vorrak/capture/capture.h"
 #include "vorrak/capture/capture_format.h"
 
@@ -188,10 +189,7 @@ TEST(CaptureWindow, LooksRightOnScreen) {
     v.rig.clock.advance(500);
     QApplication::processEvents();
     const QImage shot = v.host.window.grab().toImage();
-    const std::string path =
-        std::string(std::getenv("ZELKOR_BUILD_DIR") ? std::getenv("ZELKOR_BUILD_DIR") : ".") +
-        "/capture_window.png";
-    EXPECT_TRUE(shot.save(QString::fromStdString(path)));
+    EXPECT_TRUE(testing::saveScreenshot(shot, "capture_window"));
     // The brightest region of the picture (bottom right) is lighter than the
     // darkest (top left).
     EXPECT_GT(qGray(shot.pixel(330, 220)), qGray(shot.pixel(20, 20)) + 60);

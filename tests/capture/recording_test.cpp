@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "tests/capture/host_rig.h"
+#include "tests/screenshot.h"
 #include "vcard/avi_reader.h"
 #include "vorrak/capture/capture_format.h"
 #include "vorrak/capture/recording.h"
@@ -126,10 +127,7 @@ TEST(RecordClip, RecordsTheSetLengthIntoTheEventsClip) {
     EXPECT_TRUE(v.ui.boxes.empty());
     // The status line is burnt into the picture: magenta with green text.
     ASSERT_FALSE(shown.isNull());
-    const std::string png =
-        std::string(std::getenv("ZELKOR_BUILD_DIR") ? std::getenv("ZELKOR_BUILD_DIR") : ".") +
-        "/capture_recording.png";
-    shown.save(QString::fromStdString(png));
+    EXPECT_TRUE(testing::saveScreenshot(shown, "capture_recording"));
     const int top = 240 * 12 / 14;
     const int bottom = 240 * 13 / 14;
     EXPECT_EQ(shown.pixel(1, top + 1), qRgb(255, 0, 255));

@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -19,6 +18,7 @@
 #include "platform/fake/recording_ui.h"
 #include "tests/eventdb/temp_dir.h"
 #include "tests/histran/fake_instances.h"
+#include "tests/screenshot.h"
 
 // The font library keeps a cache for the life of the process.
 extern "C" const char* __lsan_default_suppressions() {
@@ -40,10 +40,7 @@ void ensureApplication() {
 }
 
 void saveScreenshot(QWidget& window, const std::string& name) {
-    const char* build = std::getenv("ZELKOR_BUILD_DIR");
-    const QString dir = QString(build != nullptr ? build : ".") + "/screenshots";
-    QDir().mkpath(dir);
-    EXPECT_TRUE(window.grab().save(dir + "/" + QString::fromStdString(name) + ".png"));
+    EXPECT_TRUE(testing::saveScreenshot(window.grab().toImage(), name));
 }
 
 class ManageTest : public ::testing::Test {
