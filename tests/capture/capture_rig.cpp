@@ -21,16 +21,6 @@ QApplication& qtApp() {
     return *app;
 }
 
-TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "capture-XXXXXX").string();
-    path_ = ::mkdtemp(pattern.data()) ? pattern : std::string();
-}
-
-TempDir::~TempDir() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path_, ignored);
-}
-
 bool haveFfprobe() {
     return std::system("ffprobe -version > /dev/null 2>&1") == 0;
 }

@@ -12,6 +12,7 @@
 
 #include "platform/fake/fake_timers.h"
 #include "platform/fake/virtual_clock.h"
+#include "tests/temp_dir.h"
 #include "vcard/capture_window.h"
 #include "vcard/card.h"
 #include "vorrak/hardware/decoder_bus.h"
@@ -78,18 +79,7 @@ struct CaptureRig {
 };
 
 // A folder of its own for each test.
-class TempDir {
-  public:
-    TempDir();
-    ~TempDir();
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-    const std::string& path() const { return path_; }
-    std::string file(const std::string& name) const { return path_ + "/" + name; }
-
-  private:
-    std::string path_;
-};
+using zelkor::testing::TempDir;
 
 // Whether ffprobe is there to ask.
 bool haveFfprobe();

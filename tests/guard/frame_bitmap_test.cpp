@@ -11,16 +11,16 @@
 
 #include "platform/fake/recording_ui.h"
 #include "tests/guard/bitmap_builder.h"
-#include "tests/guard/temp_dir.h"
+#include "tests/temp_dir.h"
 
 namespace zelkor::vorrak {
 namespace {
 
 using testing::BitmapLayout;
 using testing::makeBitmap;
-using testing::readFile;
 using testing::setU32;
-using testing::TempDir;
+using zelkor::testing::readFile;
+using zelkor::testing::TempDir;
 
 // Reads `bytes` both from a file and from memory; both ways must agree.
 uint32_t readBoth(const std::vector<uint8_t>& bytes, FrameImage& frame, LastFrameRead& last) {

@@ -12,7 +12,7 @@
 
 #include "eventdb/event_database.h"
 #include "histran/translate.h"
-#include "tests/eventdb/temp_dir.h"
+#include "tests/temp_dir.h"
 #include "tests/histran/program_runner.h"
 
 namespace zelkor::histran {

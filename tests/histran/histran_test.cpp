@@ -9,7 +9,7 @@
 #include "histran/translate.h"
 #include "platform/fake/memory_registry.h"
 #include "platform/fake/recording_ui.h"
-#include "tests/eventdb/temp_dir.h"
+#include "tests/temp_dir.h"
 #include "tests/histran/fake_instances.h"
 
 namespace zelkor::histran {

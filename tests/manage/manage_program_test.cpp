@@ -6,7 +6,7 @@
 #include <thread>
 
 #include "eventdb/event_database.h"
-#include "tests/eventdb/temp_dir.h"
+#include "tests/temp_dir.h"
 #include "tests/histran/program_runner.h"
 
 extern "C" const char* __lsan_default_suppressions() {

@@ -16,7 +16,7 @@
 #include "platform/fake/recording_shell.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/recording_ui.h"
-#include "tests/eventdb/temp_dir.h"
+#include "tests/temp_dir.h"
 #include "tests/histran/fake_instances.h"
 #include "tests/screenshot.h"
 
