@@ -55,8 +55,8 @@ uint64_t cardStartup() {
     vcard::SourceConfig scene{"scene:walker", 60, 1, 8000};
     std::string error;
     vcard::VirtualCard card(vcard::VcardConfig{}, clock, vcard::makeSource(scene, error), nullptr);
-    startup(card, card, clock);
-    return card.portReads() + card.portWrites();
+    startup(card.ports(), card.pci(), clock);
+    return card.ports().portReads() + card.ports().portWrites();
 }
 
 uint64_t referenceStartup() {

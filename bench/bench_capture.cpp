@@ -69,7 +69,7 @@ void grabSaveRead(benchmark::State& state) {
     std::string name;
     std::string version;
     int index = 0;
-    while (!card.driverDescription(index, name, version)) {
+    while (!card.captureDriver().driverDescription(index, name, version)) {
         ++index;
     }
     window.driverConnect(index);

@@ -1,3 +1,3 @@
 zelkor_add_bench(bench_bus
     SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/bench_bus.cpp
-    LIBS vorrak_hardware vcard zelkor_platform_fakes)
+    LIBS vorrak_hardware vcard_model zelkor_platform_fakes)

@@ -1,2 +1,2 @@
-zelkor_add_fuzzer(vcard_config LIBS vcard)
-zelkor_add_fuzzer(y4m LIBS vcard)
+zelkor_add_fuzzer(vcard_config LIBS vcard_model)
+zelkor_add_fuzzer(y4m LIBS vcard_model)

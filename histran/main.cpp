@@ -1,16 +1,16 @@
 // Histran: started by Vorrak when it ends (or by hand); no window of its
-// own, only message boxes.
-#include <QApplication>
-
+// own, only message boxes, and on a machine without a screen (a guard
+// machine run headless) those go to the console.
 #include "histran/histran.h"
 #include "platform/instance.h"
 #include "platform/program_dir.h"
+#include "platform/qt/services.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
 
 int main(int argc, char** argv) {
-    QApplication app(argc, argv);
     namespace platform = zelkor::platform;
+    const auto app = platform::startGuiApplication(argc, argv);
     const auto registry = platform::openFileRegistry(platform::defaultRegistryPath());
     const auto ui = platform::makeUi();
     const auto instances = platform::makeInstances(platform::defaultInstanceDirectory());

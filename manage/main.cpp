@@ -3,9 +3,9 @@
 
 #include "manage/manage.h"
 #include "platform/program_dir.h"
+#include "platform/qt/services.h"
 #include "platform/shell.h"
 #include "platform/sound.h"
-#include "platform/ui.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);

@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-class QWidget;
+#include "platform/window.h"
 
 namespace zelkor::platform {
 
@@ -32,7 +32,7 @@ class CaptureDriver {
     // A capture window of the drivers, a child of `parent` (may be null),
     // not yet connected to any of them. Null when this machine has no
     // capture library.
-    virtual std::unique_ptr<CaptureWindow> createCaptureWindow(QWidget* parent) {
+    virtual std::unique_ptr<CaptureWindow> createCaptureWindow(WindowHandle parent) {
         (void)parent;
         return nullptr;
     }
@@ -216,8 +216,10 @@ class CaptureWindow {
   public:
     virtual ~CaptureWindow() = default;
 
-    // The window itself, for placing it inside its parent.
-    virtual QWidget* widget() = 0;
+    // The window itself, as the window system knows it.
+    virtual WindowHandle window() = 0;
+    // Places the window inside its parent (client coordinates) and shows it.
+    virtual void place(int x, int y, int width, int height) = 0;
     // Drawing over the shown picture (the window's drawing context).
     virtual Canvas& canvas() = 0;
 

@@ -27,6 +27,11 @@ class Hardware {
 // Opens the configured hardware. The clock times the card's video. On a bad
 // configuration returns null and puts a message naming file, line and key
 // into `error`.
+//
+// Declared here and defined by the hardware backend the program links: the
+// virtual card's library (vcard/hardware_backend.cpp) is that backend, and it
+// also decides, from the card's configuration, where real ports or the
+// system's PCI list take the card's place.
 std::unique_ptr<Hardware> openHardware(Clock& clock, std::string& error);
 
 }  // namespace zelkor::platform

@@ -4,7 +4,6 @@
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 
 namespace zelkor::platform {
 
@@ -30,8 +29,5 @@ class Timers {
     // itself (or any other) from inside its callback.
     virtual void killTimer(TimerOwner owner, uint32_t id) = 0;
 };
-
-// Timers of the Qt event loop of the calling thread.
-std::unique_ptr<Timers> makeQtTimers();
 
 }  // namespace zelkor::platform

@@ -3,7 +3,6 @@
 // message-box flags, so the design's styles are written as they stand.
 
 #include <cstdint>
-#include <memory>
 #include <string_view>
 
 namespace zelkor::platform {
@@ -39,9 +38,5 @@ class Ui {
 
 // The answer a box gives when nobody can press a button: the default button.
 int defaultAnswer(uint32_t style);
-
-// ZELKOR_UI=console: title and text go to stderr and the default answer is
-// taken. Otherwise Qt message boxes (a QApplication must exist).
-std::unique_ptr<Ui> makeUi();
 
 }  // namespace zelkor::platform

@@ -49,7 +49,14 @@ class TempDir {
     std::string path_;
 };
 
+// A file's bytes; empty when it cannot be read.
 inline std::vector<uint8_t> readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// A file's bytes as text; empty when it cannot be read.
+inline std::string readText(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "platform/qt/window.h"
 #include "vcard/card.h"
 
 namespace zelkor::vcard {
@@ -103,13 +104,15 @@ class VirtualCaptureWindow::AbortFilter : public QObject {
 };
 
 VirtualCaptureWindow::VirtualCaptureWindow(VirtualCard& card, platform::Clock& clock,
-                                           CaptureDriverConfig config, QWidget* parent)
+                                           CaptureDriverConfig config,
+                                           platform::WindowHandle parent)
     : card_(card),
       clock_(clock),
       config_(config),
       canvas_(drawing_),
       audioFormat_(kDefaultAudioFormat) {
-    auto* view = new View(*this, parent);
+    auto* view = new View(*this, platform::widgetOf(parent));
+    view->setObjectName("captureWindow");
     if (parent == nullptr) {
         ownView_.reset(view);
     }
@@ -128,8 +131,15 @@ VirtualCaptureWindow::~VirtualCaptureWindow() {
     }
 }
 
-QWidget* VirtualCaptureWindow::widget() {
-    return view_.data();
+platform::WindowHandle VirtualCaptureWindow::window() {
+    return platform::handleOf(view_.data());
+}
+
+void VirtualCaptureWindow::place(int x, int y, int width, int height) {
+    if (view_ != nullptr) {
+        view_->setGeometry(x, y, width, height);
+        view_->show();
+    }
 }
 
 void VirtualCaptureWindow::resizeImages() {
@@ -154,11 +164,12 @@ bool VirtualCaptureWindow::driverConnect(int index) {
     std::string name;
     std::string version;
     for (int i = 0; own < 0 && i < platform::CaptureDriver::MaxDrivers; ++i) {
-        if (card_.driverDescription(i, name, version)) {
+        if (card_.captureDriver().driverDescription(i, name, version)) {
             own = i;
         }
     }
-    if (index < 0 || index != own || !card_.driverDescription(index, name, version)) {
+    if (index < 0 || index != own ||
+        !card_.captureDriver().driverDescription(index, name, version)) {
         return false;
     }
     if (!connected()) {
@@ -553,14 +564,12 @@ bool VirtualCaptureWindow::runSequence(AviWriter& writer, bool grey, uint32_t& f
     return true;
 }
 
-}  // namespace zelkor::vcard
-
-namespace zelkor::vcard {
-
-std::unique_ptr<platform::CaptureWindow> VirtualCard::createCaptureWindow(QWidget* parent) {
-    CaptureDriverConfig driver;
-    static_cast<CaptureOptions&>(driver) = config_.capture;
-    return std::make_unique<VirtualCaptureWindow>(*this, clock_, driver, parent);
+void installCaptureWindows(VirtualCard& card) {
+    card.captureDriver().setWindowFactory([&card](platform::WindowHandle parent) {
+        CaptureDriverConfig driver;
+        static_cast<CaptureOptions&>(driver) = card.config().capture;
+        return std::make_unique<VirtualCaptureWindow>(card, card.clock(), driver, parent);
+    });
 }
 
 }  // namespace zelkor::vcard

@@ -22,7 +22,6 @@
 #include "vcard/mjpeg.h"
 
 class QTimer;
-class QWidget;
 
 namespace zelkor::vcard {
 
@@ -45,12 +44,13 @@ using EventPump = std::function<void(uint64_t untilMs)>;
 class VirtualCaptureWindow : public platform::CaptureWindow {
   public:
     VirtualCaptureWindow(VirtualCard& card, platform::Clock& clock, CaptureDriverConfig config,
-                         QWidget* parent);
+                         platform::WindowHandle parent);
     ~VirtualCaptureWindow() override;
 
     void setEventPump(EventPump pump) { pump_ = std::move(pump); }
 
-    QWidget* widget() override;
+    platform::WindowHandle window() override;
+    void place(int x, int y, int width, int height) override;
     platform::Canvas& canvas() override { return canvas_; }
 
     bool driverConnect(int index) override;
@@ -126,5 +126,9 @@ class VirtualCaptureWindow : public platform::CaptureWindow {
     EventPump pump_;
     VideoField field_;
 };
+
+// Gives the card's capture driver windows of this kind, set up as the
+// card's configuration says.
+void installCaptureWindows(VirtualCard& card);
 
 }  // namespace zelkor::vcard

@@ -1,20 +1,18 @@
 #pragma once
-// The virtual display card: the display chip's VGA registers with the I2C
-// bus behind two of them, the devices on that bus, the video sources on the
-// decoder's inputs, the capture device and the capture driver descriptions.
+// The virtual display card: the display chip with the I2C bus behind two of
+// its registers, the devices on that bus, the video sources on the decoder's
+// inputs, the capture device and the installed capture drivers.
 
-#include <array>
 #include <cstdint>
 #include <memory>
 #include <string>
 
-#include "platform/capture_driver.h"
 #include "platform/clock.h"
-#include "platform/device_control.h"
-#include "platform/hardware.h"
 #include "platform/pci.h"
-#include "platform/ports.h"
 #include "vcard/bus_devices.h"
+#include "vcard/capture_device.h"
+#include "vcard/card_capture_driver.h"
+#include "vcard/chip_ports.h"
 #include "vcard/config.h"
 #include "vcard/i2c_bus.h"
 #include "vcard/picture.h"
@@ -23,57 +21,36 @@
 
 namespace zelkor::vcard {
 
-// How a chip family guards its extended CRT controller registers, and where
-// the I2C drive and sense registers sit among them.
-struct ChipFamily {
-    enum class Unlock {
-        Sequencer,         // sequencer 0x06 <- 0x57
-        SequencerAndCrtc,  // sequencer 0x06 <- 0x56, then CRTC 0x1F <- 0x57
-    };
-    Unlock unlock = Unlock::SequencerAndCrtc;
-    uint8_t driveIndex = 0x37;
-    uint8_t senseIndex = 0x36;
+// PCI presence of the chips the configuration names.
+class CardPci : public platform::Pci {
+  public:
+    explicit CardPci(const VcardConfig& config) : config_(config) {}
+    bool findDevice(uint16_t vendorId, uint16_t deviceId, int index) override;
+
+  private:
+    const VcardConfig& config_;
 };
 
-ChipFamily chipFamily(ChipId chip);
-
-// Port numbers of the card.
-namespace port {
-constexpr uint16_t SequencerIndex = 0x3C4;
-constexpr uint16_t SequencerData = 0x3C5;
-constexpr uint16_t CrtcIndex = 0x3D4;
-constexpr uint16_t CrtcData = 0x3D5;
-constexpr uint16_t Delay = 0x80;
-}  // namespace port
-
-class VirtualCard : public platform::Ports,
-                    public platform::Pci,
-                    public platform::DeviceControl,
-                    public platform::CaptureDriver {
+// The card is composed of one object per interface the programs reach it
+// through, each handed out by reference: the chip's ports, PCI presence, the
+// capture device's control and the capture drivers. Where the program picks
+// the card (openHardware) they are handed out through platform::Hardware.
+class VirtualCard {
   public:
-    static constexpr const char* CaptureDeviceName = "\\\\.\\ZKVP5100";
-    static constexpr uint32_t QueryCode = 11;
-
     // Sources are given ready-made (null = nothing connected), so building
     // a card never fails; the clock times the video fields and the trace.
     VirtualCard(const VcardConfig& config, platform::Clock& clock,
                 std::unique_ptr<VideoSource> composite, std::unique_ptr<VideoSource> svideo);
-    ~VirtualCard() override;
+    ~VirtualCard();
+    VirtualCard(const VirtualCard&) = delete;
+    VirtualCard& operator=(const VirtualCard&) = delete;
 
-    // Ports
-    uint8_t in(uint16_t port) override;
-    void out(uint16_t port, uint8_t value) override;
-    // Pci
-    bool findDevice(uint16_t vendorId, uint16_t deviceId, int index) override;
-    // DeviceControl
-    int open(std::string_view name) override;
-    bool control(int handle, uint32_t code, std::span<const uint8_t> in, std::span<uint8_t> out,
-                 uint32_t& returned) override;
-    void close(int handle) override;
-    // CaptureDriver
-    bool driverDescription(int index, std::string& name, std::string& version) override;
-    // Defined with the capture driver (capture_window.cpp).
-    std::unique_ptr<platform::CaptureWindow> createCaptureWindow(QWidget* parent) override;
+    ChipPorts& ports() { return ports_; }
+    CardPci& pci() { return pci_; }
+    CaptureDevice& deviceControl() { return device_; }
+    CardCaptureDriver& captureDriver() { return captureDriver_; }
+    const VcardConfig& config() const { return config_; }
+    platform::Clock& clock() { return clock_; }
 
     // The decoder's output: the field that is current on the clock, or a
     // given one. 720 pixels wide; 240 lines at 60 fields per second, 288 at
@@ -88,21 +65,14 @@ class VirtualCard : public platform::Ports,
     I2cBus& bus() { return bus_; }
     const Decoder* decoder() const { return decoder_.get(); }
     const OutputLatch& outputLatch() const { return latch_; }
-    const ChipFamily& family() const { return family_; }
-    uint64_t portReads() const { return reads_; }
-    uint64_t portWrites() const { return writes_; }
-    bool extendedUnlocked() const;
 
   private:
     InputSignal signalOf(Connector c) const;
     VideoSource* sourceOf(Connector c) const;
-    uint8_t readCrtc(uint8_t index) const;
-    void writeCrtc(uint8_t index, uint8_t value);
     void traceLines(bool scl, bool sda);
 
     VcardConfig config_;
     platform::Clock& clock_;
-    ChipFamily family_;
     std::unique_ptr<VideoSource> composite_;
     std::unique_ptr<VideoSource> svideo_;
     I2cBus bus_;
@@ -113,14 +83,10 @@ class VirtualCard : public platform::Ports,
     uint64_t traceStartMs_ = 0;
     uint64_t fieldStartMs_ = 0;
     Picture scratch_;
-
-    uint8_t seqIndex_ = 0;
-    uint8_t crtcIndex_ = 0;
-    std::array<uint8_t, 256> seq_{};
-    std::array<uint8_t, 256> crtc_{};
-    uint64_t reads_ = 0;
-    uint64_t writes_ = 0;
-    int openHandles_ = 0;
+    ChipPorts ports_;
+    CardPci pci_;
+    CaptureDevice device_;
+    CardCaptureDriver captureDriver_;
 };
 
 }  // namespace zelkor::vcard

@@ -1,10 +1,12 @@
-// openHardware: the configured card, built from $ZELKOR_VCARD, vcard.ini in
-// the program's folder, or the built-in default.
+// openHardware, declared in platform/hardware.h, is defined here: linking
+// this library makes the configured card (built from $ZELKOR_VCARD, vcard.ini
+// in the program's folder, or the built-in default) the machine's hardware.
 
 #include <cstdlib>
 
 #include "platform/hardware.h"
 #include "platform/program_dir.h"
+#include "vcard/capture_window.h"
 #include "vcard/card.h"
 #include "vcard/machine.h"
 
@@ -14,12 +16,14 @@ namespace {
 
 class CardHardware : public Hardware {
   public:
-    explicit CardHardware(std::unique_ptr<vcard::VirtualCard> card) : card_(std::move(card)) {}
+    explicit CardHardware(std::unique_ptr<vcard::VirtualCard> card) : card_(std::move(card)) {
+        vcard::installCaptureWindows(*card_);
+    }
 
-    Ports& ports() override { return realPorts ? *realPorts : *card_; }
-    Pci& pci() override { return systemPci ? *systemPci : *card_; }
-    DeviceControl& deviceControl() override { return *card_; }
-    CaptureDriver& captureDriver() override { return *card_; }
+    Ports& ports() override { return realPorts ? *realPorts : card_->ports(); }
+    Pci& pci() override { return systemPci ? *systemPci : card_->pci(); }
+    DeviceControl& deviceControl() override { return card_->deviceControl(); }
+    CaptureDriver& captureDriver() override { return card_->captureDriver(); }
 
     std::unique_ptr<Ports> realPorts;
     std::unique_ptr<Pci> systemPci;

@@ -53,10 +53,10 @@ struct CaptureRig {
 
     explicit CaptureRig(vcard::CaptureDriverConfig config = {}, int rate = 60)
         : card(vcard::VcardConfig{}, clock, std::make_unique<PatternSource>(rate), nullptr),
-          bus(card, clock),
+          bus(card.ports(), clock),
           window(card, clock, config, nullptr) {
         vorrak::DisplayChipInfo info;
-        vorrak::DetectDisplayChip(card, bus, info);
+        vorrak::DetectDisplayChip(card.pci(), bus, info);
         vorrak::DecoderInit(bus);
         if (rate == 50) {
             vorrak::SelectStandard(bus, 3);
@@ -70,7 +70,7 @@ struct CaptureRig {
         std::string name;
         std::string version;
         for (int i = 0; i < 10; ++i) {
-            if (card.driverDescription(i, name, version)) {
+            if (card.captureDriver().driverDescription(i, name, version)) {
                 return i;
             }
         }

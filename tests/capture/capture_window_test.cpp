@@ -56,8 +56,8 @@ TEST(CaptureWindow, CreationSetsTheFrameFromTheStandard) {
     EXPECT_EQ(v.host.resizes, (std::vector<Size>{{352, 288}}));
     EXPECT_EQ(v.host.posted, (std::vector<uint32_t>{vorrak::kStartUpMessage}));
     EXPECT_EQ(v.capture.driverIndex, v.rig.cardIndex());
-    EXPECT_EQ(v.capture.window->widget()->parentWidget(), &v.host.window);
-    EXPECT_EQ(v.capture.window->widget()->size(), QSize(0, 0));
+    EXPECT_EQ(platform::widgetOf(v.capture.window->window())->parentWidget(), &v.host.window);
+    EXPECT_EQ(platform::widgetOf(v.capture.window->window())->size(), QSize(0, 0));
     EXPECT_NE(readText(v.dir.file("system.ini")).find("[Zelkorcap.drv]\nNOOV=0"),
               std::string::npos);
     EXPECT_EQ(v.capture.CaptureState, vorrak::kCaptureNotConnected);
@@ -74,7 +74,7 @@ TEST(CaptureWindow, ConnectAndDisconnectChangeStateAndWindow) {
     EXPECT_EQ(v.host.overlayStops, 1);
     EXPECT_EQ(v.host.styles, (std::vector<FrameStyle>{FrameStyle::DialogFrame}));
     EXPECT_EQ(v.host.resizes, (std::vector<Size>{{351, 239}, {352, 240}}));
-    EXPECT_EQ(v.capture.window->widget()->geometry(), QRect(0, 0, 352, 240));
+    EXPECT_EQ(platform::widgetOf(v.capture.window->window())->geometry(), QRect(0, 0, 352, 240));
     platform::CaptureStatus status;
     ASSERT_TRUE(v.capture.window->getStatus(status));
     EXPECT_EQ(status.fOverlayWindow, 1u);
@@ -92,7 +92,7 @@ TEST(CaptureWindow, ConnectAndDisconnectChangeStateAndWindow) {
     EXPECT_EQ(v.host.overlayStarts, 1);
     EXPECT_EQ(v.host.styles.back(), FrameStyle::SizingFrame);
     EXPECT_EQ(v.host.resizes.back(), (Size{352, 240}));
-    EXPECT_EQ(v.capture.window->widget()->size(), QSize(0, 0));
+    EXPECT_EQ(platform::widgetOf(v.capture.window->window())->size(), QSize(0, 0));
     EXPECT_FALSE(v.capture.window->getStatus(status));
     EXPECT_TRUE(v.rig.card.decoder()->outputOn());
     vorrak::DisconnectCapture(v.capture, v.services);
@@ -143,7 +143,7 @@ TEST(CaptureWindow, WrongSizeAsksUntilTheRightOneIsChosen) {
     EXPECT_EQ(v.capture.FrameWidth, 352u);
     EXPECT_EQ(v.capture.FrameHeight, 288u);
     EXPECT_EQ(v.host.resizes.back(), (Size{352, 288}));
-    EXPECT_EQ(v.capture.window->widget()->size(), QSize(352, 288));
+    EXPECT_EQ(platform::widgetOf(v.capture.window->window())->size(), QSize(352, 288));
 
     VorrakRig n(ntscSized, 0);
     n.create();

@@ -28,7 +28,7 @@ VorrakRig::VorrakRig(vcard::CaptureDriverConfig config, uint32_t videoStandard)
 
 void VorrakRig::create() {
     auto window = std::make_unique<vcard::VirtualCaptureWindow>(rig.card, rig.clock, driverConfig,
-                                                                &host.window);
+                                                                host.parentWindow());
     window->setEventPump(
         [this](uint64_t until) { rig.timers.advance(until - rig.clock.monotonicMs()); });
     vorrak::CreateCaptureWindow(capture, services, settings, std::move(window), rig.cardIndex());

@@ -13,6 +13,7 @@
 #include "platform/fake/fake_disk.h"
 #include "platform/fake/recording_ui.h"
 #include "platform/profile.h"
+#include "platform/qt/window.h"
 #include "tests/capture/capture_rig.h"
 #include "vorrak/capture/capture.h"
 #include "vorrak/guard/guard_state.h"
@@ -29,7 +30,7 @@ class HostWindow : public vorrak::CaptureHost {
     int overlayStarts = 0;
     int overlayStops = 0;
 
-    QWidget* parentWidget() override { return &window; }
+    platform::WindowHandle parentWindow() override { return platform::handleOf(&window); }
     void setFrameStyle(vorrak::FrameStyle style) override { styles.push_back(style); }
     void resizeClient(uint32_t w, uint32_t h) override {
         resizes.emplace_back(w, h);

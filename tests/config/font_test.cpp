@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QFont>
-
 #include "vorrak/config/font.h"
 
 namespace zelkor::vorrak {
@@ -12,12 +10,6 @@ TEST(MakeFont, PixelHeightPlainStyleAndCharsetByLocale) {
     const auto japanese = MakeFont("Sans", 15, true);
     EXPECT_EQ(japanese.height, -15);
     EXPECT_EQ(japanese.charset, 128);
-
-    const QFont font = ToQFont(japanese);
-    EXPECT_EQ(font.family(), "Sans");
-    EXPECT_EQ(font.pixelSize(), 15);
-    EXPECT_EQ(font.weight(), QFont::Normal);
-    EXPECT_FALSE(font.italic() || font.underline() || font.strikeOut());
 }
 
 }  // namespace

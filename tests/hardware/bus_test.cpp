@@ -99,7 +99,7 @@ TEST(DecoderBusLines, SilentChipStillEndsEveryTransfer) {
 
 TEST(DecoderBusTransfers, RegistersRoundTripThroughTheCard) {
     CardRig rig(cardWithChip(0x10DE, 0x0028));
-    platform::Pci& pci = rig.card;
+    platform::Pci& pci = rig.card.pci();
     vorrak::DisplayChipInfo info;
     vorrak::DetectDisplayChip(pci, rig.bus, info);
     for (uint8_t value : {0xB2, 0x01, 0x80, 0x00, 0xFF}) {
@@ -210,7 +210,7 @@ TEST(CheckDecoderProbes, GivesUpAfterExactlyFiveProbes) {
         LateDecoder late(answerFrom);
         rig.card.bus().attach(late);
         vorrak::DisplayChipInfo info;
-        platform::Pci& pci = rig.card;
+        platform::Pci& pci = rig.card.pci();
         vorrak::DetectDisplayChip(pci, rig.bus, info);
         EXPECT_EQ(vorrak::CheckDecoder(rig.bus), answerFrom <= 5 ? 1 : 0) << answerFrom;
         EXPECT_EQ(late.asked(), std::min(answerFrom, 5));

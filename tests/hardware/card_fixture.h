@@ -31,7 +31,7 @@ struct CardRig {
     vorrak::DecoderBus bus;
 
     explicit CardRig(const vcard::VcardConfig& config, int compositeRate = 60, int svideoRate = 0)
-        : card(config, clock, flat(compositeRate), flat(svideoRate)), bus(card, clock) {}
+        : card(config, clock, flat(compositeRate), flat(svideoRate)), bus(card.ports(), clock) {}
 };
 
 inline vcard::VcardConfig cardWithChip(uint16_t vendor, uint16_t device) {

@@ -17,7 +17,7 @@ using namespace vorrak;
 
 void detect(CardRig& rig) {
     DisplayChipInfo info;
-    platform::Pci& pci = rig.card;
+    platform::Pci& pci = rig.card.pci();
     DetectDisplayChip(pci, rig.bus, info);
 }
 
@@ -154,7 +154,7 @@ TEST(DisplayChipDetection, TableOrderDecidesAndUnknownChipsGetTheLastRow) {
         config.chips = c.chips;
         CardRig rig(config);
         DisplayChipInfo info;
-        platform::Pci& pci = rig.card;
+        platform::Pci& pci = rig.card.pci();
         EXPECT_EQ(DetectDisplayChip(pci, rig.bus, info), 1);
         EXPECT_EQ(info.row, c.row);
         EXPECT_EQ(rig.bus.BusMethod, c.method);
@@ -283,7 +283,7 @@ TEST(CaptureDriverSearch, ComparesVersionsCharacterByCharacter) {
 TEST(CaptureDriverSearch, TheCardsDefaultDriverQualifies) {
     CardRig rig(vcard::VcardConfig{});
     platform::RecordingUi ui;
-    EXPECT_EQ(FindCaptureDriver(rig.card, 20, ui), 0);
+    EXPECT_EQ(FindCaptureDriver(rig.card.captureDriver(), 20, ui), 0);
     EXPECT_TRUE(ui.boxes.empty());
 }
 

@@ -11,9 +11,10 @@
 #include <thread>
 
 #include "eventdb/event_database.h"
+#include "histran/histran.h"
 #include "histran/translate.h"
-#include "tests/temp_dir.h"
 #include "tests/histran/program_runner.h"
+#include "tests/temp_dir.h"
 
 namespace zelkor::histran {
 namespace {
@@ -60,11 +61,26 @@ class HistranProgramTest : public ::testing::Test {
         std::string error;
         ASSERT_TRUE(eventdb::CreateEventDatabase(db, &error)) << error;
     }
-    testing::Program start() {
-        return testing::Program("Histran", registry, runtime.path(), runtime.file("stderr.txt"));
+    testing::Program start(testing::Screen screen = testing::Screen::Offscreen) {
+        return testing::Program("Histran", registry, runtime.path(), runtime.file("stderr.txt"),
+                                screen);
     }
     bool historyExists() { return FindFileIgnoringCase(work.path(), "history.log").has_value(); }
 };
+
+// Vorrak starts Histran as it ends, also on a guard machine without a
+// display: the history is stored and the boxes go to the console.
+TEST_F(HistranProgramTest, RunsWithoutADisplay) {
+    auto missing = start(testing::Screen::None);
+    EXPECT_EQ(missing.wait(), 0);
+    EXPECT_NE(testing::readText(runtime.file("stderr.txt")).find(kNoHistory), std::string::npos);
+
+    work.write("History.Log", eventLines(1, 4));
+    auto histran = start(testing::Screen::None);
+    ASSERT_EQ(histran.wait(), 0) << testing::readText(runtime.file("stderr.txt"));
+    EXPECT_FALSE(historyExists());
+    EXPECT_EQ(countRows(db), 3);
+}
 
 TEST_F(HistranProgramTest, TheCommandLineClientReadsWhatHistranWrote) {
     work.write("History.Log",

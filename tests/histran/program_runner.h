@@ -29,17 +29,24 @@ inline bool writeProductSettings(const std::string& registryPath, const std::str
            platform::setNumber(*key, "USEACCESS", useAccess);
 }
 
+// How a started program finds a screen: Qt's offscreen platform with boxes
+// on the console, or none at all, as on a machine without a display where
+// nothing says how message boxes are shown.
+enum class Screen { Offscreen, None };
+
 class Program {
   public:
     // Starts `name` from the build's program folder; its stderr (the console
     // message boxes) goes to `stderrPath`.
     Program(const std::string& name, const std::string& registryPath, const std::string& runtimeDir,
-            const std::string& stderrPath) {
+            const std::string& stderrPath, Screen screen = Screen::Offscreen) {
         const std::string exe = binDir() + "/" + name;
-        std::vector<std::string> env = {
-            "ZELKOR_REGISTRY=" + registryPath, "XDG_RUNTIME_DIR=" + runtimeDir,
-            "ZELKOR_WINDIR=" + runtimeDir,     "ZELKOR_UI=console",
-            "QT_QPA_PLATFORM=offscreen",       "HOME=" + runtimeDir};
+        std::vector<std::string> env = {"ZELKOR_REGISTRY=" + registryPath,
+                                        "XDG_RUNTIME_DIR=" + runtimeDir,
+                                        "ZELKOR_WINDIR=" + runtimeDir, "HOME=" + runtimeDir};
+        if (screen == Screen::Offscreen) {
+            env.insert(env.end(), {"ZELKOR_UI=console", "QT_QPA_PLATFORM=offscreen"});
+        }
         pid_ = fork();
         if (pid_ == 0) {
             if (freopen(stderrPath.c_str(), "w", stderr) == nullptr) {

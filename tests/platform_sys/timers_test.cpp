@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/fake/fake_timers.h"
+#include "platform/qt/services.h"
 #include "platform/timers.h"
 #include "tests/platform_sys/qt_app.h"
 

@@ -5,9 +5,10 @@
 #include <QTimer>
 #include <cstdlib>
 
+#include "platform/qt/services.h"
+#include "platform/qt/ui_qt.h"
 #include "platform/ui.h"
 #include "platform/ui_console.h"
-#include "platform/ui_qt.h"
 #include "tests/platform_sys/qt_app.h"
 
 namespace zelkor::platform {

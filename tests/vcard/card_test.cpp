@@ -58,7 +58,7 @@ struct Master {
 
 void detect(CardRig& rig) {
     vorrak::DisplayChipInfo info;
-    platform::Pci& pci = rig.card;
+    platform::Pci& pci = rig.card.pci();
     vorrak::DetectDisplayChip(pci, rig.bus, info);
 }
 
@@ -92,15 +92,15 @@ TEST(CardBus, ProtocolMistakesDoNotReachTheRegister) {
 
 TEST(CardBus, ExtendedRegistersAnswerOnlyWhenUnlocked) {
     CardRig rig(test::cardWithChip(0x10DE, 0x0028));
-    platform::Ports& ports = rig.card;
+    platform::Ports& ports = rig.card.ports();
     ports.out(0x3D4, 0x36);
     EXPECT_EQ(ports.in(0x3D5), 0x00) << "locked: the sense register reads nothing";
     ports.out(0x3C4, 0x06);
     ports.out(0x3C5, 0x56);
-    EXPECT_FALSE(rig.card.extendedUnlocked()) << "two steps are needed";
+    EXPECT_FALSE(rig.card.ports().extendedUnlocked()) << "two steps are needed";
     ports.out(0x3D4, 0x1F);
     ports.out(0x3D5, 0x57);
-    EXPECT_TRUE(rig.card.extendedUnlocked());
+    EXPECT_TRUE(rig.card.ports().extendedUnlocked());
     ports.out(0x3D4, 0x36);
     EXPECT_EQ(ports.in(0x3D5), 0x0C) << "both lines high";
     ports.out(0x3D4, 0x37);
@@ -177,8 +177,8 @@ TEST(CardDecoder, HueTurnsAndSaturationScalesTheChroma) {
     platform::VirtualClock clock;
     vcard::VirtualCard card(test::cardWithChip(0x10DE, 0x0028), clock, std::make_unique<Coloured>(),
                             nullptr);
-    vorrak::DecoderBus bus(card, clock);
-    platform::Pci& pci = card;
+    vorrak::DecoderBus bus(card.ports(), clock);
+    platform::Pci& pci = card.pci();
     vorrak::DisplayChipInfo info;
     vorrak::DetectDisplayChip(pci, bus, info);
     vorrak::DecoderInit(bus);
@@ -233,7 +233,7 @@ TEST(CardDriverSide, CaptureDeviceAndDriverDescriptions) {
     vcard::VcardConfig config;
     config.drivers[3] = vcard::DriverDescription{std::string(200, 'n'), std::string(100, 'v')};
     CardRig rig(config);
-    platform::DeviceControl& dev = rig.card;
+    platform::DeviceControl& dev = rig.card.deviceControl();
     EXPECT_EQ(dev.open("\\\\.\\OTHER"), platform::DeviceControl::InvalidHandle);
     const int h = dev.open("\\\\.\\ZKVP5100");
     ASSERT_NE(h, platform::DeviceControl::InvalidHandle);
@@ -247,7 +247,7 @@ TEST(CardDriverSide, CaptureDeviceAndDriverDescriptions) {
     dev.close(h);
     EXPECT_FALSE(dev.control(h, 11, in, out, returned)) << "closed";
 
-    platform::CaptureDriver& drivers = rig.card;
+    platform::CaptureDriver& drivers = rig.card.captureDriver();
     std::string name, version;
     ASSERT_TRUE(drivers.driverDescription(0, name, version));
     EXPECT_NE(name.find("Zelkor"), std::string::npos);

@@ -1,7 +1,5 @@
 #include "vorrak/capture/capture.h"
 
-#include <QWidget>
-
 #include <cstdio>
 
 #include "vorrak/capture/capture_format.h"
@@ -24,9 +22,7 @@ void resizeWithRepaint(CaptureHost& host, uint32_t w, uint32_t h) {
 }
 
 void placeWindow(Capture& capture, uint32_t w, uint32_t h) {
-    if (QWidget* widget = capture.window->widget()) {
-        widget->setGeometry(0, 0, int(w), int(h));
-    }
+    capture.window->place(0, 0, int(w), int(h));
 }
 }  // namespace
 
@@ -44,10 +40,8 @@ void CreateCaptureWindow(Capture& capture, CaptureServices& services, const Sett
     capture.blockRows = capture.FrameHeight / kBlockSize;
     services.host.resizeClient(capture.FrameWidth, capture.FrameHeight);
     capture.window = std::move(window);
-    if (capture.window != nullptr && capture.window->widget() != nullptr) {
-        capture.window->widget()->setObjectName("captureWindow");
-        capture.window->widget()->setGeometry(0, 0, 0, 0);
-        capture.window->widget()->show();
+    if (capture.window != nullptr) {
+        capture.window->place(0, 0, 0, 0);
     }
     WriteNoovKey(services.profile);
     capture.driverIndex = driverIndex;

@@ -6,7 +6,7 @@
 #include <functional>
 #include <string>
 
-class QWidget;
+#include "platform/window.h"
 
 namespace zelkor::vorrak {
 
@@ -24,7 +24,7 @@ class CaptureHost {
   public:
     virtual ~CaptureHost() = default;
     // The window the capture window lives in.
-    virtual QWidget* parentWidget() = 0;
+    virtual platform::WindowHandle parentWindow() = 0;
     virtual void setFrameStyle(FrameStyle style) = 0;
     // Sizes the window so its client area is width x height, keeping its
     // top-left corner.

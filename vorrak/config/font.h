@@ -6,8 +6,6 @@
 #include <string>
 #include <string_view>
 
-class QFont;
-
 namespace zelkor::vorrak {
 
 constexpr uint8_t kAnsiCharset = 0;
@@ -25,8 +23,5 @@ struct FontDescription {
 
 // A font of `face` whose characters are `size` pixels high.
 FontDescription MakeFont(std::string_view face, int size, bool japanese);
-
-// The Qt font for a description, sized in pixels.
-QFont ToQFont(const FontDescription& description);
 
 }  // namespace zelkor::vorrak

@@ -3,7 +3,7 @@
 #include <map>
 #include <utility>
 
-#include "platform/timers.h"
+#include "platform/qt/services.h"
 
 namespace zelkor::platform {
 

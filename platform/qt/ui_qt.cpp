@@ -1,9 +1,10 @@
-#include "platform/ui_qt.h"
+#include "platform/qt/ui_qt.h"
 
 #include <QApplication>
 #include <cstdlib>
 #include <cstring>
 
+#include "platform/qt/services.h"
 #include "platform/ui_console.h"
 
 namespace zelkor::platform {

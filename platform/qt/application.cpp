@@ -1,0 +1,27 @@
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/qt/services.h"
+
+namespace zelkor::platform {
+
+namespace {
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+}  // namespace
+
+std::unique_ptr<QApplication> startGuiApplication(int& argc, char** argv) {
+    const char* mode = std::getenv("ZELKOR_UI");
+    if (mode != nullptr && std::strcmp(mode, "console") == 0) {
+        return nullptr;
+    }
+    // Without one of these Qt finds no platform to run on and aborts.
+    if (!isSet("QT_QPA_PLATFORM") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+        return nullptr;
+    }
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+}  // namespace zelkor::platform

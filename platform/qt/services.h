@@ -1,0 +1,26 @@
+#pragma once
+// The services that need the window system: Qt message boxes and timers of
+// the Qt event loop, and the application object that both run in.
+
+#include <QApplication>
+#include <memory>
+
+#include "platform/timers.h"
+#include "platform/ui.h"
+
+namespace zelkor::platform {
+
+// The program's QApplication when there is a screen to show windows on (a
+// display server, or a Qt platform named in QT_QPA_PLATFORM), else null: a
+// program that only shows message boxes then runs headless with console
+// boxes instead of aborting. With ZELKOR_UI=console no application is made.
+std::unique_ptr<QApplication> startGuiApplication(int& argc, char** argv);
+
+// ZELKOR_UI=console, or no QApplication: console boxes. Otherwise Qt
+// message boxes.
+std::unique_ptr<Ui> makeUi();
+
+// Timers of the Qt event loop of the calling thread.
+std::unique_ptr<Timers> makeQtTimers();
+
+}  // namespace zelkor::platform
