@@ -8,18 +8,15 @@ namespace {
 
 using platform::equalsIgnoreCase;
 
+// A connection string may be written over several lines.
+constexpr std::string_view kBlanks = " \t\r\n";
+
 bool isBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+    return kBlanks.find(c) != std::string_view::npos;
 }
 
 std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && isBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
+    return platform::trim(s, kBlanks);
 }
 
 // Reads one value starting at `pos` (just after '='), up to and including the

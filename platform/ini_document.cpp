@@ -3,63 +3,13 @@
 #include <cstdint>
 
 #include "platform/registry_data.h"
+#include "platform/text.h"
 
 namespace zelkor::platform {
 
 namespace {
 
 constexpr size_t kNone = static_cast<size_t>(-1);
-
-bool isBlank(char c) {
-    return c == ' ' || c == '\t';
-}
-
-std::string_view trim(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    while (!s.empty() && isBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
-// What one line means to the profile reader.
-struct LineMeaning {
-    enum Kind { Other, Section, Key } kind = Other;
-    std::string_view name;  // section or key name, trimmed
-    size_t valueStart = 0;  // Key: where the value begins (after '=' and blanks)
-};
-
-LineMeaning classify(std::string_view text) {
-    LineMeaning meaning;
-    const auto start = text.find_first_not_of(" \t");
-    if (start == std::string_view::npos || text[start] == ';') {
-        return meaning;
-    }
-    if (text[start] == '[') {
-        const auto close = text.find(']', start);
-        if (close != std::string_view::npos) {
-            meaning.kind = LineMeaning::Section;
-            meaning.name = trim(text.substr(start + 1, close - start - 1));
-        }
-        return meaning;
-    }
-    const auto equals = text.find('=', start);
-    if (equals == std::string_view::npos) {
-        return meaning;
-    }
-    meaning.name = trim(text.substr(start, equals - start));
-    if (meaning.name.empty()) {
-        return meaning;
-    }
-    meaning.kind = LineMeaning::Key;
-    meaning.valueStart = equals + 1;
-    while (meaning.valueStart < text.size() && isBlank(text[meaning.valueStart])) {
-        ++meaning.valueStart;
-    }
-    return meaning;
-}
 
 bool hasLineBreakOrZero(std::string_view s) {
     return s.find_first_of(std::string_view("\r\n\0", 3)) != std::string_view::npos;
@@ -70,6 +20,42 @@ bool isGoodName(std::string_view name) {
 }
 
 }  // namespace
+
+IniLineParts splitIniLine(std::string_view text) {
+    IniLineParts parts;
+    const auto start = text.find_first_not_of(kBlanks);
+    if (start == std::string_view::npos) {
+        return parts;
+    }
+    if (text[start] == ';') {
+        parts.kind = IniLineParts::Comment;
+        return parts;
+    }
+    parts.kind = IniLineParts::Other;
+    if (text[start] == '[') {
+        const auto close = text.find(']', start);
+        if (close != std::string_view::npos) {
+            parts.kind = IniLineParts::Section;
+            parts.name = trim(text.substr(start + 1, close - start - 1));
+        }
+        return parts;
+    }
+    const auto equals = text.find('=', start);
+    if (equals == std::string_view::npos) {
+        return parts;
+    }
+    parts.name = trim(text.substr(start, equals - start));
+    if (parts.name.empty()) {
+        return parts;
+    }
+    parts.kind = IniLineParts::Key;
+    parts.valueStart = text.find_first_not_of(kBlanks, equals + 1);
+    if (parts.valueStart == std::string_view::npos) {
+        parts.valueStart = text.size();
+    }
+    parts.value = trimRight(text.substr(parts.valueStart));
+    return parts;
+}
 
 IniDocument IniDocument::parse(std::string_view text) {
     IniDocument doc;
@@ -117,12 +103,12 @@ std::string IniDocument::lineEnding() const {
 std::optional<std::string> IniDocument::get(std::string_view section, std::string_view key) const {
     bool inSection = false;
     for (const auto& line : lines_) {
-        const auto meaning = classify(line.text);
-        if (meaning.kind == LineMeaning::Section) {
-            inSection = equalsIgnoreCase(meaning.name, section);
-        } else if (inSection && meaning.kind == LineMeaning::Key &&
-                   equalsIgnoreCase(meaning.name, key)) {
-            auto value = trim(std::string_view(line.text).substr(meaning.valueStart));
+        const auto parts = splitIniLine(line.text);
+        if (parts.kind == IniLineParts::Section) {
+            inSection = equalsIgnoreCase(parts.name, section);
+        } else if (inSection && parts.kind == IniLineParts::Key &&
+                   equalsIgnoreCase(parts.name, key)) {
+            auto value = parts.value;
             if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
                 value.back() == value.front()) {
                 value = value.substr(1, value.size() - 2);
@@ -145,8 +131,8 @@ bool IniDocument::set(std::string_view section, std::string_view key, std::strin
     bool firstSectionDone = false;
     for (size_t i = 0; i < lines_.size(); ++i) {
         auto& line = lines_[i];
-        const auto meaning = classify(line.text);
-        if (meaning.kind == LineMeaning::Section) {
+        const auto meaning = splitIniLine(line.text);
+        if (meaning.kind == IniLineParts::Section) {
             if (inSection) {
                 firstSectionDone = true;
             }
@@ -154,7 +140,7 @@ bool IniDocument::set(std::string_view section, std::string_view key, std::strin
             if (inSection && !firstSectionDone) {
                 insertAfter = i;
             }
-        } else if (inSection && meaning.kind == LineMeaning::Key) {
+        } else if (inSection && meaning.kind == IniLineParts::Key) {
             if (equalsIgnoreCase(meaning.name, key)) {
                 line.text = line.text.substr(0, meaning.valueStart) + std::string(value);
                 return true;

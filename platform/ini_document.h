@@ -16,6 +16,18 @@ struct IniLine {
     std::string ending;  // "\r\n", "\n", or empty for a last line without one
 };
 
+// What one line of an INI file says. Names and values come without the
+// blanks around them; a section header is '[' up to the first ']', a key
+// line has a non-empty name before its first '='.
+struct IniLineParts {
+    enum Kind { Blank, Comment, Section, Key, Other } kind = Blank;
+    std::string_view name;   // Section, Key
+    std::string_view value;  // Key
+    size_t valueStart = 0;   // Key: where the value begins in the line
+};
+
+IniLineParts splitIniLine(std::string_view text);
+
 class IniDocument {
   public:
     static IniDocument parse(std::string_view text);

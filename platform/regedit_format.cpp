@@ -23,20 +23,6 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
-std::string_view trimLeft(std::string_view s) {
-    while (!s.empty() && isBlank(s.front())) {
-        s.remove_prefix(1);
-    }
-    return s;
-}
-
-std::string_view trimRight(std::string_view s) {
-    while (!s.empty() && isBlank(s.back())) {
-        s.remove_suffix(1);
-    }
-    return s;
-}
-
 int hexDigit(char c) {
     if (c >= '0' && c <= '9') {
         return c - '0';
@@ -48,16 +34,6 @@ int hexDigit(char c) {
         return c - 'A' + 10;
     }
     return -1;
-}
-
-std::string lowered(std::string_view s) {
-    std::string out(s);
-    for (auto& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = char(c - 'A' + 'a');
-        }
-    }
-    return out;
 }
 
 // Splits the text into lines, dropping "\n" or "\r\n" at their ends.
@@ -241,7 +217,8 @@ class Parser {
         size_t index = kNoKey;
         for (size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
             const auto prefix = path.substr(0, end);
-            auto [it, added] = keyIndex_.try_emplace(lowered(prefix), result_.data.keys.size());
+            auto [it, added] =
+                keyIndex_.try_emplace(toLowerAscii(prefix), result_.data.keys.size());
             if (added) {
                 result_.data.keys.push_back(RegKeyData{std::string(prefix), {}});
                 valueIndex_.emplace_back();
@@ -256,7 +233,7 @@ class Parser {
     // A repeated name replaces the value and keeps the first spelling.
     void store(size_t key, RegValue value) {
         auto& values = result_.data.keys[key].values;
-        auto [it, added] = valueIndex_[key].try_emplace(lowered(value.name), values.size());
+        auto [it, added] = valueIndex_[key].try_emplace(toLowerAscii(value.name), values.size());
         if (added) {
             values.push_back(std::move(value));
         } else {

@@ -26,4 +26,18 @@ bool startsWithIgnoreCase(std::string_view text, std::string_view prefix) {
     return text.size() >= prefix.size() && equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
+std::string_view trimLeft(std::string_view text, std::string_view blanks) {
+    const size_t first = text.find_first_not_of(blanks);
+    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+std::string_view trimRight(std::string_view text, std::string_view blanks) {
+    const size_t last = text.find_last_not_of(blanks);
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+std::string_view trim(std::string_view text, std::string_view blanks) {
+    return trimRight(trimLeft(text, blanks), blanks);
+}
+
 }  // namespace zelkor::platform

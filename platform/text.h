@@ -1,6 +1,6 @@
 #pragma once
-// Case-insensitive text matching as the programs' file and value names need
-// it: ASCII letters only, whatever the locale.
+// Text helpers for the programs' files and names: case-insensitive matching
+// (ASCII letters only, whatever the locale) and trimming of blanks.
 
 #include <string>
 #include <string_view>
@@ -11,5 +11,13 @@ char toLowerAscii(char c);
 std::string toLowerAscii(std::string_view text);
 bool equalsIgnoreCase(std::string_view a, std::string_view b);
 bool startsWithIgnoreCase(std::string_view text, std::string_view prefix);
+
+// Spaces and tabs: the blanks around names and values in the programs'
+// text files. Formats that also allow line ends name their own set.
+constexpr std::string_view kBlanks = " \t";
+
+std::string_view trimLeft(std::string_view text, std::string_view blanks = kBlanks);
+std::string_view trimRight(std::string_view text, std::string_view blanks = kBlanks);
+std::string_view trim(std::string_view text, std::string_view blanks = kBlanks);
 
 }  // namespace zelkor::platform

@@ -6,29 +6,19 @@
 #include <fstream>
 #include <sstream>
 
+#include "platform/ini_document.h"
+#include "platform/text.h"
 #include "vcard/scene.h"
 
 namespace zelkor::vcard {
 
 namespace {
 
-std::string_view trim(std::string_view s) {
-    const size_t b = s.find_first_not_of(" \t\r");
-    if (b == std::string_view::npos) {
-        return {};
-    }
-    const size_t e = s.find_last_not_of(" \t\r");
-    return s.substr(b, e - b + 1);
-}
+using platform::toLowerAscii;
 
-std::string lower(std::string_view s) {
-    std::string out(s);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = char(c - 'A' + 'a');
-        }
-    }
-    return out;
+// A value may carry the carriage return of a file saved with CR LF ends.
+std::string_view trim(std::string_view s) {
+    return platform::trim(s, " \t\r");
 }
 
 template <typename T>
@@ -46,7 +36,7 @@ bool parseChip(std::string_view s, ChipId& chip) {
 
 bool parseChips(std::string_view s, std::vector<ChipId>& chips) {
     chips.clear();
-    if (lower(s) == "none") {
+    if (toLowerAscii(s) == "none") {
         return true;
     }
     while (true) {
@@ -64,7 +54,7 @@ bool parseChips(std::string_view s, std::vector<ChipId>& chips) {
 }
 
 bool parseYesNo(std::string_view s, bool& out) {
-    const std::string v = lower(s);
+    const std::string v = toLowerAscii(s);
     if (v == "yes" || v == "1" || v == "true") {
         out = true;
         return true;
@@ -101,29 +91,27 @@ class Parser {
     bool line(int number, std::string_view text) {
         number_ = number;
         text = trim(text);
-        if (text.empty() || text.front() == ';' || text.front() == '#') {
+        const platform::IniLineParts parts = platform::splitIniLine(text);
+        if (parts.kind == platform::IniLineParts::Blank ||
+            parts.kind == platform::IniLineParts::Comment || text.front() == '#') {
             return true;
         }
         if (text.front() == '[') {
-            if (text.back() != ']') {
+            if (parts.kind != platform::IniLineParts::Section || text.back() != ']') {
                 return fail("section header without ']'");
             }
-            section_ = lower(trim(text.substr(1, text.size() - 2)));
+            section_ = toLowerAscii(parts.name);
             if (section_ != "card" && section_ != "composite" && section_ != "svideo" &&
                 section_ != "capture" && driverIndex() < 0) {
                 return fail("unknown section [" + section_ + "]");
             }
             return true;
         }
-        const size_t eq = text.find('=');
-        if (eq == std::string_view::npos) {
+        if (parts.kind != platform::IniLineParts::Key) {
             return fail("expected key = value");
         }
-        key_ = lower(trim(text.substr(0, eq)));
-        const std::string_view value = trim(text.substr(eq + 1));
-        if (key_.empty()) {
-            return fail("expected key = value");
-        }
+        key_ = toLowerAscii(parts.name);
+        const std::string_view value = trim(parts.value);
         if (section_.empty()) {
             return keyFail("key outside any section");
         }
@@ -157,7 +145,7 @@ class Parser {
                    keyFail("expected VVVV:DDDD in hex, a comma-separated list of them, or none");
         }
         if (key_ == "pci" || key_ == "ports") {
-            const std::string v = lower(value);
+            const std::string v = toLowerAscii(value);
             const bool real = key_ == "pci" ? v == "system" : v == "real";
             if (v != "virtual" && !real) {
                 return keyFail(key_ == "pci" ? "expected virtual or system"
@@ -174,7 +162,7 @@ class Parser {
             return parseYesNo(value, config_.decoderPresent) || keyFail("expected yes or no");
         }
         if (key_ == "optional_device") {
-            const std::string v = lower(value);
+            const std::string v = toLowerAscii(value);
             if (v == "none") {
                 config_.optionalDevice = 0;
             } else if (v == "c2" || v == "c0") {
@@ -232,7 +220,7 @@ class Parser {
             std::string_view rest = value;
             while (!rest.empty()) {
                 const size_t comma = rest.find(',');
-                const std::string name = lower(trim(rest.substr(0, comma)));
+                const std::string name = toLowerAscii(trim(rest.substr(0, comma)));
                 if (name == "zkv2") {
                     capture.acceptZkv2 = true;
                 } else if (name == "zkv1") {
@@ -295,17 +283,12 @@ class Parser {
 bool parseVcardConfig(std::string_view text, std::string_view fileName, VcardConfig& config,
                       std::string& error) {
     Parser parser(fileName, config, error);
+    const platform::IniDocument document = platform::IniDocument::parse(text);
     int number = 0;
-    while (!text.empty()) {
-        const size_t nl = text.find('\n');
-        ++number;
-        if (!parser.line(number, text.substr(0, nl))) {
+    for (const platform::IniLine& line : document.lines()) {
+        if (!parser.line(++number, line.text)) {
             return false;
         }
-        if (nl == std::string_view::npos) {
-            break;
-        }
-        text = text.substr(nl + 1);
     }
     return true;
 }

@@ -4,22 +4,7 @@
 
 #include <array>
 
-// The font library keeps a cache for the life of the process.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\n";
-}
-
 namespace zelkor::test {
-
-QApplication& qtApp() {
-    static int argc = 1;
-    static char name[] = "capture_tests";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: at exit Qt's own globals may already be gone, and
-    // taking the application down after them crashes.
-    static QApplication* app = new QApplication(argc, argv);
-    return *app;
-}
 
 bool haveFfprobe() {
     return std::system("ffprobe -version > /dev/null 2>&1") == 0;

@@ -12,7 +12,8 @@
 
 #include "platform/fake/fake_timers.h"
 #include "platform/fake/virtual_clock.h"
-#include "tests/temp_dir.h"
+#include "tests/support/qt_app.h"
+#include "tests/support/temp_dir.h"
 #include "vcard/capture_window.h"
 #include "vcard/card.h"
 #include "vorrak/hardware/decoder_bus.h"
@@ -21,7 +22,7 @@
 
 namespace zelkor::test {
 
-QApplication& qtApp();
+using testing::qtApp;
 
 // Luminance in 4 x 4 regions of the 720-pixel field, moving on with every
 // field, so a frame shows which moment it was taken at. Chroma is flat.

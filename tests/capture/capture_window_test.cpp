@@ -11,7 +11,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/screenshot.h"
+#include "tests/support/screenshot.h"
 #include "vorrak/capture/capture.h"
 #include "vorrak/capture/capture_format.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/canvas.h"
 #include "platform/fake/fake_disk.h"
+#include "platform/fake/recording_canvas.h"
 #include "platform/fake/recording_ui.h"
 #include "platform/profile.h"
 #include "platform/qt/window.h"
@@ -42,32 +42,7 @@ class HostWindow : public vorrak::CaptureHost {
     void stopLiveOverlay() override { ++overlayStops; }
 };
 
-struct Drawn {
-    std::string what;  // "fill", "frame", "line", "text"
-    platform::CanvasRect rect;
-    uint32_t colour = 0;
-    std::string text;
-    platform::CanvasFont font;
-    uint32_t format = 0;
-};
-
-class RecordingCanvas : public platform::Canvas {
-  public:
-    std::vector<Drawn> drawn;
-    void fillRect(const platform::CanvasRect& r, uint32_t c) override {
-        drawn.push_back({"fill", r, c, {}, {}, 0});
-    }
-    void frameRect(const platform::CanvasRect& r, uint32_t c) override {
-        drawn.push_back({"frame", r, c, {}, {}, 0});
-    }
-    void drawLine(int x0, int y0, int x1, int y1, uint32_t c) override {
-        drawn.push_back({"line", {x0, y0, x1, y1}, c, {}, {}, 0});
-    }
-    void drawText(std::string_view t, const platform::CanvasRect& r, const platform::CanvasFont& f,
-                  uint32_t c, uint32_t format) override {
-        drawn.push_back({"text", r, c, std::string(t), f, format});
-    }
-};
+using platform::RecordingCanvas;
 
 // Everything Vorrak's capture code runs against, around a CaptureRig.
 struct VorrakRig {

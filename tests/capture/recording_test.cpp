@@ -6,7 +6,7 @@
 #include <filesystem>
 
 #include "tests/capture/host_rig.h"
-#include "tests/screenshot.h"
+#include "tests/support/screenshot.h"
 #include "vcard/avi_reader.h"
 #include "vorrak/capture/capture_format.h"
 #include "vorrak/capture/recording.h"

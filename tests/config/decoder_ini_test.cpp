@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/profile.h"
+#include "tests/support/temp_dir.h"
 #include "vorrak/config/decoder_ini.h"
 
 namespace zelkor::vorrak {
@@ -30,12 +31,7 @@ class DecoderIniTest : public ::testing::Test {
     void writeFile(const char* name, const std::string& text) {
         std::ofstream(dir / name, std::ios::binary) << text;
     }
-    std::string readFile(const char* name) {
-        std::ifstream in(dir / name, std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string readFile(const char* name) { return zelkor::testing::readText(dir / name); }
 };
 
 TEST_F(DecoderIniTest, NewFileHoldsTheSixKeysInOrderMadeEven) {

@@ -3,7 +3,7 @@
 #include "eventdb/connection.h"
 #include "eventdb/connection_string.h"
 #include "eventdb/event_database.h"
-#include "tests/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace zelkor::eventdb {
 namespace {

@@ -5,7 +5,7 @@
 #include "eventdb/connection_string.h"
 #include "eventdb/event_database.h"
 #include "platform/fake/memory_registry.h"
-#include "tests/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace zelkor::eventdb {
 namespace {

@@ -4,7 +4,7 @@
 #include <thread>
 
 #include "eventdb/event_database.h"
-#include "tests/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace zelkor::eventdb {
 namespace {

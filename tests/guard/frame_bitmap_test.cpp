@@ -11,7 +11,7 @@
 
 #include "platform/fake/recording_ui.h"
 #include "tests/guard/bitmap_builder.h"
-#include "tests/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace zelkor::vorrak {
 namespace {

@@ -3,7 +3,7 @@
 #include <deque>
 #include <vector>
 
-#include "tests/hardware/card_fixture.h"
+#include "tests/support/card_fixture.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"
 

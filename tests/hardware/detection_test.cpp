@@ -4,7 +4,7 @@
 #include <string>
 
 #include "platform/fake/recording_ui.h"
-#include "tests/hardware/card_fixture.h"
+#include "tests/support/card_fixture.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"
 

@@ -13,8 +13,8 @@
 #include "eventdb/event_database.h"
 #include "histran/histran.h"
 #include "histran/translate.h"
-#include "tests/histran/program_runner.h"
-#include "tests/temp_dir.h"
+#include "tests/support/program_runner.h"
+#include "tests/support/temp_dir.h"
 
 namespace zelkor::histran {
 namespace {

@@ -9,8 +9,8 @@
 #include "histran/translate.h"
 #include "platform/fake/memory_registry.h"
 #include "platform/fake/recording_ui.h"
-#include "tests/temp_dir.h"
-#include "tests/histran/fake_instances.h"
+#include "tests/support/fake_instances.h"
+#include "tests/support/temp_dir.h"
 
 namespace zelkor::histran {
 namespace {

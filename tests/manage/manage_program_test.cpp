@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "eventdb/event_database.h"
-#include "tests/temp_dir.h"
-#include "tests/histran/program_runner.h"
+#include "tests/support/program_runner.h"
+#include "tests/support/temp_dir.h"
 
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig\n";
@@ -16,12 +16,7 @@ extern "C" const char* __lsan_default_suppressions() {
 namespace zelkor::manage {
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
+using testing::readText;
 
 // The real manage stays open on a database while Histran appends to it, and
 // a second manage refuses to start.
@@ -42,16 +37,16 @@ TEST(ManageProgramTest, RunsBesideHistranAndOnlyOnce) {
 
     testing::Program manage("manage", registry, runtime.path(), runtime.file("manage1.txt"));
     std::this_thread::sleep_for(std::chrono::milliseconds(1500));
-    ASSERT_TRUE(manage.running()) << readFile(runtime.file("manage1.txt"));
+    ASSERT_TRUE(manage.running()) << readText(runtime.file("manage1.txt"));
 
     testing::Program histran("Histran", registry, runtime.path(), runtime.file("histran.txt"));
     testing::Program second("manage", registry, runtime.path(), runtime.file("manage2.txt"));
     EXPECT_EQ(second.wait(), 0);
-    EXPECT_NE(readFile(runtime.file("manage2.txt"))
+    EXPECT_NE(readText(runtime.file("manage2.txt"))
                   .find("You cannot run Oculara Data Log Management simultaneously"),
               std::string::npos);
     EXPECT_EQ(histran.wait(), 0);
-    EXPECT_EQ(readFile(runtime.file("histran.txt")), "");
+    EXPECT_EQ(readText(runtime.file("histran.txt")), "");
     EXPECT_FALSE(std::filesystem::exists(work.file("History.Log")));
     EXPECT_TRUE(manage.running());
 

@@ -16,28 +16,15 @@
 #include "platform/fake/recording_shell.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/recording_ui.h"
-#include "tests/temp_dir.h"
-#include "tests/histran/fake_instances.h"
-#include "tests/screenshot.h"
-
-// The font library keeps a cache for the life of the process.
-extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\n";
-}
+#include "tests/support/fake_instances.h"
+#include "tests/support/qt_app.h"
+#include "tests/support/screenshot.h"
+#include "tests/support/temp_dir.h"
 
 namespace zelkor::manage {
 namespace {
 
 using platform::SoundRequest;
-
-void ensureApplication() {
-    static int argc = 1;
-    static char name[] = "manage_test";
-    static char* argv[] = {name, nullptr};
-    if (QApplication::instance() == nullptr) {
-        new QApplication(argc, argv);
-    }
-}
 
 void saveScreenshot(QWidget& window, const std::string& name) {
     EXPECT_TRUE(testing::saveScreenshot(window.grab().toImage(), name));
@@ -57,7 +44,7 @@ class ManageTest : public ::testing::Test {
     std::string db = work.file("Vrak.mdb");
 
     void SetUp() override {
-        ensureApplication();
+        testing::qtApp();
         registry.putText(eventdb::kProductKey, "WORKINGDIR", work.path());
         registry.putNumber(eventdb::kProductKey, "USEACCESS", 1);
         std::string error;

@@ -14,9 +14,9 @@ namespace zelkor::platform {
 namespace {
 
 using test::fileMode;
-using test::readFile;
 using test::TempFolder;
 using test::writeFile;
+using zelkor::testing::readText;
 
 constexpr const char* kProduct = "SOFTWARE\\Zelkor\\Oculara";
 
@@ -34,7 +34,7 @@ TEST(FileRegistry, CreateKeyOnMissingFileMakesFolderAndFile) {
 
     auto key = registry->createKey(kProduct);
     ASSERT_NE(key, nullptr);
-    EXPECT_EQ(readFile(path),
+    EXPECT_EQ(readText(path),
               "REGEDIT4\n\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor]\n\n"
@@ -61,7 +61,7 @@ TEST(FileRegistry, WritesAreSeenByEveryOtherOpener) {
     EXPECT_EQ(number, 500u);
     EXPECT_TRUE(queryText(*early, "WORKINGDIR", 255, &text));
     EXPECT_EQ(text, "/home/guard/work");
-    EXPECT_EQ(readFile(path),
+    EXPECT_EQ(readText(path),
               "REGEDIT4\n\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor]\n\n"
@@ -107,7 +107,7 @@ TEST(FileRegistry, ReadOnlyKeyAndUnstorableNamesChangeNothing) {
     const auto path = folder.file("registry.reg");
     auto registry = openFileRegistry(path);
     ASSERT_NE(registry->createKey(kProduct), nullptr);
-    const auto before = readFile(path);
+    const auto before = readText(path);
 
     auto readOnly = registry->openKey(kProduct, RegAccess::Read);
     ASSERT_NE(readOnly, nullptr);
@@ -117,7 +117,7 @@ TEST(FileRegistry, ReadOnlyKeyAndUnstorableNamesChangeNothing) {
     EXPECT_FALSE(setNumber(*full, "SCAN\nTIME", 1));
     EXPECT_EQ(registry->createKey("SOFTWARE\\\\Zelkor"), nullptr);
     EXPECT_EQ(registry->createKey(""), nullptr);
-    EXPECT_EQ(readFile(path), before);
+    EXPECT_EQ(readText(path), before);
 }
 
 TEST(FileRegistry, RewritesAtomicallyWithOwnerOnlyMode) {
@@ -158,17 +158,17 @@ TEST(FileRegistry, MalformedFileIsRefusedAndNeverOverwritten) {
     const std::string broken =
         "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor\\Oculara]\n\"SCANTIME\"=dword:1f4\n";
     writeFile(path, broken);
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(registry->openKey(kProduct, RegAccess::Read), nullptr);
     EXPECT_EQ(registry->createKey(kProduct), nullptr);
     EXPECT_FALSE(setNumber(*key, "BRIGHTNESS", 1));
     uint32_t number = 0;
     EXPECT_FALSE(queryNumber(*key, "SCANTIME", &number));
-    const auto messages = testing::internal::GetCapturedStderr();
+    const auto messages = ::testing::internal::GetCapturedStderr();
     EXPECT_NE(messages.find(path + ", line 4: dword value needs exactly 8 hex digits"),
               std::string::npos)
         << messages;
-    EXPECT_EQ(readFile(path), broken);
+    EXPECT_EQ(readText(path), broken);
 }
 
 TEST(FileRegistry, DefaultPathFollowsTheEnvironment) {

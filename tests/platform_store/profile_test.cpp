@@ -12,9 +12,9 @@ namespace {
 
 using test::dataFile;
 using test::fileMode;
-using test::readFile;
 using test::TempFolder;
 using test::writeFile;
+using zelkor::testing::readText;
 
 // The edits that turn system_before.ini into system_after.ini: two values
 // changed in place, keys added to existing sections, one new section.
@@ -127,7 +127,7 @@ TEST(FileProfile, WritesKeepTheFileAndItsSpelling) {
     applySampleEdits([&](auto s, auto k, auto v) {
         return profile->writePrivateProfileString(s, k, v, "System.ini");
     });
-    EXPECT_EQ(readFile(path), dataFile("system_after.ini"));
+    EXPECT_EQ(readText(path), dataFile("system_after.ini"));
     EXPECT_FALSE(std::filesystem::exists(folder.file("System.ini")));
     EXPECT_EQ(fileMode(path), 0640u);
     EXPECT_EQ(profile->getPrivateProfileString("zelkorcap.drv", "HUE", "SYSTEM.INI"), "128");
@@ -138,7 +138,7 @@ TEST(FileProfile, CreatesFolderAndFileAndRefusesOutsideNames) {
     const auto windir = folder.file("windows");
     auto profile = openFileProfile(windir);
     EXPECT_TRUE(profile->writePrivateProfileString("Zelkorcap.drv", "NOOV", "0", "system.ini"));
-    EXPECT_EQ(readFile(windir + "/system.ini"), "[Zelkorcap.drv]\nNOOV=0\n");
+    EXPECT_EQ(readText(windir + "/system.ini"), "[Zelkorcap.drv]\nNOOV=0\n");
     EXPECT_EQ(fileMode(windir + "/system.ini"), 0644u);
     EXPECT_FALSE(profile->writePrivateProfileString("s", "k", "v", "../escape.ini"));
     EXPECT_FALSE(profile->writePrivateProfileString("s", "k", "v", ".."));

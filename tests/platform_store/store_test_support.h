@@ -11,6 +11,8 @@
 #include <optional>
 #include <string>
 
+#include "tests/support/temp_dir.h"
+
 namespace zelkor::platform::test {
 
 // A fresh folder per test, removed afterwards.
@@ -52,11 +54,6 @@ class ScopedEnv {
     std::optional<std::string> saved_;
 };
 
-inline std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 inline void writeFile(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
@@ -65,7 +62,7 @@ inline void writeFile(const std::string& path, const std::string& text) {
 inline std::string dataFile(const std::string& name) {
     const char* source = std::getenv("ZELKOR_SOURCE_DIR");
     const std::string root = source != nullptr ? source : ZELKOR_STORE_TEST_SOURCE_DIR;
-    return readFile(root + "/tests/platform_store/data/" + name);
+    return zelkor::testing::readText(root + "/tests/platform_store/data/" + name);
 }
 
 inline unsigned fileMode(const std::string& path) {

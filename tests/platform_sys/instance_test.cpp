@@ -14,7 +14,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-class InstanceTest : public testing::Test {
+class InstanceTest : public ::testing::Test {
   protected:
     void SetUp() override {
         dir_ = fs::temp_directory_path() / ("zelkor_inst_" + std::to_string(getpid()));

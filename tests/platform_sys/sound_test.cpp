@@ -131,7 +131,7 @@ TEST(AlsaSound, PlaysStopsAndReplacesOnADevice) {
 }
 
 TEST(AlsaSound, MissingDeviceIsQuietAndRefusesToPlay) {
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     {
         auto sound = makeSound("zelkor_no_such_device");
         EXPECT_FALSE(sound->playWave(wave(1, 22050, 8, 100)));
@@ -139,7 +139,7 @@ TEST(AlsaSound, MissingDeviceIsQuietAndRefusesToPlay) {
         sound->messageBeep();
         sound->stop();
     }
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 #include "platform/fake/fake_timers.h"
 #include "platform/qt/services.h"
 #include "platform/timers.h"
-#include "tests/platform_sys/qt_app.h"
+#include "tests/support/qt_app.h"
 
 namespace zelkor::platform {
 namespace {
@@ -109,7 +109,7 @@ TEST(FakeTimers, ZeroPeriodAndSleepingCallbacksCannotSpin) {
 }
 
 TEST(QtTimers, FireInTheEventLoopAndSurviveKillAndResetFromCallbacks) {
-    QApplication& app = test::qtApp();
+    QApplication& app = testing::qtApp();
     auto timers = makeQtTimers();
     std::vector<std::string> log;
     int selfResets = 0;

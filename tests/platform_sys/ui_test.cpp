@@ -9,19 +9,19 @@
 #include "platform/qt/ui_qt.h"
 #include "platform/ui.h"
 #include "platform/ui_console.h"
-#include "tests/platform_sys/qt_app.h"
+#include "tests/support/qt_app.h"
 
 namespace zelkor::platform {
 namespace {
 
 TEST(ConsoleUi, WritesTitleAndTextAndTakesTheDefaultButton) {
     auto ui = makeConsoleUi();
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     const int stopBox = ui->messageBox("Power save can't be turned off...", "Zelkor Oculara",
                                        mb::ICONHAND | mb::TOPMOST);
     const int question = ui->messageBox("Delete?\nAll of it", "manage", mb::YESNO | mb::DEFBUTTON2);
     const int okCancel = ui->messageBox("Go on?", "", mb::OKCANCEL);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
               "Zelkor Oculara: Power save can't be turned off...\n"
               "manage: Delete?\nAll of it\n"
               ": Go on?\n");
@@ -31,15 +31,15 @@ TEST(ConsoleUi, WritesTitleAndTextAndTakesTheDefaultButton) {
 }
 
 TEST(MakeUi, ConsoleWhenAskedForEvenWithAnApplication) {
-    test::qtApp();
+    testing::qtApp();
     setenv("ZELKOR_UI", "console", 1);
-    testing::internal::CaptureStderr();
+    ::testing::internal::CaptureStderr();
     EXPECT_EQ(makeUi()->messageBox("t", "T", mb::YESNO), answer::YES);
-    EXPECT_EQ(testing::internal::GetCapturedStderr(), "T: t\n");
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "T: t\n");
 }
 
 TEST(QtUi, BoxesCarryTheStyle) {
-    test::qtApp();
+    testing::qtApp();
     auto stop =
         buildMessageBox("Error on Create window!", "Zelkor Oculara", mb::ICONHAND | mb::TOPMOST);
     EXPECT_EQ(stop->icon(), QMessageBox::Critical);
@@ -66,7 +66,7 @@ TEST(QtUi, BoxesCarryTheStyle) {
 }
 
 TEST(QtUi, ShownBoxReturnsTheButtonPressed) {
-    QApplication& app = test::qtApp();
+    QApplication& app = testing::qtApp();
     auto ui = makeQtUi();
     std::string seenText;
     // Press "No" on the box once it is up.

@@ -4,7 +4,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "tests/hardware/card_fixture.h"
+#include "tests/support/card_fixture.h"
 #include "vcard/card.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"

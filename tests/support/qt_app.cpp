@@ -1,0 +1,23 @@
+#include "tests/support/qt_app.h"
+
+// The font library keeps a cache for the life of the process.
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
+
+namespace zelkor::testing {
+
+QApplication& qtApp() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    static int argc = 1;
+    static char name[] = "zelkor_tests";
+    static char* argv[] = {name, nullptr};
+    // Never destroyed: at exit Qt's own globals may already be gone, and
+    // taking the application down after them crashes.
+    static QApplication* app = new QApplication(argc, argv);
+    return *app;
+}
+
+}  // namespace zelkor::testing
