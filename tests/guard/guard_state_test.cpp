@@ -57,5 +57,20 @@ TEST(InitGuardFiles, ResetsTheBookkeeping) {
     EXPECT_EQ(state.compare.ChangedBlocks[21][17], 0u);
 }
 
+// A long working directory and several appended texts must not run past
+// the description's field: the text is cut where the field ends.
+TEST(AppendEventText, CutsAtTheDescriptionField) {
+    std::string description = "2004/2/3 Detect Time:1:2:3";
+    AppendEventText(description, " Release Time:1:2:4 ");
+    EXPECT_EQ(description, "2004/2/3 Detect Time:1:2:3 Release Time:1:2:4 ");
+
+    AppendEventText(description, std::string(300, 'x'));
+    EXPECT_EQ(description.size(), kEventDescriptionMax - 1);
+    EXPECT_EQ(description.back(), 'x');
+    AppendEventText(description, " more");
+    EXPECT_EQ(description.size(), kEventDescriptionMax - 1);
+    EXPECT_EQ(description.find("more"), std::string::npos);
+}
+
 }  // namespace
 }  // namespace zelkor::vorrak

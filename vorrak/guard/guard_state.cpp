@@ -2,6 +2,13 @@
 
 namespace zelkor::vorrak {
 
+void AppendEventText(std::string& description, std::string_view text) {
+    const size_t room = kEventDescriptionMax - 1;
+    if (description.size() < room) {
+        description.append(text.substr(0, room - description.size()));
+    }
+}
+
 bool InitGuardFiles(const std::string& workingDir, GuardFiles& files, GuardState& state) {
     state.EventNumber = 0;
     state.eventSlotIndex = 0;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "vorrak/guard/compare.h"
 #include "vorrak/guard/frame_bitmap.h"
@@ -36,6 +37,11 @@ struct EventSlot {
     std::string bitmapPath;
     std::string videoPath;
 };
+
+// Appends a later step's text (a companion's failure, the end of tracing) to
+// an event's description, cut so that the description keeps within its
+// field of kEventDescriptionMax - 1 characters.
+void AppendEventText(std::string& description, std::string_view text);
 
 // Frames are shared: at the first frame all three history references and
 // later the tracing reference point at the same block, which goes when its
