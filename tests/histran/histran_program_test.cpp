@@ -196,8 +196,9 @@ TEST_F(HistranProgramTest, LinesAppendedWhileHistranRunsAreEachStoredOnce) {
             for (int i = 0; i < kLines && writeError.empty(); ++i) {
                 const std::string n = std::to_string(i);
                 platform::AppendHistoryLine(path,
-                                            "[" + n + "] [2005/1/1 Detect Time:1:2:3] [/w/r" +
-                                                std::to_string(round) + "/error" + n + ".bmp] []",
+                                            "[" + n + "] [2005/1/1 Detect Time:1:2:3 #" + n +
+                                                "] [/w/r" + std::to_string(round) + "/error" + n +
+                                                ".bmp] []",
                                             &writeError);
             }
             written = true;
