@@ -6,8 +6,8 @@
 #include <thread>
 
 #include "eventdb/event_database.h"
-#include "tests/temp_dir.h"
 #include "tests/histran/program_runner.h"
+#include "tests/temp_dir.h"
 
 extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig\n";
@@ -58,6 +58,22 @@ TEST(ManageProgramTest, RunsBesideHistranAndOnlyOnce) {
     eventdb::EventDatabase db;
     ASSERT_TRUE(eventdb::OpenEventDatabase(db, work.file("Vrak.mdb")));
     EXPECT_EQ(db.table.recordCount(), 5000);
+}
+
+// After the box that says the database cannot be opened, manage ends with
+// a failure status, so a script that starts it can tell.
+TEST(ManageProgramTest, EndsWithAFailureStatusAfterAnErrorBox) {
+    testing::TempDir work;
+    testing::TempDir runtime;
+    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
+    const std::string registry = runtime.file("registry.reg");
+    ASSERT_TRUE(testing::writeProductSettings(registry, work.path(), 1));
+    work.write("Vrak.mdb", "not a database at all, but long enough to be read as one.....");
+    testing::Program manage("manage", registry, runtime.path(), runtime.file("manage.txt"));
+    EXPECT_EQ(manage.wait(), 1);
+    EXPECT_NE(readFile(runtime.file("manage.txt")).find("Error occured while Opeing"),
+              std::string::npos)
+        << readFile(runtime.file("manage.txt"));
 }
 
 }  // namespace
