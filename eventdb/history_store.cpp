@@ -101,42 +101,47 @@ bool HistoryStore::step(sqlite3_stmt* statement) {
     return true;
 }
 
+bool HistoryStore::first(sqlite3_stmt* query, bool* row) {
+    const int rc = sqlite3_step(query);
+    *row = rc == SQLITE_ROW;
+    if (rc == SQLITE_ROW || rc == SQLITE_DONE) {
+        return true;
+    }
+    fail();
+    sqlite3_reset(query);
+    return false;
+}
+
 bool HistoryStore::position(const HistoryFileId& file, int64_t* position) {
     *position = 0;
-    if (position_ == nullptr) {
+    bool row = false;
+    if (position_ == nullptr || bindText(position_, 1, file.name) != SQLITE_OK) {
         return fail();
     }
-    bindText(position_, 1, file.name);
-    const int rc = sqlite3_step(position_);
-    if (rc == SQLITE_ROW && sqlite3_column_int64(position_, 0) == file.inode &&
+    if (!first(position_, &row)) {
+        return false;
+    }
+    if (row && sqlite3_column_int64(position_, 0) == file.inode &&
         sqlite3_column_int64(position_, 1) == file.size) {
         // A position outside the file cannot be this file's: start over.
         const int64_t recorded = sqlite3_column_int64(position_, 2);
         *position = recorded >= 0 && recorded <= file.size ? recorded : 0;
     }
-    const bool ok = rc == SQLITE_ROW || rc == SQLITE_DONE;
-    if (!ok) {
-        fail();
-    }
     sqlite3_reset(position_);
-    return ok;
+    return true;
 }
 
 bool HistoryStore::holds(const HistoryEvent& event, bool* held) {
-    *held = false;
-    if (holds_ == nullptr) {
+    if (holds_ == nullptr || bindText(holds_, 1, event.desc) != SQLITE_OK ||
+        bindText(holds_, 2, event.bitmap) != SQLITE_OK) {
+        *held = false;
         return fail();
     }
-    bindText(holds_, 1, event.desc);
-    bindText(holds_, 2, event.bitmap);
-    const int rc = sqlite3_step(holds_);
-    *held = rc == SQLITE_ROW;
-    const bool ok = rc == SQLITE_ROW || rc == SQLITE_DONE;
-    if (!ok) {
-        fail();
+    if (!first(holds_, held)) {
+        return false;
     }
     sqlite3_reset(holds_);
-    return ok;
+    return true;
 }
 
 bool HistoryStore::record(const HistoryEvent* event, const HistoryFileId& file, int64_t position) {

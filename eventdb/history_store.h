@@ -88,6 +88,8 @@ class HistoryStore {
   private:
     bool fail();
     bool step(sqlite3_stmt* statement);
+    // Steps a query to its first row, if any; the caller reads it and resets.
+    bool first(sqlite3_stmt* query, bool* row);
     bool record(const HistoryEvent* event, const HistoryFileId& file, int64_t position);
     void finalizeStatements();
 

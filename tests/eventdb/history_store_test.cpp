@@ -4,20 +4,13 @@
 
 #include "eventdb/event_database.h"
 #include "eventdb/history_store.h"
+#include "tests/eventdb/exec_sql.h"
 #include "tests/temp_dir.h"
 
 namespace zelkor::eventdb {
 namespace {
 
-void execSql(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    char* message = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
-        << (message ? message : "");
-    sqlite3_free(message);
-    sqlite3_close(db);
-}
+using testing::execSql;
 
 class HistoryStoreTest : public ::testing::Test {
   protected:

@@ -12,6 +12,7 @@
 #include "platform/fake/memory_registry.h"
 #include "platform/fake/recording_ui.h"
 #include "platform/history_file.h"
+#include "tests/eventdb/exec_sql.h"
 #include "tests/histran/fake_instances.h"
 #include "tests/temp_dir.h"
 
@@ -39,15 +40,7 @@ std::vector<Row> rowsOf(const std::string& path) {
     return rows;
 }
 
-void execSql(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    char* message = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
-        << (message ? message : "");
-    sqlite3_free(message);
-    sqlite3_close(db);
-}
+using testing::execSql;
 
 class HistranTest : public ::testing::Test {
   protected:
