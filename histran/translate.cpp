@@ -121,7 +121,9 @@ TranslationResult translateLines(eventdb::HistoryStore& store, const std::string
             if (!unread.keep(reader.descriptor(), line, &result.error)) {
                 return result;
             }
-            if (!store.advance(file, line.end)) {
+            // Committed at once: a kill before it would set the line aside
+            // again on the next run.
+            if (!store.advance(file, line.end) || !store.commit()) {
                 result.error = store.error();
                 return result;
             }
