@@ -23,7 +23,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                 std::abort();
             }
         }
-        if (line.front() != '[') {
+        // Only a byte-order mark and blanks may stand before the first field.
+        std::string_view lead = line.substr(0, line.find('['));
+        if (lead.starts_with("\xEF\xBB\xBF")) {
+            lead.remove_prefix(3);
+        }
+        if (lead.size() == line.size() || lead.find_first_not_of(" \t") != std::string_view::npos ||
+            line.find('\0') != std::string_view::npos) {
             std::abort();
         }
     }

@@ -2,11 +2,53 @@
 
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "eventdb/event_database.h"
+#include "eventdb/history_store.h"
 #include "histran/translate.h"
+#include "platform/history_file.h"
 
 namespace zelkor::histran {
+
+namespace {
+
+std::vector<std::string> fileNames(const std::vector<std::string>& paths) {
+    std::vector<std::string> names;
+    for (const auto& path : paths) {
+        names.push_back(std::filesystem::path(path).filename().string());
+    }
+    return names;
+}
+
+void reportFailure(platform::Ui& ui, std::string_view what, const std::string& reason,
+                   const std::string& kept) {
+    std::string text(what);
+    text += "\n" + reason;
+    if (!kept.empty()) {
+        text += "\nThe events not yet stored stay in " + kept + " for the next run.";
+    }
+    ui.messageBox(text, kTitle, platform::mb::OK | platform::mb::ICONHAND);
+}
+
+}  // namespace
+
+std::string SetAsideMessage(uint64_t lines, const std::string& unreadPath) {
+    return std::to_string(lines) + (lines == 1 ? " line" : " lines") +
+           " of the event log could not be read and " + (lines == 1 ? "was" : "were") +
+           " moved to " + unreadPath + ".";
+}
+
+int HistranExitCode(HistranOutcome outcome) {
+    switch (outcome) {
+        case HistranOutcome::AlreadyRunning:
+        case HistranOutcome::OptionOff:
+        case HistranOutcome::Done:
+            return 0;
+        default:
+            return 1;
+    }
+}
 
 HistranOutcome RunHistran(HistranContext& context) {
     const auto claim = context.instances.claim(kInstanceClass);
@@ -23,8 +65,12 @@ HistranOutcome RunHistran(HistranContext& context) {
                                      context.ui, kTitle, &databasePath)) {
         return HistranOutcome::NoDatabase;
     }
-    const auto historyPath = FindFileIgnoringCase(settings.workingDirectory, kHistoryFileName);
-    if (!historyPath) {
+    const std::string& directory = settings.workingDirectory;
+    // Files taken over by a run that ended early come first, oldest first,
+    // so their events keep their place before the newer ones.
+    std::vector<std::string> files = platform::TakenHistoryFiles(directory);
+    const auto historyPath = FindFileIgnoringCase(directory, kHistoryFileName);
+    if (!historyPath && files.empty()) {
         context.ui.messageBox(kNoHistory, kTitle, platform::mb::OK | platform::mb::ICONHAND);
         return HistranOutcome::NoHistory;
     }
@@ -33,16 +79,51 @@ HistranOutcome RunHistran(HistranContext& context) {
         context.ui.messageBox(kOpenFailed, kTitle, platform::mb::OK | platform::mb::ICONHAND);
         return HistranOutcome::OpenFailed;
     }
-    const TranslationResult result = TranslateHistory(database.table, *historyPath);
+    // Histran only appends: the table's snapshot of all row ids would only
+    // cost memory.
     database.table.close();
-    database.connection.close();
-    // Events that did not reach the table stay in the file for the next run.
-    if (!result.complete()) {
+    eventdb::HistoryStore store;
+    if (!store.open(database.connection) || !store.forgetAllBut(fileNames(files))) {
+        reportFailure(context.ui, kStoreFailed, store.error(),
+                      files.empty() ? historyPath.value_or("") : files.front());
         return HistranOutcome::Incomplete;
     }
-    std::error_code ec;
-    return std::filesystem::remove(*historyPath, ec) ? HistranOutcome::Done
-                                                     : HistranOutcome::NotDeleted;
+    if (historyPath) {
+        std::string error;
+        const auto taken = platform::TakeOverHistoryFile(*historyPath, &error);
+        if (!error.empty()) {
+            reportFailure(context.ui, kTakeOverFailed, error, {});
+            return HistranOutcome::NotTakenOver;
+        }
+        if (taken) {
+            files.push_back(*taken);
+        }
+    }
+    const std::string unreadPath = eventdb::JoinPath(directory, kUnreadFileName);
+    uint64_t setAside = 0;
+    HistranOutcome outcome = HistranOutcome::Done;
+    for (const auto& file : files) {
+        const TranslationResult result = TranslateHistory(store, file, unreadPath);
+        setAside += result.setAside;
+        if (!result.complete()) {
+            reportFailure(context.ui, kStoreFailed, result.error, file);
+            outcome = HistranOutcome::Incomplete;
+            break;
+        }
+        std::error_code ec;
+        if (!std::filesystem::remove(file, ec)) {
+            outcome = HistranOutcome::NotDeleted;
+        }
+    }
+    // Positions of deleted files are never looked up again, since every
+    // taken file has a name of its own; should this fail, the next run
+    // drops them.
+    store.forgetAllBut(fileNames(platform::TakenHistoryFiles(directory)));
+    if (setAside > 0) {
+        context.ui.messageBox(SetAsideMessage(setAside, unreadPath), kTitle,
+                              platform::mb::OK | platform::mb::ICONEXCLAMATION);
+    }
+    return outcome;
 }
 
 }  // namespace zelkor::histran

@@ -19,6 +19,12 @@ inline constexpr std::string_view kNoHistory =
 inline constexpr std::string_view kOpenFailed =
     "Error occured while opening Oculara Error Log Database ...\nPlease install Microsoft ACCESS "
     "or ACCESS ODBC driver. ";
+// Followed by the database's or the file system's reason and where the
+// events that were not stored wait for the next run.
+inline constexpr std::string_view kStoreFailed =
+    "Error occured while appending to Oculara Error Log Database ...";
+inline constexpr std::string_view kTakeOverFailed =
+    "Error occured while taking over the event log ...";
 
 // What the process has to work with; main builds the real ones.
 struct HistranContext {
@@ -34,11 +40,18 @@ enum class HistranOutcome {
     NoDatabase,
     NoHistory,
     OpenFailed,
-    Incomplete,  // some events could not be stored: the history file is kept
-    Done,        // every event is in the table and the history file is gone
-    NotDeleted,  // every event is in the table but the file could not be deleted
+    NotTakenOver,  // the history file could not be taken over: it stays as it is
+    Incomplete,    // storing stopped at a failure: the rest of the file is kept
+    Done,          // every event is in the table and the history file is gone
+    NotDeleted,    // every event is in the table but a file could not be deleted
 };
 
 HistranOutcome RunHistran(HistranContext& context);
+
+// 0 when the run did what it had to or had nothing to do, 1 after a failure.
+int HistranExitCode(HistranOutcome outcome);
+
+// The message that says how many lines were set aside in `unreadPath`.
+std::string SetAsideMessage(uint64_t lines, const std::string& unreadPath);
 
 }  // namespace zelkor::histran

@@ -16,6 +16,5 @@ int main(int argc, char** argv) {
     const auto instances = platform::makeInstances(platform::defaultInstanceDirectory());
     zelkor::histran::HistranContext context{*registry, *ui, *instances,
                                             platform::programDirectory()};
-    zelkor::histran::RunHistran(context);
-    return 0;
+    return zelkor::histran::HistranExitCode(zelkor::histran::RunHistran(context));
 }

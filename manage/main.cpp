@@ -18,8 +18,10 @@ int main(int argc, char** argv) {
     zelkor::manage::ManageContext context{
         *registry, *instances, {*ui, *sound, *shell}, platform::programDirectory()};
     zelkor::manage::Manage manage;
-    if (zelkor::manage::StartManage(context, manage) != zelkor::manage::ManageStart::Shown) {
-        return 0;
+    const auto start = zelkor::manage::StartManage(context, manage);
+    if (start != zelkor::manage::ManageStart::Shown) {
+        // A second copy has nothing to do; every other ending followed a failure.
+        return start == zelkor::manage::ManageStart::AlreadyRunning ? 0 : 1;
     }
     return app.exec();
 }

@@ -109,6 +109,25 @@ TEST_F(LoadSettingsTest, MissingWorkingDirTellsStartsWizardAndEndsAtOnce) {
     EXPECT_EQ(access.PasswordRequired, 0u);
 }
 
+// The event history keeps event file paths between brackets: a bracket in
+// the working directory would make every history line unreadable.
+TEST_F(LoadSettingsTest, WorkingDirWithABracketTellsStartsWizardAndEndsAtOnce) {
+    for (const char* dir : {"/srv/cam[1]", "/srv/a]b"}) {
+        SCOPED_TRACE(dir);
+        ui.boxes.clear();
+        effects.clear();
+        put("WORKINGDIR", dir);
+        settings.WORKINGDIR = "untouched";
+        EXPECT_FALSE(load());
+        EXPECT_EQ(ui.texts(),
+                  (std::vector<std::string>{"The working directory may not contain \"[\" or "
+                                            "\"]\"...\nPlease execute Setup Wizard again..."}));
+        EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND | platform::mb::TOPMOST);
+        EXPECT_EQ(effects, (std::vector<std::string>{"wizard 1", "exit 1"}));
+        EXPECT_EQ(settings.WORKINGDIR, "untouched");
+    }
+}
+
 TEST_F(LoadSettingsTest, UnopenableProductKeyGivesNotInstalledMessage) {
     for (bool denied : {false, true}) {
         SCOPED_TRACE(denied ? "key denied" : "key absent");

@@ -35,11 +35,43 @@ TEST(ParseHistoryLineTest, ReadsEventAndEndOfWorkLines) {
 }
 
 TEST(ParseHistoryLineTest, RefusesLinesWithoutTheStructureInsteadOfCuttingWrongly) {
-    for (const char* bad :
-         {"", "[", "[1]", "[1] ", "[1] [a] [b]", "[1] [a]b] [c] []", "[1]  [a] [b] []",
-          " [1] [a] [b] []", "[1] [a] [b] [c", "[1][a] [b] []", "1] [a] [b] [c]"}) {
+    for (const char* bad : {"", "[", "[1]", "[1] ", "[1] [a] [b]", "[1] [a]b] [c] []",
+                            "[1] [a] [b] [c", "[1][a] [b] []", "1] [a] [b] [c]"}) {
         EXPECT_FALSE(ParseHistoryLine(bad)) << '"' << bad << '"';
     }
+}
+
+TEST(ParseHistoryLineTest, PassesOverBlanksAroundFieldsAndAByteOrderMark) {
+    for (const char* text : {"[1]  [a b ] [c] []", " [1] [a b ] [c] []", "\t[1]\t[a b ]  [c] [] \t",
+                             "\xEF\xBB\xBF[1] [a b ] [c] []", "\xEF\xBB\xBF  [1] [a b ] [c] []"}) {
+        const auto line = ParseHistoryLine(text);
+        ASSERT_TRUE(line) << '"' << text << '"';
+        EXPECT_EQ(line->number, "1");
+        EXPECT_EQ(line->description, "a b ");
+        EXPECT_EQ(line->bitmap, "c");
+        EXPECT_EQ(line->video, "");
+    }
+}
+
+TEST(ParseHistoryLineTest, RefusesWhatCouldBeReadInMoreThanOneWay) {
+    using namespace std::string_literals;
+    for (const std::string& bad : {"[1] [a] [b] [c] [d]"s,   // a "] [" in the description
+                                   "[1] [x] y] [b] []"s,     // a "]" followed by a blank
+                                   "[1] [a] [b] [c] junk"s,  // text after the last field
+                                   "[1] [a\0b] [c] []"s,     // a NUL: not a text line
+                                   "\xFF\xFE[\0"
+                                   "1\0]\0 \0"s,  // UTF-16
+                                   "\xEF\xBB\xBF\xEF\xBB\xBF[1] [a] [b] []"s}) {
+        EXPECT_FALSE(ParseHistoryLine(bad)) << '"' << bad << '"';
+    }
+}
+
+TEST(IsBlankHistoryLineTest, OnlyBlanksAndAByteOrderMark) {
+    EXPECT_TRUE(IsBlankHistoryLine(""));
+    EXPECT_TRUE(IsBlankHistoryLine(" \t "));
+    EXPECT_TRUE(IsBlankHistoryLine("\xEF\xBB\xBF "));
+    EXPECT_FALSE(IsBlankHistoryLine(" x"));
+    EXPECT_FALSE(IsBlankHistoryLine(std::string(1, '\0')));
 }
 
 TEST(ParseHistoryLineTest, HasNoLengthLimit) {

@@ -2,6 +2,7 @@
 
 #include <sqlite3.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -13,6 +14,7 @@
 #include "eventdb/event_database.h"
 #include "histran/histran.h"
 #include "histran/translate.h"
+#include "platform/history_file.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/temp_dir.h"
 
@@ -32,6 +34,28 @@ int64_t countRows(const std::string& db) {
             n = sqlite3_column_int64(stmt, 0) == sqlite3_column_int64(stmt, 1)
                     ? sqlite3_column_int64(stmt, 0)
                     : -2;  // a duplicate
+        }
+        sqlite3_finalize(stmt);
+    }
+    sqlite3_close(raw);
+    return n;
+}
+
+// Rows, or -2 when two rows have the same Desc and Bitmap.
+int64_t countEvents(const std::string& db) {
+    sqlite3* raw = nullptr;
+    int64_t n = -1;
+    if (sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+        sqlite3_busy_timeout(raw, 5000);
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(raw,
+                               "SELECT count(*), (SELECT count(*) FROM (SELECT DISTINCT Desc, "
+                               "Bitmap FROM History)) FROM History",
+                               -1, &stmt, nullptr) == SQLITE_OK &&
+            sqlite3_step(stmt) == SQLITE_ROW) {
+            n = sqlite3_column_int64(stmt, 0) == sqlite3_column_int64(stmt, 1)
+                    ? sqlite3_column_int64(stmt, 0)
+                    : -2;
         }
         sqlite3_finalize(stmt);
     }
@@ -65,7 +89,12 @@ class HistranProgramTest : public ::testing::Test {
         return testing::Program("Histran", registry, runtime.path(), runtime.file("stderr.txt"),
                                 screen);
     }
-    bool historyExists() { return FindFileIgnoringCase(work.path(), "history.log").has_value(); }
+    // Whether events wait in a history file, under its name or taken over.
+    bool historyExists() {
+        return FindFileIgnoringCase(work.path(), "history.log").has_value() ||
+               !platform::TakenHistoryFiles(work.path()).empty();
+    }
+    std::string messages() { return testing::readText(runtime.file("stderr.txt")); }
 };
 
 // Vorrak starts Histran as it ends, also on a guard machine without a
@@ -127,6 +156,104 @@ TEST_F(HistranProgramTest, KilledMidwayThenRerunStoresEveryEventExactlyOnce) {
     auto rerun = start();
     ASSERT_EQ(rerun.wait(), 0);
     EXPECT_EQ(countRows(db), kEvents);
+    EXPECT_FALSE(historyExists());
+}
+
+// Descriptions that are all empty, as in the trial that found the fault:
+// only the recorded position keeps a rerun from storing again the lines
+// stored before the kill. Killed at a different point in each round.
+TEST_F(HistranProgramTest, KilledWithEmptyDescriptionsThenRerunStoresEveryEventOnce) {
+    constexpr int kEvents = 40000;
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        std::string text;
+        for (int i = 1; i <= kEvents; ++i) {
+            const std::string n = std::to_string(i);
+            text += "[" + n + "] [] [/w/r" + std::to_string(round) + "/error" + n + ".bmp] []\r\n";
+        }
+        work.write("History.Log", text);
+        const int64_t before = int64_t{round} * kEvents;
+        {
+            auto histran = start();
+            const int64_t target = before + 1000 * (round + 1);
+            while (histran.running() && countEvents(db) < target) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(1));
+            }
+            ASSERT_TRUE(histran.running()) << "finished before it could be stopped";
+            histran.killHard();
+            EXPECT_EQ(histran.wait(), 128 + SIGKILL);
+        }
+        EXPECT_LT(countEvents(db), before + kEvents);
+        EXPECT_TRUE(historyExists());
+
+        auto rerun = start();
+        ASSERT_EQ(rerun.wait(), 0) << messages();
+        EXPECT_EQ(countEvents(db), before + kEvents);
+        EXPECT_FALSE(historyExists());
+    }
+}
+
+// Vorrak's writer appends while Histran runs again and again: every line
+// ends up stored exactly once, none in a file that was already consumed.
+TEST_F(HistranProgramTest, LinesAppendedWhileHistranRunsAreEachStoredOnce) {
+    constexpr int kLines = 2500;
+    const std::string path = work.file("History.Log");
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        std::atomic<bool> written = false;
+        std::string writeError;
+        std::thread writer([&] {
+            for (int i = 0; i < kLines && writeError.empty(); ++i) {
+                const std::string n = std::to_string(i);
+                platform::AppendHistoryLine(path,
+                                            "[" + n + "] [2005/1/1 Detect Time:1:2:3 #" + n +
+                                                "] [/w/r" + std::to_string(round) + "/error" + n +
+                                                ".bmp] []",
+                                            &writeError);
+            }
+            written = true;
+        });
+        int runs = 0;
+        while (!written || runs == 0) {
+            auto histran = start();
+            const int status = histran.wait();
+            // A run that starts between two takes finds no file and says so.
+            EXPECT_TRUE(status == 0 ||
+                        (status == 1 && messages().find(kNoHistory) != std::string::npos))
+                << status << messages();
+            ++runs;
+        }
+        writer.join();
+        EXPECT_EQ(writeError, "");
+        if (historyExists()) {
+            auto last = start();
+            EXPECT_EQ(last.wait(), 0) << messages();
+        }
+        EXPECT_EQ(countEvents(db), int64_t{round + 1} * kLines);
+        EXPECT_FALSE(historyExists());
+    }
+}
+
+TEST_F(HistranProgramTest, ALockedDatabaseStopsWithTheDatabasesReasonAndExitsNonZero) {
+    work.write("History.Log", eventLines(1, 11));
+    sqlite3* holder = nullptr;
+    ASSERT_EQ(sqlite3_open(db.c_str(), &holder), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(holder, "BEGIN IMMEDIATE; INSERT INTO History VALUES ('h', 'h', NULL);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    auto histran = start();
+    EXPECT_EQ(histran.wait(), 1);
+    sqlite3_exec(holder, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(holder);
+    EXPECT_NE(messages().find(std::string(kStoreFailed) + "\ndatabase is locked"),
+              std::string::npos)
+        << messages();
+    EXPECT_TRUE(historyExists());
+    EXPECT_EQ(countEvents(db), 0);
+
+    auto rerun = start();
+    EXPECT_EQ(rerun.wait(), 0) << messages();
+    EXPECT_EQ(countEvents(db), 10);
     EXPECT_FALSE(historyExists());
 }
 

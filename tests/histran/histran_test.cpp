@@ -5,10 +5,14 @@
 #include <filesystem>
 
 #include "eventdb/event_database.h"
+#include "eventdb/history_store.h"
+#include "histran/history_reader.h"
 #include "histran/histran.h"
 #include "histran/translate.h"
 #include "platform/fake/memory_registry.h"
 #include "platform/fake/recording_ui.h"
+#include "platform/history_file.h"
+#include "tests/eventdb/exec_sql.h"
 #include "tests/support/fake_instances.h"
 #include "tests/support/temp_dir.h"
 
@@ -36,15 +40,7 @@ std::vector<Row> rowsOf(const std::string& path) {
     return rows;
 }
 
-void execSql(const std::string& path, const std::string& sql) {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(path.c_str(), &db), SQLITE_OK);
-    char* message = nullptr;
-    EXPECT_EQ(sqlite3_exec(db, sql.c_str(), nullptr, nullptr, &message), SQLITE_OK)
-        << (message ? message : "");
-    sqlite3_free(message);
-    sqlite3_close(db);
-}
+using testing::execSql;
 
 class HistranTest : public ::testing::Test {
   protected:
@@ -65,8 +61,10 @@ class HistranTest : public ::testing::Test {
     void history(const std::string& text, const std::string& name = "History.Log") {
         work.write(name, text);
     }
+    // Whether events wait in a history file, under its name or taken over.
     bool historyExists() const {
-        return FindFileIgnoringCase(work.path(), "history.log").has_value();
+        return FindFileIgnoringCase(work.path(), "history.log").has_value() ||
+               !platform::TakenHistoryFiles(work.path()).empty();
     }
 };
 
@@ -85,29 +83,39 @@ TEST_F(HistranTest, StoresEventsOnceSkipsEndOfWorkAndDeletesTheFile) {
         {"2003/4/5 Detect Time:1:2:9 Release Time:1:3:0 ", "/w/e/error2.bmp", "/w/e/error2.avi"}};
     EXPECT_EQ(rowsOf(db), expected);
 
-    // The same file again, with other paths for a known description: nothing new.
-    history(std::string(kTwoEvents) + "[1] [2003/4/5 Detect Time:1:2:3] [/other.bmp] [/o.avi]\r\n",
-            "history.log");
+    // The same file again, with another clip for a known event: nothing new.
+    history(
+        std::string(kTwoEvents) + "[1] [2003/4/5 Detect Time:1:2:3] [/w/e/error1.bmp] [/o.avi]\r\n",
+        "history.log");
     EXPECT_EQ(RunHistran(context), HistranOutcome::Done);
     EXPECT_EQ(rowsOf(db), expected);
 }
 
-TEST_F(HistranTest, DuplicateTestIsExactCaseSensitiveAndIgnoresEmptyDescriptions) {
-    history(
+// Two events of the same second have equal descriptions but their own
+// bitmaps; both are stored, and only a line with the same Desc and Bitmap
+// (exact, case-sensitive, empty descriptions included) is a duplicate.
+TEST_F(HistranTest, DuplicatesHaveTheSameDescAndBitmap) {
+    constexpr const char* kLines =
         "[1] [A] [a.bmp] []\n"
         "[2] [A] [b.bmp] []\n"
         "[3] [a] [c.bmp] []\n"
         "[4] [] [d.bmp] []\n"
         "[5] [] [e.bmp] []\n"
-        "[6] [A ] [f.bmp] []\n");
+        "[6] [A ] [f.bmp] []\n"
+        "[7] [A] [a.bmp] [a.avi]\n"
+        "[8] [] [d.bmp] []\n"
+        "[9] [A] [A.bmp] []\n";
+    history(kLines);
     EXPECT_EQ(RunHistran(context), HistranOutcome::Done);
-    const auto rows = rowsOf(db);
-    ASSERT_EQ(rows.size(), 5u);
-    EXPECT_EQ(rows[0].bitmap, Value("a.bmp"));
-    EXPECT_EQ(rows[1].bitmap, Value("c.bmp"));
-    EXPECT_EQ(rows[2].desc, Value(""));
-    EXPECT_EQ(rows[3].desc, Value(""));
-    EXPECT_EQ(rows[4].desc, Value("A "));
+    const std::vector<Row> expected = {{"A", "a.bmp", std::nullopt}, {"A", "b.bmp", std::nullopt},
+                                       {"a", "c.bmp", std::nullopt}, {"", "d.bmp", std::nullopt},
+                                       {"", "e.bmp", std::nullopt},  {"A ", "f.bmp", std::nullopt},
+                                       {"A", "A.bmp", std::nullopt}};
+    EXPECT_EQ(rowsOf(db), expected);
+
+    history(kLines);
+    EXPECT_EQ(RunHistran(context), HistranOutcome::Done);
+    EXPECT_EQ(rowsOf(db), expected);
 }
 
 TEST_F(HistranTest, SkipsMalformedLinesAndReadsEveryLineEnding) {
@@ -144,21 +152,30 @@ TEST_F(HistranTest, FindsDuplicatesBeyondSixteenBitRowCounts) {
     EXPECT_EQ(rowsOf(db).size(), 40001u);
 }
 
-TEST_F(HistranTest, KeepsTheFileWhenAnEventCouldNotBeStoredAndAddsOnlyTheRestLater) {
+TEST_F(HistranTest, StopsAtTheFirstFailedRowKeepsTheFileAndSaysWhy) {
     execSql(db,
             "CREATE TRIGGER refuse BEFORE INSERT ON History WHEN NEW.Desc = 'two' "
             "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
     history("[1] [one] [1.bmp] []\n[2] [two] [2.bmp] []\n[3] [three] [3.bmp] []\n");
-    EXPECT_EQ(RunHistran(context), HistranOutcome::Incomplete);
+    const HistranOutcome outcome = RunHistran(context);
+    EXPECT_EQ(outcome, HistranOutcome::Incomplete);
+    EXPECT_NE(HistranExitCode(outcome), 0);
     EXPECT_TRUE(historyExists());
-    EXPECT_EQ(rowsOf(db).size(), 2u);
+    EXPECT_EQ(rowsOf(db).size(), 1u);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    const std::vector<std::string> taken = platform::TakenHistoryFiles(work.path());
+    ASSERT_EQ(taken.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, std::string(kStoreFailed) + "\nrefused\nThe events not yet " +
+                                    "stored stay in " + taken[0] + " for the next run.");
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::OK | platform::mb::ICONHAND);
 
     execSql(db, "DROP TRIGGER refuse;");
     EXPECT_EQ(RunHistran(context), HistranOutcome::Done);
     EXPECT_FALSE(historyExists());
     const auto rows = rowsOf(db);
     ASSERT_EQ(rows.size(), 3u);
-    EXPECT_EQ(rows[2].desc, Value("two"));
+    EXPECT_EQ(rows[1].desc, Value("two"));
+    EXPECT_EQ(rows[2].desc, Value("three"));
 }
 
 TEST_F(HistranTest, OptionOffMissingKeyOrSecondInstanceEndSilentlyLeavingTheFile) {
@@ -221,6 +238,111 @@ TEST_F(HistranTest, MissingDatabasesThenMissingHistoryThenUnopenableDatabase) {
                               "Error occured while opening Oculara Error Log Database ...\nPlease "
                               "install Microsoft ACCESS or ACCESS ODBC driver. "}));
     EXPECT_TRUE(historyExists());
+}
+
+// Empty descriptions never told the stored lines apart; the position
+// recorded with each row does, so a second pass reads only what is left.
+TEST_F(HistranTest, GoesOnAfterTheLastStoredLineWhateverTheDescriptions) {
+    execSql(db,
+            "CREATE TRIGGER refuse BEFORE INSERT ON History WHEN NEW.Bitmap = '3.bmp' "
+            "BEGIN SELECT RAISE(ABORT, 'refused'); END;");
+    const std::string path = work.write(
+        "taken",
+        "[1] [] [1.bmp] []\r\n[2] [] [2.bmp] []\r\n[3] [] [3.bmp] []\r\n[4] [] [4.bmp] []\r\n");
+    const auto translate = [&] {
+        eventdb::EventDatabase database;
+        EXPECT_TRUE(eventdb::OpenEventDatabase(database, db));
+        eventdb::HistoryStore store;
+        EXPECT_TRUE(store.open(database.connection)) << store.error();
+        return TranslateHistory(store, path, work.file("History.unread"));
+    };
+    TranslationResult result = translate();
+    EXPECT_EQ(result.error, "refused");
+    EXPECT_EQ(result.stored, 2u);
+
+    execSql(db, "DROP TRIGGER refuse;");
+    result = translate();
+    EXPECT_EQ(result.error, "");
+    EXPECT_EQ(result.found, 0u);
+    EXPECT_EQ(result.stored, 2u);
+    EXPECT_EQ(rowsOf(db).size(), 4u);
+
+    // Without a position the lines are read again, and none is stored twice.
+    execSql(db, "DELETE FROM HistoryProgress;");
+    result = translate();
+    EXPECT_EQ(result.found, 4u);
+    EXPECT_EQ(result.stored, 0u);
+    EXPECT_EQ(rowsOf(db).size(), 4u);
+}
+
+TEST_F(HistranTest, SetsAsideUnreadableLinesAsTheyStandAndSaysHowMany) {
+    using namespace std::string_literals;
+    const std::string longDesc(kMaxDescriptionLength, 'd');
+    const std::vector<std::string> unreadable = {
+        "[2] [x]y] [2.bmp] []"s, "[3] [" + longDesc + "d] [3.bmp] []",
+        "\xFF\xFE[\0"
+        "4\0]\0 \0"s,
+        "[5] [" + std::string(HistoryReader::kMaxLineBytes, 'h') + "] [5.bmp] []",
+        "[9] [a] [b] [c] [d]"s};
+    history("\xEF\xBB\xBF[1] [first] [1.bmp] []\r\n" + unreadable[0] + "\r\n" +
+            "  [6]  [sixth ]\t[6.bmp]  [6.avi] \n" + unreadable[1] + "\r\n" + unreadable[2] + "\n" +
+            unreadable[3] + "\r" + "[7] [" + longDesc + "] [7.bmp] []\r\n" + unreadable[4]);
+    EXPECT_EQ(RunHistran(context), HistranOutcome::Done);
+    EXPECT_FALSE(historyExists());
+    const std::vector<Row> expected = {{"first", "1.bmp", std::nullopt},
+                                       {"sixth ", "6.bmp", "6.avi"},
+                                       {longDesc, "7.bmp", std::nullopt}};
+    EXPECT_EQ(rowsOf(db), expected);
+    const std::string unreadPath = work.file("History.unread");
+    const std::vector<uint8_t> kept = testing::readFile(unreadPath);
+    EXPECT_EQ(std::string(kept.begin(), kept.end()),
+              unreadable[0] + "\r\n" + unreadable[1] + "\r\n" + unreadable[2] + "\n" +
+                  unreadable[3] + "\r" + unreadable[4] + "\r\n");
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text,
+              "5 lines of the event log could not be read and were moved to " + unreadPath + ".");
+
+    // A later run adds to the file rather than replacing it.
+    ui.boxes.clear();
+    history("[8] [y]z] [8.bmp] []\r\n");
+    EXPECT_EQ(RunHistran(context), HistranOutcome::Done);
+    EXPECT_EQ(testing::readFile(unreadPath).size(), kept.size() + 22);
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{SetAsideMessage(1, unreadPath)}));
+}
+
+// A run killed after taking the file over leaves it under its new name; the
+// next run stores it before the file Vorrak wrote since.
+TEST_F(HistranTest, StoresFilesLeftByAnEarlierRunFirst) {
+    history("[1] [a] [1.bmp] []\r\n");
+    std::string error;
+    ASSERT_TRUE(platform::TakeOverHistoryFile(work.file("History.Log"), &error)) << error;
+    EXPECT_EQ(RunHistran(context), HistranOutcome::Done);
+    EXPECT_TRUE(ui.boxes.empty());
+
+    history("[2] [b] [2.bmp] []\r\n");
+    ASSERT_TRUE(platform::TakeOverHistoryFile(work.file("History.Log"), &error)) << error;
+    history("[3] [c] [3.bmp] []\r\n");
+    EXPECT_EQ(RunHistran(context), HistranOutcome::Done);
+    EXPECT_FALSE(historyExists());
+    const auto rows = rowsOf(db);
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[0].desc, Value("a"));
+    EXPECT_EQ(rows[1].desc, Value("b"));
+    EXPECT_EQ(rows[2].desc, Value("c"));
+}
+
+TEST_F(HistranTest, ATableWithoutItsColumnsStopsBeforeTakingTheFile) {
+    std::filesystem::remove(db);
+    execSql(db, "PRAGMA journal_mode=WAL; CREATE TABLE History (Desc TEXT, Video TEXT);");
+    history(kTwoEvents);
+    const HistranOutcome outcome = RunHistran(context);
+    EXPECT_EQ(outcome, HistranOutcome::Incomplete);
+    EXPECT_EQ(HistranExitCode(outcome), 1);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, std::string(kStoreFailed) + "\nno such column: Bitmap\n" +
+                                    "The events not yet stored stay in " +
+                                    work.file("History.Log") + " for the next run.");
+    EXPECT_TRUE(std::filesystem::exists(work.file("History.Log")));
 }
 
 TEST(FindFileIgnoringCaseTest, MatchesAnyCaseButOnlyFiles) {

@@ -55,5 +55,21 @@ TEST(ManageProgramTest, RunsBesideHistranAndOnlyOnce) {
     EXPECT_EQ(db.table.recordCount(), 5000);
 }
 
+// After the box that says the database cannot be opened, manage ends with
+// a failure status, so a script that starts it can tell.
+TEST(ManageProgramTest, EndsWithAFailureStatusAfterAnErrorBox) {
+    testing::TempDir work;
+    testing::TempDir runtime;
+    std::filesystem::permissions(runtime.path(), std::filesystem::perms::owner_all);
+    const std::string registry = runtime.file("registry.reg");
+    ASSERT_TRUE(testing::writeProductSettings(registry, work.path(), 1));
+    work.write("Vrak.mdb", "not a database at all, but long enough to be read as one.....");
+    testing::Program manage("manage", registry, runtime.path(), runtime.file("manage.txt"));
+    EXPECT_EQ(manage.wait(), 1);
+    EXPECT_NE(readFile(runtime.file("manage.txt")).find("Error occured while Opeing"),
+              std::string::npos)
+        << readFile(runtime.file("manage.txt"));
+}
+
 }  // namespace
 }  // namespace zelkor::manage

@@ -181,6 +181,8 @@ TEST_F(VrakSetupTest, RefusedArgumentsWriteNothing) {
         {{"--workdir", "w", "--password", "x", "--no-password"}, "exclude each other"},
         {{"--workdir", "w", "--verbose"}, "unknown argument"},
         {{"--workdir", std::string(300, 'd')}, "at most 254 characters"},
+        {{"--workdir", "w[1]"}, "may not contain \"[\" or \"]\""},
+        {{"--workdir", "a]/w"}, "may not contain \"[\" or \"]\""},
         {{"SCANTIME=100"}, "--workdir DIR is required"},
         {{"--workdir"}, "--workdir needs a value"},
     };

@@ -122,9 +122,15 @@ ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
     if (!haveWorkDir || request.workDir.empty()) {
         return refuse("--workdir DIR is required");
     }
-    if (AbsoluteWorkDir(request.workDir).size() >= vorrak::kPathSize) {
+    const std::string workDir = AbsoluteWorkDir(request.workDir);
+    if (workDir.size() >= vorrak::kPathSize) {
         return refuse("the working directory's absolute path holds at most " +
                       std::to_string(vorrak::kPathSize - 1) + " characters");
+    }
+    if (!vorrak::IsUsableWorkingDir(workDir)) {
+        return refuse(
+            "the working directory's path may not contain \"[\" or \"]\": the event history "
+            "keeps the paths of event files between brackets");
     }
     return {std::move(request), {}};
 }

@@ -74,6 +74,10 @@ const SettingSpec* FindSetting(std::string_view name) {
     return nullptr;
 }
 
+bool IsUsableWorkingDir(std::string_view path) {
+    return path.find_first_of("[]") == std::string_view::npos;
+}
+
 std::string DefaultViewerFileName(const std::optional<std::string>& windowsDirectory) {
     if (!windowsDirectory) {
         return "c:\\program files\\Accessories\\Mspaint.exe";

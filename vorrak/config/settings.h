@@ -111,6 +111,11 @@ std::span<const SettingSpec> ProductSettings();
 // or null.
 const SettingSpec* FindSetting(std::string_view name);
 
+// Whether `path` can be the working directory: the event history writes
+// the paths of event files inside it between brackets, so a bracket in it
+// would make the history lines unreadable.
+bool IsUsableWorkingDir(std::string_view path);
+
 // The viewer default derived from the Windows directory: its drive followed
 // by "\program files\Accessories\Mspaint.exe", or the same on drive c: when
 // the directory cannot be determined.

@@ -63,6 +63,10 @@ bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& a
         }
         std::string value;
         if (platform::queryText(*key, entry.name, entry.size, &value)) {
+            if (entry.rule == SettingDefault::Required && !IsUsableWorkingDir(value)) {
+                key.reset();
+                return failLoad(host, kBracketInWorkingDirMessage);
+            }
             settings.*entry.text = std::move(value);
         } else if (entry.rule == SettingDefault::Required) {
             key.reset();

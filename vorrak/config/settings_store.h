@@ -17,6 +17,9 @@ constexpr std::string_view kNotInstalledMessage =
     "Oculara is not installed successfully...\nPlease execute Setup Wizard program.";
 constexpr std::string_view kNotSetCompletelyMessage =
     "Oculara has not set completely...\nPlease execute Setup Wizard again...";
+constexpr std::string_view kBracketInWorkingDirMessage =
+    "The working directory may not contain \"[\" or \"]\"...\nPlease execute Setup Wizard "
+    "again...";
 constexpr std::string_view kMailSendingFailMessage = "EMail sending fail...";
 constexpr uint32_t kVorrakBoxStyle = platform::mb::ICONHAND | platform::mb::TOPMOST;
 
@@ -33,9 +36,10 @@ struct SettingsHost {
 };
 
 // Fills `settings` and `access` from the store and switches `options` off.
-// When the product key or WORKINGDIR is missing it tells the user, starts
-// the setup wizard with force, ends the process with code 1 and returns
-// false at once (should endProcess return); true when the settings loaded.
+// When the product key or WORKINGDIR is missing, or WORKINGDIR is not
+// usable, it tells the user, starts the setup wizard with force, ends the
+// process with code 1 and returns false at once (should endProcess return);
+// true when the settings loaded.
 bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& access,
                   RunOptions& options);
 
