@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "formats/bitmap_info.h"
+#include "formats/byte_order.h"
 #include "platform/window.h"
 
 namespace zelkor::platform {
@@ -42,18 +44,16 @@ class CaptureDriver {
 
 namespace zelkor::platform {
 
-// Four-character codes as they are stored: first character in the low byte.
-constexpr uint32_t fourcc(const char (&c)[5]) {
-    return uint32_t(uint8_t(c[0])) | uint32_t(uint8_t(c[1])) << 8 | uint32_t(uint8_t(c[2])) << 16 |
-           uint32_t(uint8_t(c[3])) << 24;
-}
+using formats::fourcc;
 
 // The video formats a capture window takes and gives: a bitmap
 // information header, followed by whatever the codec adds.
 namespace video_format {
-constexpr size_t FrameHeaderSize = 40;      // uncompressed frames
-constexpr size_t RecordingHeaderSize = 48;  // the card's recording codec
-constexpr uint32_t Rgb = 0;                 // uncompressed
+// Uncompressed frames have the plain header, the card's recording codec
+// its own form.
+constexpr size_t FrameHeaderSize = formats::BitmapInfoHeaderSize;
+constexpr size_t RecordingHeaderSize = formats::BitmapCodecHeaderSize;
+constexpr uint32_t Rgb = 0;  // uncompressed
 constexpr uint32_t Uyvy = fourcc("UYVY");
 constexpr uint32_t Zkv2 = fourcc("ZKV2");
 constexpr uint32_t Zkv1 = fourcc("ZKV1");
@@ -62,20 +62,6 @@ constexpr uint32_t Zkv1 = fourcc("ZKV1");
 constexpr uint32_t Zkv2Mode = 10248;
 constexpr uint32_t Zkv1Mode = 6;
 constexpr uint32_t RecordingTag = fourcc("VP51");
-
-// The fields of the header, as byte offsets (little-endian).
-namespace field {
-constexpr size_t Size = 0;          // u32
-constexpr size_t Width = 4;         // i32
-constexpr size_t Height = 8;        // i32
-constexpr size_t Planes = 12;       // u16
-constexpr size_t BitCount = 14;     // u16
-constexpr size_t Compression = 16;  // u32
-constexpr size_t SizeImage = 20;    // u32
-constexpr size_t ClrUsed = 32;      // u32
-constexpr size_t CodecMode = 40;    // u32, recording header only
-constexpr size_t CodecTag = 44;     // u32, recording header only
-}  // namespace field
 
 struct Header {
     uint32_t size = FrameHeaderSize;
@@ -88,50 +74,28 @@ struct Header {
     uint32_t codecTag = 0;
 };
 
-inline void putU32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[at + size_t(i)] = uint8_t(v >> (8 * i));
-    }
-}
-inline uint32_t getU32(std::span<const uint8_t> b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-           uint32_t(b[at + 3]) << 24;
-}
-
 // `h.size` bytes (40 or 48) of a header: planes 1, the fields not in
 // Header 0, the codec fields only in a header of 48 bytes.
 inline std::vector<uint8_t> encode(const Header& h) {
-    std::vector<uint8_t> b(h.size >= RecordingHeaderSize ? RecordingHeaderSize : FrameHeaderSize);
-    putU32(b, field::Size, uint32_t(b.size()));
-    putU32(b, field::Width, uint32_t(h.width));
-    putU32(b, field::Height, uint32_t(h.height));
-    b[field::Planes] = 1;
-    b[field::BitCount] = uint8_t(h.bitCount);
-    b[field::BitCount + 1] = uint8_t(h.bitCount >> 8);
-    putU32(b, field::Compression, h.compression);
-    putU32(b, field::SizeImage, h.sizeImage);
-    if (b.size() == RecordingHeaderSize) {
-        putU32(b, field::CodecMode, h.codecMode);
-        putU32(b, field::CodecTag, h.codecTag);
-    }
-    return b;
+    return formats::encodeBitmapInfoHeader({.size = h.size,
+                                            .width = h.width,
+                                            .height = h.height,
+                                            .bitCount = h.bitCount,
+                                            .compression = h.compression,
+                                            .sizeImage = h.sizeImage,
+                                            .codecMode = h.codecMode,
+                                            .codecTag = h.codecTag});
 }
 
-// False when `bytes` is shorter than 40 bytes or than its own size field.
+// False when `bytes` is shorter than 40 bytes or than its own size field,
+// or that field is below 40.
 inline bool decode(std::span<const uint8_t> bytes, Header& h) {
-    if (bytes.size() < FrameHeaderSize || getU32(bytes, field::Size) > bytes.size() ||
-        getU32(bytes, field::Size) < FrameHeaderSize) {
+    const auto info = formats::decodeBitmapInfoHeader(bytes);
+    if (!info) {
         return false;
     }
-    h.size = getU32(bytes, field::Size);
-    h.width = int32_t(getU32(bytes, field::Width));
-    h.height = int32_t(getU32(bytes, field::Height));
-    h.bitCount = uint16_t(bytes[field::BitCount] | bytes[field::BitCount + 1] << 8);
-    h.compression = getU32(bytes, field::Compression);
-    h.sizeImage = getU32(bytes, field::SizeImage);
-    const bool codec = h.size >= RecordingHeaderSize;
-    h.codecMode = codec ? getU32(bytes, field::CodecMode) : 0;
-    h.codecTag = codec ? getU32(bytes, field::CodecTag) : 0;
+    h = {info->size,        info->width,     info->height,    info->bitCount,
+         info->compression, info->sizeImage, info->codecMode, info->codecTag};
     return true;
 }
 }  // namespace video_format

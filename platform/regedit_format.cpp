@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <unordered_map>
 
+#include "formats/byte_order.h"
 #include "platform/text.h"
 
 namespace zelkor::platform {
@@ -295,8 +296,8 @@ class Parser {
             number = number * 16 + static_cast<uint32_t>(hexDigit(c));
         }
         value->type = RegType::Dword;
-        value->data = {uint8_t(number), uint8_t(number >> 8), uint8_t(number >> 16),
-                       uint8_t(number >> 24)};
+        const auto bytes = formats::le32Bytes(number);
+        value->data.assign(bytes.begin(), bytes.end());
         return true;
     }
 
@@ -417,9 +418,7 @@ void appendValue(std::string& out, const RegValue& value) {
                      std::string_view(reinterpret_cast<const char*>(data.data()), data.size() - 1));
     } else if (value.type == RegType::Dword && data.size() == 4) {
         char text[16];
-        std::snprintf(text, sizeof text, "dword:%08x",
-                      unsigned(data[0]) | unsigned(data[1]) << 8 | unsigned(data[2]) << 16 |
-                          unsigned(data[3]) << 24);
+        std::snprintf(text, sizeof text, "dword:%08x", unsigned(formats::getLe32(data, 0)));
         out += text;
     } else {
         if (value.type == RegType::Binary) {

@@ -1,6 +1,7 @@
 #include <cstring>
 #include <vector>
 
+#include "formats/byte_order.h"
 #include "platform/registry.h"
 
 namespace zelkor::platform {
@@ -8,13 +9,12 @@ namespace zelkor::platform {
 bool queryNumber(RegistryKey& key, std::string_view name, uint32_t* value) {
     // The store's readers ask for 4 bytes: a longer value does not fit the
     // buffer and counts as missing; a shorter one leaves the rest unchanged.
-    uint8_t bytes[4];
-    std::memcpy(bytes, value, 4);
-    uint32_t size = sizeof bytes;
-    if (!key.queryValue(name, nullptr, bytes, &size)) {
+    auto bytes = formats::le32Bytes(*value);
+    uint32_t size = uint32_t(bytes.size());
+    if (!key.queryValue(name, nullptr, bytes.data(), &size)) {
         return false;
     }
-    std::memcpy(value, bytes, 4);
+    *value = formats::getLe32(bytes, 0);
     return true;
 }
 
@@ -29,9 +29,8 @@ bool queryText(RegistryKey& key, std::string_view name, uint32_t bufferSize, std
 }
 
 bool setNumber(RegistryKey& key, std::string_view name, uint32_t value) {
-    const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
-                              uint8_t(value >> 24)};
-    return key.setValue(name, RegType::Dword, bytes, sizeof bytes);
+    const auto bytes = formats::le32Bytes(value);
+    return key.setValue(name, RegType::Dword, bytes.data(), uint32_t(bytes.size()));
 }
 
 bool setText(RegistryKey& key, std::string_view name, std::string_view value) {

@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "formats/byte_order.h"
 #include "platform/sound.h"
 #include "platform/wave.h"
 
@@ -38,14 +39,14 @@ struct Playback {
 
 std::vector<uint8_t> sineTone(uint32_t frequencyHz, uint32_t durationMs) {
     const size_t frames = size_t(ToneRate) * durationMs / 1000;
-    std::vector<uint8_t> out(frames * 2);
+    std::vector<uint8_t> out;
+    out.reserve(frames * 2);
     const double step = 2 * std::numbers::pi * frequencyHz / ToneRate;
     for (size_t i = 0; i < frames; ++i) {
         const size_t edge = std::min(i, frames - 1 - i);
         const double fade = edge < ToneFadeFrames ? double(edge) / ToneFadeFrames : 1.0;
         const auto v = int16_t(std::lround(std::sin(step * double(i)) * ToneLevel * fade));
-        out[2 * i] = uint8_t(uint16_t(v) & 0xFF);
-        out[2 * i + 1] = uint8_t(uint16_t(v) >> 8);
+        formats::appendLe16(out, uint16_t(v));
     }
     return out;
 }

@@ -2,25 +2,24 @@
 
 #include <algorithm>
 
-#include "platform/capture_driver.h"
+#include "formats/bitmap_info.h"
+#include "formats/byte_order.h"
 
 namespace zelkor::vcard {
 
 namespace {
-using platform::fourcc;
+using formats::fourcc;
 
+// The clip's bytes; a field outside them reads as 0.
 class Bytes {
   public:
     explicit Bytes(std::span<const uint8_t> b) : b_(b) {}
-    bool has(uint64_t at, uint64_t n) const { return at <= b_.size() && n <= b_.size() - at; }
-    uint32_t u32(uint64_t at) const {
-        if (!has(at, 4)) {
-            return 0;
-        }
-        const uint8_t* p = b_.data() + at;
-        return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+    bool has(uint64_t at, uint64_t n) const { return formats::fits(b_, at, n); }
+    uint32_t u32(uint64_t at) const { return formats::getLe32(b_, at); }
+    // The `n` bytes from `at`, or nothing when they are not all there.
+    std::span<const uint8_t> part(uint64_t at, uint64_t n) const {
+        return has(at, n) ? b_.subspan(at, n) : std::span<const uint8_t>{};
     }
-    uint16_t u16(uint64_t at) const { return has(at, 2) ? uint16_t(b_[at] | b_[at + 1] << 8) : 0; }
     uint64_t size() const { return b_.size(); }
 
   private:
@@ -52,10 +51,13 @@ void readStreamList(const Bytes& b, uint64_t at, uint64_t end, AviInfo& info) {
             info.scale = b.u32(data + 20);
             info.rate = b.u32(data + 24);
             info.length = b.u32(data + 32);
-        } else if (id == fourcc("strf") && size >= 40 && b.has(data, 40)) {
-            info.width = info.width == 0 ? b.u32(data + 4) : info.width;
-            info.bitCount = b.u16(data + 14);
-            info.compression = b.u32(data + 16);
+        } else if (id == fourcc("strf") && size >= formats::BitmapInfoHeaderSize) {
+            if (const auto format =
+                    formats::readBitmapInfoHeader(b.part(data, formats::BitmapInfoHeaderSize))) {
+                info.width = info.width == 0 ? uint32_t(format->width) : info.width;
+                info.bitCount = format->bitCount;
+                info.compression = format->compression;
+            }
         }
         return true;
     });

@@ -1,11 +1,12 @@
 #include "vcard/avi_writer.h"
 
-#include "platform/capture_driver.h"
+#include "formats/bitmap_info.h"
+#include "formats/byte_order.h"
 
 namespace zelkor::vcard {
 
 namespace {
-using platform::fourcc;
+using formats::fourcc;
 
 constexpr uint32_t kHasIndex = 0x10;  // avih flag: idx1 follows
 constexpr uint32_t kKeyFrame = 0x10;  // idx1 flag
@@ -51,54 +52,48 @@ void AviWriter::writeHeaders() {
     out_.beginList(fourcc("RIFF"), fourcc("AVI "));
     out_.beginList(fourcc("LIST"), fourcc("hdrl"));
     out_.beginChunk(fourcc("avih"));
-    out_.u32("avih.dwMicroSecPerFrame", params_.microSecPerFrame);
-    out_.u32("avih.dwMaxBytesPerSec", 0);
-    out_.u32("avih.dwPaddingGranularity", 0);
-    out_.u32("avih.dwFlags", 0);
-    out_.u32("avih.dwTotalFrames", 0);
-    out_.u32("avih.dwInitialFrames", 0);
-    out_.u32("avih.dwStreams", 1);
-    out_.u32("avih.dwSuggestedBufferSize", 0);
-    out_.u32("avih.dwWidth", w);
-    out_.u32("avih.dwHeight", h);
+    out_.u32(params_.microSecPerFrame);
+    maxBytesPerSec_ = out_.field32(0);
+    out_.u32(0);  // padding granularity
+    flags_ = out_.field32(0);
+    totalFrames_ = out_.field32(0);
+    out_.u32(0);  // initial frames
+    out_.u32(1);  // streams
+    suggestedBuffer_ = out_.field32(0);
+    out_.u32(w);
+    out_.u32(h);
     for (int i = 0; i < 4; ++i) {
-        out_.u32("avih.dwReserved", 0);
+        out_.u32(0);  // reserved
     }
     out_.end();
 
     out_.beginList(fourcc("LIST"), fourcc("strl"));
     out_.beginChunk(fourcc("strh"));
-    out_.u32("strh.fccType", fourcc("vids"));
-    out_.u32("strh.fccHandler", fourcc("MJPG"));
-    out_.u32("strh.dwFlags", 0);
-    out_.u16("strh.wPriority", 0);
-    out_.u16("strh.wLanguage", 0);
-    out_.u32("strh.dwInitialFrames", 0);
-    out_.u32("strh.dwScale", scale);
-    out_.u32("strh.dwRate", rate);
-    out_.u32("strh.dwStart", 0);
-    out_.u32("strh.dwLength", 0);
-    out_.u32("strh.dwSuggestedBufferSize", 0);
-    out_.u32("strh.dwQuality", 0xFFFFFFFF);
-    out_.u32("strh.dwSampleSize", 0);
-    out_.u16("strh.rcFrame.left", 0);
-    out_.u16("strh.rcFrame.top", 0);
-    out_.u16("strh.rcFrame.right", uint16_t(w));
-    out_.u16("strh.rcFrame.bottom", uint16_t(h));
+    out_.u32(fourcc("vids"));
+    out_.u32(fourcc("MJPG"));  // handler
+    out_.u32(0);               // flags
+    out_.u16(0);               // priority
+    out_.u16(0);               // language
+    out_.u32(0);               // initial frames
+    out_.u32(scale);
+    out_.u32(rate);
+    out_.u32(0);  // start
+    streamLength_ = out_.field32(0);
+    streamSuggestedBuffer_ = out_.field32(0);
+    out_.u32(0xFFFFFFFF);  // quality: the codec's default
+    out_.u32(0);           // sample size: frames vary
+    out_.u16(0);           // frame rectangle: left, top, right, bottom
+    out_.u16(0);
+    out_.u16(uint16_t(w));
+    out_.u16(uint16_t(h));
     out_.end();
 
     out_.beginChunk(fourcc("strf"));
-    out_.u32("strf.biSize", 40);
-    out_.u32("strf.biWidth", w);
-    out_.u32("strf.biHeight", h);
-    out_.u16("strf.biPlanes", 1);
-    out_.u16("strf.biBitCount", 24);
-    out_.u32("strf.biCompression", fourcc("MJPG"));
-    out_.u32("strf.biSizeImage", w * h * 3);
-    out_.u32("strf.biXPelsPerMeter", 0);
-    out_.u32("strf.biYPelsPerMeter", 0);
-    out_.u32("strf.biClrUsed", 0);
-    out_.u32("strf.biClrImportant", 0);
+    out_.bytes(formats::encodeBitmapInfoHeader({.width = params_.width,
+                                                .height = params_.height,
+                                                .bitCount = 24,
+                                                .compression = fourcc("MJPG"),
+                                                .sizeImage = w * h * 3}));
     out_.end();
     out_.end();  // strl
     out_.end();  // hdrl
@@ -127,48 +122,46 @@ AviWriter::Added AviWriter::addFrame(std::span<const uint8_t> jpeg) {
     if (jpeg.size() > largestFrame_) {
         largestFrame_ = uint32_t(jpeg.size());
     }
-    if (frames_ % params_.refreshFrames == 0) {
-        refreshHeaders();
+    if (frames_ % params_.refreshFrames == 0 && !refreshHeaders()) {
+        return Added::Failed;
     }
-    return out_.ok() ? Added::Ok : Added::Failed;
+    return Added::Ok;
 }
 
-void AviWriter::refreshHeaders() {
-    out_.patch("avih.dwTotalFrames", frames_);
-    out_.patch("strh.dwLength", frames_);
-    out_.patch("avih.dwSuggestedBufferSize", largestFrame_ + uint32_t(kChunkHeaderBytes));
-    out_.patch("strh.dwSuggestedBufferSize", largestFrame_ + uint32_t(kChunkHeaderBytes));
+bool AviWriter::refreshHeaders() {
+    const uint32_t buffer = largestFrame_ + uint32_t(kChunkHeaderBytes);
     const uint64_t moviBytes = out_.position() - moviStart_;
     const uint64_t perSecond =
         frames_ == 0 ? 0 : moviBytes * 1000000 / (uint64_t(frames_) * params_.microSecPerFrame);
-    out_.patch("avih.dwMaxBytesPerSec", uint32_t(perSecond));
+    const bool patched = out_.patch(totalFrames_, frames_) && out_.patch(streamLength_, frames_) &&
+                         out_.patch(suggestedBuffer_, buffer) &&
+                         out_.patch(streamSuggestedBuffer_, buffer) &&
+                         out_.patch(maxBytesPerSec_, uint32_t(perSecond));
     out_.patchOpenSizes();
+    return patched && out_.ok();
 }
 
 bool AviWriter::finish() {
-    if (!out_.ok()) {
+    if (!out_.ok() || !refreshHeaders()) {
         out_.close();
         return false;
     }
-    refreshHeaders();
     out_.end();  // movi
     out_.beginChunk(fourcc("idx1"));
     std::vector<uint8_t> entries;
     entries.reserve(index_.size() / 2 * kIndexEntryBytes);
-    auto put = [&entries](uint32_t v) {
-        for (int i = 0; i < 4; ++i) {
-            entries.push_back(uint8_t(v >> (8 * i)));
-        }
-    };
     for (size_t i = 0; i + 1 < index_.size(); i += 2) {
-        put(fourcc("00dc"));
-        put(kKeyFrame);
-        put(index_[i]);
-        put(index_[i + 1]);
+        formats::appendLe32(entries, fourcc("00dc"));
+        formats::appendLe32(entries, kKeyFrame);
+        formats::appendLe32(entries, index_[i]);
+        formats::appendLe32(entries, index_[i + 1]);
     }
-    out_.bytes("idx1.entries", entries);
+    out_.bytes(entries);
     out_.end();  // idx1
-    out_.patch("avih.dwFlags", kHasIndex);
+    if (!out_.patch(flags_, kHasIndex)) {
+        out_.close();
+        return false;
+    }
     out_.end();  // RIFF
     return out_.close();
 }

@@ -39,10 +39,19 @@ class AviWriter {
 
   private:
     void writeHeaders();
-    void refreshHeaders();
+    // Rewrites the counts, sizes and rates that grow with the clip; false
+    // when the file did not take them, which ends the clip as failed.
+    [[nodiscard]] bool refreshHeaders();
 
     ChunkWriter out_;
     AviParams params_;
+    // The header fields that are rewritten as the clip grows.
+    ChunkWriter::Field maxBytesPerSec_;         // avih
+    ChunkWriter::Field flags_;                  // avih
+    ChunkWriter::Field totalFrames_;            // avih
+    ChunkWriter::Field suggestedBuffer_;        // avih
+    ChunkWriter::Field streamLength_;           // strh
+    ChunkWriter::Field streamSuggestedBuffer_;  // strh
     uint32_t frames_ = 0;
     uint32_t largestFrame_ = 0;
     uint64_t moviStart_ = 0;       // the "movi" form type, where index offsets count from

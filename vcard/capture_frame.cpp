@@ -2,23 +2,12 @@
 
 #include <algorithm>
 
+#include "formats/bmp_file.h"
+
 namespace zelkor::vcard {
 
 namespace {
 namespace vf = platform::video_format;
-
-constexpr size_t kFileHeaderBytes = 14;
-constexpr size_t kInfoHeaderBytes = 40;
-
-void put16(std::vector<uint8_t>& b, size_t at, uint16_t v) {
-    b[at] = uint8_t(v);
-    b[at + 1] = uint8_t(v >> 8);
-}
-void put32(std::vector<uint8_t>& b, size_t at, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        b[at + size_t(i)] = uint8_t(v >> (8 * i));
-    }
-}
 }  // namespace
 
 void frameFromField(const VideoField& field, int width, int height, CaptureFrame& out) {
@@ -66,29 +55,20 @@ std::vector<uint8_t> dibFile(const CaptureFrame& frame, const vf::Header& format
     const bool uyvy = format.compression == vf::Uyvy;
     const uint16_t bits = grey ? 8 : uyvy ? 16 : 24;
     const uint32_t colours = grey ? 256 : 0;
-    const size_t stride = (size_t(frame.width) * bits / 8 + 3) & ~size_t(3);
-    const size_t pixelOffset = kFileHeaderBytes + kInfoHeaderBytes + 4 * colours;
+    const auto stride = size_t(formats::bmpRowBytes(uint32_t(frame.width), bits));
     const size_t imageBytes = stride * size_t(frame.height);
-    std::vector<uint8_t> b(pixelOffset + imageBytes, 0);
-
-    // File header.
-    b[0] = 'B';
-    b[1] = 'M';
-    put32(b, 2, uint32_t(b.size()));  // file size
-    put32(b, 10, uint32_t(pixelOffset));
-    // Information header.
-    const size_t h = kFileHeaderBytes;
-    put32(b, h + vf::field::Size, kInfoHeaderBytes);
-    put32(b, h + vf::field::Width, uint32_t(frame.width));
-    put32(b, h + vf::field::Height, uint32_t(frame.height));
-    put16(b, h + vf::field::Planes, 1);
-    put16(b, h + vf::field::BitCount, bits);
-    put32(b, h + vf::field::Compression, uyvy ? vf::Uyvy : vf::Rgb);
-    put32(b, h + vf::field::SizeImage, uint32_t(imageBytes));
+    std::vector<uint8_t> greys(4 * colours, 0);
     for (uint32_t i = 0; i < colours; ++i) {
-        const size_t at = h + kInfoHeaderBytes + 4 * i;
-        b[at] = b[at + 1] = b[at + 2] = uint8_t(i);
+        greys[4 * i] = greys[4 * i + 1] = greys[4 * i + 2] = uint8_t(i);
     }
+    std::vector<uint8_t> b = formats::encodeBmpHead({.width = frame.width,
+                                                     .height = frame.height,
+                                                     .bitCount = bits,
+                                                     .compression = uyvy ? vf::Uyvy : vf::Rgb,
+                                                     .sizeImage = uint32_t(imageBytes)},
+                                                    greys, uint32_t(imageBytes));
+    const size_t pixelOffset = b.size();
+    b.resize(pixelOffset + imageBytes, 0);
 
     const size_t cw = size_t(frame.width / 2);
     for (int row = 0; row < frame.height; ++row) {

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "formats/wave_format.h"
 #include "platform/qt/window.h"
 #include "vcard/card.h"
 
@@ -22,11 +23,12 @@ namespace msg = platform::capture_message;
 
 constexpr int kDefaultWidth = 352;
 constexpr uint32_t kEscapeKey = 27;
-// A wave format record: PCM, mono, 11 025 samples of 8 bits a second.
-const std::vector<uint8_t> kDefaultAudioFormat{1,    0, 1, 0, 0x11, 0x2B, 0, 0, 0x11,
-                                               0x2B, 0, 0, 1, 0,    8,    0, 0, 0};
-constexpr size_t kPcmFormatBytes = 16;
-constexpr uint16_t kPcmTag = 1;
+// PCM, mono, 11 025 samples of 8 bits a second.
+const std::vector<uint8_t> kDefaultAudioFormat = formats::encodeWaveFormat({.channels = 1,
+                                                                            .samplesPerSec = 11025,
+                                                                            .avgBytesPerSec = 11025,
+                                                                            .blockAlign = 1,
+                                                                            .bitsPerSample = 8});
 
 std::string format(const char* pattern, auto... args) {
     char text[512];
@@ -271,8 +273,8 @@ std::vector<uint8_t> VirtualCaptureWindow::getAudioFormat() {
 }
 
 bool VirtualCaptureWindow::setAudioFormat(std::span<const uint8_t> bytes) {
-    if (!config_.audioHardware || bytes.size() < kPcmFormatBytes ||
-        uint16_t(bytes[0] | bytes[1] << 8) != kPcmTag) {
+    const auto record = formats::decodeWaveFormat(bytes);
+    if (!config_.audioHardware || !record || record->formatTag != formats::WaveFormatPcm) {
         return false;
     }
     audioFormat_.assign(bytes.begin(), bytes.end());

@@ -3,15 +3,15 @@
 #include <fcntl.h>
 #include <unistd.h>
 
-#include <array>
 #include <cerrno>
+
+#include "formats/byte_order.h"
 
 namespace zelkor::vcard {
 
 namespace {
-std::array<uint8_t, 4> le32(uint32_t v) {
-    return {uint8_t(v), uint8_t(v >> 8), uint8_t(v >> 16), uint8_t(v >> 24)};
-}
+using formats::le16Bytes;
+using formats::le32Bytes;
 }  // namespace
 
 ChunkWriter::~ChunkWriter() {
@@ -24,7 +24,6 @@ bool ChunkWriter::open(const std::string& path) {
     ok_ = fd_ >= 0;
     position_ = 0;
     open_.clear();
-    fields_.clear();
     return ok_;
 }
 
@@ -56,23 +55,23 @@ void ChunkWriter::write(std::span<const uint8_t> data) {
 }
 
 void ChunkWriter::writeAt(uint64_t at, uint32_t value) {
-    const auto b = le32(value);
+    const auto b = le32Bytes(value);
     if (ok_ && ::pwrite(fd_, b.data(), b.size(), off_t(at)) != ssize_t(b.size())) {
         ok_ = false;
     }
 }
 
 void ChunkWriter::beginList(uint32_t listId, uint32_t type) {
-    write(le32(listId));
+    write(le32Bytes(listId));
     open_.push_back(position_);
-    write(le32(0));
-    write(le32(type));
+    write(le32Bytes(0));
+    write(le32Bytes(type));
 }
 
 void ChunkWriter::beginChunk(uint32_t id) {
-    write(le32(id));
+    write(le32Bytes(id));
     open_.push_back(position_);
-    write(le32(0));
+    write(le32Bytes(0));
 }
 
 void ChunkWriter::end() {
@@ -94,19 +93,21 @@ void ChunkWriter::patchOpenSizes() {
     }
 }
 
-void ChunkWriter::u16(std::string_view name, uint16_t value) {
-    fields_[std::string(name)] = position_;
-    const std::array<uint8_t, 2> b{uint8_t(value), uint8_t(value >> 8)};
-    write(b);
+void ChunkWriter::u16(uint16_t value) {
+    write(le16Bytes(value));
 }
 
-void ChunkWriter::u32(std::string_view name, uint32_t value) {
-    fields_[std::string(name)] = position_;
-    write(le32(value));
+void ChunkWriter::u32(uint32_t value) {
+    write(le32Bytes(value));
 }
 
-void ChunkWriter::bytes(std::string_view name, std::span<const uint8_t> data) {
-    fields_[std::string(name)] = position_;
+ChunkWriter::Field ChunkWriter::field32(uint32_t value) {
+    const Field field(position_);
+    u32(value);
+    return field;
+}
+
+void ChunkWriter::bytes(std::span<const uint8_t> data) {
     write(data);
 }
 
@@ -115,10 +116,8 @@ void ChunkWriter::chunk(uint32_t id, std::span<const uint8_t> data) {
     // last chunk.
     std::vector<uint8_t> all;
     all.reserve(data.size() + 9);
-    const auto h = le32(id);
-    const auto s = le32(uint32_t(data.size()));
-    all.insert(all.end(), h.begin(), h.end());
-    all.insert(all.end(), s.begin(), s.end());
+    formats::appendLe32(all, id);
+    formats::appendLe32(all, uint32_t(data.size()));
     all.insert(all.end(), data.begin(), data.end());
     if (data.size() % 2 != 0) {
         all.push_back(0);
@@ -126,18 +125,14 @@ void ChunkWriter::chunk(uint32_t id, std::span<const uint8_t> data) {
     write(all);
 }
 
-bool ChunkWriter::patch(std::string_view name, uint32_t value) {
-    const auto it = fields_.find(name);
-    if (it == fields_.end()) {
+bool ChunkWriter::patch(Field field, uint32_t value) {
+    if (field.at_ == Field::None) {
+        // The file lacks a value its reader needs: as bad as a failed write.
+        ok_ = false;
         return false;
     }
-    writeAt(it->second, value);
-    return true;
-}
-
-int64_t ChunkWriter::offsetOf(std::string_view name) const {
-    const auto it = fields_.find(name);
-    return it == fields_.end() ? -1 : int64_t(it->second);
+    writeAt(field.at_, value);
+    return ok_;
 }
 
 }  // namespace zelkor::vcard

@@ -1,5 +1,7 @@
 #include "platform/fake/memory_registry.h"
 
+#include "formats/byte_order.h"
+
 namespace zelkor::platform {
 
 namespace {
@@ -55,9 +57,8 @@ std::unique_ptr<RegistryKey> MemoryRegistry::createKey(std::string_view path) {
 }
 
 void MemoryRegistry::putNumber(std::string_view path, std::string_view name, uint32_t value) {
-    const uint8_t bytes[4] = {uint8_t(value), uint8_t(value >> 8), uint8_t(value >> 16),
-                              uint8_t(value >> 24)};
-    data.create(path).set(name, RegType::Dword, bytes, 4);
+    const auto bytes = formats::le32Bytes(value);
+    data.create(path).set(name, RegType::Dword, bytes.data(), uint32_t(bytes.size()));
 }
 
 void MemoryRegistry::putText(std::string_view path, std::string_view name, std::string_view text) {

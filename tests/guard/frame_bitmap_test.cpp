@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "formats/byte_order.h"
 #include "platform/fake/recording_ui.h"
 #include "tests/guard/bitmap_builder.h"
 #include "tests/support/temp_dir.h"
@@ -16,6 +17,7 @@
 namespace zelkor::vorrak {
 namespace {
 
+namespace bih = formats::bitmap_field;
 using testing::BitmapLayout;
 using testing::makeBitmap;
 using testing::setU32;
@@ -50,7 +52,7 @@ TEST(ReadFrameBitmap, ReadsAGuardFrameAndPublishesIt) {
     // The zero colours-used and image-size fields are filled in.
     EXPECT_EQ(frame.header()[bih::ClrUsed + 1], 1);  // 256
     const std::vector<uint8_t> header(frame.header(), frame.header() + 40);
-    EXPECT_EQ(testing::getU32(header, bih::SizeImage), 352u * 288u);
+    EXPECT_EQ(formats::getLe32(header, bih::SizeImage), 352u * 288u);
 
     EXPECT_TRUE(last.valid);
     EXPECT_EQ(last.width, 352);
@@ -265,10 +267,10 @@ TEST(WriteEventBitmap, WritesBothFramesNewerRowsFirst) {
     const std::vector<uint8_t> bytes = readFile(path);
     const size_t frameBytes = 352 * 240;
     ASSERT_EQ(bytes.size(), 54 + 1024 + 2 * frameBytes);
-    EXPECT_EQ(testing::getU32(bytes, 2), bytes.size());
-    EXPECT_EQ(testing::getU32(bytes, 10), 54u + 1024u);
-    EXPECT_EQ(testing::getU32(bytes, 14 + bih::Height), 480u);
-    EXPECT_EQ(testing::getU32(bytes, 14 + bih::SizeImage), 2 * frameBytes);
+    EXPECT_EQ(formats::getLe32(bytes, 2), bytes.size());
+    EXPECT_EQ(formats::getLe32(bytes, 10), 54u + 1024u);
+    EXPECT_EQ(formats::getLe32(bytes, 14 + bih::Height), 480u);
+    EXPECT_EQ(formats::getLe32(bytes, 14 + bih::SizeImage), 2 * frameBytes);
     EXPECT_EQ(bytes[54 + 1024], 77);
     EXPECT_EQ(bytes[54 + 1024 + frameBytes - 1], 200);
     EXPECT_EQ(bytes[54 + 1024 + frameBytes], 10);

@@ -4,42 +4,34 @@
 #include <string>
 #include <vector>
 
+#include "formats/byte_order.h"
+#include "formats/wave_format.h"
 #include "platform/sound.h"
 #include "platform/wave.h"
 
 namespace zelkor::platform {
 namespace {
 
-void put16(std::vector<uint8_t>& v, uint32_t x) {
-    v.push_back(uint8_t(x));
-    v.push_back(uint8_t(x >> 8));
-}
-void put32(std::vector<uint8_t>& v, uint32_t x) {
-    put16(v, x & 0xFFFF);
-    put16(v, x >> 16);
-}
+using formats::appendLe32;
 void chunk(std::vector<uint8_t>& v, const char* tag, const std::vector<uint8_t>& body) {
     v.insert(v.end(), tag, tag + 4);
-    put32(v, uint32_t(body.size()));
+    appendLe32(v, uint32_t(body.size()));
     v.insert(v.end(), body.begin(), body.end());
     if (body.size() % 2 != 0) {
         v.push_back(0);
     }
 }
+// The 16-byte form of the record that WAVE files carry.
 std::vector<uint8_t> fmt(uint16_t tag, uint16_t channels, uint32_t rate, uint16_t bits) {
-    std::vector<uint8_t> f;
     const uint16_t align = uint16_t(channels * bits / 8);
-    put16(f, tag);
-    put16(f, channels);
-    put32(f, rate);
-    put32(f, rate * align);
-    put16(f, align);
-    put16(f, bits);
+    std::vector<uint8_t> f =
+        formats::encodeWaveFormat({tag, channels, rate, rate * align, align, bits});
+    f.resize(formats::WaveFormatFieldsSize);
     return f;
 }
 std::vector<uint8_t> riff(const std::vector<uint8_t>& chunks) {
     std::vector<uint8_t> v = {'R', 'I', 'F', 'F'};
-    put32(v, uint32_t(chunks.size() + 4));
+    appendLe32(v, uint32_t(chunks.size() + 4));
     v.insert(v.end(), {'W', 'A', 'V', 'E'});
     v.insert(v.end(), chunks.begin(), chunks.end());
     return v;

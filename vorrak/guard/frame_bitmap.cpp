@@ -7,44 +7,30 @@
 #include <cerrno>
 #include <cstring>
 
+#include "formats/bmp_file.h"
+#include "formats/byte_order.h"
+
 namespace zelkor::vorrak {
 
 namespace {
 
-constexpr uint16_t kBitmapType = 0x4D42;  // "BM"
 constexpr const char* kVorrakTitle = "Zelkor Oculara";
 constexpr const char* kWriteFailedText = "Error write bitmap file...";
 
-uint16_t getU16(const uint8_t* p) {
-    return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-uint32_t getU32(const uint8_t* p) {
-    return static_cast<uint32_t>(p[0]) | (static_cast<uint32_t>(p[1]) << 8) |
-           (static_cast<uint32_t>(p[2]) << 16) | (static_cast<uint32_t>(p[3]) << 24);
-}
-
-void putU16(uint8_t* p, uint16_t v) {
-    p[0] = static_cast<uint8_t>(v);
-    p[1] = static_cast<uint8_t>(v >> 8);
-}
-
-void putU32(uint8_t* p, uint32_t v) {
-    for (int i = 0; i < 4; ++i) {
-        p[i] = static_cast<uint8_t>(v >> (8 * i));
-    }
-}
+using formats::BitmapInfoHeaderSize;
+using formats::BmpFileHeaderSize;
 
 // Checks the 14-byte file header; on success `blockSize` is what follows it.
-uint32_t checkFileHeader(const uint8_t* fileHeader, size_t& blockSize) {
-    if (getU16(fileHeader) != kBitmapType) {
+uint32_t checkFileHeader(std::span<const uint8_t> fileHeader, size_t& blockSize) {
+    const auto header = formats::decodeBmpFileHeader(fileHeader);
+    if (!header) {
         return kFrameBadFormat;
     }
-    const uint32_t fileSize = getU32(fileHeader + 2);
-    if (fileSize < kBitmapFileHeaderSize + kBitmapInfoHeaderSize || fileSize > kMaxFrameFileSize) {
+    const uint32_t fileSize = header->fileSize;
+    if (fileSize < BmpFileHeaderSize + BitmapInfoHeaderSize || fileSize > kMaxFrameFileSize) {
         return kFrameBadFormat;
     }
-    blockSize = fileSize - kBitmapFileHeaderSize;
+    blockSize = fileSize - BmpFileHeaderSize;
     return kFrameReadOk;
 }
 
@@ -53,18 +39,19 @@ uint32_t checkFileHeader(const uint8_t* fileHeader, size_t& blockSize) {
 // against the block, so neither the reader nor its callers run past it.
 uint32_t adoptBlock(std::unique_ptr<uint8_t[]> block, size_t blockSize, FrameImage& frame,
                     LastFrameRead& last) {
-    uint8_t* header = block.get();
-    const uint32_t headerSize = getU32(header + bih::Size);
-    if (headerSize < kBitmapInfoHeaderSize || headerSize > blockSize) {
+    const std::span<uint8_t> bytes(block.get(), blockSize);
+    const auto header = formats::decodeBitmapInfoHeader(bytes);
+    if (!header) {
         return kFrameBadFormat;
     }
-    const auto width = static_cast<int32_t>(getU32(header + bih::Width));
-    const auto height = static_cast<int32_t>(getU32(header + bih::Height));
+    const uint32_t headerSize = header->size;
+    const int32_t width = header->width;
+    const int32_t height = header->height;
     if (width <= 0 || width > kMaxFrameWidth || height <= 0 || height > kMaxFrameHeight) {
         return kFrameBadFormat;
     }
-    const uint16_t bitCount = getU16(header + bih::BitCount);
-    const uint32_t coloursUsed = getU32(header + bih::ClrUsed);
+    const uint16_t bitCount = header->bitCount;
+    const uint32_t coloursUsed = header->clrUsed;
     uint32_t colourCount = coloursUsed;
     if (coloursUsed == 0 && bitCount < 9) {
         switch (bitCount) {
@@ -88,20 +75,24 @@ uint32_t adoptBlock(std::unique_ptr<uint8_t[]> block, size_t blockSize, FrameIma
         return kFrameBadFormat;
     }
     const uint64_t pixelSpace = blockSize - pixelOffset;
-    const uint64_t rowBytes = (uint64_t{static_cast<uint32_t>(width)} * bitCount + 31) / 32 * 4;
+    const uint64_t rowBytes = formats::bmpRowBytes(static_cast<uint32_t>(width), bitCount);
     if (rowBytes * static_cast<uint32_t>(height) > pixelSpace) {
         return kFrameBadFormat;
     }
-    const uint32_t imageSize = getU32(header + bih::SizeImage);
+    const uint32_t imageSize = header->sizeImage;
     if (imageSize > pixelSpace) {
         return kFrameBadFormat;
     }
 
-    if (coloursUsed == 0) {
-        putU32(header + bih::ClrUsed, colourCount);
-    }
-    if (imageSize == 0) {
-        putU32(header + bih::SizeImage, static_cast<uint32_t>(width * height));
+    // Zero colours-used and image-size fields are filled in, so whoever
+    // reads the header after us sees the values the frame was read with.
+    namespace field = formats::bitmap_field;
+    const bool filledIn =
+        (coloursUsed != 0 || formats::putLe32(bytes, field::ClrUsed, colourCount)) &&
+        (imageSize != 0 ||
+         formats::putLe32(bytes, field::SizeImage, static_cast<uint32_t>(width * height)));
+    if (!filledIn) {
+        return kFrameBadFormat;
     }
 
     frame.block = std::move(block);
@@ -112,7 +103,7 @@ uint32_t adoptBlock(std::unique_ptr<uint8_t[]> block, size_t blockSize, FrameIma
     frame.height = height;
     frame.colourCount = colourCount;
 
-    std::memcpy(last.header.data(), frame.header(), kBitmapInfoHeaderSize);
+    std::memcpy(last.header.data(), frame.header(), BitmapInfoHeaderSize);
     const uint8_t* table = frame.block.get() + headerSize;
     last.colourTable.assign(table, table + 4 * size_t{colourCount});
     last.width = width;
@@ -174,18 +165,18 @@ class FileDescriptor {
 }  // namespace
 
 uint32_t ParseFrameBitmap(std::span<const uint8_t> file, FrameImage& frame, LastFrameRead& last) {
-    if (file.size() < kBitmapFileHeaderSize) {
+    if (file.size() < BmpFileHeaderSize) {
         return kFrameReadFailed;
     }
     size_t blockSize = 0;
-    if (const uint32_t code = checkFileHeader(file.data(), blockSize); code != kFrameReadOk) {
+    if (const uint32_t code = checkFileHeader(file, blockSize); code != kFrameReadOk) {
         return code;
     }
-    if (file.size() - kBitmapFileHeaderSize < blockSize) {
+    if (file.size() - BmpFileHeaderSize < blockSize) {
         return kFrameReadFailed;
     }
     auto block = std::make_unique_for_overwrite<uint8_t[]>(blockSize);
-    std::memcpy(block.get(), file.data() + kBitmapFileHeaderSize, blockSize);
+    std::memcpy(block.get(), file.data() + BmpFileHeaderSize, blockSize);
     return adoptBlock(std::move(block), blockSize, frame, last);
 }
 
@@ -194,8 +185,8 @@ uint32_t ReadFrameBitmap(const std::string& path, FrameImage& frame, LastFrameRe
     if (fd.get() < 0) {
         return kFrameOpenFailed;
     }
-    uint8_t fileHeader[kBitmapFileHeaderSize];
-    if (!readAll(fd.get(), fileHeader, sizeof fileHeader)) {
+    std::array<uint8_t, BmpFileHeaderSize> fileHeader;
+    if (!readAll(fd.get(), fileHeader.data(), fileHeader.size())) {
         return kFrameReadFailed;
     }
     size_t blockSize = 0;
@@ -205,7 +196,7 @@ uint32_t ReadFrameBitmap(const std::string& path, FrameImage& frame, LastFrameRe
     // A half-written work file is caught before anything is allocated.
     struct stat info {};
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) ||
-        static_cast<uint64_t>(info.st_size) < kBitmapFileHeaderSize + blockSize) {
+        static_cast<uint64_t>(info.st_size) < BmpFileHeaderSize + blockSize) {
         return kFrameReadFailed;
     }
     auto block = std::make_unique_for_overwrite<uint8_t[]>(blockSize);
@@ -227,26 +218,20 @@ bool WriteEventBitmap(const std::string& path, std::span<const uint8_t> earlier,
     const size_t frameBytes =
         last.valid ? size_t{static_cast<uint32_t>(last.width)} * static_cast<uint32_t>(last.height)
                    : 0;
-    if (!last.valid || earlier.size() < frameBytes || newer.size() < frameBytes) {
+    const auto copied = last.valid ? formats::readBitmapInfoHeader(last.header) : std::nullopt;
+    if (!copied || earlier.size() < frameBytes || newer.size() < frameBytes) {
         return fail();
     }
 
-    const size_t tableBytes = 4 * size_t{last.colourCount};
-    const auto pixelOffset =
-        static_cast<uint32_t>(kBitmapFileHeaderSize + kBitmapInfoHeaderSize + tableBytes);
-    std::vector<uint8_t> head(pixelOffset);
-    putU16(head.data(), kBitmapType);
-    putU32(head.data() + 2, static_cast<uint32_t>(pixelOffset + 2 * frameBytes));
-    putU32(head.data() + 10, pixelOffset);
-    uint8_t* info = head.data() + kBitmapFileHeaderSize;
-    std::memcpy(info, last.header.data(), kBitmapInfoHeaderSize);
+    formats::BitmapInfoHeader info = *copied;
     // Only 40 header bytes are written, so the copy must say so; a larger
     // size kept from a V4/V5 frame would make readers skip into the colours.
-    putU32(info + bih::Size, kBitmapInfoHeaderSize);
-    putU32(info + bih::Width, frameWidth);
-    putU32(info + bih::Height, 2 * frameHeight);
-    putU32(info + bih::SizeImage, 2 * getU32(last.header.data() + bih::SizeImage));
-    std::memcpy(info + kBitmapInfoHeaderSize, last.colourTable.data(), tableBytes);
+    info.size = BitmapInfoHeaderSize;
+    info.width = static_cast<int32_t>(frameWidth);
+    info.height = static_cast<int32_t>(2 * frameHeight);
+    info.sizeImage = 2 * info.sizeImage;
+    const std::vector<uint8_t> head =
+        formats::encodeBmpHead(info, last.colourTable, static_cast<uint32_t>(2 * frameBytes));
 
     FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
     if (fd.get() < 0) {

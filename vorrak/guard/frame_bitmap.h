@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "formats/bitmap_info.h"
 #include "platform/ui.h"
 
 namespace zelkor::vorrak {
@@ -21,25 +22,12 @@ constexpr uint32_t kFrameOpenFailed = 1001;
 constexpr uint32_t kFrameReadFailed = 1002;
 constexpr uint32_t kFrameBadFormat = 1003;
 
-constexpr size_t kBitmapFileHeaderSize = 14;
-constexpr size_t kBitmapInfoHeaderSize = 40;
 // The block grid covers 352 x 288 pixels; larger frames cannot be compared.
 constexpr int32_t kMaxFrameWidth = 352;
 constexpr int32_t kMaxFrameHeight = 288;
 // No acceptable frame comes near this; a larger size field is not a frame
 // and must not make us allocate for it.
 constexpr uint32_t kMaxFrameFileSize = 4u << 20;
-
-// The fields of the 40-byte bitmap information header the guard engine uses,
-// as byte offsets into it (all little-endian).
-namespace bih {
-constexpr size_t Size = 0;        // u32 header size
-constexpr size_t Width = 4;       // i32
-constexpr size_t Height = 8;      // i32, positive: rows bottom-up
-constexpr size_t BitCount = 14;   // u16
-constexpr size_t SizeImage = 20;  // u32
-constexpr size_t ClrUsed = 32;    // u32
-}  // namespace bih
 
 // One frame bitmap in memory: the whole file except its 14-byte file header
 // (information header, colour table, pixel rows) in one heap block.
@@ -68,7 +56,7 @@ struct FrameImage {
 // stays valid after the frame itself has been freed.
 struct LastFrameRead {
     bool valid = false;
-    std::array<uint8_t, kBitmapInfoHeaderSize> header{};
+    std::array<uint8_t, formats::BitmapInfoHeaderSize> header{};
     std::vector<uint8_t> colourTable;  // 4 x colourCount bytes
     int32_t width = 0;
     int32_t height = 0;
