@@ -10,12 +10,11 @@ namespace zelkor::vorrak {
 namespace {
 namespace vf = platform::video_format;
 namespace tf = platform::text_format;
+namespace message = platform::capture_message;
 
 constexpr uint64_t kMegabyte = 1048576;
 constexpr uint32_t kBoxStyle = platform::mb::ICONHAND | platform::mb::TOPMOST;
 constexpr uint32_t kDefaultFrameRate = 30;
-constexpr uint32_t kPromptStatus = 411;
-constexpr uint32_t kCaptureFinishedStatus = 503;
 
 // A stored rate of 0 would divide by zero; the settings' default stands in.
 uint32_t frameRate(const Settings& settings) {
@@ -106,14 +105,14 @@ int CaptureStatusCallback(Capture& capture, CaptureServices& services, const Set
                           const GuardView& view, platform::Canvas& canvas, int number,
                           std::string_view text) {
     const StatusPainting& paint = capture.painting;
-    if (number == int(kPromptStatus)) {
+    if (number == message::SequencePrompt) {
         if (view.tracing && view.manualAction) {
             canvas.fillRect(promptRect(capture), paint.brushColour);
             canvas.drawText(text, promptRect(capture), paint.font, paint.textColour, tf::WordBreak);
         }
         return 1;
     }
-    if (number == int(kCaptureFinishedStatus)) {
+    if (number == message::CaptureFinished) {
         canvas.fillRect(promptRect(capture), paint.brushColour);
         capture.statusCounter = 0;
         return 1;
