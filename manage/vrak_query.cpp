@@ -305,14 +305,13 @@ void VrakQuery::deleteEvent() {
             return;
         }
     }
-    const int64_t row = rs.absolutePosition() - 1;
-    if (!rs.deleteCurrent()) {
+    syncing_ = true;
+    const bool deleted = model_->deleteCurrent();
+    syncing_ = false;
+    if (!deleted) {
         showError(rs.error());
         return;
     }
-    syncing_ = true;
-    model_->rowDeleted(static_cast<int>(row));
-    syncing_ = false;
     if (!moved(rs.eof() ? rs.moveLast() : rs.moveNext())) {
         return;
     }
@@ -327,8 +326,8 @@ void VrakQuery::query() {
 
 void VrakQuery::showYear(const QString& year) {
     syncing_ = true;
-    const bool ok = eventdb::OpenDisplayRecordset(database_, NormalizedYear(year));
-    model_->reload();
+    const bool ok = model_->changeRecordset(
+        [&] { return eventdb::OpenDisplayRecordset(database_, NormalizedYear(year)); });
     syncing_ = false;
     if (!ok) {
         showError(database_.display.error());
@@ -357,7 +356,10 @@ void VrakQuery::closeEvent(QCloseEvent* event) {
     while (QApplication::overrideCursor() != nullptr) {
         QApplication::restoreOverrideCursor();
     }
-    database_.display.close();
+    model_->changeRecordset([this] {
+        database_.display.close();
+        return true;
+    });
     database_.table.close();
     database_.connection.close();
     event->accept();
