@@ -5,6 +5,7 @@
 #include <system_error>
 #include <unordered_set>
 
+#include "eventdb/event_database.h"
 #include "histran/history_line.h"
 #include "platform/text.h"
 
@@ -70,7 +71,7 @@ std::optional<std::string> FindFileIgnoringCase(const std::string& directory,
 TranslationResult TranslateHistory(eventdb::Recordset& table, const std::string& historyPath) {
     TranslationResult result;
     std::vector<eventdb::Value> present;
-    if (!table.readColumn("Desc", &present)) {
+    if (!table.readColumn(eventdb::kDescColumn, &present)) {
         result.error = table.error();
         return result;
     }
@@ -103,9 +104,10 @@ TranslationResult TranslateHistory(eventdb::Recordset& table, const std::string&
             ++result.found;
             continue;
         }
-        eventdb::FieldValues values{{"Desc", desc}, {"Bitmap", std::string(line->bitmap)}};
+        eventdb::FieldValues values{{eventdb::kDescColumn, desc},
+                                    {eventdb::kBitmapColumn, std::string(line->bitmap)}};
         if (!line->video.empty()) {
-            values.emplace_back("Video", std::string(line->video));
+            values.emplace_back(eventdb::kVideoColumn, std::string(line->video));
         }
         if (!table.addNew(values)) {
             ++result.failed;

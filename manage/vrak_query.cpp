@@ -17,6 +17,7 @@
 #include "manage/query_dialog.h"
 #include "manage/records_model.h"
 #include "manage/twips.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::manage {
 
@@ -204,7 +205,8 @@ void VrakQuery::showCurrentInGrid() {
 void VrakQuery::fillTextBoxes() {
     eventdb::Recordset& rs = database_.display;
     eventdb::Value desc, bitmap, video;
-    if (!rs.field("Desc", &desc) || !rs.field("Bitmap", &bitmap) || !rs.field("Video", &video)) {
+    if (!rs.field(eventdb::kDescColumn, &desc) || !rs.field(eventdb::kBitmapColumn, &bitmap) ||
+        !rs.field(eventdb::kVideoColumn, &video)) {
         showError(rs.error());
         return;
     }
@@ -266,11 +268,12 @@ void VrakQuery::view(QLineEdit* box, std::string_view failure) {
     }
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        services_.ui.messageBox("File is not existing...", kManageTitle, platform::mb::ICONHAND);
+        services_.ui.messageBox("File is not existing...", resources::kTitle,
+                                platform::mb::ICONHAND);
         return;
     }
     if (services_.shell.open(path) <= 32) {
-        services_.ui.messageBox(failure, kManageTitle, platform::mb::ICONHAND);
+        services_.ui.messageBox(failure, resources::kTitle, platform::mb::ICONHAND);
     }
 }
 
@@ -285,14 +288,14 @@ void VrakQuery::viewVideo() {
 void VrakQuery::deleteEvent() {
     eventdb::Recordset& rs = database_.display;
     if (rs.recordCount() < 1) {
-        services_.ui.messageBox("No record is found, all data are deleted...", kManageTitle,
+        services_.ui.messageBox("No record is found, all data are deleted...", resources::kTitle,
                                 platform::mb::ICONHAND);
         lblStatus_->setText("Current Records is No data");
         setTextBoxes(kNoData);
         lblStatus_->setText(" No data in database table");
         return;
     }
-    for (const char* column : {"Bitmap", "Video"}) {
+    for (const char* column : {eventdb::kBitmapColumn, eventdb::kVideoColumn}) {
         eventdb::Value path;
         if (!rs.field(column, &path)) {
             showError(rs.error());

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "vorrak/capture/capture_format.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 
@@ -78,7 +79,7 @@ int GrabFrame(Capture& capture, CaptureServices& services, GuardState& guard,
               const GuardFiles& files, const GuardView& view) {
     vf::Header format;
     if (vf::decode(capture.window->getVideoFormat(), format) && format.compression == vf::Uyvy) {
-        services.ui.messageBox(kUyvyMessage, kVorrakTitle, kBoxStyle);
+        services.ui.messageBox(kUyvyMessage, resources::kTitle, kBoxStyle);
         return 0;
     }
     capture.window->grabFrameNoStop();
@@ -92,7 +93,7 @@ int GrabFrame(Capture& capture, CaptureServices& services, GuardState& guard,
         path = files.workFile0;
     }
     if (!capture.window->fileSaveDib(path)) {
-        services.ui.messageBox(kSaveBitmapFailedMessage, kVorrakTitle, kBoxStyle);
+        services.ui.messageBox(kSaveBitmapFailedMessage, resources::kTitle, kBoxStyle);
         return 0;
     }
     if (snapshot && services.showPicture) {
@@ -122,12 +123,12 @@ int CaptureStatusCallback(Capture& capture, CaptureServices& services, const Set
     if (capture.statusCounter % (frameRate(settings) * 2) == 0) {
         if (FreeSpaceMB(services.disk, capture.eventFolder) < kMinimumFreeSpaceMB) {
             stopRecording(capture);
-            services.ui.messageBox(kDiskFullMessage, kVorrakTitle, kBoxStyle);
+            services.ui.messageBox(kDiskFullMessage, resources::kTitle, kBoxStyle);
             return 1;
         }
         if (capture.statusCounter > kLargeClipStatusCalls &&
             FileSizeMB(services.disk, capture.clipPath) > kLargeClipMB) {
-            services.ui.messageBox(kLargeClipMessage, kVorrakTitle, kBoxStyle);
+            services.ui.messageBox(kLargeClipMessage, resources::kTitle, kBoxStyle);
             stopRecording(capture);
             return 1;
         }
@@ -159,7 +160,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
     capture.recordingError = 0;
     if (FreeSpaceMB(services.disk, capture.eventFolder) < kMinimumFreeSpaceMB) {
         capture.recordingError = 1;
-        services.ui.messageBox(kDiskFullMessage, kVorrakTitle, kBoxStyle);
+        services.ui.messageBox(kDiskFullMessage, resources::kTitle, kBoxStyle);
         return 0;
     }
     window.setErrorCallback([&capture, &services, &guard](int n, std::string_view t) {
@@ -181,7 +182,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
                       "opened by another video player or device...\nPlease rename your file or "
                       "close another process before you recording...",
                       capture.clipPath.c_str());
-        services.ui.messageBox(text, kVorrakTitle, platform::mb::TOPMOST);
+        services.ui.messageBox(text, resources::kTitle, platform::mb::TOPMOST);
         return 0;
     }
     platform::Canvas& canvas = window.canvas();
@@ -197,7 +198,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
                         kStatusBrushColour};
 
     if (capture.recordingError != 0) {
-        services.ui.messageBox(kDriverErrorMessage, kVorrakTitle, kBoxStyle);
+        services.ui.messageBox(kDriverErrorMessage, resources::kTitle, kBoxStyle);
         return 0;
     }
     guard.recording = true;

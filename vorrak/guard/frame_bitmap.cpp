@@ -7,12 +7,13 @@
 #include <cerrno>
 #include <cstring>
 
+#include "vorrak/resources/strings.h"
+
 namespace zelkor::vorrak {
 
 namespace {
 
 constexpr uint16_t kBitmapType = 0x4D42;  // "BM"
-constexpr const char* kVorrakTitle = "Zelkor Oculara";
 constexpr const char* kWriteFailedText = "Error write bitmap file...";
 
 uint16_t getU16(const uint8_t* p) {
@@ -220,7 +221,7 @@ bool WriteEventBitmap(const std::string& path, std::span<const uint8_t> earlier,
                       std::span<const uint8_t> newer, const LastFrameRead& last,
                       uint32_t frameWidth, uint32_t frameHeight, platform::Ui& ui) {
     const auto fail = [&ui] {
-        ui.messageBox(kWriteFailedText, kVorrakTitle,
+        ui.messageBox(kWriteFailedText, resources::kTitle,
                       platform::mb::ICONHAND | platform::mb::TOPMOST);
         return false;
     };
