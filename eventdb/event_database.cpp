@@ -19,11 +19,13 @@ ProductSettings ReadProductSettings(platform::Registry& registry,
         return settings;
     }
     std::string workingDir;
-    if (platform::queryText(*key, "WORKINGDIR", kWorkingDirBufferSize, &workingDir)) {
+    if (platform::queryText(*key, resources::kWorkingDirValue, kWorkingDirBufferSize,
+                            &workingDir)) {
         settings.workingDirectory = workingDir;
     }
     uint32_t useAccess = 0;
-    settings.useAccess = platform::queryNumber(*key, "USEACCESS", &useAccess) && useAccess != 0;
+    settings.useAccess =
+        platform::queryNumber(*key, resources::kUseAccessValue, &useAccess) && useAccess != 0;
     return settings;
 }
 

@@ -10,15 +10,20 @@
 #include "eventdb/recordset.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::eventdb {
 
-inline constexpr std::string_view kProductKey = "SOFTWARE\\Zelkor\\Oculara";
+using resources::kProductKey;
 // WORKINGDIR is read into this many bytes, its terminating zero included.
 inline constexpr uint32_t kWorkingDirBufferSize = 255;
-inline constexpr std::string_view kDatabaseFileName = "Vrak.mdb";
+using resources::kDatabaseFileName;
 inline constexpr std::string_view kHistoryTable = "History";
 inline constexpr std::string_view kDisplaySelect = "select Desc,Bitmap,Video from History";
+// The columns of table History.
+inline constexpr const char* kDescColumn = "Desc";
+inline constexpr const char* kBitmapColumn = "Bitmap";
+inline constexpr const char* kVideoColumn = "Video";
 
 // The database-place messages both programs show, each in its own title.
 inline constexpr std::string_view kDatabaseMissingMessage =

@@ -440,9 +440,15 @@ bool Recordset::addNew(const FieldValues& values) {
     return true;
 }
 
-bool Recordset::deleteCurrent() {
+bool Recordset::deleteCurrent(const RowRemoval& removal) {
     if (!requireRow() || !requireTable()) {
         return false;
+    }
+    // Whoever hears of the removal may still read the row then: read it
+    // while the database has it (a row another program deleted reads as
+    // nothing, as it would have anyway).
+    if (removal.aboutToRemove) {
+        loadRow(pos_);
     }
     sqlite3* db = session_->db;
     const std::string sql = "DELETE FROM " + quoteIdentifier(table_) + " WHERE rowid = ?";
@@ -453,9 +459,15 @@ bool Recordset::deleteCurrent() {
         return failSql();
     }
     // A row another program already deleted is gone either way.
+    if (removal.aboutToRemove) {
+        removal.aboutToRemove(static_cast<int64_t>(pos_));
+    }
     rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(pos_));
     rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(pos_));
     place_ = Place::Deleted;
+    if (removal.removed) {
+        removal.removed();
+    }
     return true;
 }
 

@@ -5,6 +5,7 @@
 // through the recordset are stored in the database at once.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -21,6 +22,14 @@ namespace zelkor::eventdb {
 // A column value: nullopt is Null, distinct from an empty text.
 using Value = std::optional<std::string>;
 using FieldValues = std::vector<std::pair<std::string, Value>>;
+
+// Told around a deleted row leaving the snapshot, once the database has let
+// it go: a grid's model announces the removal to its views before and after
+// the change itself, so no view asks for a row that is gone.
+struct RowRemoval {
+    std::function<void(int64_t index)> aboutToRemove;
+    std::function<void()> removed;
+};
 
 class Recordset {
   public:
@@ -72,7 +81,8 @@ class Recordset {
     bool addNew(const FieldValues& values);
     // Deletes the current row from the database and the snapshot. The
     // position stays on the gap: moveNext goes to the row that followed.
-    bool deleteCurrent();
+    // `removal` hears of the row only when the database deleted it.
+    bool deleteCurrent(const RowRemoval& removal = {});
 
     // Every value of one column, in no particular order, read in one pass
     // over the source (rows other programs added since opening included).

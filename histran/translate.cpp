@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "eventdb/event_database.h"
 #include "histran/history_line.h"
 #include "histran/history_reader.h"
 #include "platform/text.h"

@@ -1,26 +1,28 @@
 #include "manage/manage.h"
 
+#include "vorrak/resources/strings.h"
+
 namespace zelkor::manage {
 
 ManageStart StartManage(ManageContext& context, Manage& manage) {
     platform::Ui& ui = context.services.ui;
     manage.claim = context.instances.claim(kInstanceClass);
     if (!manage.claim) {
-        ui.messageBox(kAlreadyRunning, kManageTitle, platform::mb::OK);
+        ui.messageBox(kAlreadyRunning, resources::kTitle, platform::mb::OK);
         return ManageStart::AlreadyRunning;
     }
     const eventdb::ProductSettings settings =
         eventdb::ReadProductSettings(context.registry, context.programDirectory);
     std::string databasePath;
     if (!eventdb::ChooseDatabasePath(settings.workingDirectory, context.programDirectory, ui,
-                                     kManageTitle, &databasePath)) {
+                                     resources::kTitle, &databasePath)) {
         return ManageStart::NoDatabase;
     }
     if (!eventdb::OpenEventDatabase(manage.database, databasePath)) {
         if (settings.useAccess) {
-            ui.messageBox(kOpenFailedOptionOn, kManageTitle, platform::mb::ICONHAND);
+            ui.messageBox(kOpenFailedOptionOn, resources::kTitle, platform::mb::ICONHAND);
         } else {
-            ui.messageBox(kOpenFailedOptionOff, kManageTitle, platform::mb::OK);
+            ui.messageBox(kOpenFailedOptionOff, resources::kTitle, platform::mb::OK);
         }
         return ManageStart::OpenFailed;
     }

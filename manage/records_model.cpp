@@ -35,15 +35,20 @@ QVariant RecordsModel::headerData(int section, Qt::Orientation orientation, int 
     return QString::fromStdString(recordset_.columns()[static_cast<size_t>(section)]);
 }
 
-void RecordsModel::reload() {
+bool RecordsModel::changeRecordset(const std::function<bool()>& change) {
     beginResetModel();
+    const bool ok = change();
     endResetModel();
+    return ok;
 }
 
-void RecordsModel::rowDeleted(int row) {
-    // The recordset has already dropped the row; the view only needs telling.
-    beginRemoveRows({}, row, row);
-    endRemoveRows();
+bool RecordsModel::deleteCurrent() {
+    eventdb::RowRemoval removal;
+    removal.aboutToRemove = [this](int64_t row) {
+        beginRemoveRows({}, static_cast<int>(row), static_cast<int>(row));
+    };
+    removal.removed = [this] { endRemoveRows(); };
+    return recordset_.deleteCurrent(removal);
 }
 
 }  // namespace zelkor::manage

@@ -1,8 +1,11 @@
 #pragma once
 // The data grid's model over a recordset: rows are read only when the view
-// asks for them, so a large table opens at once.
+// asks for them, so a large table opens at once. Every change of the rows
+// happens between the model's begin and end signals, so a view never reads
+// a row that is gone or misses one that came.
 
 #include <QAbstractTableModel>
+#include <functional>
 
 #include "eventdb/recordset.h"
 
@@ -18,10 +21,12 @@ class RecordsModel : public QAbstractTableModel {
     QVariant data(const QModelIndex& index, int role) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
-    // The recordset was reopened.
-    void reload();
-    // Row `row` was deleted from the recordset.
-    void rowDeleted(int row);
+    // Runs `change`, which reopens or closes the recordset, between the
+    // model's reset signals; returns what `change` returned.
+    bool changeRecordset(const std::function<bool()>& change);
+    // Deletes the recordset's current row; the removal is signalled around
+    // the row leaving the recordset, and not at all when it stays.
+    bool deleteCurrent();
 
   private:
     eventdb::Recordset& recordset_;

@@ -17,6 +17,7 @@
 #include "manage/query_dialog.h"
 #include "manage/records_model.h"
 #include "manage/twips.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::manage {
 
@@ -204,7 +205,8 @@ void VrakQuery::showCurrentInGrid() {
 void VrakQuery::fillTextBoxes() {
     eventdb::Recordset& rs = database_.display;
     eventdb::Value desc, bitmap, video;
-    if (!rs.field("Desc", &desc) || !rs.field("Bitmap", &bitmap) || !rs.field("Video", &video)) {
+    if (!rs.field(eventdb::kDescColumn, &desc) || !rs.field(eventdb::kBitmapColumn, &bitmap) ||
+        !rs.field(eventdb::kVideoColumn, &video)) {
         showError(rs.error());
         return;
     }
@@ -266,11 +268,12 @@ void VrakQuery::view(QLineEdit* box, std::string_view failure) {
     }
     std::error_code ec;
     if (!std::filesystem::exists(path, ec)) {
-        services_.ui.messageBox("File is not existing...", kManageTitle, platform::mb::ICONHAND);
+        services_.ui.messageBox("File is not existing...", resources::kTitle,
+                                platform::mb::ICONHAND);
         return;
     }
     if (services_.shell.open(path) <= 32) {
-        services_.ui.messageBox(failure, kManageTitle, platform::mb::ICONHAND);
+        services_.ui.messageBox(failure, resources::kTitle, platform::mb::ICONHAND);
     }
 }
 
@@ -285,14 +288,14 @@ void VrakQuery::viewVideo() {
 void VrakQuery::deleteEvent() {
     eventdb::Recordset& rs = database_.display;
     if (rs.recordCount() < 1) {
-        services_.ui.messageBox("No record is found, all data are deleted...", kManageTitle,
+        services_.ui.messageBox("No record is found, all data are deleted...", resources::kTitle,
                                 platform::mb::ICONHAND);
         lblStatus_->setText("Current Records is No data");
         setTextBoxes(kNoData);
         lblStatus_->setText(" No data in database table");
         return;
     }
-    for (const char* column : {"Bitmap", "Video"}) {
+    for (const char* column : {eventdb::kBitmapColumn, eventdb::kVideoColumn}) {
         eventdb::Value path;
         if (!rs.field(column, &path)) {
             showError(rs.error());
@@ -305,14 +308,13 @@ void VrakQuery::deleteEvent() {
             return;
         }
     }
-    const int64_t row = rs.absolutePosition() - 1;
-    if (!rs.deleteCurrent()) {
+    syncing_ = true;
+    const bool deleted = model_->deleteCurrent();
+    syncing_ = false;
+    if (!deleted) {
         showError(rs.error());
         return;
     }
-    syncing_ = true;
-    model_->rowDeleted(static_cast<int>(row));
-    syncing_ = false;
     if (!moved(rs.eof() ? rs.moveLast() : rs.moveNext())) {
         return;
     }
@@ -327,8 +329,8 @@ void VrakQuery::query() {
 
 void VrakQuery::showYear(const QString& year) {
     syncing_ = true;
-    const bool ok = eventdb::OpenDisplayRecordset(database_, NormalizedYear(year));
-    model_->reload();
+    const bool ok = model_->changeRecordset(
+        [&] { return eventdb::OpenDisplayRecordset(database_, NormalizedYear(year)); });
     syncing_ = false;
     if (!ok) {
         showError(database_.display.error());
@@ -357,7 +359,10 @@ void VrakQuery::closeEvent(QCloseEvent* event) {
     while (QApplication::overrideCursor() != nullptr) {
         QApplication::restoreOverrideCursor();
     }
-    database_.display.close();
+    model_->changeRecordset([this] {
+        database_.display.close();
+        return true;
+    });
     database_.table.close();
     database_.connection.close();
     event->accept();

@@ -21,7 +21,6 @@ namespace zelkor::manage {
 
 class RecordsModel;
 
-inline constexpr std::string_view kManageTitle = "Zelkor Oculara";
 // Data access failures are shown under the program's own name.
 inline constexpr std::string_view kProgramTitle = "manage";
 

@@ -4,6 +4,7 @@
 // virtual card or real ports) is the backend's configuration, not the
 // caller's concern.
 
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -22,6 +23,9 @@ class Hardware {
     virtual Pci& pci() = 0;
     virtual DeviceControl& deviceControl() = 0;
     virtual CaptureDriver& captureDriver() = 0;
+    // How often a modelled bus gave up settling its lines: a diagnostic for
+    // the card tool; 0 where no bus is modelled.
+    virtual uint64_t busSettleGiveUps() const { return 0; }
 };
 
 // Opens the configured hardware. The clock times the card's video. On a bad

@@ -15,8 +15,11 @@ class Shell {
     virtual int open(std::string_view path) = 0;
 };
 
+// The desktop's default opener on Linux.
+inline constexpr std::string_view kDesktopOpener = "xdg-open";
+
 // Opens with `opener` (a program given the path as its only argument),
 // started and left to run.
-std::unique_ptr<Shell> makeShell(std::string opener = "xdg-open");
+std::unique_ptr<Shell> makeShell(std::string opener = std::string(kDesktopOpener));
 
 }  // namespace zelkor::platform

@@ -75,14 +75,17 @@ int Decoder::standardRate() const {
 }
 
 bool Decoder::locked() const {
-    const InputSignal in = signalOf_(connector());
+    return lockedTo(signalOf_(connector()));
+}
+
+bool Decoder::lockedTo(const InputSignal& in) const {
     return in.present && in.fieldRate == standardRate();
 }
 
 uint8_t Decoder::status() const {
     const InputSignal in = signalOf_(connector());
     uint8_t s = 0;
-    if (in.present && in.fieldRate == standardRate()) {
+    if (lockedTo(in)) {
         s |= StatusLocked;
     }
     if (in.present && in.fieldRate == 60) {

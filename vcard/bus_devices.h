@@ -50,6 +50,9 @@ class Decoder : public BusDevice {
     uint64_t writeCount() const { return writes_; }
 
   private:
+    // The lock test, for the signal on the selected input.
+    bool lockedTo(const InputSignal& in) const;
+
     std::function<InputSignal(Connector)> signalOf_;
     std::array<uint8_t, RegisterCount> regs_{};
     uint8_t pointer_ = 0;

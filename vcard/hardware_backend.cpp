@@ -24,6 +24,7 @@ class CardHardware : public Hardware {
     Pci& pci() override { return systemPci ? *systemPci : card_->pci(); }
     DeviceControl& deviceControl() override { return card_->deviceControl(); }
     CaptureDriver& captureDriver() override { return card_->captureDriver(); }
+    uint64_t busSettleGiveUps() const override { return card_->bus().settleGiveUps(); }
 
     std::unique_ptr<Ports> realPorts;
     std::unique_ptr<Pci> systemPci;

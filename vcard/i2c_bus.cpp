@@ -189,8 +189,10 @@ void I2cBus::drive(bool scl, bool sda) {
 
 void I2cBus::settle() {
     // Participants only change SDA on a clock fall, so a second pass, which
-    // can only move SDA while SCL is low, always settles the lines.
-    for (int pass = 0; pass < 3; ++pass) {
+    // can only move SDA while SCL is low, always settles the lines; a third
+    // is the margin, and a bus still moving after it is counted.
+    constexpr int kPasses = 3;
+    for (int pass = 0; pass < kPasses; ++pass) {
         const bool oldScl = decoder_.scl();
         const bool oldSda = decoder_.sda();
         const bool newScl = masterScl_;
@@ -207,6 +209,10 @@ void I2cBus::settle() {
         if (onChange) {
             onChange(decoder_.scl(), decoder_.sda());
         }
+    }
+    // Only SDA can still be moving: SCL is the master's alone.
+    if (wiredSda() != decoder_.sda()) {
+        ++settleGiveUps_;
     }
 }
 

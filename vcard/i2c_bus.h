@@ -126,6 +126,10 @@ class I2cBus {
 
     const LineDecoder& lines() const { return decoder_; }
     const ByteBus& bytes() const { return bytes_; }
+    // Drives after which the lines were still moving when settling stopped:
+    // a participant that answers every change with another. The lines stay
+    // as the last pass left them; this count is the only trace of it.
+    uint64_t settleGiveUps() const { return settleGiveUps_; }
 
   private:
     bool wiredSda() const;
@@ -136,6 +140,7 @@ class I2cBus {
     std::vector<LineParticipant*> participants_;
     bool masterScl_ = true;
     bool masterSda_ = true;
+    uint64_t settleGiveUps_ = 0;
 };
 
 }  // namespace zelkor::vcard

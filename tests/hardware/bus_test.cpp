@@ -94,7 +94,55 @@ TEST(DecoderBusLines, SilentChipStillEndsEveryTransfer) {
     bus.BusMethod = 20;
     ports.crtcReads.assign(100000, 0x00);
     EXPECT_EQ(bus.WriteRegister(0x48, 0x0A, 0x80), 0);
+    // The start, each of the three bytes' eight bits and acknowledge, and
+    // the stop waited for the clock in vain, and each is counted. Counting
+    // changes nothing on the wire: every clock wait still reads 64 times,
+    // each acknowledge ends at one read (SDA reads low too) and the stop
+    // waits 64 reads for SDA.
+    constexpr int kClockWaits = 1 + 3 * 9 + 1;
+    EXPECT_EQ(bus.clockGiveUps(), uint64_t(kClockWaits));
+    EXPECT_EQ(ports.reads(0x3D5), kClockWaits * 64 + 3 + 64);
     EXPECT_EQ(bus.Probe(0x48), 0);
+    EXPECT_EQ(bus.clockGiveUps(), uint64_t(kClockWaits + 1)) << "Probe ends at its first";
+}
+
+TEST(DecoderBusLines, AClockWaitGivesUpAfterItsSixtyFourthRead) {
+    platform::VirtualClock clock;
+    for (const uint64_t lowReads : {63u, 64u}) {
+        ScriptedPorts ports;
+        DecoderBus bus(ports, clock);
+        bus.BusMethod = 20;
+        ports.crtcReads.assign(lowReads, 0x00);
+        ports.crtcReads.push_back(0x04);
+        bus.WaitClockHigh();
+        EXPECT_EQ(bus.clockGiveUps(), lowReads == 64 ? 1u : 0u) << lowReads << " reads of SCL low";
+    }
+}
+
+TEST(DecoderBusTransfers, NothingIsGivenUpOnAHealthyCardAndEverythingOnALockedOne) {
+    {
+        CardRig rig(cardWithChip(0x10DE, 0x0028));
+        platform::Pci& pci = rig.card.pci();
+        vorrak::DisplayChipInfo info;
+        vorrak::DetectDisplayChip(pci, rig.bus, info);
+        EXPECT_EQ(vorrak::CheckDecoder(rig.bus), 1);
+        vorrak::DecoderInit(rig.bus);
+        vorrak::PictureSettings settings;
+        EXPECT_EQ(vorrak::SignalSearch(rig.bus, settings), 1);
+        EXPECT_EQ(rig.bus.Probe(0x4A), 0) << "nobody there, but the clock came every time";
+        EXPECT_EQ(rig.bus.clockGiveUps(), 0u);
+        EXPECT_EQ(rig.card.bus().settleGiveUps(), 0u);
+    }
+    {
+        // One-step unlock on a two-step chip: the line registers stay shut
+        // and the sense register reads the clock as low.
+        CardRig rig(cardWithChip(0x10DE, 0x0028));
+        rig.bus.BusMethod = 30;
+        rig.bus.driveIndex = 0x37;
+        rig.bus.senseIndex = 0x36;
+        EXPECT_EQ(vorrak::CheckDecoder(rig.bus), 0);
+        EXPECT_EQ(rig.bus.clockGiveUps(), uint64_t(vorrak::DecoderProbes));
+    }
 }
 
 TEST(DecoderBusTransfers, RegistersRoundTripThroughTheCard) {

@@ -16,6 +16,7 @@
 #include "platform/fake/recording_shell.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/recording_ui.h"
+#include "tests/manage/model_contract.h"
 #include "tests/support/fake_instances.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
@@ -208,6 +209,31 @@ TEST_F(ManageTest, DeleteRemovesTheFilesAndTheRowWithoutAsking) {
     eventdb::EventDatabase check;
     ASSERT_TRUE(eventdb::OpenEventDatabase(check, db));
     EXPECT_EQ(check.table.recordCount(), 0);
+}
+
+TEST_F(ManageTest, TheGridsModelKeepsItsContractThroughDeleteQueryAndExit) {
+    addEvent("2003/1/1 a", "/a.bmp");
+    addEvent("2004/1/2 b", "/b.bmp");
+    addEvent("2004/1/3 c", "/c.bmp");
+    VrakQuery& window = start();
+    auto* grid = child<QTableView>("DataGrid");
+    testing::ModelContract contract(grid->model());
+
+    click("cmdNext");
+    click("DeleteCommand");
+    EXPECT_EQ(grid->model()->rowCount(), 2);
+    EXPECT_EQ(grid->currentIndex().row(), 1);
+    EXPECT_EQ(text("DescText"), "2004/1/3 c");
+    window.showYear("2004");
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    click("cmdLast");
+    click("DeleteCommand");
+    window.showYear("");
+    EXPECT_EQ(grid->model()->rowCount(), 1);
+    click("Command3");
+    EXPECT_EQ(grid->model()->rowCount(), 0);
+    EXPECT_EQ(contract.violations(), "");
+    EXPECT_TRUE(ui.boxes.empty());
 }
 
 TEST_F(ManageTest, DeletingTheLastRowMovesPastTheEndThenNextBeepsBackToTheLast) {

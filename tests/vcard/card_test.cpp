@@ -90,6 +90,39 @@ TEST(CardBus, ProtocolMistakesDoNotReachTheRegister) {
     }
 }
 
+// Pulls SDA low on every stop and lets go on every start, so each change of
+// the lines causes the next one.
+class Chatterer : public vcard::LineParticipant {
+  public:
+    void onLineEvent(LineEvent e, bool) override {
+        if (e == LineEvent::Stop || e == LineEvent::Start) {
+            holding_ = e == LineEvent::Stop;
+        }
+    }
+    bool sdaReleased() const override { return !holding_; }
+
+  private:
+    bool holding_ = false;
+};
+
+TEST(CardBus, LinesThatNeverSettleAreLeftAfterThreePassesAndCounted) {
+    vcard::I2cBus bus;
+    Chatterer chatterer;
+    bus.attach(chatterer);
+    int changes = 0;
+    bus.onChange = [&](bool, bool) { ++changes; };
+    bus.drive(true, false);  // a start: the chatterer keeps still
+    EXPECT_EQ(changes, 1);
+    EXPECT_EQ(bus.settleGiveUps(), 0u);
+
+    bus.drive(true, true);  // a stop, answered by a start, a stop, ...
+    EXPECT_EQ(changes, 1 + 3);
+    EXPECT_EQ(bus.settleGiveUps(), 1u);
+    EXPECT_TRUE(bus.sda()) << "left as the last pass found it";
+    bus.drive(true, true);
+    EXPECT_EQ(bus.settleGiveUps(), 2u);
+}
+
 TEST(CardBus, ExtendedRegistersAnswerOnlyWhenUnlocked) {
     CardRig rig(test::cardWithChip(0x10DE, 0x0028));
     platform::Ports& ports = rig.card.ports();

@@ -49,5 +49,15 @@ TEST(Cardtool, DetectPrintsWhatStartUpWouldFind) {
     EXPECT_EQ(out, "");
 }
 
+TEST(Cardtool, DetectSaysHowOftenTheBusGaveUpWaitingForTheClock) {
+    // The PCI search finds the second chip first, so the bus unlocks the
+    // first one's line registers the wrong way and never sees the clock.
+    auto [out, code] = detect("[card]\nchip = 10DE:0028, 12D2:0018\n");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out,
+              "chip: 12D2:0018 BusMethod=30\ndecoder: absent\nsignal: none\n"
+              "capture driver: index=0 version=3.8.1.2\nbus give-ups: clock=5 settle=0\n");
+}
+
 }  // namespace
 }  // namespace zelkor

@@ -1,8 +1,10 @@
 // cardtool: what the programs find on the configured card.
-//   cardtool detect   display chip, decoder, input signal, capture driver
+//   cardtool detect   display chip, decoder, input signal, capture driver,
+//                     and how often the bus gave up waiting (only when it did)
 //   cardtool grab FILE                       one frame as an 8-bit bitmap
 //   cardtool record FILE SECONDS [--fps N]   a clip (30 fps unless given)
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -72,6 +74,15 @@ int detect() {
                     version.size() > 10 ? version.c_str() + 10 : "");
     } else {
         std::printf("capture driver: none\n");
+    }
+    // A bus that gave up waiting still finishes every transfer, so the
+    // lines above may look plausible: say how often it happened, if ever.
+    const uint64_t clockGiveUps = bus.clockGiveUps();
+    const uint64_t settleGiveUps = hw->busSettleGiveUps();
+    if (clockGiveUps != 0 || settleGiveUps != 0) {
+        std::printf("bus give-ups: clock=%llu settle=%llu\n",
+                    static_cast<unsigned long long>(clockGiveUps),
+                    static_cast<unsigned long long>(settleGiveUps));
     }
     return 0;
 }

@@ -13,6 +13,7 @@
 #include "tools/vraksetup/setup_request.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings.h"
+#include "vorrak/resources/strings.h"
 
 namespace {
 
@@ -81,7 +82,8 @@ bool prepareWorkingDirectory(const std::string& dir, std::string* error) {
     }
     // Histran and manage only open the event database, so a new working
     // directory gets an empty one; an existing database is kept as it is.
-    const std::filesystem::path database = std::filesystem::path(dir) / "Vrak.mdb";
+    const std::filesystem::path database =
+        std::filesystem::path(dir) / resources::kDatabaseFileName;
     if (!std::filesystem::exists(database, ec)) {
         std::string dbError;
         if (!eventdb::CreateEventDatabase(database.string(), &dbError)) {
@@ -133,10 +135,10 @@ bool writeMakerKey(platform::Registry& registry, const tools::SetupRequest& requ
         return false;
     }
     if (request.password == tools::PasswordChange::Off) {
-        return platform::setNumber(*key, "RUNNORMAL", 0);
+        return platform::setNumber(*key, resources::kRunNormalValue, 0);
     }
-    return platform::setNumber(*key, "RUNNORMAL", vorrak::kRunNormalPassword) &&
-           platform::setText(*key, "RUNSTRING", request.scrambledPassword);
+    return platform::setNumber(*key, resources::kRunNormalValue, vorrak::kRunNormalPassword) &&
+           platform::setText(*key, resources::kRunStringValue, request.scrambledPassword);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 #include "vorrak/capture/capture_format.h"
 #include "vorrak/config/decoder_ini.h"
 #include "vorrak/hardware/picture_controls.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 
@@ -63,7 +64,7 @@ void ConnectCapture(Capture& capture, CaptureServices& services, const Settings&
         capture.FrameHeight = kFrameHeight60;
         resizeWithRepaint(services.host, capture.FrameWidth, capture.FrameHeight);
         capture.CaptureState = kCaptureNotConnected;
-        services.ui.messageBox(kConnectFailedMessage, kVorrakTitle, kBoxStyle);
+        services.ui.messageBox(kConnectFailedMessage, resources::kTitle, kBoxStyle);
         services.host.destroy();
         return;
     }
@@ -100,7 +101,7 @@ int CheckCaptureSize(Capture& capture, CaptureServices& services, const Settings
                           "mode) \nThe current image dimension is %d x %d , Please select the "
                           "correct dimension 352 x 240.",
                   int(status.uiImageWidth), int(status.uiImageHeight));
-    services.ui.messageBox(text, kVorrakTitle, kBoxStyle);
+    services.ui.messageBox(text, resources::kTitle, kBoxStyle);
     ChooseCaptureFormat(capture, services);
     return 0;
 }

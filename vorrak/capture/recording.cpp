@@ -4,18 +4,18 @@
 #include <filesystem>
 
 #include "vorrak/capture/capture_format.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 
 namespace {
 namespace vf = platform::video_format;
 namespace tf = platform::text_format;
+namespace message = platform::capture_message;
 
 constexpr uint64_t kMegabyte = 1048576;
 constexpr uint32_t kBoxStyle = platform::mb::ICONHAND | platform::mb::TOPMOST;
 constexpr uint32_t kDefaultFrameRate = 30;
-constexpr uint32_t kPromptStatus = 411;
-constexpr uint32_t kCaptureFinishedStatus = 503;
 
 // A stored rate of 0 would divide by zero; the settings' default stands in.
 uint32_t frameRate(const Settings& settings) {
@@ -79,7 +79,7 @@ int GrabFrame(Capture& capture, CaptureServices& services, GuardState& guard,
               const GuardFiles& files, const GuardView& view) {
     vf::Header format;
     if (vf::decode(capture.window->getVideoFormat(), format) && format.compression == vf::Uyvy) {
-        services.ui.messageBox(kUyvyMessage, kVorrakTitle, kBoxStyle);
+        services.ui.messageBox(kUyvyMessage, resources::kTitle, kBoxStyle);
         return 0;
     }
     capture.window->grabFrameNoStop();
@@ -93,7 +93,7 @@ int GrabFrame(Capture& capture, CaptureServices& services, GuardState& guard,
         path = files.workFile0;
     }
     if (!capture.window->fileSaveDib(path)) {
-        services.ui.messageBox(kSaveBitmapFailedMessage, kVorrakTitle, kBoxStyle);
+        services.ui.messageBox(kSaveBitmapFailedMessage, resources::kTitle, kBoxStyle);
         return 0;
     }
     if (snapshot && services.showPicture) {
@@ -106,14 +106,14 @@ int CaptureStatusCallback(Capture& capture, CaptureServices& services, const Set
                           const GuardView& view, platform::Canvas& canvas, int number,
                           std::string_view text) {
     const StatusPainting& paint = capture.painting;
-    if (number == int(kPromptStatus)) {
+    if (number == message::SequencePrompt) {
         if (view.tracing && view.manualAction) {
             canvas.fillRect(promptRect(capture), paint.brushColour);
             canvas.drawText(text, promptRect(capture), paint.font, paint.textColour, tf::WordBreak);
         }
         return 1;
     }
-    if (number == int(kCaptureFinishedStatus)) {
+    if (number == message::CaptureFinished) {
         canvas.fillRect(promptRect(capture), paint.brushColour);
         capture.statusCounter = 0;
         return 1;
@@ -123,12 +123,12 @@ int CaptureStatusCallback(Capture& capture, CaptureServices& services, const Set
     if (capture.statusCounter % (frameRate(settings) * 2) == 0) {
         if (FreeSpaceMB(services.disk, capture.eventFolder) < kMinimumFreeSpaceMB) {
             stopRecording(capture);
-            services.ui.messageBox(kDiskFullMessage, kVorrakTitle, kBoxStyle);
+            services.ui.messageBox(kDiskFullMessage, resources::kTitle, kBoxStyle);
             return 1;
         }
         if (capture.statusCounter > kLargeClipStatusCalls &&
             FileSizeMB(services.disk, capture.clipPath) > kLargeClipMB) {
-            services.ui.messageBox(kLargeClipMessage, kVorrakTitle, kBoxStyle);
+            services.ui.messageBox(kLargeClipMessage, resources::kTitle, kBoxStyle);
             stopRecording(capture);
             return 1;
         }
@@ -160,7 +160,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
     capture.recordingError = 0;
     if (FreeSpaceMB(services.disk, capture.eventFolder) < kMinimumFreeSpaceMB) {
         capture.recordingError = 1;
-        services.ui.messageBox(kDiskFullMessage, kVorrakTitle, kBoxStyle);
+        services.ui.messageBox(kDiskFullMessage, resources::kTitle, kBoxStyle);
         return 0;
     }
     window.setErrorCallback([&capture, &services, &guard](int n, std::string_view t) {
@@ -182,7 +182,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
                       "opened by another video player or device...\nPlease rename your file or "
                       "close another process before you recording...",
                       capture.clipPath.c_str());
-        services.ui.messageBox(text, kVorrakTitle, platform::mb::TOPMOST);
+        services.ui.messageBox(text, resources::kTitle, platform::mb::TOPMOST);
         return 0;
     }
     platform::Canvas& canvas = window.canvas();
@@ -198,7 +198,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
                         kStatusBrushColour};
 
     if (capture.recordingError != 0) {
-        services.ui.messageBox(kDriverErrorMessage, kVorrakTitle, kBoxStyle);
+        services.ui.messageBox(kDriverErrorMessage, resources::kTitle, kBoxStyle);
         return 0;
     }
     guard.recording = true;

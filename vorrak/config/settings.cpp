@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/registry_data.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 
@@ -27,7 +28,8 @@ const std::array kTable = {
     number("VIDEOCONNECTOR", 1001, &Settings::VIDEOCONNECTOR),
     number("VIDEOSTANDARD", 0, &Settings::VIDEOSTANDARD),
     number("RUNSTYLE", 1, &Settings::RUNSTYLE),
-    text("WORKINGDIR", kPathSize, SettingDefault::Required, "", &Settings::WORKINGDIR),
+    text(resources::kWorkingDirValue, kPathSize, SettingDefault::Required, "",
+         &Settings::WORKINGDIR),
     number("PLAYWARNINGSOUND", 1, &Settings::PLAYWARNINGSOUND),
     number("RUNSTARTUP", 0, &Settings::RUNSTARTUP),
     number("USESCHEDULE", 1, &Settings::USESCHEDULE),
@@ -56,7 +58,7 @@ const std::array kTable = {
     text("PHONENUMBER", kPhoneNumberSize, Fixed, "", &Settings::PHONENUMBER),
     number("UPDATEWEBPAGE", 0, &Settings::UPDATEWEBPAGE),
     text("WEBPAGEFILENAME", kPathSize, Fixed, "", &Settings::WEBPAGEFILENAME),
-    number("USEACCESS", 0, &Settings::USEACCESS),
+    number(resources::kUseAccessValue, 0, &Settings::USEACCESS),
 };
 
 }  // namespace

@@ -9,14 +9,14 @@
 #include <string>
 #include <string_view>
 
+#include "platform/shell.h"
+#include "vorrak/resources/strings.h"
+
 namespace zelkor::vorrak {
 
 // Registry keys under HKEY_LOCAL_MACHINE.
-constexpr std::string_view kProductKey = "SOFTWARE\\Zelkor\\Oculara";
-constexpr std::string_view kMakerKey = "SOFTWARE\\Zelkor";
-
-// Title of Vorrak's message boxes.
-constexpr std::string_view kVorrakTitle = "Zelkor Oculara";
+using resources::kMakerKey;
+using resources::kProductKey;
 
 // Buffer sizes of the text values: the most that is read, terminating zero
 // included, so a text holds at most one byte less.
@@ -26,7 +26,7 @@ constexpr uint32_t kPhoneNumberSize = 20;
 
 // On Linux the viewer default is the desktop's default opener; callers pass
 // it to LoadSettings and the setup wizard stores it.
-constexpr std::string_view kDesktopOpener = "xdg-open";
+using platform::kDesktopOpener;
 
 // One field per stored value, named as the value. Filled by LoadSettings.
 struct Settings {

@@ -4,13 +4,14 @@
 #include <vector>
 
 #include "vorrak/config/password.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 
 namespace {
 
 bool failLoad(const SettingsHost& host, std::string_view message) {
-    host.ui.messageBox(message, kVorrakTitle, kVorrakBoxStyle);
+    host.ui.messageBox(message, resources::kTitle, kVorrakBoxStyle);
     host.launchSetupWizard(1);
     host.endProcess(1);
     return false;
@@ -19,7 +20,7 @@ bool failLoad(const SettingsHost& host, std::string_view message) {
 void loadAccess(platform::Registry& registry, AccessControl& access) {
     auto key = registry.openKey(kMakerKey, platform::RegAccess::Read);
     uint32_t runNormal = 0;
-    if (!key || !platform::queryNumber(*key, "RUNNORMAL", &runNormal)) {
+    if (!key || !platform::queryNumber(*key, resources::kRunNormalValue, &runNormal)) {
         access.PasswordRequired = 1;
         access.AccessPassword = kDefaultPassword;
         return;
@@ -30,9 +31,10 @@ void loadAccess(platform::Registry& registry, AccessControl& access) {
     }
     access.PasswordRequired = 1;
     std::string stored;
-    access.AccessPassword = platform::queryText(*key, "RUNSTRING", kRunStringSize, &stored)
-                                ? UnscramblePassword(stored)
-                                : std::string(kDefaultPassword);
+    access.AccessPassword =
+        platform::queryText(*key, resources::kRunStringValue, kRunStringSize, &stored)
+            ? UnscramblePassword(stored)
+            : std::string(kDefaultPassword);
 }
 
 // A text as its whole buffer: the text, its zero, and zeros to the end.
@@ -99,7 +101,7 @@ void SaveVideoSettings(platform::Registry& registry, const Settings& settings) {
 void SaveMailHandOver(platform::Registry& registry, platform::Ui& ui, const Settings& settings) {
     auto key = registry.createKey(kProductKey);
     if (!key) {
-        ui.messageBox(kMailSendingFailMessage, kVorrakTitle, kVorrakBoxStyle);
+        ui.messageBox(kMailSendingFailMessage, resources::kTitle, kVorrakBoxStyle);
         return;
     }
     setWholeBuffer(*key, "STOREIMAGEFILENAME", settings.STOREIMAGEFILENAME, kPathSize);

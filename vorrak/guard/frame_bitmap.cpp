@@ -9,12 +9,12 @@
 
 #include "formats/bmp_file.h"
 #include "formats/byte_order.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 
 namespace {
 
-constexpr const char* kVorrakTitle = "Zelkor Oculara";
 constexpr const char* kWriteFailedText = "Error write bitmap file...";
 
 using formats::BitmapInfoHeaderSize;
@@ -211,7 +211,7 @@ bool WriteEventBitmap(const std::string& path, std::span<const uint8_t> earlier,
                       std::span<const uint8_t> newer, const LastFrameRead& last,
                       uint32_t frameWidth, uint32_t frameHeight, platform::Ui& ui) {
     const auto fail = [&ui] {
-        ui.messageBox(kWriteFailedText, kVorrakTitle,
+        ui.messageBox(kWriteFailedText, resources::kTitle,
                       platform::mb::ICONHAND | platform::mb::TOPMOST);
         return false;
     };

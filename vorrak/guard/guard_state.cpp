@@ -1,5 +1,7 @@
 #include "vorrak/guard/guard_state.h"
 
+#include "vorrak/resources/strings.h"
+
 namespace zelkor::vorrak {
 
 void AppendEventText(std::string& description, std::string_view text) {
@@ -29,7 +31,7 @@ bool InitGuardFiles(const std::string& workingDir, GuardFiles& files, GuardState
     }
 
     GuardFiles built{workingDir + "/" + kWorkFile0Name, workingDir + "/" + kWorkFile1Name,
-                     workingDir + "/" + kHistoryFileName};
+                     workingDir + "/" + std::string(resources::kHistoryFileName)};
     for (const std::string* path : {&built.workFile0, &built.workFile1, &built.historyFile}) {
         if (path->size() > kGuardPathMax) {
             files = GuardFiles{};

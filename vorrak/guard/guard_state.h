@@ -18,7 +18,6 @@ constexpr size_t kGuardPathMax = 255;
 
 constexpr const char* kWorkFile0Name = "work0.bmp";
 constexpr const char* kWorkFile1Name = "work1.bmp";
-constexpr const char* kHistoryFileName = "History.Log";
 
 struct GuardFiles {
     std::string workFile0;

@@ -11,6 +11,9 @@ constexpr uint16_t kDelayPort = 0x80;
 
 constexpr uint8_t kSenseScl = 0x01;
 constexpr uint8_t kSenseSda = 0x02;
+
+// Sense reads a transfer gives SCL to go high.
+constexpr int kTransferClockWait = 64;
 }  // namespace
 
 bool DecoderBus::unlock() {
@@ -61,11 +64,8 @@ uint8_t DecoderBus::SenseLines() {
 }
 
 void DecoderBus::WaitClockHigh() {
-    for (int i = 0; i < 64; ++i) {
-        if (SenseLines() & kSenseScl) {
-            return;
-        }
-    }
+    int used = 0;
+    waitClockHigh(kTransferClockWait, used);
 }
 
 void DecoderBus::BusStart() {
@@ -165,6 +165,7 @@ bool DecoderBus::waitClockHigh(int allowed, int& used) {
         }
     }
     used = allowed;
+    ++clockGiveUps_;
     return false;
 }
 

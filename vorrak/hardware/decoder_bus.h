@@ -50,6 +50,11 @@ class DecoderBus {
     int WriteDirect(uint8_t address, uint8_t data);
     int Probe(uint8_t address);
 
+    // Waits for SCL to go high that ran out: a device holding the clock, or
+    // line registers that do not reach the bus. The transfer goes on as if
+    // the clock had come, so this count is the only trace of it.
+    uint64_t clockGiveUps() const { return clockGiveUps_; }
+
   private:
     bool unlock();
     void writeChipRegister(uint8_t index, uint8_t value);
@@ -58,6 +63,7 @@ class DecoderBus {
 
     platform::Ports& ports_;
     platform::Clock& clock_;
+    uint64_t clockGiveUps_ = 0;
 };
 
 }  // namespace zelkor::vorrak

@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "vorrak/resources/strings.h"
+
 namespace zelkor::vorrak {
 
 const std::array<DisplayChipRow, DisplayChipCount> DisplayChips{{
@@ -17,7 +19,6 @@ const std::array<DisplayChipRow, DisplayChipCount> DisplayChips{{
 
 namespace {
 constexpr std::string_view kProductAbout = "Zelkor Oculara\nVersion 1.1";
-constexpr std::string_view kBoxTitle = "Zelkor Oculara";
 constexpr uint32_t kQueryCode = 11;
 }  // namespace
 
@@ -145,7 +146,7 @@ int FindCaptureDriver(platform::CaptureDriver& drivers, int busMethod, platform:
             return index;
         }
     }
-    ui.messageBox(CaptureDriverVersionMessage(version, minimum), kBoxTitle,
+    ui.messageBox(CaptureDriverVersionMessage(version, minimum), resources::kTitle,
                   platform::mb::ICONHAND | platform::mb::TOPMOST);
     return NoCaptureDriver;
 }

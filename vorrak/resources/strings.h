@@ -1,0 +1,31 @@
+#pragma once
+// The fixed texts that more than one part of the suite uses, each once: the
+// title of the message boxes, the settings store's keys and the values read
+// on both sides of it, and the files one program leaves for another. They
+// are kept exactly as the suite has always written them.
+
+#include <string_view>
+
+namespace zelkor::resources {
+
+// Title of Vorrak's and manage's message boxes.
+inline constexpr std::string_view kTitle = "Zelkor Oculara";
+
+// Settings store keys under HKEY_LOCAL_MACHINE.
+inline constexpr std::string_view kProductKey = "SOFTWARE\\Zelkor\\Oculara";
+inline constexpr std::string_view kMakerKey = "SOFTWARE\\Zelkor";
+
+// Values of the product key that Vorrak and the setup wizard write and
+// Histran and manage read.
+inline constexpr std::string_view kWorkingDirValue = "WORKINGDIR";
+inline constexpr std::string_view kUseAccessValue = "USEACCESS";
+// Values of the maker key: the password the setup wizard sets and Vorrak asks for.
+inline constexpr std::string_view kRunNormalValue = "RUNNORMAL";
+inline constexpr std::string_view kRunStringValue = "RUNSTRING";
+
+// In the working directory: the event history Vorrak appends to and Histran
+// empties, and the event database Histran fills and manage browses.
+inline constexpr std::string_view kHistoryFileName = "History.Log";
+inline constexpr std::string_view kDatabaseFileName = "Vrak.mdb";
+
+}  // namespace zelkor::resources
