@@ -66,9 +66,9 @@ TEST(ManageProgramTest, EndsWithAFailureStatusAfterAnErrorBox) {
     work.write("Vrak.mdb", "not a database at all, but long enough to be read as one.....");
     testing::Program manage("manage", registry, runtime.path(), runtime.file("manage.txt"));
     EXPECT_EQ(manage.wait(), 1);
-    EXPECT_NE(readFile(runtime.file("manage.txt")).find("Error occured while Opeing"),
+    EXPECT_NE(readText(runtime.file("manage.txt")).find("Error occured while Opeing"),
               std::string::npos)
-        << readFile(runtime.file("manage.txt"));
+        << readText(runtime.file("manage.txt"));
 }
 
 }  // namespace
