@@ -101,7 +101,7 @@ class HistranProgramTest : public ::testing::Test {
 // display: the history is stored and the boxes go to the console.
 TEST_F(HistranProgramTest, RunsWithoutADisplay) {
     auto missing = start(testing::Screen::None);
-    EXPECT_EQ(missing.wait(), 0);
+    EXPECT_EQ(missing.wait(), 1) << "a box that tells of a failure ends with a failure status";
     EXPECT_NE(testing::readText(runtime.file("stderr.txt")).find(kNoHistory), std::string::npos);
 
     work.write("History.Log", eventLines(1, 4));
