@@ -14,6 +14,60 @@ bool isBlank(char c) {
     return c == ' ' || c == '\t';
 }
 
+size_t skipBlanks(std::string_view line, size_t i) {
+    while (i < line.size() && isBlank(line[i])) {
+        ++i;
+    }
+    return i;
+}
+
+// The end of the blank-separated word that starts at `i`, quotes not counted.
+size_t wordEnd(std::string_view line, size_t i) {
+    while (i < line.size() && !isBlank(line[i])) {
+        ++i;
+    }
+    return i;
+}
+
+// The arguments from `i` on, by the argument rules of splitCommandLine.
+void appendArguments(std::string_view line, size_t i, std::vector<std::string>& words) {
+    const size_t n = line.size();
+    for (;;) {
+        i = skipBlanks(line, i);
+        if (i == n) {
+            return;
+        }
+        std::string word;
+        bool quoted = false;
+        while (i < n && (quoted || !isBlank(line[i]))) {
+            size_t backslashes = 0;
+            while (i < n && line[i] == '\\') {
+                ++backslashes;
+                ++i;
+            }
+            if (i < n && line[i] == '"') {
+                word.append(backslashes / 2, '\\');
+                if (backslashes % 2 != 0) {
+                    word.push_back('"');
+                } else if (quoted && i + 1 < n && line[i + 1] == '"') {
+                    word.push_back('"');  // "" inside quotes
+                    ++i;
+                } else {
+                    quoted = !quoted;
+                }
+                ++i;
+            } else {
+                word.append(backslashes, '\\');
+                if (i < n && (quoted || !isBlank(line[i]))) {
+                    word.push_back(line[i]);
+                    ++i;
+                }
+            }
+        }
+        words.push_back(std::move(word));
+    }
+}
+
 class SpawnedChild : public ChildProcess {
   public:
     explicit SpawnedChild(pid_t pid) : pid_(pid) {}
@@ -51,7 +105,11 @@ class SpawnedChild : public ChildProcess {
 class SpawnProcesses : public Processes {
   public:
     std::unique_ptr<ChildProcess> start(std::string_view commandLine) override {
-        const pid_t pid = spawnProgram(splitCommandLine(commandLine));
+        pid_t pid = -1;
+        tryCommandLineReadings(commandLine, [&pid](const std::vector<std::string>& argv) {
+            pid = spawnProgram(argv);
+            return pid >= 0;
+        });
         if (pid < 0) {
             return nullptr;
         }
@@ -63,11 +121,8 @@ class SpawnProcesses : public Processes {
 
 std::vector<std::string> splitCommandLine(std::string_view line) {
     std::vector<std::string> words;
-    size_t i = 0;
+    size_t i = skipBlanks(line, 0);
     const size_t n = line.size();
-    while (i < n && isBlank(line[i])) {
-        ++i;
-    }
     if (i == n) {
         return words;
     }
@@ -84,44 +139,37 @@ std::vector<std::string> splitCommandLine(std::string_view line) {
         }
     }
     words.push_back(std::move(program));
-
-    for (;;) {
-        while (i < n && isBlank(line[i])) {
-            ++i;
-        }
-        if (i == n) {
-            break;
-        }
-        std::string word;
-        quoted = false;
-        while (i < n && (quoted || !isBlank(line[i]))) {
-            size_t backslashes = 0;
-            while (i < n && line[i] == '\\') {
-                ++backslashes;
-                ++i;
-            }
-            if (i < n && line[i] == '"') {
-                word.append(backslashes / 2, '\\');
-                if (backslashes % 2 != 0) {
-                    word.push_back('"');
-                } else if (quoted && i + 1 < n && line[i + 1] == '"') {
-                    word.push_back('"');  // "" inside quotes
-                    ++i;
-                } else {
-                    quoted = !quoted;
-                }
-                ++i;
-            } else {
-                word.append(backslashes, '\\');
-                if (i < n && (quoted || !isBlank(line[i]))) {
-                    word.push_back(line[i]);
-                    ++i;
-                }
-            }
-        }
-        words.push_back(std::move(word));
-    }
+    appendArguments(line, i, words);
     return words;
+}
+
+bool tryCommandLineReadings(std::string_view line,
+                            const std::function<bool(const std::vector<std::string>&)>& tryStart) {
+    const size_t start = skipBlanks(line, 0);
+    if (start == line.size()) {
+        return false;
+    }
+    size_t end = wordEnd(line, start);
+    if (line.substr(start, end - start).find('"') != std::string_view::npos) {
+        return tryStart(splitCommandLine(line));
+    }
+    for (;;) {
+        std::vector<std::string> words{std::string(line.substr(start, end - start))};
+        appendArguments(line, end, words);
+        if (tryStart(words)) {
+            return true;
+        }
+        // A quote ends the search: no program name holds one.
+        const size_t next = skipBlanks(line, end);
+        if (next == line.size()) {
+            return false;
+        }
+        const size_t nextEnd = wordEnd(line, next);
+        if (line.substr(next, nextEnd - next).find('"') != std::string_view::npos) {
+            return false;
+        }
+        end = nextEnd;
+    }
 }
 
 std::unique_ptr<Processes> makeProcesses() {

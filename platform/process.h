@@ -3,6 +3,7 @@
 // polling their end.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -22,6 +23,17 @@ constexpr uint32_t STILL_ACTIVE = 259;
 // word) takes quotes but no backslash escapes.
 std::vector<std::string> splitCommandLine(std::string_view commandLine);
 
+// Offers `tryStart` the readings of `commandLine` as program and arguments,
+// in turn, until it takes one (returns true); false when it took none.
+// Settings hold program paths with blanks unquoted ("/opt/My Viewer/view"),
+// and the platform the settings come from starts those: so when the program
+// name is not quoted, each blank-separated prefix of the line is offered as
+// the program, shortest first, the rest of the line being its arguments (by
+// the rules above). The search ends at a word that holds a quote. A quoted
+// program name has the one reading of splitCommandLine.
+bool tryCommandLineReadings(std::string_view commandLine,
+                            const std::function<bool(const std::vector<std::string>&)>& tryStart);
+
 class ChildProcess {
   public:
     virtual ~ChildProcess() = default;
@@ -33,8 +45,9 @@ class ChildProcess {
 class Processes {
   public:
     virtual ~Processes() = default;
-    // Starts the program named by the first word of `commandLine` (a path,
-    // or a name looked up in PATH). Null when it cannot be started. The
+    // Starts the program that `commandLine` names (a path, or a name looked
+    // up in PATH), trying its readings as tryCommandLineReadings orders them:
+    // the first that starts is the program. Null when none starts. The
     // caller never has to wait: an ended child is reaped by exitCode() or
     // by the destructor without blocking.
     virtual std::unique_ptr<ChildProcess> start(std::string_view commandLine) = 0;

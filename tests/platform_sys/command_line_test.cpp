@@ -46,5 +46,45 @@ TEST(SplitCommandLine, ProgramNameTakesQuotesButNoEscapes) {
     EXPECT_EQ(splitCommandLine(""), Words{});
 }
 
+// Every reading offered, in order, while `accept` declines them.
+std::vector<Words> readings(std::string_view line, const std::string& accept = "") {
+    std::vector<Words> offered;
+    const bool taken = tryCommandLineReadings(line, [&](const Words& words) {
+        offered.push_back(words);
+        return words[0] == accept;
+    });
+    EXPECT_EQ(taken, !accept.empty() && !offered.empty() && offered.back()[0] == accept);
+    return offered;
+}
+
+TEST(CommandLineReadings, UnquotedProgramTriesEachBlankSeparatedPrefixShortestFirst) {
+    EXPECT_EQ(readings(R"(/opt/My Viewer/view "c:\ev\a b.bmp" x)"),
+              (std::vector<Words>{{"/opt/My", "Viewer/view", R"(c:\ev\a b.bmp)", "x"},
+                                  {"/opt/My Viewer/view", R"(c:\ev\a b.bmp)", "x"}}));
+    // Without quotes the whole line is the last program tried; blanks
+    // inside a prefix stay as they are.
+    EXPECT_EQ(readings("  a  b\tc "),
+              (std::vector<Words>{{"a", "b", "c"}, {"a  b", "c"}, {"a  b\tc"}}));
+    // The first reading is splitCommandLine's.
+    EXPECT_EQ(readings("/usr/bin/dial 12")[0], splitCommandLine("/usr/bin/dial 12"));
+}
+
+TEST(CommandLineReadings, TheFirstProgramThatStartsEndsTheSearch) {
+    EXPECT_EQ(readings("/opt/My Viewer/view pic", "/opt/My Viewer/view").size(), 2u);
+    EXPECT_EQ(readings("/bin/run with/blank x", "/bin/run").size(), 1u);
+}
+
+TEST(CommandLineReadings, QuotesEndTheSearch) {
+    // A quoted program name is the program.
+    EXPECT_EQ(readings(R"("/opt/My Viewer/view" pic)"),
+              (std::vector<Words>{{"/opt/My Viewer/view", "pic"}}));
+    EXPECT_EQ(readings(R"(/opt/a"b c" d)"), (std::vector<Words>{{"/opt/ab c", "d"}}));
+    // No program name holds a quote: the prefixes end before one.
+    EXPECT_EQ(readings(R"(/opt/a b c"d e")"),
+              (std::vector<Words>{{"/opt/a", "b", "cd e"}, {"/opt/a b", "cd e"}}));
+    EXPECT_TRUE(readings("").empty());
+    EXPECT_TRUE(readings(" \t ").empty());
+}
+
 }  // namespace
 }  // namespace zelkor::platform

@@ -110,6 +110,43 @@ TEST(Processes, DroppedChildrenAreReapedNotLeftAsZombies) {
     EXPECT_TRUE(reaped) << "child " << pid << " left as a zombie";
 }
 
+// A program at `path` that writes its arguments, each followed by '|', to
+// `log`.
+void writeArgumentRecorder(const fs::path& path, const fs::path& log) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path) << "#!/bin/sh\nprintf '%s|' \"$@\" > '" << log.string() << "'\n";
+    fs::permissions(path, fs::perms::owner_all);
+}
+
+TEST(Processes, UnquotedPathWithBlanksStartsWithTheRestAsArguments) {
+    const fs::path dir = tempDir("zelkor_blanks_");
+    auto processes = makeProcesses();
+    // "My" is a folder beside "My Viewer": no program, so the search goes on.
+    fs::create_directories(dir / "My");
+    const fs::path viewer = dir / "My Viewer" / "view";
+    writeArgumentRecorder(viewer, dir / "viewer.log");
+    const fs::path picture = dir / "event 1.bmp";
+    auto child = processes->start(viewer.string() + " \"" + picture.string() + "\" x");
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(waitForEnd(*child), 0u);
+    EXPECT_EQ(readFile(dir / "viewer.log"), picture.string() + "|x|");
+
+    // Shortest first: beside a program "run", "run with/blank" is "run"
+    // given "with/blank".
+    writeArgumentRecorder(dir / "run", dir / "run.log");
+    writeArgumentRecorder(dir / "run with" / "blank", dir / "blank.log");
+    child = processes->start((dir / "run with" / "blank").string() + " x");
+    ASSERT_NE(child, nullptr);
+    EXPECT_EQ(waitForEnd(*child), 0u);
+    EXPECT_EQ(readFile(dir / "run.log"), "with/blank|x|");
+    EXPECT_FALSE(fs::exists(dir / "blank.log"));
+
+    // A quoted name is the program, found or not.
+    EXPECT_EQ(processes->start("\"" + (dir / "My Viewer").string() + "\" view"), nullptr);
+    EXPECT_EQ(processes->start((dir / "My Viewer" / "none").string() + " view"), nullptr);
+    fs::remove_all(dir);
+}
+
 TEST(Shell, OpensExistingFilesWithTheOpenerOnly) {
     const fs::path dir = tempDir("zelkor_shell_");
     const fs::path opener = dir / "opener";

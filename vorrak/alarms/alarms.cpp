@@ -1,0 +1,157 @@
+#include "vorrak/alarms/alarms.h"
+
+#include "vorrak/alarms/warning_wave.h"
+#include "vorrak/config/settings.h"
+#include "vorrak/guard/guard_state.h"
+
+namespace zelkor::vorrak {
+
+namespace {
+
+// What tells the dialer's and the mailer's refused and failed starts apart.
+struct NotifierTexts {
+    std::string_view program;
+    std::string_view runningMessage;
+    std::string_view runningNote;
+    std::string_view failedMessage;
+    std::string_view failedNote;
+};
+
+constexpr NotifierTexts kDialerTexts{kDialerProgram, kDialerRunningMessage, kDialerRunningNote,
+                                     kDialerFailedMessage, kDialerFailedNote};
+constexpr NotifierTexts kMailerTexts{kMailerProgram, kMailerRunningMessage, kMailerRunningNote,
+                                     kMailerFailedMessage, kMailerFailedNote};
+
+int Done(const std::unique_ptr<platform::ChildProcess>& record) {
+    if (!record) {
+        return 1;
+    }
+    const auto code = record->exitCode();
+    return code && *code != platform::STILL_ACTIVE ? 1 : 0;
+}
+
+void ShowError(platform::Ui& ui, std::string_view message) {
+    ui.messageBox(message, kVorrakTitle, platform::mb::ICONHAND | platform::mb::TOPMOST);
+}
+
+std::string ProgramPath(const std::string& programDir, std::string_view program) {
+    return programDir + "/" + std::string(program);
+}
+
+// Keeps the previous record when the start fails: the monitor must still
+// see a companion that runs.
+int StartMonitored(std::unique_ptr<platform::ChildProcess>& record, platform::Processes& processes,
+                   const std::string& commandLine) {
+    auto child = processes.start(commandLine);
+    if (!child) {
+        return 0;
+    }
+    record = std::move(child);
+    return 1;
+}
+
+int LaunchNotifier(std::unique_ptr<platform::ChildProcess>& record, const NotifierTexts& texts,
+                   AlarmServices& services, const std::string& programDir, uint32_t withEvent,
+                   uint32_t eventNumber, uint32_t processStyle, std::string& description) {
+    const bool tell = processStyle == kProcessStyleTracingMenu;
+    if (!Done(record)) {
+        if (tell) {
+            ShowError(services.ui, texts.runningMessage);
+        }
+        AppendEventText(description, texts.runningNote);
+        return 0;
+    }
+    std::string commandLine = ProgramPath(programDir, texts.program);
+    if (withEvent != 0) {
+        commandLine += " " + std::to_string(eventNumber);
+    }
+    if (StartMonitored(record, services.processes, commandLine)) {
+        return 1;
+    }
+    if (tell) {
+        ShowError(services.ui, texts.failedMessage);
+    }
+    AppendEventText(description, texts.failedNote);
+    return 0;
+}
+
+}  // namespace
+
+int SetupWizardDone(Companions& companions) {
+    return Done(companions.setupWizard);
+}
+
+int DialerDone(Companions& companions) {
+    return Done(companions.dialer);
+}
+
+int MailerDone(Companions& companions) {
+    return Done(companions.mailer);
+}
+
+int LaunchSetupWizard(Companions& companions, AlarmServices& services,
+                      const std::string& programDir, uint32_t force) {
+    if (force == 0 && !SetupWizardDone(companions)) {
+        return 0;
+    }
+    // The trailing blank is part of the command line the wizard has always
+    // been given.
+    const std::string commandLine = ProgramPath(programDir, kSetupWizardProgram) + " ";
+    if (StartMonitored(companions.setupWizard, services.processes, commandLine)) {
+        return 1;
+    }
+    ShowError(services.ui, kSetupWizardFailedMessage);
+    return 0;
+}
+
+int LaunchHistran(AlarmServices& services, const std::string& programDir, uint32_t useAccess,
+                  uint32_t eventNumber) {
+    if (useAccess == 0 || eventNumber == 0) {
+        return 0;
+    }
+    if (services.processes.start(ProgramPath(programDir, kHistranProgram) + " ")) {
+        return 1;
+    }
+    ShowError(services.ui, kHistranFailedMessage);
+    return 0;
+}
+
+int LaunchDialer(Companions& companions, AlarmServices& services, const std::string& programDir,
+                 uint32_t withEvent, uint32_t eventNumber, uint32_t processStyle,
+                 std::string& description) {
+    return LaunchNotifier(companions.dialer, kDialerTexts, services, programDir, withEvent,
+                          eventNumber, processStyle, description);
+}
+
+int LaunchMailer(Companions& companions, AlarmServices& services, const std::string& programDir,
+                 uint32_t withEvent, uint32_t eventNumber, uint32_t processStyle,
+                 std::string& description) {
+    return LaunchNotifier(companions.mailer, kMailerTexts, services, programDir, withEvent,
+                          eventNumber, processStyle, description);
+}
+
+int ShowPicture(AlarmServices& services, const std::string& viewer, const std::string& path) {
+    if (services.processes.start(viewer + " \"" + path + "\"")) {
+        return 1;
+    }
+    // This box alone has no title and a plain OK button.
+    services.ui.messageBox(kViewerFailedMessage, "", platform::mb::OK);
+    return 0;
+}
+
+int LaunchAlarmProgram(AlarmServices& services, const std::string& commandLine) {
+    return services.processes.start(commandLine) ? 1 : 0;
+}
+
+int PlayWarningSound(platform::Sound& sound, uint32_t resource) {
+    if (resource != kWarningSoundResource) {
+        return 0;
+    }
+    return sound.playWave(WarningWave()) ? 1 : 0;
+}
+
+void WarningBeep(platform::Sound& sound) {
+    sound.beep(kWarningBeepHz, kWarningBeepMs);
+}
+
+}  // namespace zelkor::vorrak
