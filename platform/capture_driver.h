@@ -186,6 +186,8 @@ class CaptureWindow {
     virtual void place(int x, int y, int width, int height) = 0;
     // Drawing over the shown picture (the window's drawing context).
     virtual Canvas& canvas() = 0;
+    // Shows the picture again without what was drawn over it.
+    virtual void repaint() = 0;
 
     virtual bool driverConnect(int index) = 0;
     virtual bool driverDisconnect() = 0;

@@ -137,6 +137,13 @@ platform::WindowHandle VirtualCaptureWindow::window() {
     return platform::handleOf(view_.data());
 }
 
+void VirtualCaptureWindow::repaint() {
+    drawing_.fill(Qt::transparent);
+    if (view_ != nullptr) {
+        view_->update();
+    }
+}
+
 void VirtualCaptureWindow::place(int x, int y, int width, int height) {
     if (view_ != nullptr) {
         view_->setGeometry(x, y, width, height);

@@ -52,6 +52,7 @@ class VirtualCaptureWindow : public platform::CaptureWindow {
     platform::WindowHandle window() override;
     void place(int x, int y, int width, int height) override;
     platform::Canvas& canvas() override { return canvas_; }
+    void repaint() override;
 
     bool driverConnect(int index) override;
     bool driverDisconnect() override;

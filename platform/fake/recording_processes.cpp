@@ -21,6 +21,9 @@ class RecordedChildProcess : public ChildProcess {
 }  // namespace
 
 std::unique_ptr<ChildProcess> RecordingProcesses::start(std::string_view commandLine) {
+    if (onStart) {
+        onStart(commandLine);
+    }
     commandLines.emplace_back(commandLine);
     Outcome outcome = defaultOutcome;
     if (!script.empty()) {

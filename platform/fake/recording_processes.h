@@ -4,6 +4,7 @@
 // controls). A started child runs until the test ends it.
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -32,6 +33,10 @@ class RecordingProcesses : public Processes {
     // What the next starts do, front first; then `defaultOutcome`.
     std::deque<Outcome> script;
     Outcome defaultOutcome;
+
+    // Called with each command line as it is asked for, before it starts:
+    // a test reads here what the starter had set up for the program.
+    std::function<void(std::string_view commandLine)> onStart;
 
     // Every command line asked for, failed starts included.
     std::vector<std::string> commandLines;

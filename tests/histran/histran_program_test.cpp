@@ -15,52 +15,19 @@
 #include "histran/histran.h"
 #include "histran/translate.h"
 #include "platform/history_file.h"
+#include "tests/support/history_rows.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/temp_dir.h"
 
 namespace zelkor::histran {
 namespace {
 
-// Counts rows through a connection of its own, as any other reader would.
+// Rows, or -2 when two rows have the same Desc (or the same Desc and Bitmap).
 int64_t countRows(const std::string& db) {
-    sqlite3* raw = nullptr;
-    int64_t n = -1;
-    if (sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(raw, 5000);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(raw, "SELECT count(*), count(DISTINCT Desc) FROM History", -1, &stmt,
-                               nullptr) == SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW) {
-            n = sqlite3_column_int64(stmt, 0) == sqlite3_column_int64(stmt, 1)
-                    ? sqlite3_column_int64(stmt, 0)
-                    : -2;  // a duplicate
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(raw);
-    return n;
+    return testing::countDistinctRows(db, "Desc");
 }
-
-// Rows, or -2 when two rows have the same Desc and Bitmap.
 int64_t countEvents(const std::string& db) {
-    sqlite3* raw = nullptr;
-    int64_t n = -1;
-    if (sqlite3_open_v2(db.c_str(), &raw, SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
-        sqlite3_busy_timeout(raw, 5000);
-        sqlite3_stmt* stmt = nullptr;
-        if (sqlite3_prepare_v2(raw,
-                               "SELECT count(*), (SELECT count(*) FROM (SELECT DISTINCT Desc, "
-                               "Bitmap FROM History)) FROM History",
-                               -1, &stmt, nullptr) == SQLITE_OK &&
-            sqlite3_step(stmt) == SQLITE_ROW) {
-            n = sqlite3_column_int64(stmt, 0) == sqlite3_column_int64(stmt, 1)
-                    ? sqlite3_column_int64(stmt, 0)
-                    : -2;
-        }
-        sqlite3_finalize(stmt);
-    }
-    sqlite3_close(raw);
-    return n;
+    return testing::countDistinctRows(db, "Desc, Bitmap");
 }
 
 std::string eventLines(int from, int to) {

@@ -36,11 +36,13 @@ enum class Screen { Offscreen, None };
 
 class Program {
   public:
-    // Starts `name` from the build's program folder; its stderr (the console
-    // message boxes) goes to `stderrPath`.
+    // Starts `name` from the build's program folder (or the program at an
+    // absolute path) with `args`; its stderr (the console message boxes)
+    // goes to `stderrPath`.
     Program(const std::string& name, const std::string& registryPath, const std::string& runtimeDir,
-            const std::string& stderrPath, Screen screen = Screen::Offscreen) {
-        const std::string exe = binDir() + "/" + name;
+            const std::string& stderrPath, Screen screen = Screen::Offscreen,
+            std::vector<std::string> args = {}) {
+        const std::string exe = name.starts_with("/") ? name : binDir() + "/" + name;
         std::vector<std::string> env = {"ZELKOR_REGISTRY=" + registryPath,
                                         "XDG_RUNTIME_DIR=" + runtimeDir,
                                         "ZELKOR_WINDIR=" + runtimeDir, "HOME=" + runtimeDir};
@@ -57,8 +59,12 @@ class Program {
                 envp.push_back(e.data());
             }
             envp.push_back(nullptr);
-            char* argv[] = {const_cast<char*>(exe.c_str()), nullptr};
-            execve(exe.c_str(), argv, envp.data());
+            std::vector<char*> argv{const_cast<char*>(exe.c_str())};
+            for (auto& a : args) {
+                argv.push_back(a.data());
+            }
+            argv.push_back(nullptr);
+            execve(exe.c_str(), argv.data(), envp.data());
             _exit(127);
         }
     }

@@ -3,6 +3,7 @@
 #include "vorrak/alarms/warning_wave.h"
 #include "vorrak/config/settings.h"
 #include "vorrak/guard/guard_state.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 
@@ -31,7 +32,7 @@ int Done(const std::unique_ptr<platform::ChildProcess>& record) {
 }
 
 void ShowError(platform::Ui& ui, std::string_view message) {
-    ui.messageBox(message, kVorrakTitle, platform::mb::ICONHAND | platform::mb::TOPMOST);
+    ui.messageBox(message, resources::kTitle, platform::mb::ICONHAND | platform::mb::TOPMOST);
 }
 
 std::string ProgramPath(const std::string& programDir, std::string_view program) {
