@@ -1,0 +1,64 @@
+#pragma once
+// Dialogs described as data, the way resource templates describe them: a
+// table of controls (id, kind, text, position and size in dialog units,
+// style) that one builder turns into a Qt dialog. Dialog units are those of
+// an 8-point "MS Sans Serif" dialog font, the same for every dialog, so a
+// dialog keeps its designed proportions; control ids become object names.
+
+#include <QDialog>
+
+#include <cstdint>
+#include <memory>
+#include <span>
+#include <string_view>
+
+namespace zelkor::vorrak {
+
+enum class ControlKind {
+    PushButton,
+    DefaultPushButton,  // the one Enter presses
+    GroupBox,
+    Text,  // a static label
+};
+
+// Ids of controls nobody asks for by number (labels, frames).
+constexpr int kStaticControlId = -1;
+
+struct ControlTemplate {
+    int id;
+    ControlKind kind;
+    std::string_view text;
+    int x;
+    int y;
+    int width;
+    int height;
+};
+
+struct DialogTemplate {
+    int id;
+    std::string_view title;
+    int width;
+    int height;
+    std::span<const ControlTemplate> controls;
+};
+
+// The dialog base units of the dialog font: a dialog unit is a quarter of
+// the average character width across and an eighth of the character
+// height down.
+constexpr int kDialogBaseUnitX = 6;
+constexpr int kDialogBaseUnitY = 13;
+constexpr int DialogUnitsToPixelsX(int units) {
+    return units * kDialogBaseUnitX / 4;
+}
+constexpr int DialogUnitsToPixelsY(int units) {
+    return units * kDialogBaseUnitY / 8;
+}
+
+// The dialog with every control placed, named by its id and in tab order
+// as the template lists them. `parent` owns it.
+std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& dialog, QWidget* parent);
+
+// The control of `id` in a built dialog, or null.
+QWidget* DialogItem(QDialog& dialog, int id);
+
+}  // namespace zelkor::vorrak
