@@ -1,0 +1,85 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "platform/fake/virtual_clock.h"
+#include "tests/support/temp_dir.h"
+#include "vorrak/guard/event_history.h"
+
+namespace zelkor::vorrak {
+namespace {
+
+// Two events that are not traced, then the end of the run: three lines in
+// the format Histran reads, each ended with CR LF.
+TEST(EventHistory, EventLinesThenTheEndOfWorkLine) {
+    testing::TempDir dir;
+    platform::VirtualClock clock({2000, 1, 5, 3, 9, 3, 7, 0});
+    std::string folder;
+    ASSERT_EQ(CreateEventFolder(folder, dir.path(), clock), 1);
+    EXPECT_EQ(folder, dir.path() + "/2000.1.5_9.3.7");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+    HistoryLog log;
+    ASSERT_TRUE(OpenHistoryLog(log, dir.path() + "/History.Log"));
+    GuardState guard;
+    std::string picture;
+    for (int event = 1; event <= 2; ++event) {
+        ++guard.EventNumber;
+        FillEventSlot(guard, folder, clock, picture);
+        WriteEventLine(log, guard);
+        clock.advance(61000);
+    }
+    EXPECT_EQ(picture, folder + "/error2.bmp");
+    WriteEndOfWork(log, guard, clock);
+    EXPECT_EQ(testing::readText(log.path),
+              "[1] [2000/1/5 Detect Time:9:3:7] [" + folder + "/error1.bmp] []\r\n" +
+                  "[2] [2000/1/5 Detect Time:9:4:8] [" + folder + "/error2.bmp] []\r\n" +
+                  "[3] [ . End of this work at 2000/1/5 9:5:9] [] []\r\n");
+}
+
+TEST(EventHistory, ARunWithoutEventsLeavesOnlyTheEndOfWorkLine) {
+    testing::TempDir dir;
+    platform::VirtualClock clock({2000, 1, 5, 3, 9, 3, 7, 0});
+    HistoryLog log;
+    ASSERT_TRUE(OpenHistoryLog(log, dir.path() + "/History.Log"));
+    WriteEndOfWork(log, GuardState{}, clock);
+    EXPECT_EQ(testing::readText(log.path), "[1] [ . End of this work at 2000/1/5 9:3:7] [] []\r\n");
+}
+
+// Without its event folder the run keeps its files in the working
+// directory, never at the root of the file system.
+TEST(EventHistory, AFolderThatCannotBeMadeLeavesTheEventsInTheWorkingDirectory) {
+    testing::TempDir dir;
+    platform::VirtualClock clock({2000, 1, 5, 3, 9, 3, 7, 0});
+    std::string folder;
+    ASSERT_EQ(CreateEventFolder(folder, dir.path(), clock), 1);
+    EXPECT_EQ(CreateEventFolder(folder, dir.path(), clock), 0) << "it exists already";
+    EXPECT_EQ(folder, dir.path());
+    GuardState guard;
+    guard.EventNumber = 1;
+    std::string picture;
+    FillEventSlot(guard, folder, clock, picture);
+    EXPECT_EQ(guard.eventSlots[1].bitmapPath, dir.path() + "/error1.bmp");
+}
+
+TEST(EventHistory, NothingIsWrittenWhenTheHistoryIsNotOpen) {
+    testing::TempDir dir;
+    platform::VirtualClock clock;
+    HistoryLog log;
+    log.path = dir.path() + "/History.Log";
+    GuardState guard;
+    guard.EventNumber = 1;
+    WriteEventLine(log, guard);
+    WriteEndOfWork(log, guard, clock);
+    EXPECT_FALSE(std::filesystem::exists(log.path));
+}
+
+TEST(EventSlotIndex, SlotsOneToAHundredInTurnNeverZero) {
+    EXPECT_EQ(EventSlotIndex(1), 1u);
+    EXPECT_EQ(EventSlotIndex(100), 100u);
+    EXPECT_EQ(EventSlotIndex(101), 1u);
+    EXPECT_EQ(EventSlotIndex(200), 100u);
+}
+
+}  // namespace
+}  // namespace zelkor::vorrak
