@@ -22,6 +22,7 @@
 #include "platform/fake/recording_ui.h"
 #include "platform/fake/virtual_clock.h"
 #include "platform/profile.h"
+#include "tests/support/capture_host_stub.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/tracing.h"
 
@@ -107,17 +108,6 @@ class NoHost : public vorrak::GuardHost {
     platform::RecordingCanvas canvas_;
 };
 
-class NoCaptureHost : public vorrak::CaptureHost {
-  public:
-    platform::WindowHandle parentWindow() override { return nullptr; }
-    void setFrameStyle(vorrak::FrameStyle) override {}
-    void resizeClient(uint32_t, uint32_t) override {}
-    void postMessage(uint32_t) override {}
-    void destroy() override {}
-    void startLiveOverlay() override {}
-    void stopLiveOverlay() override {}
-};
-
 // The bus is never reached by the engine; its ports answer nothing.
 class NoPorts : public platform::Ports {
   public:
@@ -146,7 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::RecordingProcesses processes;
     platform::FakeDisk disk;
     NoHost host;
-    NoCaptureHost captureHost;
+    testing::CaptureHostStub captureHost;
     NoPorts ports;
     vorrak::DecoderBus bus(ports, clock);
     const auto profile = platform::openFileProfile(workDir());
