@@ -1,5 +1,9 @@
 #include "vcard/card.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "vcard/decoder_output.h"
 
 namespace zelkor::vcard {
@@ -47,6 +51,23 @@ void VirtualCard::traceLines(bool scl, bool sda) {
     const uint64_t ms = clock_.monotonicMs() - traceStartMs_;
     trace_->change(ms * 1000000 + (ports_.portReads() + ports_.portWrites()) * kNsPerPortCycle, scl,
                    sda);
+}
+
+bool VirtualCard::mayWriteOutput(const std::string& path) const {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return errno == ENOENT;  // the writer creates it
+    }
+    if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) {
+        return false;
+    }
+    const FileId file{uint64_t(st.st_dev), uint64_t(st.st_ino)};
+    for (const VideoSource* source : {composite_.get(), svideo_.get()}) {
+        if (source != nullptr && source->readsFile(file)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CardPci::findDevice(uint16_t vendorId, uint16_t deviceId, int index) {

@@ -61,6 +61,13 @@ class VirtualCard {
     int outputFieldRate() const;
     int outputFieldHeight() const;
 
+    // Whether the capture driver may write its output (a clip or a frame
+    // bitmap) to `path`: a file not there yet, a regular file or a
+    // character device (/dev/null) that none of the card's sources reads
+    // under any of its names. A FIFO (opening it would wait for a reader),
+    // a folder, a socket or a disk is refused.
+    bool mayWriteOutput(const std::string& path) const;
+
     // Looking inside, for tests and diagnostics.
     I2cBus& bus() { return bus_; }
     const Decoder* decoder() const { return decoder_.get(); }

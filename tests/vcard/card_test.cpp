@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "tests/support/card_fixture.h"
+#include "tests/support/temp_dir.h"
 #include "vcard/card.h"
+#include "vcard/y4m.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"
 
@@ -227,6 +231,35 @@ TEST(CardTrace, BusTrafficIsWrittenAsAValueChangeDump) {
         }
     }
     EXPECT_EQ(sclFalls, 10);
+}
+
+TEST(CardOutputFiles, TheSourceFileFifosAndFoldersAreRefused) {
+    testing::TempDir dir;
+    const std::string source = dir.write("source.y4m", "YUV4MPEG2 W2 H2 Cmono\nFRAME\nabcd");
+    std::string error;
+    auto y4m = vcard::Y4mSource::open(source, 60, error);
+    ASSERT_TRUE(y4m) << error;
+    platform::VirtualClock clock;
+    vcard::VirtualCard card(vcard::VcardConfig{}, clock, nullptr, std::move(y4m));
+
+    std::filesystem::create_symlink(source, dir.file("symlink.avi"));
+    std::filesystem::create_hard_link(source, dir.file("hardlink.avi"));
+    ASSERT_EQ(mkfifo(dir.file("pipe.avi").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.file("folder.avi"));
+    for (const char* name :
+         {"source.y4m", "symlink.avi", "hardlink.avi", "pipe.avi", "folder.avi"}) {
+        EXPECT_FALSE(card.mayWriteOutput(dir.file(name))) << name;
+    }
+
+    // A character device takes what it is given and never holds the writer.
+    EXPECT_TRUE(card.mayWriteOutput("/dev/null"));
+
+    // A copy of the source is another file; a new name is created.
+    std::filesystem::copy_file(source, dir.file("copy.avi"));
+    EXPECT_TRUE(card.mayWriteOutput(dir.file("copy.avi")));
+    EXPECT_TRUE(card.mayWriteOutput(dir.file("new.avi")));
+    std::filesystem::create_symlink(dir.file("target.avi"), dir.file("dangling.avi"));
+    EXPECT_TRUE(card.mayWriteOutput(dir.file("dangling.avi")));
 }
 
 TEST(CardDriverSide, CaptureDeviceAndDriverDescriptions) {

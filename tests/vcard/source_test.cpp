@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include <jpeglib.h>
 
+#include "tests/support/temp_dir.h"
 #include "vcard/scene.h"
 #include "vcard/v4l2_source.h"
 #include "vcard/y4m.h"
@@ -180,6 +183,55 @@ TEST(Y4mFiles, BrokenFilesAreRefused) {
     EXPECT_EQ(s.frameCount(), 1u) << "a cut-off last frame is left out";
     EXPECT_FALSE(vcard::Y4mSource::open("/nonexistent/clip.y4m", 60, error));
     EXPECT_EQ(error, "/nonexistent/clip.y4m: cannot be opened");
+}
+
+bool allBlack(const vcard::Picture& p) {
+    const auto is = [](const std::vector<uint8_t>& plane, uint8_t value) {
+        return std::all_of(plane.begin(), plane.end(), [value](uint8_t b) { return b == value; });
+    };
+    return is(p.y, 16) && is(p.u, 128) && is(p.v, 128);
+}
+
+TEST(Y4mFiles, AFileCutShortOrRewrittenWhileShownGivesBlack) {
+    testing::TempDir dir;
+    const std::filesystem::path path = dir.file("shown.y4m");
+    writeY4m(path, 90, 60, "mono", 3, 0, 0);
+    const std::string original = testing::readText(path);
+    std::string error;
+    auto source = vcard::Y4mSource::open(path.string(), 60, error);
+    ASSERT_TRUE(source) << error;
+    vcard::Picture p;
+    p.resize(90, 60);
+    source->render(2, p);  // frame 1
+    EXPECT_EQ(p.y[1], 2 + 10);
+
+    // Cut to its header: a mapped file would kill the program here.
+    std::filesystem::resize_file(path, original.find("FRAME"));
+    p.y.assign(p.y.size(), 99);
+    source->render(2, p);
+    EXPECT_TRUE(allBlack(p));
+
+    // The same length again, but no frame where frame 1 was.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(original.size(), 'x');
+    source->render(2, p);
+    EXPECT_TRUE(allBlack(p));
+
+    // Written back whole: the frames show again.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
+    source->render(4, p);
+    EXPECT_EQ(p.y[1], 2 + 20);
+}
+
+TEST(Y4mFiles, OnlyRegularFilesAreSources) {
+    testing::TempDir dir;
+    const std::string fifo = dir.file("pipe.y4m");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string error;
+    // Opening a FIFO for reading would wait for a writer for ever.
+    EXPECT_FALSE(vcard::Y4mSource::open(fifo, 60, error));
+    EXPECT_EQ(error, fifo + ": not a regular file");
+    EXPECT_FALSE(vcard::Y4mSource::open(dir.path(), 60, error));
+    EXPECT_EQ(error, dir.path() + ": not a regular file");
 }
 
 std::vector<uint8_t> encodeJpeg(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
