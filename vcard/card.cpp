@@ -82,7 +82,7 @@ bool CardPci::findDevice(uint16_t vendorId, uint16_t deviceId, int index) {
 
 InputSignal VirtualCard::signalOf(Connector c) const {
     const VideoSource* s = sourceOf(c);
-    return s == nullptr ? InputSignal{} : InputSignal{true, s->fieldRate()};
+    return s == nullptr || !s->hasPicture() ? InputSignal{} : InputSignal{true, s->fieldRate()};
 }
 
 VideoSource* VirtualCard::sourceOf(Connector c) const {

@@ -25,6 +25,9 @@ class VideoSource {
     // Draws the picture of field `fieldIndex` into `out`, whose size the
     // caller has set. Never fails: a source with nothing to show draws black.
     virtual void render(uint64_t fieldIndex, Picture& out) = 0;
+    // Whether the source delivers pictures at all: the decoder sees a
+    // signal on its input only while it does.
+    virtual bool hasPicture() const { return true; }
     // Whether the source reads `file`, which must then not be written.
     virtual bool readsFile(const FileId& file) const {
         (void)file;

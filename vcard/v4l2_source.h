@@ -17,6 +17,9 @@ class V4l2Source : public VideoSource {
     V4l2Source(std::string device, int fieldRate);
     ~V4l2Source() override;
     void render(uint64_t fieldIndex, Picture& out) override;
+    // A camera that could not be opened or streamed (a missing device, a
+    // file that is no camera) or that has gone away is no signal.
+    bool hasPicture() const override { return streaming_; }
     bool readsFile(const FileId& file) const override { return device_ && file == *device_; }
 
     // Whether frames are arriving (false once the camera is gone).

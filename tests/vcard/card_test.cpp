@@ -9,6 +9,7 @@
 #include "tests/support/card_fixture.h"
 #include "tests/support/temp_dir.h"
 #include "vcard/card.h"
+#include "vcard/v4l2_source.h"
 #include "vcard/y4m.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"
@@ -125,6 +126,21 @@ TEST(CardDecoder, StatusFollowsInputStandardAndSource) {
     EXPECT_EQ(rig.bus.ReadRegister(0x48, 0x1F), 0x20) << "60 Hz source, not locked";
     vorrak::SelectStandard(rig.bus, 4);
     EXPECT_EQ(rig.bus.ReadRegister(0x48, 0x1F), 0x21);
+}
+
+TEST(CardDecoder, AMissingCameraIsNoSignal) {
+    platform::VirtualClock clock;
+    vcard::VirtualCard card(test::cardWithChip(0x10DE, 0x0028), clock,
+                            std::make_unique<vcard::V4l2Source>("/dev/null", 60),
+                            std::make_unique<vcard::V4l2Source>("/dev/video99", 60));
+    vorrak::DecoderBus bus(card.ports(), clock);
+    vorrak::DisplayChipInfo info;
+    platform::Pci& pci = card.pci();
+    vorrak::DetectDisplayChip(pci, bus, info);
+    vorrak::DecoderInit(bus);  // Composite, NTSC - M: what a 60 Hz camera would lock to
+    EXPECT_EQ(bus.ReadRegister(0x48, 0x1F), 0x00) << "no lock, no 60 Hz";
+    vorrak::SelectSVideo(bus);
+    EXPECT_EQ(bus.ReadRegister(0x48, 0x1F), 0x00);
 }
 
 uint32_t lumaAt(const vcard::VideoField& f, int x, int y) {

@@ -49,5 +49,15 @@ TEST(Cardtool, DetectPrintsWhatStartUpWouldFind) {
     EXPECT_EQ(out, "");
 }
 
+TEST(Cardtool, AMissingCameraIsNoSignal) {
+    // A device that opens but is no camera (a missing device and a plain
+    // file are the camera source's own tests): the search runs its course.
+    const auto [out, code] = detect("[composite]\nsource = v4l2:/dev/null\n");
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(out,
+              "chip: 10DE:0028 BusMethod=20\ndecoder: present\nsignal: none\n"
+              "capture driver: index=0 version=3.8.1.2\n");
+}
+
 }  // namespace
 }  // namespace zelkor

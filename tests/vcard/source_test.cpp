@@ -287,6 +287,21 @@ TEST(CameraFrames, AMissingCameraShowsBlack) {
     EXPECT_EQ(p.y[1000], 16);
 }
 
+TEST(CameraFrames, WhatIsNoCameraDeliversNoPicture) {
+    testing::TempDir dir;
+    const std::string plain = dir.write("camera.txt", "not a camera");
+    for (const std::string& device :
+         {std::string("/dev/video99"), std::string("/dev/null"), plain}) {
+        vcard::V4l2Source source(device, 60);
+        EXPECT_FALSE(source.hasPicture()) << device;
+    }
+    // Nor does it keep the file it tried, which may then be written.
+    struct stat st {};
+    ASSERT_EQ(stat("/dev/null", &st), 0);
+    EXPECT_FALSE(
+        vcard::V4l2Source("/dev/null", 60).readsFile({uint64_t(st.st_dev), uint64_t(st.st_ino)}));
+}
+
 TEST(CameraFrames, ARealCameraDeliversPictures) {
     std::string device;
     for (int i = 0; i < 10 && device.empty(); ++i) {
