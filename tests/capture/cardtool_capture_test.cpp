@@ -177,5 +177,12 @@ TEST(Cardtool, RefusesAFifoAtOnce) {
     EXPECT_EQ(run({"grab", fifo}, {}, std::chrono::seconds(30)), 1);
 }
 
+TEST(Cardtool, RecordsNothingWhenTheDriverTakesNoRecordingFormat) {
+    TempDir dir;
+    const std::string card = dir.write("card.ini", "[capture]\nformats = none\n");
+    EXPECT_EQ(run({"record", dir.file("clip.avi"), "1"}, card), 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("clip.avi")));
+}
+
 }  // namespace
 }  // namespace zelkor::test
