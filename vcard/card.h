@@ -68,6 +68,9 @@ class VirtualCard {
     // a folder, a socket or a disk is refused.
     bool mayWriteOutput(const std::string& path) const;
 
+    // Whether the bus trace the configuration names is being written.
+    bool tracing() const { return trace_ != nullptr; }
+
     // Looking inside, for tests and diagnostics.
     I2cBus& bus() { return bus_; }
     const Decoder* decoder() const { return decoder_.get(); }
