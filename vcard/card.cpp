@@ -45,12 +45,21 @@ VirtualCard::VirtualCard(const VcardConfig& config, platform::Clock& clock,
     }
 }
 
-VirtualCard::~VirtualCard() = default;
+VirtualCard::~VirtualCard() {
+    if (trace_) {
+        // One bus cycle after the last change, so the lines' last levels
+        // (the final stop) last long enough for a reader to sample them.
+        trace_->finish(traceTimeNs() + kNsPerPortCycle);
+    }
+}
+
+uint64_t VirtualCard::traceTimeNs() const {
+    const uint64_t ms = clock_.monotonicMs() - traceStartMs_;
+    return ms * 1000000 + (ports_.portReads() + ports_.portWrites()) * kNsPerPortCycle;
+}
 
 void VirtualCard::traceLines(bool scl, bool sda) {
-    const uint64_t ms = clock_.monotonicMs() - traceStartMs_;
-    trace_->change(ms * 1000000 + (ports_.portReads() + ports_.portWrites()) * kNsPerPortCycle, scl,
-                   sda);
+    trace_->change(traceTimeNs(), scl, sda);
 }
 
 bool VirtualCard::mayWriteOutput(const std::string& path) const {

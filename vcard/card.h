@@ -79,6 +79,7 @@ class VirtualCard {
   private:
     InputSignal signalOf(Connector c) const;
     VideoSource* sourceOf(Connector c) const;
+    uint64_t traceTimeNs() const;
     void traceLines(bool scl, bool sda);
 
     VcardConfig config_;

@@ -249,6 +249,39 @@ TEST(CardTrace, BusTrafficIsWrittenAsAValueChangeDump) {
     EXPECT_EQ(sclFalls, 10);
 }
 
+TEST(CardTrace, EndsWithATimeStampAfterTheLastChange) {
+    testing::TempDir dir;
+    vcard::VcardConfig config = test::cardWithChip(0x10DE, 0x0028);
+    config.traceFile = dir.file("bus.vcd");
+    {
+        CardRig rig(config);
+        EXPECT_TRUE(rig.card.tracing());
+        detect(rig);
+        EXPECT_EQ(rig.bus.Probe(0x48), 1);
+    }
+    std::istringstream lines(testing::readText(config.traceFile));
+    std::vector<std::string> tail;
+    for (std::string line; std::getline(lines, line);) {
+        tail.push_back(line);
+    }
+    ASSERT_GE(tail.size(), 3u);
+    // The probe ends with its stop: SDA rises while SCL is high...
+    EXPECT_EQ(tail[tail.size() - 2], "1\"");
+    // ...and a later time stamp gives those levels a length.
+    ASSERT_TRUE(tail.back().starts_with("#"));
+    uint64_t lastChange = 0;
+    for (size_t i = 0; i + 1 < tail.size(); ++i) {
+        if (tail[i].starts_with("#")) {
+            lastChange = std::stoull(tail[i].substr(1));
+        }
+    }
+    EXPECT_GT(std::stoull(tail.back().substr(1)), lastChange);
+
+    config.traceFile = dir.file("missing/bus.vcd");
+    CardRig untraced(config);
+    EXPECT_FALSE(untraced.card.tracing());
+}
+
 TEST(CardOutputFiles, TheSourceFileFifosAndFoldersAreRefused) {
     testing::TempDir dir;
     const std::string source = dir.write("source.y4m", "YUV4MPEG2 W2 H2 Cmono\nFRAME\nabcd");
