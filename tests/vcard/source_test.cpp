@@ -234,6 +234,44 @@ TEST(Y4mFiles, OnlyRegularFilesAreSources) {
     EXPECT_EQ(error, dir.path() + ": not a regular file");
 }
 
+TEST(Scaling, EachDirectionHasItsOwnFactor) {
+    // 4 x 2 luminance, sample = 10 x row + column; 4:2:0 chroma of 2 x 1.
+    const uint8_t y[] = {0, 1, 2, 3, 10, 11, 12, 13};
+    const uint8_t u[] = {50, 51};
+    const uint8_t v[] = {70, 71};
+    const vcard::Planes in{y, u, v, 4, 2, 2, 1};
+    {
+        // Twice as wide, three times as tall.
+        vcard::Picture out;
+        out.resize(8, 6);
+        vcard::scalePlanes(in, out);
+        const std::vector<uint8_t> luma = {
+            0,  0,  1,  1,  2,  2,  3,  3,   //
+            0,  0,  1,  1,  2,  2,  3,  3,   //
+            0,  0,  1,  1,  2,  2,  3,  3,   //
+            10, 10, 11, 11, 12, 12, 13, 13,  //
+            10, 10, 11, 11, 12, 12, 13, 13,  //
+            10, 10, 11, 11, 12, 12, 13, 13,
+        };
+        EXPECT_EQ(out.y, luma);
+        for (int row = 0; row < 6; ++row) {
+            const auto at = [row](const std::vector<uint8_t>& plane) {
+                return std::vector<uint8_t>(plane.begin() + row * 4, plane.begin() + row * 4 + 4);
+            };
+            EXPECT_EQ(at(out.u), (std::vector<uint8_t>{50, 50, 51, 51})) << "row " << row;
+            EXPECT_EQ(at(out.v), (std::vector<uint8_t>{70, 70, 71, 71})) << "row " << row;
+        }
+    }
+    {
+        // Half as wide, twice as tall.
+        vcard::Picture out;
+        out.resize(2, 4);
+        vcard::scalePlanes(in, out);
+        EXPECT_EQ(out.y, (std::vector<uint8_t>{0, 2, 0, 2, 10, 12, 10, 12}));
+        EXPECT_EQ(out.u, (std::vector<uint8_t>{50, 50, 50, 50}));
+    }
+}
+
 std::vector<uint8_t> encodeJpeg(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
     jpeg_compress_struct info{};
     jpeg_error_mgr err{};
