@@ -219,6 +219,22 @@ TEST(RecordClip, ReportsAFileItCannotWrite) {
     EXPECT_EQ(v.ui.boxes[0].style, platform::mb::TOPMOST);
 }
 
+TEST(RecordClip, RefusedWhenTheDriverTakesNoRecordingFormat) {
+    vcard::CaptureDriverConfig neither;
+    neither.acceptZkv2 = neither.acceptZkv1 = false;
+    Connected v(neither);
+    EXPECT_EQ(v.record(), 0);
+    EXPECT_EQ(v.capture.recordingError, 1u);
+    EXPECT_EQ(v.boxTexts(), (std::vector<std::string>{"Capture driver occured error...."}));
+    EXPECT_FALSE(std::filesystem::exists(v.capture.eventFolder + "/error0.avi"));
+    EXPECT_FALSE(v.guard.recording);
+
+    // Nor after a snapshot, which leaves the driver in the frame format.
+    vorrak::SnapshotCommand(v.capture, v.services, v.guard, v.files, {true, true, 0});
+    EXPECT_EQ(v.record(), 0);
+    EXPECT_FALSE(std::filesystem::exists(v.capture.eventFolder + "/error0.avi"));
+}
+
 TEST(CaptureCallbacks, StatusCountsTestsTheDiskAndPaints) {
     Connected v;
     RecordingCanvas canvas;

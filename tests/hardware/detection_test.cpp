@@ -6,6 +6,8 @@
 
 #include "platform/fake/recording_ui.h"
 #include "tests/support/card_fixture.h"
+#include "tests/support/i2c_trace.h"
+#include "tests/support/temp_dir.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"
 
@@ -61,6 +63,56 @@ TEST(DecoderProgramming, InitialisationTablesLandInBothGroups) {
     CardRig rig(cardWithChip(0x10DE, 0x0028));
     rig.bus.BusMethod = 50;
     EXPECT_EQ(DecoderInit(rig.bus), 0);
+}
+
+TEST(DecoderProgramming, InitialisationWritesGoOverTheWireInOrder) {
+    if (!testing::haveSigrok()) {
+        GTEST_SKIP() << "sigrok-cli is not installed (scripts/install-deps.sh installs it): the "
+                        "bus trace was not decoded";
+    }
+    // Register, value: each one transfer to the decoder at 0x48, in this order.
+    using Writes = std::vector<std::pair<uint8_t, uint8_t>>;
+    const Writes groupA = {{0x01, 0x00}, {0x02, 0xD3}, {0x03, 0x23}, {0x04, 0x00},
+                           {0x05, 0x00}, {0x08, 0x48}, {0x09, 0x10}, {0x0A, 0x80},
+                           {0x0B, 0x47}, {0x0C, 0x40}, {0x0D, 0x00}, {0x0E, 0x01},
+                           {0x0F, 0x00}, {0x10, 0xC8}, {0x11, 0x0C}, {0x12, 0x80}};
+    const Writes groupB = {{0x01, 0x08}, {0x02, 0xE3}, {0x03, 0x23}, {0x04, 0x00}, {0x05, 0x00},
+                           {0x08, 0x78}, {0x09, 0x10}, {0x0A, 0x80}, {0x0B, 0x47}, {0x0C, 0x40},
+                           {0x0D, 0x00}, {0x0E, 0x01}, {0x0F, 0x00}, {0x10, 0x08}, {0x11, 0x0C},
+                           {0x12, 0x20}, {0x13, 0x10}};
+    struct Case {
+        uint16_t vendor, device;
+        const Writes* writes;
+    };
+    // Bus methods 30, 10 (group A) and 20, 40 (group B).
+    for (const Case& c : {Case{0x12D2, 0x0018, &groupA}, Case{0x10DE, 0x0020, &groupA},
+                          Case{0x10DE, 0x0028, &groupB}, Case{0x10DE, 0x0100, &groupB}}) {
+        testing::TempDir dir;
+        vcard::VcardConfig config = cardWithChip(c.vendor, c.device);
+        config.traceFile = dir.file("bus.vcd");
+        int method = 0;
+        {
+            CardRig rig(config);
+            detect(rig);
+            method = rig.bus.BusMethod;
+            ASSERT_EQ(DecoderInit(rig.bus), 1);
+        }
+        std::vector<testing::I2cTransfer> transfers;
+        ASSERT_TRUE(testing::decodeI2cTrace(config.traceFile, transfers)) << "BusMethod " << method;
+        Writes seen;
+        for (const testing::I2cTransfer& t : transfers) {
+            EXPECT_EQ(t.address, 0x48) << "BusMethod " << method;
+            EXPECT_FALSE(t.read);
+            EXPECT_EQ(t.nacks, 0);
+            EXPECT_TRUE(t.stopped) << "BusMethod " << method << ", transfer " << seen.size();
+            // Detection only probes the address; each write carries register and value.
+            if (!t.bytes.empty()) {
+                ASSERT_EQ(t.bytes.size(), 2u);
+                seen.emplace_back(t.bytes[0], t.bytes[1]);
+            }
+        }
+        EXPECT_EQ(seen, *c.writes) << "BusMethod " << method;
+    }
 }
 
 TEST(DecoderProgramming, SettersScaleAndReachTheirRegisters) {
