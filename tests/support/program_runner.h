@@ -101,6 +101,10 @@ class Program {
         return true;
     }
     void killHard() { kill(pid_, SIGKILL); }
+    // Stops and continues the program, so a test can look at what it did
+    // so far while it cannot go on.
+    void pause() { kill(pid_, SIGSTOP); }
+    void resume() { kill(pid_, SIGCONT); }
 
   private:
     pid_t pid_ = -1;

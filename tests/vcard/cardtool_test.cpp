@@ -25,11 +25,11 @@ std::pair<std::string, int> detectWith(const std::string& config, bool errors = 
     return {out, WIFEXITED(status) ? WEXITSTATUS(status) : -1};
 }
 
-// Runs cardtool detect on a card described by `ini`; stdout and exit code.
+// Runs cardtool detect on a card described by `ini`, in a folder of its own
+// (ctest runs the tests of this program side by side); stdout and exit code.
 std::pair<std::string, int> detect(const std::string& ini) {
-    const auto file = std::filesystem::path(::testing::TempDir()) / "cardtool_test.ini";
-    std::ofstream(file) << ini;
-    return detectWith(file.string());
+    testing::TempDir dir;
+    return detectWith(dir.write("card.ini", ini));
 }
 
 TEST(Cardtool, DetectPrintsWhatStartUpWouldFind) {
