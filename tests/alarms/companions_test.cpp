@@ -33,13 +33,14 @@ bool eventually(const std::function<bool()>& happened) {
 }
 
 // A companion: writes its arguments, each followed by '|', to "<itself>.args",
-// then runs until "<itself>.release" appears.
+// then runs until "<itself>.release" appears, or until it is removed itself
+// (the test's folder went before it saw the release).
 std::string writeCompanion(const fs::path& path) {
     fs::create_directories(path.parent_path());
     std::ofstream(path) << "#!/bin/sh\n"
                            "for a in \"$@\"; do printf '%s|' \"$a\"; done > \"$0.part\"\n"
                            "mv \"$0.part\" \"$0.args\"\n"
-                           "while [ ! -e \"$0.release\" ]; do sleep 0.01; done\n";
+                           "while [ ! -e \"$0.release\" ] && [ -e \"$0\" ]; do sleep 0.01; done\n";
     fs::permissions(path, fs::perms::owner_all);
     return path.string();
 }

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "formats/byte_order.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/wave.h"
 #include "tests/support/temp_dir.h"
@@ -17,11 +18,6 @@ namespace zelkor::vorrak {
 namespace {
 
 using platform::SoundRequest;
-
-uint32_t le32(std::span<const uint8_t> bytes, size_t at) {
-    return uint32_t(bytes[at]) | uint32_t(bytes[at + 1]) << 8 | uint32_t(bytes[at + 2]) << 16 |
-           uint32_t(bytes[at + 3]) << 24;
-}
 
 std::span<const uint8_t> samples() {
     const auto image = platform::parseWave(WarningWave());
@@ -36,11 +32,15 @@ TEST(WarningWave, IsMono8BitPcmAt22050HzWithExactlyItsDataBytes) {
     EXPECT_EQ(image->format.sampleRate, 22050u);
     EXPECT_EQ(image->format.bitsPerSample, 8);
     EXPECT_EQ(image->samples.size(), 312320u);
+    // Every field of the "fmt " chunk, the derived ones too.
+    EXPECT_EQ(formats::getLe32(wave, 16), 16u);
+    EXPECT_EQ(formats::decodeWaveFormat(wave.subspan(20)),
+              (formats::WaveFormatRecord{1, 1, 22050, 22050, 1, 8}));
     // The data chunk says so itself and the image ends with it.
     const size_t dataAt = size_t(image->samples.data() - wave.data());
-    EXPECT_EQ(le32(wave, dataAt - 4), 312320u);
+    EXPECT_EQ(formats::getLe32(wave, dataAt - 4), 312320u);
     EXPECT_EQ(dataAt + 312320, wave.size());
-    EXPECT_EQ(le32(wave, 4), wave.size() - 8);
+    EXPECT_EQ(formats::getLe32(wave, 4), wave.size() - 8);
 }
 
 // Frequencies by counting crossings of the silence level in windows of

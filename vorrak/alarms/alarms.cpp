@@ -1,7 +1,6 @@
 #include "vorrak/alarms/alarms.h"
 
 #include "vorrak/alarms/warning_wave.h"
-#include "vorrak/config/settings.h"
 #include "vorrak/guard/guard_state.h"
 #include "vorrak/resources/strings.h"
 

@@ -18,10 +18,13 @@
 #include <string>
 #include <vector>
 
+#include "formats/byte_order.h"
+#include "formats/wave_format.h"
 #include "vorrak/alarms/warning_wave.h"
 
 namespace {
 
+namespace formats = zelkor::formats;
 using zelkor::vorrak::kWarningWaveDataBytes;
 using zelkor::vorrak::kWarningWaveFormat;
 
@@ -71,8 +74,8 @@ double frequencyAt(double t) {
 }
 
 std::vector<uint8_t> sirenSamples() {
-    const double rate = kWarningWaveFormat.sampleRate;
-    const size_t count = kWarningWaveDataBytes / kWarningWaveFormat.frameBytes();
+    const double rate = kWarningWaveFormat.samplesPerSec;
+    const size_t count = kWarningWaveDataBytes / kWarningWaveFormat.blockAlign;
     const double length = double(count - 1) / rate;
     const double scale = kPeak / waveShapePeak();
     std::vector<uint8_t> samples(count);
@@ -89,35 +92,23 @@ std::vector<uint8_t> sirenSamples() {
     return samples;
 }
 
-void putLittleEndian(std::vector<uint8_t>& out, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) {
-        out.push_back(uint8_t(value >> (8 * i)));
-    }
-}
-
-void putTag(std::vector<uint8_t>& out, const char* tag) {
-    out.insert(out.end(), tag, tag + 4);
-}
-
 std::vector<uint8_t> waveImage(const std::vector<uint8_t>& samples) {
-    constexpr uint32_t kFmtBytes = 16;
-    constexpr uint16_t kPcm = 1;
-    const auto& f = kWarningWaveFormat;
+    using formats::appendLe32;
+    using formats::fourcc;
+    // A PCM file's "fmt " chunk holds the record's fields without the count
+    // of codec bytes, as every reader expects of PCM.
+    std::vector<uint8_t> fmt = formats::encodeWaveFormat(kWarningWaveFormat);
+    fmt.resize(formats::WaveFormatFieldsSize);
     const auto dataBytes = uint32_t(samples.size());
     std::vector<uint8_t> out;
-    putTag(out, "RIFF");
-    putLittleEndian(out, 4 + (8 + kFmtBytes) + (8 + dataBytes), 4);
-    putTag(out, "WAVE");
-    putTag(out, "fmt ");
-    putLittleEndian(out, kFmtBytes, 4);
-    putLittleEndian(out, kPcm, 2);
-    putLittleEndian(out, f.channels, 2);
-    putLittleEndian(out, f.sampleRate, 4);
-    putLittleEndian(out, f.sampleRate * f.frameBytes(), 4);
-    putLittleEndian(out, f.frameBytes(), 2);
-    putLittleEndian(out, f.bitsPerSample, 2);
-    putTag(out, "data");
-    putLittleEndian(out, dataBytes, 4);
+    appendLe32(out, fourcc("RIFF"));
+    appendLe32(out, uint32_t(4 + (8 + fmt.size()) + (8 + dataBytes)));
+    appendLe32(out, fourcc("WAVE"));
+    appendLe32(out, fourcc("fmt "));
+    appendLe32(out, uint32_t(fmt.size()));
+    out.insert(out.end(), fmt.begin(), fmt.end());
+    appendLe32(out, fourcc("data"));
+    appendLe32(out, dataBytes);
     out.insert(out.end(), samples.begin(), samples.end());
     return out;
 }

@@ -5,13 +5,14 @@
 #include <cstdint>
 #include <span>
 
-#include "platform/wave.h"
+#include "formats/wave_format.h"
 
 namespace zelkor::vorrak {
 
 // Uncompressed PCM, one channel, 22050 frames per second, 8 bits (unsigned,
-// silence at 128): the format every sound device takes as it stands.
-constexpr platform::WaveFormat kWarningWaveFormat{1, 22050, 8};
+// silence at 128): a format every sound device takes as it stands.
+constexpr formats::WaveFormatRecord kWarningWaveFormat{
+    formats::WaveFormatPcm, 1, 22050, 22050, 1, 8};
 // About 14.2 seconds: long enough to be heard across a building, short
 // enough to end on its own when nobody stops it.
 constexpr uint32_t kWarningWaveDataBytes = 312320;
