@@ -10,6 +10,7 @@
 
 #include "platform/process.h"
 #include "platform/shell.h"
+#include "tests/support/temp_dir.h"
 
 namespace zelkor::platform {
 namespace {
@@ -41,11 +42,6 @@ fs::path tempDir(const char* name) {
     return dir;
 }
 
-std::string readFile(const fs::path& p) {
-    std::ifstream in(p);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 TEST(Processes, ExitCodesOfEndedChildrenWithoutAShell) {
     auto processes = makeProcesses();
     auto three = processes->start(R"(/bin/sh -c "exit 3")");
@@ -66,7 +62,7 @@ TEST(Processes, ExitCodesOfEndedChildrenWithoutAShell) {
                                     "\" sh \"one two\" ';' '$HOME'");
     ASSERT_NE(printer, nullptr);
     EXPECT_EQ(waitForEnd(*printer), 0u);
-    EXPECT_EQ(readFile(out), "one two|';'|'$HOME'|");
+    EXPECT_EQ(zelkor::testing::readText(out), "one two|';'|'$HOME'|");
     fs::remove_all(dir);
 }
 
@@ -91,10 +87,10 @@ TEST(Processes, DroppedChildrenAreReapedNotLeftAsZombies) {
         const fs::path out = dir / "pid";
         auto child = processes->start("/bin/sh -c \"echo $$ > " + out.string() + "; sleep 0.2\"");
         ASSERT_NE(child, nullptr);
-        for (int i = 0; i < 500 && readFile(out).empty(); ++i) {
+        for (int i = 0; i < 500 && zelkor::testing::readText(out).empty(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
-        pid = std::atoi(readFile(out).c_str());
+        pid = std::atoi(zelkor::testing::readText(out).c_str());
         ASSERT_GT(pid, 0);
         fs::remove_all(dir);
     }
@@ -129,7 +125,7 @@ TEST(Processes, UnquotedPathWithBlanksStartsWithTheRestAsArguments) {
     auto child = processes->start(viewer.string() + " \"" + picture.string() + "\" x");
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(waitForEnd(*child), 0u);
-    EXPECT_EQ(readFile(dir / "viewer.log"), picture.string() + "|x|");
+    EXPECT_EQ(zelkor::testing::readText(dir / "viewer.log"), picture.string() + "|x|");
 
     // Shortest first: beside a program "run", "run with/blank" is "run"
     // given "with/blank".
@@ -138,7 +134,7 @@ TEST(Processes, UnquotedPathWithBlanksStartsWithTheRestAsArguments) {
     child = processes->start((dir / "run with" / "blank").string() + " x");
     ASSERT_NE(child, nullptr);
     EXPECT_EQ(waitForEnd(*child), 0u);
-    EXPECT_EQ(readFile(dir / "run.log"), "with/blank|x|");
+    EXPECT_EQ(zelkor::testing::readText(dir / "run.log"), "with/blank|x|");
     EXPECT_FALSE(fs::exists(dir / "blank.log"));
 
     // A quoted name is the program, found or not.
@@ -162,10 +158,10 @@ TEST(Shell, OpensExistingFilesWithTheOpenerOnly) {
     auto shell = makeShell(opener.string());
     EXPECT_EQ(shell->open((dir / "missing.htm").string()), 2);
     EXPECT_GT(shell->open(page.string()), 32);
-    for (int i = 0; i < 500 && readFile(log).empty(); ++i) {
+    for (int i = 0; i < 500 && zelkor::testing::readText(log).empty(); ++i) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
-    EXPECT_EQ(readFile(log), page.string());
+    EXPECT_EQ(zelkor::testing::readText(log), page.string());
 
     EXPECT_EQ(makeShell((dir / "no-opener").string())->open(page.string()), 31);
     fs::remove_all(dir);

@@ -12,6 +12,7 @@
 #include "eventdb/event_database.h"
 #include "platform/fake/recording_ui.h"
 #include "platform/registry.h"
+#include "tests/support/temp_dir.h"
 #include "vorrak/config/settings_store.h"
 
 namespace zelkor::vorrak {
@@ -24,13 +25,6 @@ struct ProgramRun {
     std::string out;
     std::string err;
 };
-
-std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 class VrakSetupTest : public ::testing::Test {
   protected:
@@ -67,7 +61,8 @@ class VrakSetupTest : public ::testing::Test {
         }
         int status = 0;
         waitpid(pid, &status, 0);
-        ProgramRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, readFile(out), readFile(err)};
+        ProgramRun r{WIFEXITED(status) ? WEXITSTATUS(status) : -1, zelkor::testing::readText(out),
+                     zelkor::testing::readText(err)};
         fs::remove(out);
         fs::remove(err);
         return r;
@@ -154,7 +149,7 @@ TEST_F(VrakSetupTest, AssignmentsAndPasswordOptions) {
     EXPECT_EQ(loaded.settings.EMAILBODY, "");
     EXPECT_EQ(loaded.access.PasswordRequired, 1u);
     EXPECT_EQ(loaded.access.AccessPassword, "Open Sesame~");
-    EXPECT_EQ(readFile(store).find("Open Sesame"), std::string::npos);
+    EXPECT_EQ(zelkor::testing::readText(store).find("Open Sesame"), std::string::npos);
 
     r = run({"--workdir", "w", "--no-password"});
     ASSERT_EQ(r.exitCode, 0) << r.err;
@@ -202,7 +197,7 @@ TEST_F(VrakSetupTest, UnwritableStoreIsAFailureAndLeavesTheFile) {
     const auto r = run({"--workdir", "w"});
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("cannot write the settings store"), std::string::npos) << r.err;
-    EXPECT_EQ(readFile(store), "not a settings store\n");
+    EXPECT_EQ(zelkor::testing::readText(store), "not a settings store\n");
 }
 
 TEST_F(VrakSetupTest, CreatesAnEmptyEventDatabaseAndKeepsAnExistingOne) {
