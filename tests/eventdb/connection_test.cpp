@@ -50,6 +50,18 @@ TEST(ConnectionStringTest, BuiltStringsReadBackTheSamePath) {
               "PROVIDER=Microsoft.Jet.OLEDB.3.51;Data Source=/w/Vrak.mdb;");
 }
 
+// A path that starts with a quote would be read back as a quoted value, so
+// it must be quoted itself, whichever quote it starts with.
+TEST(ConnectionStringTest, PathsThatBeginWithAQuoteReadBackUnchanged) {
+    for (const std::string path : {"'lead", "\"lead", "'", "\"", "''", "'a;b", "'both'", "\"x'"}) {
+        const std::string text = BuildConnectionString(kProvider351, path);
+        ConnectionString cs;
+        std::string error;
+        ASSERT_TRUE(ParseConnectionString(text, &cs, &error)) << text << ": " << error;
+        EXPECT_EQ(cs.dataSource, path) << text;
+    }
+}
+
 class ConnectionTest : public ::testing::Test {
   protected:
     testing::TempDir dir;
