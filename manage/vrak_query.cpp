@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "manage/event_files.h"
 #include "manage/query_dialog.h"
 #include "manage/records_model.h"
 #include "manage/twips.h"
@@ -80,8 +81,9 @@ QString asText(const eventdb::Value& value) {
 
 }  // namespace
 
-VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services)
-    : database_(database), services_(services) {
+VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services,
+                     std::string workingDirectory)
+    : database_(database), services_(services), workingDirectory_(std::move(workingDirectory)) {
     setObjectName("VrakQuery");
     setWindowTitle("Zelkor Oculara - Event Log Management");
     // A small sans-serif face at the layout's 8 points (11 pixels), so the
@@ -295,19 +297,17 @@ void VrakQuery::deleteEvent() {
         lblStatus_->setText(" No data in database table");
         return;
     }
-    for (const char* column : {eventdb::kBitmapColumn, eventdb::kVideoColumn}) {
-        eventdb::Value path;
-        if (!rs.field(column, &path)) {
-            showError(rs.error());
-            return;
-        }
-        std::error_code ec;
-        if (path && !path->empty() && std::filesystem::exists(*path, ec) &&
-            !std::filesystem::remove(*path, ec) && ec) {
-            showError(ec.message());
-            return;
-        }
+    if (database_.connection.readOnly()) {
+        services_.ui.messageBox(kReadOnlyDeleteMessage, resources::kTitle, platform::mb::ICONHAND);
+        return;
     }
+    eventdb::Value bitmap, video;
+    if (!rs.field(eventdb::kBitmapColumn, &bitmap) || !rs.field(eventdb::kVideoColumn, &video)) {
+        showError(rs.error());
+        return;
+    }
+    // The row goes first: when the database refuses (another program holds
+    // it locked), the files stay with their record.
     syncing_ = true;
     const bool deleted = model_->deleteCurrent();
     syncing_ = false;
@@ -315,11 +315,39 @@ void VrakQuery::deleteEvent() {
         showError(rs.error());
         return;
     }
+    removeEventFiles(bitmap, video);
     if (!moved(rs.eof() ? rs.moveLast() : rs.moveNext())) {
         return;
     }
     totalRecordLabel_->setText("Total Records is " + QString::number(rs.recordCount()));
     lblStatus_->setText(QString());
+}
+
+// Removes the deleted record's files that are event files in the working
+// directory; names the others, which stay, and any removal that failed.
+void VrakQuery::removeEventFiles(const eventdb::Value& bitmap, const eventdb::Value& video) {
+    std::string kept;
+    for (const eventdb::Value* path : {&bitmap, &video}) {
+        if (!*path || (*path)->empty()) {
+            continue;
+        }
+        std::string error;
+        switch (RemoveEventFile(workingDirectory_, **path, &error)) {
+            case FileRemoval::Kept:
+                kept += "\n" + **path;
+                break;
+            case FileRemoval::Failed:
+                showError(error);
+                break;
+            case FileRemoval::Removed:
+            case FileRemoval::Missing:
+                break;
+        }
+    }
+    if (!kept.empty()) {
+        services_.ui.messageBox(std::string(kFileKeptMessage) + kept, resources::kTitle,
+                                platform::mb::ICONEXCLAMATION);
+    }
 }
 
 void VrakQuery::query() {

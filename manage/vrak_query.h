@@ -30,10 +30,19 @@ struct ManageServices {
     platform::Shell& shell;
 };
 
+// Delete's refusals and notices, under the suite's title.
+inline constexpr std::string_view kReadOnlyDeleteMessage =
+    "The event database is read-only, no record can be deleted...";
+inline constexpr std::string_view kFileKeptMessage =
+    "The record is deleted, its files below are kept: only event files in the working "
+    "directory are deleted...";
+
 class VrakQuery : public QWidget {
   public:
-    // `database` has its connection and display recordset open.
-    VrakQuery(eventdb::EventDatabase& database, ManageServices services);
+    // `database` has its connection and display recordset open; Delete
+    // removes event files only inside `workingDirectory`.
+    VrakQuery(eventdb::EventDatabase& database, ManageServices services,
+              std::string workingDirectory);
     ~VrakQuery() override;
 
     // The handlers, by control.
@@ -62,10 +71,12 @@ class VrakQuery : public QWidget {
     void setTextBoxes(const QString& text);
     bool moved(bool ok);
     void view(QLineEdit* box, std::string_view failure);
+    void removeEventFiles(const eventdb::Value& bitmap, const eventdb::Value& video);
     void showError(const std::string& description);
 
     eventdb::EventDatabase& database_;
     ManageServices services_;
+    std::string workingDirectory_;
     RecordsModel* model_;
     bool syncing_ = false;
 
