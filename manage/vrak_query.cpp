@@ -75,10 +75,6 @@ QToolButton* navigationButton(QWidget* parent, const char* name, bool left, bool
     return b;
 }
 
-QString asText(const eventdb::Value& value) {
-    return value ? QString::fromStdString(*value) : QString();
-}
-
 }  // namespace
 
 VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services,
@@ -212,15 +208,19 @@ void VrakQuery::fillTextBoxes() {
         showError(rs.error());
         return;
     }
-    descText_->setPlainText(asText(desc));
-    bitmapFileText_->setText(asText(bitmap));
-    videoFileText_->setText(asText(video));
+    descText_->setPlainText(ShownText(desc));
+    bitmapFileText_->setText(ShownText(bitmap));
+    videoFileText_->setText(ShownText(video));
+    shownBitmap_ = std::move(bitmap);
+    shownVideo_ = std::move(video);
 }
 
 void VrakQuery::setTextBoxes(const QString& text) {
     descText_->setPlainText(text);
     bitmapFileText_->setText(text);
     videoFileText_->setText(text);
+    shownBitmap_.reset();
+    shownVideo_.reset();
 }
 
 bool VrakQuery::moved(bool ok) {
@@ -263,8 +263,11 @@ void VrakQuery::moveNext() {
     }
 }
 
-void VrakQuery::view(QLineEdit* box, std::string_view failure) {
-    const std::string path = box->text().toStdString();
+void VrakQuery::view(QLineEdit* box, const eventdb::Value& shown, std::string_view failure) {
+    // The record's own bytes while the box shows them, what was typed
+    // into the box otherwise.
+    const std::string path =
+        shown && box->text() == ShownText(shown) ? *shown : box->text().toStdString();
     if (path.empty()) {
         return;
     }
@@ -280,11 +283,11 @@ void VrakQuery::view(QLineEdit* box, std::string_view failure) {
 }
 
 void VrakQuery::viewBitmap() {
-    view(bitmapFileText_, "Error executing picture viewer.....");
+    view(bitmapFileText_, shownBitmap_, "Error executing picture viewer.....");
 }
 
 void VrakQuery::viewVideo() {
-    view(videoFileText_, "Error executing AVI player.....");
+    view(videoFileText_, shownVideo_, "Error executing AVI player.....");
 }
 
 void VrakQuery::deleteEvent() {
@@ -334,10 +337,10 @@ void VrakQuery::removeEventFiles(const eventdb::Value& bitmap, const eventdb::Va
         std::string error;
         switch (RemoveEventFile(workingDirectory_, **path, &error)) {
             case FileRemoval::Kept:
-                kept += "\n" + **path;
+                kept += "\n" + ShownText(*path).toStdString();
                 break;
             case FileRemoval::Failed:
-                showError(error);
+                showError(ShownText(error).toStdString());
                 break;
             case FileRemoval::Removed:
             case FileRemoval::Missing:

@@ -70,7 +70,7 @@ class VrakQuery : public QWidget {
     void fillTextBoxes();
     void setTextBoxes(const QString& text);
     bool moved(bool ok);
-    void view(QLineEdit* box, std::string_view failure);
+    void view(QLineEdit* box, const eventdb::Value& shown, std::string_view failure);
     void removeEventFiles(const eventdb::Value& bitmap, const eventdb::Value& video);
     void showError(const std::string& description);
 
@@ -79,6 +79,10 @@ class VrakQuery : public QWidget {
     std::string workingDirectory_;
     RecordsModel* model_;
     bool syncing_ = false;
+    // The paths the boxes show, as the record holds them: a name that is
+    // not UTF-8 does not survive the text box.
+    eventdb::Value shownBitmap_;
+    eventdb::Value shownVideo_;
 
     QLabel* totalRecordLabel_;
     QPlainTextEdit* descText_;

@@ -351,6 +351,22 @@ TEST_F(ManageTest, ARowTheDatabaseKeepsKeepsItsFiles) {
     EXPECT_EQ(text("lblStatus"), "Current Record : 1");
 }
 
+// A description of megabytes is shown by its first 4096 characters (not
+// bytes, and never half a character), in the boxes and in the grid.
+TEST_F(ManageTest, LongValuesShowTheirFirst4096Characters) {
+    const std::string smile = "\xF0\x9F\x98\x80";  // one character, two UTF-16 units
+    addEvent(std::string(4095, 'a') + smile + std::string(1 << 20, 'z'), std::string(5000, '\xE9'),
+             std::string(3000, 'v'));
+    start();
+    const QString shownDesc = QString(4095, 'a') + QString::fromUtf8(smile);
+    EXPECT_EQ(text("DescText"), shownDesc);
+    EXPECT_EQ(text("BitmapFileText"), QString(4096, QChar(0xFFFD)));
+    EXPECT_EQ(text("VideoFileText"), QString(3000, 'v'));
+    auto* grid = child<QTableView>("DataGrid");
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 0)).toString(), shownDesc);
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 2)).toString(), QString(3000, 'v'));
+}
+
 // A file that cannot be written, or one in a folder that cannot be (see the
 // event database's tests), opens read-only; here the open asks for that.
 TEST_F(ManageTest, AReadOnlyDatabaseIsBrowsedAndDeleteIsRefused) {
@@ -376,6 +392,22 @@ TEST_F(ManageTest, AReadOnlyDatabaseIsBrowsedAndDeleteIsRefused) {
     EXPECT_TRUE(std::filesystem::exists(picture));
     EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 2");
     EXPECT_EQ(text("DescText"), "2003/1/1 a");
+}
+
+// The path goes to the shell as the record's bytes, whatever their
+// encoding; a path typed into the box goes as typed.
+TEST_F(ManageTest, ViewOpensFileNamesThatAreNotUtf8) {
+    const std::string latin1 = work.write("\xE9v\xE9nement1.bmp", "BM");
+    addEvent("2003/1/1 a", latin1);
+    start();
+    click("Command1");
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{latin1}));
+
+    const std::string typed = work.write("typed.bmp", "BM");
+    child<QLineEdit>("BitmapFileText")->setText(QString::fromStdString(typed));
+    click("Command1");
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{latin1, typed}));
 }
 
 TEST_F(ManageTest, ResizeKeepsTheStatusBarItemsAtTheirDistances) {
