@@ -354,8 +354,11 @@ void VrakQuery::removeEventFiles(const eventdb::Value& bitmap, const eventdb::Va
 }
 
 void VrakQuery::query() {
+    // Cancel leaves the grid as it was, filtered or not.
     QueryDialog dialog(this);
-    showYear(dialog.exec() == QDialog::Accepted ? dialog.year() : QString());
+    if (dialog.exec() == QDialog::Accepted) {
+        showYear(dialog.year());
+    }
 }
 
 void VrakQuery::showYear(const QString& year) {

@@ -252,7 +252,7 @@ TEST_F(ManageTest, DeletingTheLastRowMovesPastTheEndThenNextBeepsBackToTheLast) 
     EXPECT_EQ(text("lblStatus"), "Current Record: 1");
 }
 
-TEST_F(ManageTest, QueryShowsTheEventsOfOneYearAndCancelShowsAll) {
+TEST_F(ManageTest, QueryShowsTheEventsOfOneYearAndCancelKeepsThem) {
     addEvent("2003/12/31 Detect Time:23:59:59", "/a.bmp");
     addEvent("2004/1/1 Detect Time:0:0:0", "/b.bmp");
     addEvent("2004/6/1 Detect Time:0:0:0", "/c.bmp");
@@ -280,7 +280,8 @@ TEST_F(ManageTest, QueryShowsTheEventsOfOneYearAndCancelShowsAll) {
         dialog->findChild<QPushButton*>("CancelButton")->click();
     });
     click("QueryCommand");
-    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 4");
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 2");
+    EXPECT_EQ(text("DescText"), "2004/6/1 Detect Time:0:0:0");
 
     window.showYear("02003");
     EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 1");
