@@ -189,14 +189,19 @@ void VrakQuery::gridRowChanged(int row) {
 }
 
 // The grid follows the recordset's current row; a move reports a row change
-// just as a click in the grid does.
+// just as a click in the grid does. Past either end (after the last row was
+// deleted) no row is current: the grid marks none, so a click on any row
+// chooses it, and the text boxes, which keep the row shown last, are greyed
+// so a deleted row does not look like one still there.
 void VrakQuery::showCurrentInGrid() {
     const int64_t position = database_.display.absolutePosition();
-    if (position < 1) {
-        return;
-    }
     syncing_ = true;
-    grid_->setCurrentIndex(model_->index(static_cast<int>(position - 1), 0));
+    if (position < 1) {
+        grid_->selectionModel()->clear();
+        enableTextBoxes(false);
+    } else {
+        grid_->setCurrentIndex(model_->index(static_cast<int>(position - 1), 0));
+    }
     syncing_ = false;
 }
 
@@ -213,6 +218,7 @@ void VrakQuery::fillTextBoxes() {
     videoFileText_->setText(ShownText(video));
     shownBitmap_ = std::move(bitmap);
     shownVideo_ = std::move(video);
+    enableTextBoxes(true);
 }
 
 void VrakQuery::setTextBoxes(const QString& text) {
@@ -221,6 +227,13 @@ void VrakQuery::setTextBoxes(const QString& text) {
     videoFileText_->setText(text);
     shownBitmap_.reset();
     shownVideo_.reset();
+    enableTextBoxes(true);
+}
+
+void VrakQuery::enableTextBoxes(bool enabled) {
+    descText_->setEnabled(enabled);
+    bitmapFileText_->setEnabled(enabled);
+    videoFileText_->setEnabled(enabled);
 }
 
 bool VrakQuery::moved(bool ok) {
@@ -302,6 +315,10 @@ void VrakQuery::deleteEvent() {
     }
     if (database_.connection.readOnly()) {
         services_.ui.messageBox(kReadOnlyDeleteMessage, resources::kTitle, platform::mb::ICONHAND);
+        return;
+    }
+    if (rs.absolutePosition() < 1) {
+        services_.ui.messageBox(kNoCurrentRecordMessage, resources::kTitle, platform::mb::ICONHAND);
         return;
     }
     eventdb::Value bitmap, video;

@@ -33,6 +33,8 @@ struct ManageServices {
 // Delete's refusals and notices, under the suite's title.
 inline constexpr std::string_view kReadOnlyDeleteMessage =
     "The event database is read-only, no record can be deleted...";
+inline constexpr std::string_view kNoCurrentRecordMessage =
+    "No record is selected...\nPlease choose the record to delete";
 inline constexpr std::string_view kFileKeptMessage =
     "The record is deleted, its files below are kept: only event files in the working "
     "directory are deleted...";
@@ -69,6 +71,7 @@ class VrakQuery : public QWidget {
     void showCurrentInGrid();
     void fillTextBoxes();
     void setTextBoxes(const QString& text);
+    void enableTextBoxes(bool enabled);
     bool moved(bool ok);
     void view(QLineEdit* box, const eventdb::Value& shown, std::string_view failure);
     void removeEventFiles(const eventdb::Value& bitmap, const eventdb::Value& video);

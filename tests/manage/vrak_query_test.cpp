@@ -411,6 +411,36 @@ TEST_F(ManageTest, ViewOpensFileNamesThatAreNotUtf8) {
     EXPECT_EQ(shell.opened, (std::vector<std::string>{latin1, typed}));
 }
 
+// Past the end after the last row's deletion no row is chosen: the grid
+// marks none (a click on any row chooses it), the boxes still hold the
+// deleted row but greyed, and Delete says there is nothing to delete.
+TEST_F(ManageTest, AfterDeletingTheLastRowNoRowIsChosenUntilTheUserChoosesOne) {
+    addEvent("2003/1/1 a", "/a.bmp");
+    addEvent("2003/1/2 b", "/b.bmp");
+    start();
+    auto* grid = child<QTableView>("DataGrid");
+    click("cmdLast");
+    click("DeleteCommand");
+    EXPECT_EQ(text("DescText"), "2003/1/2 b");
+    EXPECT_FALSE(child<QWidget>("DescText")->isEnabled());
+    EXPECT_FALSE(child<QWidget>("BitmapFileText")->isEnabled());
+    EXPECT_FALSE(grid->currentIndex().isValid());
+
+    click("DeleteCommand");
+    ASSERT_EQ(ui.texts(), (std::vector<std::string>{std::string(kNoCurrentRecordMessage)}));
+    EXPECT_EQ(ui.boxes[0].title, "Zelkor Oculara");
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND);
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 1");
+
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    EXPECT_EQ(text("DescText"), "2003/1/1 a");
+    EXPECT_TRUE(child<QWidget>("DescText")->isEnabled());
+    EXPECT_EQ(text("lblStatus"), "Current Record: 1");
+    click("DeleteCommand");
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 0");
+    EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
 TEST_F(ManageTest, ResizeKeepsTheStatusBarItemsAtTheirDistances) {
     VrakQuery& window = start();
     window.resize(700, 600);
