@@ -441,6 +441,20 @@ TEST_F(ManageTest, AfterDeletingTheLastRowNoRowIsChosenUntilTheUserChoosesOne) {
     EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
+TEST_F(ManageTest, WithOneRecordPreviousAndNextEachBeepOnceAndStay) {
+    addEvent("2003/1/1 a", "/a.bmp");
+    start();
+    size_t expectedBeeps = 0;
+    for (const char* button : {"cmdPrevious", "cmdNext"}) {
+        click(button);
+        EXPECT_EQ(beeps(), ++expectedBeeps) << button;
+        EXPECT_EQ(text("lblStatus"), "Current Record: 1") << button;
+        EXPECT_EQ(text("DescText"), "2003/1/1 a") << button;
+        EXPECT_EQ(child<QTableView>("DataGrid")->currentIndex().row(), 0) << button;
+    }
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
 TEST_F(ManageTest, ResizeKeepsTheStatusBarItemsAtTheirDistances) {
     VrakQuery& window = start();
     window.resize(700, 600);
