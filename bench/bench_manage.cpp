@@ -75,7 +75,7 @@ void BM_ManageOpensAndPaints(benchmark::State& state) {
         eventdb::EventDatabase db;
         eventdb::OpenEventDatabase(db, setup().path);
         eventdb::OpenDisplayRecordset(db);
-        manage::VrakQuery window(db, {ui, sound, shell});
+        manage::VrakQuery window(db, {ui, sound, shell}, setup().dir);
         window.show();
         benchmark::DoNotOptimize(window.grab());
         seconds = secondsSince(start);

@@ -2,7 +2,10 @@
 // A connection to the event database file, opened by a connection string.
 // Both known providers open the same kind of file; the storage is SQLite in
 // write-ahead-log mode with a busy timeout, so manage and Histran may hold
-// the database at the same time.
+// the database at the same time. A file this process may not change (the
+// file or its folder is not writable, as for the copy beside installed
+// programs), or one opened with "Mode=Read", is opened read-only: it can be
+// browsed, every change fails, and the file is left exactly as it was.
 
 #include <memory>
 #include <string>
@@ -37,6 +40,9 @@ class Connection {
     bool isOpen() const;
     void close();
 
+    // Whether the open database is read-only.
+    bool readOnly() const { return readOnly_; }
+
     const std::string& provider() const { return provider_; }
     const std::string& error() const { return error_; }
     const std::shared_ptr<Session>& session() const { return session_; }
@@ -45,6 +51,7 @@ class Connection {
     std::shared_ptr<Session> session_;
     std::string provider_;
     std::string error_;
+    bool readOnly_ = false;
 };
 
 }  // namespace zelkor::eventdb

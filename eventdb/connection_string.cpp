@@ -99,6 +99,8 @@ bool ParseConnectionString(std::string_view text, ConnectionString* out, std::st
             result.provider = std::move(value);
         } else if (equalsIgnoreCase(key, "Data Source")) {
             result.dataSource = std::move(value);
+        } else if (equalsIgnoreCase(key, "Mode")) {
+            result.readOnly = equalsIgnoreCase(value, "Read");
         }
     }
     *out = std::move(result);

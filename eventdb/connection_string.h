@@ -14,12 +14,14 @@ inline constexpr std::string_view kProvider40 = "Microsoft.Jet.OLEDB.4.0";
 struct ConnectionString {
     std::string provider;
     std::string dataSource;
+    bool readOnly = false;  // "Mode=Read": nothing in the file is changed
 };
 
 // Splits "key=value;" pairs. Keys match case-insensitively and blanks around
 // keys and values are dropped; a value may be quoted with " or ' (the quote
-// doubled inside), which is how a path holding ';' survives. Unknown keys
-// are ignored. False with `error` set when the text is not a list of pairs.
+// doubled inside), which is how a path holding ';' survives. Of "Mode" only
+// the value "Read" means anything; other modes and unknown keys are
+// ignored. False with `error` set when the text is not a list of pairs.
 bool ParseConnectionString(std::string_view text, ConnectionString* out, std::string* error);
 
 // "PROVIDER=<provider>;Data Source=<path>;" with the path as it stands; only

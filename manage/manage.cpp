@@ -36,7 +36,8 @@ ManageStart StartManage(ManageContext& context, Manage& manage) {
         ui.messageBox(manage.database.display.error(), kProgramTitle, platform::mb::OK);
         return ManageStart::DisplayFailed;
     }
-    manage.window = std::make_unique<VrakQuery>(manage.database, context.services);
+    manage.window =
+        std::make_unique<VrakQuery>(manage.database, context.services, settings.workingDirectory);
     manage.window->show();
     return ManageStart::Shown;
 }

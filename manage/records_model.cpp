@@ -1,8 +1,26 @@
 #include "manage/records_model.h"
 
+#include <algorithm>
 #include <climits>
 
 namespace zelkor::manage {
+
+QString ShownText(const eventdb::Value& value) {
+    if (!value) {
+        return {};
+    }
+    // A character takes at most 4 bytes, so this many bytes hold all the
+    // characters shown; the rest is never converted.
+    constexpr qsizetype kShownBytes = 4 * kShownCharacters;
+    const auto bytes = static_cast<qsizetype>(value->size());
+    QString text = QString::fromUtf8(value->data(), std::min(bytes, kShownBytes));
+    qsizetype end = 0;
+    for (qsizetype shown = 0; shown < kShownCharacters && end < text.size(); ++shown) {
+        end += text[end].isHighSurrogate() && end + 1 < text.size() ? 2 : 1;
+    }
+    text.truncate(end);
+    return text;
+}
 
 int RecordsModel::rowCount(const QModelIndex& parent) const {
     if (parent.isValid() || !recordset_.isOpen()) {
@@ -24,7 +42,7 @@ QVariant RecordsModel::data(const QModelIndex& index, int role) const {
     if (!recordset_.fieldAt(index.row(), index.column(), &value) || !value) {
         return {};
     }
-    return QString::fromStdString(*value);
+    return ShownText(value);
 }
 
 QVariant RecordsModel::headerData(int section, Qt::Orientation orientation, int role) const {

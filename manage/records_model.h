@@ -11,6 +11,13 @@
 
 namespace zelkor::manage {
 
+// The grid and the text boxes show at most this many characters of a value:
+// laying out a description of megabytes took the window minutes.
+inline constexpr qsizetype kShownCharacters = 4096;
+
+// `value` as shown: its first kShownCharacters characters; empty for Null.
+QString ShownText(const eventdb::Value& value);
+
 class RecordsModel : public QAbstractTableModel {
   public:
     explicit RecordsModel(eventdb::Recordset& recordset, QObject* parent = nullptr)

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "manage/event_files.h"
 #include "manage/query_dialog.h"
 #include "manage/records_model.h"
 #include "manage/twips.h"
@@ -74,14 +75,11 @@ QToolButton* navigationButton(QWidget* parent, const char* name, bool left, bool
     return b;
 }
 
-QString asText(const eventdb::Value& value) {
-    return value ? QString::fromStdString(*value) : QString();
-}
-
 }  // namespace
 
-VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services)
-    : database_(database), services_(services) {
+VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services,
+                     std::string workingDirectory)
+    : database_(database), services_(services), workingDirectory_(std::move(workingDirectory)) {
     setObjectName("VrakQuery");
     setWindowTitle("Zelkor Oculara - Event Log Management");
     // A small sans-serif face at the layout's 8 points (11 pixels), so the
@@ -191,14 +189,19 @@ void VrakQuery::gridRowChanged(int row) {
 }
 
 // The grid follows the recordset's current row; a move reports a row change
-// just as a click in the grid does.
+// just as a click in the grid does. Past either end (after the last row was
+// deleted) no row is current: the grid marks none, so a click on any row
+// chooses it, and the text boxes, which keep the row shown last, are greyed
+// so a deleted row does not look like one still there.
 void VrakQuery::showCurrentInGrid() {
     const int64_t position = database_.display.absolutePosition();
-    if (position < 1) {
-        return;
-    }
     syncing_ = true;
-    grid_->setCurrentIndex(model_->index(static_cast<int>(position - 1), 0));
+    if (position < 1) {
+        grid_->selectionModel()->clear();
+        enableTextBoxes(false);
+    } else {
+        grid_->setCurrentIndex(model_->index(static_cast<int>(position - 1), 0));
+    }
     syncing_ = false;
 }
 
@@ -210,15 +213,27 @@ void VrakQuery::fillTextBoxes() {
         showError(rs.error());
         return;
     }
-    descText_->setPlainText(asText(desc));
-    bitmapFileText_->setText(asText(bitmap));
-    videoFileText_->setText(asText(video));
+    descText_->setPlainText(ShownText(desc));
+    bitmapFileText_->setText(ShownText(bitmap));
+    videoFileText_->setText(ShownText(video));
+    shownBitmap_ = std::move(bitmap);
+    shownVideo_ = std::move(video);
+    enableTextBoxes(true);
 }
 
 void VrakQuery::setTextBoxes(const QString& text) {
     descText_->setPlainText(text);
     bitmapFileText_->setText(text);
     videoFileText_->setText(text);
+    shownBitmap_.reset();
+    shownVideo_.reset();
+    enableTextBoxes(true);
+}
+
+void VrakQuery::enableTextBoxes(bool enabled) {
+    descText_->setEnabled(enabled);
+    bitmapFileText_->setEnabled(enabled);
+    videoFileText_->setEnabled(enabled);
 }
 
 bool VrakQuery::moved(bool ok) {
@@ -261,8 +276,11 @@ void VrakQuery::moveNext() {
     }
 }
 
-void VrakQuery::view(QLineEdit* box, std::string_view failure) {
-    const std::string path = box->text().toStdString();
+void VrakQuery::view(QLineEdit* box, const eventdb::Value& shown, std::string_view failure) {
+    // The record's own bytes while the box shows them, what was typed
+    // into the box otherwise.
+    const std::string path =
+        shown && box->text() == ShownText(shown) ? *shown : box->text().toStdString();
     if (path.empty()) {
         return;
     }
@@ -278,11 +296,11 @@ void VrakQuery::view(QLineEdit* box, std::string_view failure) {
 }
 
 void VrakQuery::viewBitmap() {
-    view(bitmapFileText_, "Error executing picture viewer.....");
+    view(bitmapFileText_, shownBitmap_, "Error executing picture viewer.....");
 }
 
 void VrakQuery::viewVideo() {
-    view(videoFileText_, "Error executing AVI player.....");
+    view(videoFileText_, shownVideo_, "Error executing AVI player.....");
 }
 
 void VrakQuery::deleteEvent() {
@@ -295,19 +313,21 @@ void VrakQuery::deleteEvent() {
         lblStatus_->setText(" No data in database table");
         return;
     }
-    for (const char* column : {eventdb::kBitmapColumn, eventdb::kVideoColumn}) {
-        eventdb::Value path;
-        if (!rs.field(column, &path)) {
-            showError(rs.error());
-            return;
-        }
-        std::error_code ec;
-        if (path && !path->empty() && std::filesystem::exists(*path, ec) &&
-            !std::filesystem::remove(*path, ec) && ec) {
-            showError(ec.message());
-            return;
-        }
+    if (database_.connection.readOnly()) {
+        services_.ui.messageBox(kReadOnlyDeleteMessage, resources::kTitle, platform::mb::ICONHAND);
+        return;
     }
+    if (rs.absolutePosition() < 1) {
+        services_.ui.messageBox(kNoCurrentRecordMessage, resources::kTitle, platform::mb::ICONHAND);
+        return;
+    }
+    eventdb::Value bitmap, video;
+    if (!rs.field(eventdb::kBitmapColumn, &bitmap) || !rs.field(eventdb::kVideoColumn, &video)) {
+        showError(rs.error());
+        return;
+    }
+    // The row goes first: when the database refuses (another program holds
+    // it locked), the files stay with their record.
     syncing_ = true;
     const bool deleted = model_->deleteCurrent();
     syncing_ = false;
@@ -315,6 +335,7 @@ void VrakQuery::deleteEvent() {
         showError(rs.error());
         return;
     }
+    removeEventFiles(bitmap, video);
     if (!moved(rs.eof() ? rs.moveLast() : rs.moveNext())) {
         return;
     }
@@ -322,9 +343,39 @@ void VrakQuery::deleteEvent() {
     lblStatus_->setText(QString());
 }
 
+// Removes the deleted record's files that are event files in the working
+// directory; names the others, which stay, and any removal that failed.
+void VrakQuery::removeEventFiles(const eventdb::Value& bitmap, const eventdb::Value& video) {
+    std::string kept;
+    for (const eventdb::Value* path : {&bitmap, &video}) {
+        if (!*path || (*path)->empty()) {
+            continue;
+        }
+        std::string error;
+        switch (RemoveEventFile(workingDirectory_, **path, &error)) {
+            case FileRemoval::Kept:
+                kept += "\n" + ShownText(*path).toStdString();
+                break;
+            case FileRemoval::Failed:
+                showError(ShownText(error).toStdString());
+                break;
+            case FileRemoval::Removed:
+            case FileRemoval::Missing:
+                break;
+        }
+    }
+    if (!kept.empty()) {
+        services_.ui.messageBox(std::string(kFileKeptMessage) + kept, resources::kTitle,
+                                platform::mb::ICONEXCLAMATION);
+    }
+}
+
 void VrakQuery::query() {
+    // Cancel leaves the grid as it was, filtered or not.
     QueryDialog dialog(this);
-    showYear(dialog.exec() == QDialog::Accepted ? dialog.year() : QString());
+    if (dialog.exec() == QDialog::Accepted) {
+        showYear(dialog.year());
+    }
 }
 
 void VrakQuery::showYear(const QString& year) {

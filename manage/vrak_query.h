@@ -30,10 +30,21 @@ struct ManageServices {
     platform::Shell& shell;
 };
 
+// Delete's refusals and notices, under the suite's title.
+inline constexpr std::string_view kReadOnlyDeleteMessage =
+    "The event database is read-only, no record can be deleted...";
+inline constexpr std::string_view kNoCurrentRecordMessage =
+    "No record is selected...\nPlease choose the record to delete";
+inline constexpr std::string_view kFileKeptMessage =
+    "The record is deleted, its files below are kept: only event files in the working "
+    "directory are deleted...";
+
 class VrakQuery : public QWidget {
   public:
-    // `database` has its connection and display recordset open.
-    VrakQuery(eventdb::EventDatabase& database, ManageServices services);
+    // `database` has its connection and display recordset open; Delete
+    // removes event files only inside `workingDirectory`.
+    VrakQuery(eventdb::EventDatabase& database, ManageServices services,
+              std::string workingDirectory);
     ~VrakQuery() override;
 
     // The handlers, by control.
@@ -60,14 +71,21 @@ class VrakQuery : public QWidget {
     void showCurrentInGrid();
     void fillTextBoxes();
     void setTextBoxes(const QString& text);
+    void enableTextBoxes(bool enabled);
     bool moved(bool ok);
-    void view(QLineEdit* box, std::string_view failure);
+    void view(QLineEdit* box, const eventdb::Value& shown, std::string_view failure);
+    void removeEventFiles(const eventdb::Value& bitmap, const eventdb::Value& video);
     void showError(const std::string& description);
 
     eventdb::EventDatabase& database_;
     ManageServices services_;
+    std::string workingDirectory_;
     RecordsModel* model_;
     bool syncing_ = false;
+    // The paths the boxes show, as the record holds them: a name that is
+    // not UTF-8 does not survive the text box.
+    eventdb::Value shownBitmap_;
+    eventdb::Value shownVideo_;
 
     QLabel* totalRecordLabel_;
     QPlainTextEdit* descText_;

@@ -127,6 +127,29 @@ TEST_F(RecordsetTest, DeleteLeavesAGapThatNextStepsOver) {
     EXPECT_EQ(desc(fresh), "a");
 }
 
+// Right after its deletion the only row is still the current one, so
+// neither end is reached; the next move in either direction reaches both
+// ends of the now empty snapshot.
+TEST_F(RecordsetTest, DeletingTheOnlyRowReachesNeitherEndUntilAMove) {
+    // Each pass deletes the one row the table holds, then steps one way.
+    for (const bool forward : {true, false}) {
+        add(forward ? "a" : "b");
+        ASSERT_TRUE(OpenDisplayRecordset(db));
+        Recordset& rs = db.display;
+        ASSERT_EQ(rs.recordCount(), 1);
+        ASSERT_TRUE(rs.deleteCurrent()) << rs.error();
+        EXPECT_EQ(rs.recordCount(), 0);
+        EXPECT_FALSE(rs.eof());
+        EXPECT_FALSE(rs.bof());
+        EXPECT_EQ(rs.absolutePosition(), Recordset::kPosUnknown);
+        ASSERT_TRUE(forward ? rs.moveNext() : rs.movePrevious()) << rs.error();
+        EXPECT_TRUE(rs.eof());
+        EXPECT_TRUE(rs.bof());
+        EXPECT_FALSE(rs.moveNext());
+        EXPECT_FALSE(rs.movePrevious());
+    }
+}
+
 TEST_F(RecordsetTest, ChangesGoThroughASelectAndTheSnapshotKeepsItsRows) {
     add("2003/1/2 Detect Time:1:2:3");
     add("2004/5/6 Detect Time:1:2:3");

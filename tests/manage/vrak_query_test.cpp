@@ -10,12 +10,14 @@
 #include <QToolButton>
 #include <filesystem>
 
+#include "eventdb/connection_string.h"
 #include "manage/manage.h"
 #include "manage/query_dialog.h"
 #include "platform/fake/memory_registry.h"
 #include "platform/fake/recording_shell.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/recording_ui.h"
+#include "tests/eventdb/exec_sql.h"
 #include "tests/manage/model_contract.h"
 #include "tests/support/fake_instances.h"
 #include "tests/support/qt_app.h"
@@ -184,16 +186,16 @@ TEST_F(ManageTest, ViewOpensExistingFilesThroughTheShellAndReportsFailures) {
 }
 
 TEST_F(ManageTest, DeleteRemovesTheFilesAndTheRowWithoutAsking) {
-    work.write("a.bmp", "BM");
-    work.write("a.avi", "RIFF");
-    addEvent("2003/1/1 a", work.file("a.bmp"), work.file("a.avi"));
+    work.write("error1.bmp", "BM");
+    work.write("error1.avi", "RIFF");
+    addEvent("2003/1/1 a", work.file("error1.bmp"), work.file("error1.avi"));
     addEvent("2003/1/2 b", work.file("b-already-gone.bmp"));
     addEvent("2003/1/3 c", work.file("c.bmp"));
     start();
     click("DeleteCommand");
     EXPECT_TRUE(ui.boxes.empty());
-    EXPECT_FALSE(std::filesystem::exists(work.file("a.bmp")));
-    EXPECT_FALSE(std::filesystem::exists(work.file("a.avi")));
+    EXPECT_FALSE(std::filesystem::exists(work.file("error1.bmp")));
+    EXPECT_FALSE(std::filesystem::exists(work.file("error1.avi")));
     EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 2");
     EXPECT_EQ(text("lblStatus"), "");
     EXPECT_EQ(text("DescText"), "2003/1/2 b");
@@ -250,7 +252,7 @@ TEST_F(ManageTest, DeletingTheLastRowMovesPastTheEndThenNextBeepsBackToTheLast) 
     EXPECT_EQ(text("lblStatus"), "Current Record: 1");
 }
 
-TEST_F(ManageTest, QueryShowsTheEventsOfOneYearAndCancelShowsAll) {
+TEST_F(ManageTest, QueryShowsTheEventsOfOneYearAndCancelKeepsThem) {
     addEvent("2003/12/31 Detect Time:23:59:59", "/a.bmp");
     addEvent("2004/1/1 Detect Time:0:0:0", "/b.bmp");
     addEvent("2004/6/1 Detect Time:0:0:0", "/c.bmp");
@@ -278,7 +280,8 @@ TEST_F(ManageTest, QueryShowsTheEventsOfOneYearAndCancelShowsAll) {
         dialog->findChild<QPushButton*>("CancelButton")->click();
     });
     click("QueryCommand");
-    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 4");
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 2");
+    EXPECT_EQ(text("DescText"), "2004/6/1 Detect Time:0:0:0");
 
     window.showYear("02003");
     EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 1");
@@ -287,6 +290,168 @@ TEST_F(ManageTest, QueryShowsTheEventsOfOneYearAndCancelShowsAll) {
     EXPECT_EQ(text("lblStatus"), " No data record in database table");
     window.showYear("");
     EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 4");
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
+// A record is text any user can edit: Delete follows its paths only to
+// event files in the working directory, deletes the row in any case and
+// names the files it kept.
+TEST_F(ManageTest, DeleteRemovesOnlyEventFilesOfTheWorkingDirectoryAndNamesTheOthers) {
+    testing::TempDir outside;
+    std::filesystem::create_directory(work.file("run"));
+    const std::string picture = work.write("run/error1.bmp", "BM");
+    const std::string clip = work.write("run/error1.avi", "RIFF");
+    const std::string elsewhere = outside.write("error2.bmp", "BM");
+    const std::string notes = work.write("notes.txt", "keep");
+    const std::string secret = outside.write("secret.txt", "keep");
+    std::filesystem::create_symlink(secret, work.file("run/error3.bmp"));
+    addEvent("2003/1/1 a", picture, clip);
+    addEvent("2003/1/2 b", elsewhere, notes);
+    addEvent("2003/1/3 c", work.file("run/error3.bmp"));
+    start();
+
+    click("DeleteCommand");
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_FALSE(std::filesystem::exists(picture));
+    EXPECT_FALSE(std::filesystem::exists(clip));
+
+    click("DeleteCommand");
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(ui.boxes[0].text, std::string(kFileKeptMessage) + "\n" + elsewhere + "\n" + notes);
+    EXPECT_EQ(ui.boxes[0].title, "Zelkor Oculara");
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONEXCLAMATION);
+    EXPECT_TRUE(std::filesystem::exists(elsewhere));
+    EXPECT_TRUE(std::filesystem::exists(notes));
+    EXPECT_EQ(text("DescText"), "2003/1/3 c");
+
+    click("DeleteCommand");
+    ASSERT_EQ(ui.boxes.size(), 2u);
+    EXPECT_EQ(ui.boxes[1].text, std::string(kFileKeptMessage) + "\n" + work.file("run/error3.bmp"));
+    EXPECT_TRUE(std::filesystem::exists(secret));
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 0");
+
+    eventdb::EventDatabase check;
+    ASSERT_TRUE(eventdb::OpenEventDatabase(check, db));
+    EXPECT_EQ(check.table.recordCount(), 0);
+}
+
+// The row goes before its files, so a row the database will not delete
+// (another program holds it locked) keeps them.
+TEST_F(ManageTest, ARowTheDatabaseKeepsKeepsItsFiles) {
+    const std::string picture = work.write("error1.bmp", "BM");
+    addEvent("2003/1/1 a", picture);
+    testing::execSql(db,
+                     "CREATE TRIGGER keep BEFORE DELETE ON History "
+                     "BEGIN SELECT RAISE(ABORT, 'database is locked'); END;");
+    start();
+    click("DeleteCommand");
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{"database is locked"}));
+    EXPECT_EQ(ui.boxes[0].title, "manage");
+    EXPECT_TRUE(std::filesystem::exists(picture));
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 1");
+    EXPECT_EQ(text("lblStatus"), "Current Record : 1");
+}
+
+// A description of megabytes is shown by its first 4096 characters (not
+// bytes, and never half a character), in the boxes and in the grid.
+TEST_F(ManageTest, LongValuesShowTheirFirst4096Characters) {
+    const std::string smile = "\xF0\x9F\x98\x80";  // one character, two UTF-16 units
+    addEvent(std::string(4095, 'a') + smile + std::string(1 << 20, 'z'), std::string(5000, '\xE9'),
+             std::string(3000, 'v'));
+    start();
+    const QString shownDesc = QString(4095, 'a') + QString::fromUtf8(smile);
+    EXPECT_EQ(text("DescText"), shownDesc);
+    EXPECT_EQ(text("BitmapFileText"), QString(4096, QChar(0xFFFD)));
+    EXPECT_EQ(text("VideoFileText"), QString(3000, 'v'));
+    auto* grid = child<QTableView>("DataGrid");
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 0)).toString(), shownDesc);
+    EXPECT_EQ(grid->model()->data(grid->model()->index(0, 2)).toString(), QString(3000, 'v'));
+}
+
+// A file that cannot be written, or one in a folder that cannot be (see the
+// event database's tests), opens read-only; here the open asks for that.
+TEST_F(ManageTest, AReadOnlyDatabaseIsBrowsedAndDeleteIsRefused) {
+    const std::string picture = work.write("error1.bmp", "BM");
+    addEvent("2003/1/1 a", picture);
+    addEvent("2003/1/2 b", "/b.bmp");
+    eventdb::EventDatabase& database = manage.database;
+    ASSERT_TRUE(database.connection.open(eventdb::BuildConnectionString(eventdb::kProvider351, db) +
+                                         "Mode=Read;"));
+    ASSERT_TRUE(database.table.open(database.connection, eventdb::kHistoryTable));
+    ASSERT_TRUE(eventdb::OpenDisplayRecordset(database));
+    manage.window =
+        std::make_unique<VrakQuery>(database, ManageServices{ui, sound, shell}, work.path());
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 2");
+    click("cmdNext");
+    EXPECT_EQ(text("DescText"), "2003/1/2 b");
+    click("cmdFirst");
+
+    click("DeleteCommand");
+    EXPECT_EQ(ui.texts(), (std::vector<std::string>{std::string(kReadOnlyDeleteMessage)}));
+    EXPECT_EQ(ui.boxes[0].title, "Zelkor Oculara");
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND);
+    EXPECT_TRUE(std::filesystem::exists(picture));
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 2");
+    EXPECT_EQ(text("DescText"), "2003/1/1 a");
+}
+
+// The path goes to the shell as the record's bytes, whatever their
+// encoding; a path typed into the box goes as typed.
+TEST_F(ManageTest, ViewOpensFileNamesThatAreNotUtf8) {
+    const std::string latin1 = work.write("\xE9v\xE9nement1.bmp", "BM");
+    addEvent("2003/1/1 a", latin1);
+    start();
+    click("Command1");
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{latin1}));
+
+    const std::string typed = work.write("typed.bmp", "BM");
+    child<QLineEdit>("BitmapFileText")->setText(QString::fromStdString(typed));
+    click("Command1");
+    EXPECT_EQ(shell.opened, (std::vector<std::string>{latin1, typed}));
+}
+
+// Past the end after the last row's deletion no row is chosen: the grid
+// marks none (a click on any row chooses it), the boxes still hold the
+// deleted row but greyed, and Delete says there is nothing to delete.
+TEST_F(ManageTest, AfterDeletingTheLastRowNoRowIsChosenUntilTheUserChoosesOne) {
+    addEvent("2003/1/1 a", "/a.bmp");
+    addEvent("2003/1/2 b", "/b.bmp");
+    start();
+    auto* grid = child<QTableView>("DataGrid");
+    click("cmdLast");
+    click("DeleteCommand");
+    EXPECT_EQ(text("DescText"), "2003/1/2 b");
+    EXPECT_FALSE(child<QWidget>("DescText")->isEnabled());
+    EXPECT_FALSE(child<QWidget>("BitmapFileText")->isEnabled());
+    EXPECT_FALSE(grid->currentIndex().isValid());
+
+    click("DeleteCommand");
+    ASSERT_EQ(ui.texts(), (std::vector<std::string>{std::string(kNoCurrentRecordMessage)}));
+    EXPECT_EQ(ui.boxes[0].title, "Zelkor Oculara");
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND);
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 1");
+
+    grid->setCurrentIndex(grid->model()->index(0, 0));
+    EXPECT_EQ(text("DescText"), "2003/1/1 a");
+    EXPECT_TRUE(child<QWidget>("DescText")->isEnabled());
+    EXPECT_EQ(text("lblStatus"), "Current Record: 1");
+    click("DeleteCommand");
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 0");
+    EXPECT_EQ(ui.boxes.size(), 1u);
+}
+
+TEST_F(ManageTest, WithOneRecordPreviousAndNextEachBeepOnceAndStay) {
+    addEvent("2003/1/1 a", "/a.bmp");
+    start();
+    size_t expectedBeeps = 0;
+    for (const char* button : {"cmdPrevious", "cmdNext"}) {
+        click(button);
+        EXPECT_EQ(beeps(), ++expectedBeeps) << button;
+        EXPECT_EQ(text("lblStatus"), "Current Record: 1") << button;
+        EXPECT_EQ(text("DescText"), "2003/1/1 a") << button;
+        EXPECT_EQ(child<QTableView>("DataGrid")->currentIndex().row(), 0) << button;
+    }
     EXPECT_TRUE(ui.boxes.empty());
 }
 
