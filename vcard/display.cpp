@@ -525,7 +525,9 @@ void writeField(DisplayState& st, const PortData& port, SurfaceData& s, uint64_t
             o[l.y1] = in[size_t(x1) * 2 + 1];
         }
     }
-    if (flip) {
+    // Interleaved fields make one frame: the buffer is shown once both
+    // fields are in it.
+    if (flip && (!interleave || parity == 1)) {
         s.front = buffer;
     }
 }

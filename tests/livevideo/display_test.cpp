@@ -154,6 +154,43 @@ TEST(CardDisplay, ThePortWritesBlackWhileTheDecoderOutputIsOff) {
     EXPECT_EQ(out[1000], 0xFF000000u);
 }
 
+TEST(CardDisplay, InterleavedFieldsFillOneBufferBeforeItIsShown) {
+    ComposeRig rig;
+    auto device = rig.card.display().open();
+    auto port = device->videoPortContainer()->createVideoPort(
+        {720, 720, 242, 1, 1, 0, {8, dd::Ccir656, dd::ConnectInterlaced}});
+    platform::SurfaceDescription primaryDesc;
+    primaryDesc.primary = true;
+    auto primary = device->createSurface(primaryDesc);
+    auto overlay = device->createSurface({false, 720, 484, {dd::PixelFourCC, dd::Uyvy, 16}, 1});
+    ASSERT_TRUE(port->setTargetSurface(*overlay));
+    platform::PortInfo info;
+    info.flags = dd::PortConvert | dd::PortPrescale | dd::PortInterleave | dd::PortAutoFlip;
+    info.prescaleWidth = 720;
+    info.prescaleHeight = 242;
+    info.inputFormat = {dd::PixelFourCC, dd::Uyvy, 16};
+    ASSERT_TRUE(port->startVideo(info));
+    const DisplayRect src{8, 4, 712, 484};
+    const DisplayRect dst{0, 0, 704, 480};
+    ASSERT_TRUE(overlay->updateOverlay(&src, *primary, &dst, dd::OverlayShow));
+    std::vector<uint32_t> out(704 * 480);
+    for (uint64_t field = 10; field < 14; ++field) {
+        ASSERT_TRUE(rig.card.display().runPort(field));
+        rig.card.display().compose(dst, out.data(), 704);
+        // Every line of the frame shows the picture (at least luminance 40),
+        // none is left black from the field that is not in this buffer.
+        int blackLines = 0;
+        for (int y = 0; y < 480; ++y) {
+            blackLines += (out[size_t(y) * 704 + 352] & 0xFFFFFF) == 0 ? 1 : 0;
+        }
+        // Field 10 went into the back buffer; from field 11 on a whole
+        // frame is shown.
+        if (field >= 11) {
+            EXPECT_EQ(blackLines, 0) << "field " << field;
+        }
+    }
+}
+
 // Random windows, clip lists, alignments and port settings: under the
 // address sanitizer any read or write outside a surface or field fails.
 TEST(CardDisplayProperty, NoRectangleMakesThePortOrComposerLeaveTheirMemory) {
