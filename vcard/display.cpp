@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstring>
 
 #include "vcard/card.h"
 
@@ -128,6 +129,7 @@ struct DisplayState {
     VideoField field;
     uint64_t lastField = UINT64_MAX;
     std::vector<uint32_t> columns;  // scratch of the port and the composer
+    std::vector<uint32_t> rgbRow;
 
     // Surfaces belong to the display mode they were made in.
     uint64_t epoch() const {
@@ -546,19 +548,45 @@ uint64_t drawOverlay(DisplayState& st, const SurfaceData& s, const DisplayRect& 
     const PairLayout l = layoutOf(s.desc.pixelFormat.fourCC);
     const uint8_t* base = s.buffers[size_t(s.front)].data();
 
+    // Source column of each output column, and the whole pairs they lie in.
     st.columns.resize(size_t(span.width()));
+    int first = maxX;
+    int last = 0;
     for (int x = span.left; x < span.right; ++x) {
         const int sx = std::clamp(int(src.left + (x - dst.left) * sw / dw), 0, maxX);
         st.columns[size_t(x - span.left)] = uint32_t(sx);
+        first = std::min(first, sx);
+        last = std::max(last, sx);
     }
+    first &= ~1;
+    const int pairs = (last - first) / 2 + 1;
+    for (uint32_t& c : st.columns) {
+        c -= uint32_t(first);
+    }
+    const bool straight =
+        sw == dw && st.columns.back() + 1 == st.columns.size() && st.columns.front() == 0;
+    // Each source line is converted once, two pixels per colour pair, and
+    // reused while the destination repeats it.
+    st.rgbRow.resize(size_t(pairs) * 2);
+    int converted = -1;
     for (int y = span.top; y < span.bottom; ++y) {
         const int sy = std::clamp(int(src.top + (y - dst.top) * sh / dh), 0, maxY);
-        const uint8_t* row = base + size_t(sy) * s.stride;
+        if (sy != converted) {
+            const uint8_t* pair = base + size_t(sy) * s.stride + size_t(first / 2) * 4;
+            uint32_t* rgb = st.rgbRow.data();
+            for (int p = 0; p < pairs; ++p, pair += 4, rgb += 2) {
+                rgb[0] = argbOf(pair[l.y0], pair[l.u], pair[l.v]);
+                rgb[1] = argbOf(pair[l.y1], pair[l.u], pair[l.v]);
+            }
+            converted = sy;
+        }
         uint32_t* out = argb + size_t(y - area.top) * stride + size_t(span.left - area.left);
+        if (straight) {
+            std::memcpy(out, st.rgbRow.data(), st.columns.size() * 4);
+            continue;
+        }
         for (size_t i = 0; i < st.columns.size(); ++i) {
-            const uint32_t sx = st.columns[i];
-            const uint8_t* pair = row + size_t(sx >> 1) * 4;
-            out[i] = argbOf(pair[(sx & 1) != 0 ? l.y1 : l.y0], pair[l.u], pair[l.v]);
+            out[i] = st.rgbRow[st.columns[i]];
         }
     }
     return uint64_t(span.width()) * uint64_t(span.height());
@@ -623,7 +651,10 @@ uint64_t CardDisplay::compose(const DisplayRect& area, uint32_t* argb, size_t st
     if (isEmpty(area) || stride < size_t(area.width())) {
         return 0;
     }
-    for (int y = 0; y < area.height(); ++y) {
+    // A window that filled its whole area leaves nothing unpainted to clear.
+    const bool filled = std::any_of(st.fills.begin(), st.fills.end(),
+                                    [&](const ScreenFill& f) { return contains(f.rect, area); });
+    for (int y = 0; !filled && y < area.height(); ++y) {
         std::fill(argb + size_t(y) * stride, argb + size_t(y) * stride + size_t(area.width()), 0u);
     }
     const auto primary = st.primary.lock();
@@ -638,10 +669,14 @@ uint64_t CardDisplay::compose(const DisplayRect& area, uint32_t* argb, size_t st
         if (isEmpty(r)) {
             continue;
         }
-        fillArgb(r, area, 0xFF000000u | desktopRgb(st.options.desktop, fill.colour), argb, stride);
         const bool keyHit = showing && overlay->keyed && primary->hasKey &&
                             fill.colour >= primary->keyLow && fill.colour <= primary->keyHigh;
         const DisplayRect span = keyHit ? intersect(r, dst) : DisplayRect{};
+        // Where the overlay covers all of the fill, the fill colour is never seen.
+        if (!(span == r)) {
+            fillArgb(r, area, 0xFF000000u | desktopRgb(st.options.desktop, fill.colour), argb,
+                     stride);
+        }
         if (!isEmpty(span)) {
             drawn += drawOverlay(st, *overlay, span, area, argb, stride);
         }
