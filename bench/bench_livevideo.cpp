@@ -14,6 +14,7 @@
 #include <memory>
 #include <vector>
 
+#include "bench/ratio_report.h"
 #include "platform/fake/virtual_clock.h"
 #include "vcard/card.h"
 #include "vorrak/hardware/decoder_bus.h"
@@ -22,7 +23,9 @@
 namespace {
 
 using namespace zelkor;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::report;
+using bench::seconds;
 namespace dd = platform::display;
 using platform::DisplayRect;
 
@@ -53,17 +56,6 @@ class OneWindow : public vcard::WindowSystem {
     }
     void screenChanged() override {}
 };
-
-double seconds(Clock::time_point a, Clock::time_point b) {
-    return std::chrono::duration<double>(b - a).count();
-}
-
-void report(benchmark::State& state, double ours, double reference) {
-    const double n = double(state.iterations());
-    state.counters["ours_us"] = ours / n * 1e6;
-    state.counters["reference_us"] = reference / n * 1e6;
-    state.counters["ratio"] = reference > 0 ? ours / reference : 0;
-}
 
 // The card programmed as live video programs it for a 704 x 480 window on
 // the chip family with interleaved fields: prescale 720 x 242, source

@@ -42,7 +42,11 @@ struct ComposeRig {
     vcard::VirtualCard card{config, clock, std::make_unique<BarsSource>(60), nullptr};
     DecoderBus bus{card.ports(), clock};
     RectWindows windows;
+    std::unique_ptr<platform::DisplayDevice> device;
+    std::unique_ptr<platform::VideoPort> port;
+    std::unique_ptr<platform::Surface> primary;
 
+    // A port for fields of 242 lines, and the screen.
     ComposeRig() {
         bus.BusMethod = 20;
         bus.driveIndex = 0x37;
@@ -50,6 +54,26 @@ struct ComposeRig {
         DecoderInit(bus);
         DecoderOutputOn(bus);
         card.display().setWindowSystem(&windows);
+        device = card.display().open();
+        port = device->videoPortContainer()->createVideoPort(
+            {720, 720, 242, 1, 1, 0, {8, dd::Ccir656, dd::ConnectInterlaced}});
+        platform::SurfaceDescription screen;
+        screen.primary = true;
+        primary = device->createSurface(screen);
+    }
+    std::unique_ptr<platform::Surface> overlay(uint32_t height, uint32_t backBuffers,
+                                               uint32_t fourCC = dd::Uyvy) {
+        return device->createSurface(
+            {false, 720, height, {dd::PixelFourCC, fourCC, 16}, backBuffers});
+    }
+    // The port writing into `target` as `flags` say.
+    bool start(platform::Surface& target, uint32_t flags, uint32_t width = 0, uint32_t height = 0) {
+        platform::PortInfo info;
+        info.flags = flags;
+        info.prescaleWidth = width;
+        info.prescaleHeight = height;
+        info.inputFormat = {dd::PixelFourCC, dd::Uyvy, 16};
+        return port->setTargetSurface(target) && port->startVideo(info);
     }
 };
 
@@ -77,26 +101,15 @@ TEST(CardDisplay, AKeyedWindowShowsTheDecodersPictureScaled) {
     ComposeRig rig;
     // Program this card as live video would for a 352 x 240 window at
     // (100, 100): PW 360, PH 242, CL 4, CT 2, SB 242.
-    auto device = rig.card.display().open();
-    auto container = device->videoPortContainer();
-    platform::PortDescription d{720, 720, 242, 1, 1, 0, {8, dd::Ccir656, dd::ConnectInterlaced}};
-    auto port = container->createVideoPort(d);
-    platform::SurfaceDescription primaryDesc;
-    primaryDesc.primary = true;
-    auto primary = device->createSurface(primaryDesc);
-    auto overlay = device->createSurface({false, 720, 484, {dd::PixelFourCC, dd::Uyvy, 16}, 1});
-    ASSERT_TRUE(port && primary && overlay);
-    auto clipper = device->createClipper();
+    auto overlay = rig.overlay(484, 1);
+    auto& primary = rig.primary;
+    ASSERT_TRUE(rig.port && primary && overlay);
+    auto clipper = rig.device->createClipper();
     clipper->setWindow(reinterpret_cast<platform::WindowHandle>(&rig));
     primary->setClipper(clipper.get());
     primary->setColorKey(0xFF00FF, 0xFF00FF);
-    ASSERT_TRUE(port->setTargetSurface(*overlay));
-    platform::PortInfo info;
-    info.flags = dd::PortConvert | dd::PortPrescale | dd::PortAutoFlip;
-    info.prescaleWidth = 360;
-    info.prescaleHeight = 242;
-    info.inputFormat = {dd::PixelFourCC, dd::Uyvy, 16};
-    ASSERT_TRUE(port->startVideo(info));
+    ASSERT_TRUE(
+        rig.start(*overlay, dd::PortConvert | dd::PortPrescale | dd::PortAutoFlip, 360, 242));
     const DisplayRect src{4, 2, 356, 242};
     const DisplayRect client = rig.windows.client;
     ASSERT_TRUE(
@@ -133,20 +146,10 @@ TEST(CardDisplay, AKeyedWindowShowsTheDecodersPictureScaled) {
 TEST(CardDisplay, ThePortWritesBlackWhileTheDecoderOutputIsOff) {
     ComposeRig rig;
     DecoderOutputOff(rig.bus);
-    auto device = rig.card.display().open();
-    auto port = device->videoPortContainer()->createVideoPort(
-        {720, 720, 242, 1, 1, 0, {8, dd::Ccir656, dd::ConnectInterlaced}});
-    platform::SurfaceDescription primaryDesc;
-    primaryDesc.primary = true;
-    auto primary = device->createSurface(primaryDesc);
-    auto overlay = device->createSurface({false, 720, 242, {dd::PixelFourCC, dd::Yuy2, 16}, 1});
-    ASSERT_FALSE(overlay) << "YUY2 is not offered by default";
-    overlay = device->createSurface({false, 720, 242, {dd::PixelFourCC, dd::Uyvy, 16}, 0});
-    ASSERT_TRUE(port->setTargetSurface(*overlay));
-    platform::PortInfo info;
-    info.flags = dd::PortConvert;
-    info.inputFormat = {dd::PixelFourCC, dd::Uyvy, 16};
-    ASSERT_TRUE(port->startVideo(info));
+    ASSERT_FALSE(rig.overlay(242, 1, dd::Yuy2)) << "YUY2 is not offered by default";
+    auto overlay = rig.overlay(242, 0);
+    auto& primary = rig.primary;
+    ASSERT_TRUE(rig.start(*overlay, dd::PortConvert));
     ASSERT_TRUE(overlay->updateOverlay(nullptr, *primary, &rig.windows.client, dd::OverlayShow));
     ASSERT_TRUE(rig.card.display().runPort(1));
     std::vector<uint32_t> out(352 * 240);
@@ -156,20 +159,11 @@ TEST(CardDisplay, ThePortWritesBlackWhileTheDecoderOutputIsOff) {
 
 TEST(CardDisplay, InterleavedFieldsFillOneBufferBeforeItIsShown) {
     ComposeRig rig;
-    auto device = rig.card.display().open();
-    auto port = device->videoPortContainer()->createVideoPort(
-        {720, 720, 242, 1, 1, 0, {8, dd::Ccir656, dd::ConnectInterlaced}});
-    platform::SurfaceDescription primaryDesc;
-    primaryDesc.primary = true;
-    auto primary = device->createSurface(primaryDesc);
-    auto overlay = device->createSurface({false, 720, 484, {dd::PixelFourCC, dd::Uyvy, 16}, 1});
-    ASSERT_TRUE(port->setTargetSurface(*overlay));
-    platform::PortInfo info;
-    info.flags = dd::PortConvert | dd::PortPrescale | dd::PortInterleave | dd::PortAutoFlip;
-    info.prescaleWidth = 720;
-    info.prescaleHeight = 242;
-    info.inputFormat = {dd::PixelFourCC, dd::Uyvy, 16};
-    ASSERT_TRUE(port->startVideo(info));
+    auto overlay = rig.overlay(484, 1);
+    auto& primary = rig.primary;
+    ASSERT_TRUE(rig.start(
+        *overlay, dd::PortConvert | dd::PortPrescale | dd::PortInterleave | dd::PortAutoFlip, 720,
+        242));
     const DisplayRect src{8, 4, 712, 484};
     const DisplayRect dst{0, 0, 704, 480};
     ASSERT_TRUE(overlay->updateOverlay(&src, *primary, &dst, dd::OverlayShow));
