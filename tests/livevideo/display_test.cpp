@@ -190,7 +190,7 @@ TEST(CardDisplay, InterleavedFieldsFillOneBufferBeforeItIsShown) {
 TEST(CardDisplayProperty, NoRectangleMakesThePortOrComposerLeaveTheirMemory) {
     std::mt19937 rng(20261208);
     auto any = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
-    for (int round = 0; round < 150; ++round) {
+    for (int round = 0; round < 60; ++round) {
         vcard::DisplayOptions o;
         o.alignBoundaryDest = uint32_t(any(0, 3) == 0 ? 0 : any(1, 64));
         o.alignSizeDest = uint32_t(any(0, 3) == 0 ? 0 : any(1, 64));
