@@ -110,6 +110,7 @@ struct PortData {
     std::weak_ptr<SurfaceData> target;
     PortInfo info;
     bool running = false;
+    uint64_t fieldsWritten = 0;
 };
 
 struct DisplayState {
@@ -479,14 +480,17 @@ class CardDevice : public platform::DisplayDevice {
 // One field through the port into the surface: the port's field is the
 // decoder's lines below the blanking lines the field height adds, scaled to
 // the prescale size, every other line when two fields interleave.
-void writeField(DisplayState& st, const PortData& port, SurfaceData& s, uint64_t index) {
+void writeField(DisplayState& st, PortData& port, SurfaceData& s) {
     const PortInfo& info = port.info;
     const bool prescale = (info.flags & dd::PortPrescale) != 0;
     const bool interleave = (info.flags & dd::PortInterleave) != 0;
     const int fieldHeight = int(port.description.fieldHeight);
     const int outW = prescale ? int(info.prescaleWidth) : kFieldWidth;
     const int outH = prescale ? int(info.prescaleHeight) : fieldHeight;
-    const int parity = interleave ? int(index & 1) : 0;
+    // Fields alternate in what the port delivers even when the one reading
+    // them skips some, else one set of lines would never be filled.
+    const int parity = interleave ? int(port.fieldsWritten & 1) : 0;
+    ++port.fieldsWritten;
     const int surfaceH = int(s.desc.height);
     const int rows = std::min(outH, interleave ? (surfaceH - parity + 1) / 2 : surfaceH);
     const int pairs = std::min((outW + 1) / 2, int(s.desc.width + 1) / 2);
@@ -629,7 +633,7 @@ bool CardDisplay::runPort(uint64_t index) {
         return false;
     }
     st.card.field(index, st.field);
-    writeField(st, *port, *target, index);
+    writeField(st, *port, *target);
     if (target->shown) {
         st.changed();
     }
@@ -704,6 +708,11 @@ OverlayView CardDisplay::overlayView() const {
 
 const std::vector<ScreenFill>& CardDisplay::fills() const {
     return state_->fills;
+}
+
+uint64_t CardDisplay::portFields() const {
+    const auto port = state_->port.lock();
+    return port ? port->fieldsWritten : 0;
 }
 
 uint32_t CardDisplay::overlayCreations() const {

@@ -82,6 +82,8 @@ class CardDisplay {
     OverlayView overlayView() const;
     const std::vector<ScreenFill>& fills() const;
     uint32_t overlayCreations() const;
+    // Fields the running port has written since it was made.
+    uint64_t portFields() const;
 
   private:
     std::shared_ptr<DisplayState> state_;

@@ -168,7 +168,9 @@ TEST(CardDisplay, InterleavedFieldsFillOneBufferBeforeItIsShown) {
     const DisplayRect dst{0, 0, 704, 480};
     ASSERT_TRUE(overlay->updateOverlay(&src, *primary, &dst, dd::OverlayShow));
     std::vector<uint32_t> out(704 * 480);
-    for (uint64_t field = 10; field < 14; ++field) {
+    // Only every other field is read, as when the reader falls behind: the
+    // port still alternates the lines it writes.
+    for (uint64_t field = 10; field < 18; field += 2) {
         ASSERT_TRUE(rig.card.display().runPort(field));
         rig.card.display().compose(dst, out.data(), 704);
         // Every line of the frame shows the picture (at least luminance 40),
@@ -177,9 +179,9 @@ TEST(CardDisplay, InterleavedFieldsFillOneBufferBeforeItIsShown) {
         for (int y = 0; y < 480; ++y) {
             blackLines += (out[size_t(y) * 704 + 352] & 0xFFFFFF) == 0 ? 1 : 0;
         }
-        // Field 10 went into the back buffer; from field 11 on a whole
-        // frame is shown.
-        if (field >= 11) {
+        // The first field went into the back buffer; from the second on a
+        // whole frame is shown.
+        if (field > 10) {
             EXPECT_EQ(blackLines, 0) << "field " << field;
         }
     }
