@@ -18,6 +18,7 @@
 #include <filesystem>
 #include <memory>
 
+#include "bench/ratio_report.h"
 #include "platform/fake/virtual_clock.h"
 #include "vcard/capture_window.h"
 #include "vcard/card.h"
@@ -28,7 +29,9 @@
 namespace {
 
 using namespace zelkor;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::report;
+using bench::seconds;
 namespace vf = platform::video_format;
 
 // A source with detail and noise, so JPEG has real work to do.
@@ -50,17 +53,6 @@ class BusySource : public vcard::VideoSource {
         }
     }
 };
-
-double seconds(Clock::time_point a, Clock::time_point b) {
-    return std::chrono::duration<double>(b - a).count();
-}
-
-void report(benchmark::State& state, double ours, double reference) {
-    const double n = double(state.iterations());
-    state.counters["ours_us"] = ours / n * 1e6;
-    state.counters["reference_us"] = reference / n * 1e6;
-    state.counters["ratio"] = reference > 0 ? ours / reference : 0;
-}
 
 void grabSaveRead(benchmark::State& state) {
     platform::VirtualClock clock;

@@ -11,6 +11,7 @@
 #include "platform/capture_driver.h"
 #include "platform/clock.h"
 #include "platform/device_control.h"
+#include "platform/display_device.h"
 #include "platform/pci.h"
 #include "platform/ports.h"
 
@@ -23,6 +24,8 @@ class Hardware {
     virtual Pci& pci() = 0;
     virtual DeviceControl& deviceControl() = 0;
     virtual CaptureDriver& captureDriver() = 0;
+    // A new object of the default display device; null when there is none.
+    virtual std::unique_ptr<DisplayDevice> createDisplayDevice() { return nullptr; }
     // How often a modelled bus gave up settling its lines: a diagnostic for
     // the card tool; 0 where no bus is modelled.
     virtual uint64_t busSettleGiveUps() const { return 0; }

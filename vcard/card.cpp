@@ -24,7 +24,8 @@ VirtualCard::VirtualCard(const VcardConfig& config, platform::Clock& clock,
       ports_(chipFamily(config_.chips.empty() ? ChipId{} : config_.chips.front()), bus_),
       pci_(config_),
       device_(config_.decoderPresent),
-      captureDriver_(config_) {
+      captureDriver_(config_),
+      display_(*this, clock, config_.display) {
     if (config_.decoderPresent) {
         decoder_ = std::make_unique<Decoder>([this](Connector c) { return signalOf(c); });
         bus_.attach(*decoder_);

@@ -14,6 +14,7 @@
 #include "vcard/card_capture_driver.h"
 #include "vcard/chip_ports.h"
 #include "vcard/config.h"
+#include "vcard/display.h"
 #include "vcard/i2c_bus.h"
 #include "vcard/picture.h"
 #include "vcard/source.h"
@@ -33,8 +34,9 @@ class CardPci : public platform::Pci {
 
 // The card is composed of one object per interface the programs reach it
 // through, each handed out by reference: the chip's ports, PCI presence, the
-// capture device's control and the capture drivers. Where the program picks
-// the card (openHardware) they are handed out through platform::Hardware.
+// capture device's control, the capture drivers and the display. Where the
+// program picks the card (openHardware) they are handed out through
+// platform::Hardware.
 class VirtualCard {
   public:
     // Sources are given ready-made (null = nothing connected), so building
@@ -49,6 +51,7 @@ class VirtualCard {
     CardPci& pci() { return pci_; }
     CaptureDevice& deviceControl() { return device_; }
     CardCaptureDriver& captureDriver() { return captureDriver_; }
+    CardDisplay& display() { return display_; }
     const VcardConfig& config() const { return config_; }
     platform::Clock& clock() { return clock_; }
 
@@ -98,6 +101,7 @@ class VirtualCard {
     CardPci pci_;
     CaptureDevice device_;
     CardCaptureDriver captureDriver_;
+    CardDisplay display_;
 };
 
 }  // namespace zelkor::vcard

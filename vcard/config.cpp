@@ -102,7 +102,7 @@ class Parser {
             }
             section_ = toLowerAscii(parts.name);
             if (section_ != "card" && section_ != "composite" && section_ != "svideo" &&
-                section_ != "capture" && driverIndex() < 0) {
+                section_ != "capture" && section_ != "display" && driverIndex() < 0) {
                 return fail("unknown section [" + section_ + "]");
             }
             return true;
@@ -126,6 +126,9 @@ class Parser {
         }
         if (section_ == "capture") {
             return captureKey(value);
+        }
+        if (section_ == "display") {
+            return displayKey(value);
         }
         return driverKey(value);
     }
@@ -242,6 +245,88 @@ class Parser {
             return true;
         }
         return keyFail("unknown key in [capture]");
+    }
+
+    bool displayKey(std::string_view value) {
+        DisplayOptions& d = config_.display;
+        const std::pair<std::string_view, bool*> flags[] = {
+            {"video_port", &d.videoPort},
+            {"overlay", &d.overlay},
+            {"auto_flip", &d.autoFlip},
+            {"interleave", &d.interleave},
+            {"port_start_fails", &d.portStartFails}};
+        for (const auto& [name, flag] : flags) {
+            if (key_ == name) {
+                return parseYesNo(value, *flag) || keyFail("expected yes or no");
+            }
+        }
+        const std::pair<std::string_view, uint32_t*> numbers[] = {
+            {"align_boundary_dest", &d.alignBoundaryDest},
+            {"align_size_dest", &d.alignSizeDest},
+            {"align_boundary_src", &d.alignBoundarySrc},
+            {"align_size_src", &d.alignSizeSrc},
+            {"bandwidth_overlay", &d.bandwidthOverlay},
+            {"bandwidth_colorkey", &d.bandwidthColorKey},
+            {"bandwidth_yinterpolate", &d.bandwidthYInterpolate},
+            {"bandwidth_yinterp_colorkey", &d.bandwidthYInterpAndColorKey},
+            {"overlay_failures", &d.overlayFailures},
+            {"surfaces_lost_after", &d.surfacesLostAfterMs}};
+        for (const auto& [name, number] : numbers) {
+            if (key_ == name) {
+                return parseNumber(value, *number) || keyFail("expected a number 0-4294967295");
+            }
+        }
+        if (key_ == "max_prescale_width") {
+            uint32_t width = 0;
+            if (!parseNumber(value, width) || width < 1 || width > 720) {
+                return keyFail("expected 1-720");
+            }
+            d.maxPrescaleWidth = width;
+            return true;
+        }
+        if (key_ == "bandwidth_caps") {
+            const std::string v = toLowerAscii(value);
+            if (v != "source" && v != "videoport") {
+                return keyFail("expected source or videoport");
+            }
+            d.bandwidthSource = v == "source";
+            return true;
+        }
+        if (key_ == "desktop") {
+            const std::string v = toLowerAscii(value);
+            const std::pair<std::string_view, DesktopFormat> formats[] = {
+                {"8", DesktopFormat::Palette8},
+                {"565", DesktopFormat::Rgb565},
+                {"555", DesktopFormat::Rgb555},
+                {"24", DesktopFormat::Rgb24},
+                {"32", DesktopFormat::Rgb32}};
+            for (const auto& [name, format] : formats) {
+                if (v == name) {
+                    d.desktop = format;
+                    return true;
+                }
+            }
+            return keyFail("expected 8, 565, 555, 24 or 32");
+        }
+        if (key_ == "output_formats") {
+            d.outputFormats.clear();
+            std::string_view rest = value;
+            while (!rest.empty()) {
+                const size_t comma = rest.find(',');
+                const std::string name = toLowerAscii(trim(rest.substr(0, comma)));
+                if (name == "uyvy" || name == "yuy2") {
+                    d.outputFormats.push_back(name == "uyvy" ? platform::display::Uyvy
+                                                             : platform::display::Yuy2);
+                } else {
+                    return keyFail("expected UYVY, YUY2 or both separated by a comma");
+                }
+                rest =
+                    comma == std::string_view::npos ? std::string_view{} : rest.substr(comma + 1);
+            }
+            return !d.outputFormats.empty() ||
+                   keyFail("expected UYVY, YUY2 or both separated by a comma");
+        }
+        return keyFail("unknown key in [display]");
     }
 
     bool driverKey(std::string_view value) {

@@ -10,6 +10,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/display_device.h"
+
 namespace zelkor::vcard {
 
 struct ChipId {
@@ -38,6 +40,34 @@ struct CaptureOptions {
     int jpegQuality = kDefaultJpegQuality;  // of the MJPEG frames it records, 1-100
 };
 
+// What the card's display side reports: the caps a real card and its
+// driver would give, and the faults it can be told to show.
+enum class DesktopFormat { Palette8, Rgb565, Rgb555, Rgb24, Rgb32 };
+
+struct DisplayOptions {
+    bool videoPort = true;
+    bool overlay = true;
+    bool autoFlip = true;
+    bool interleave = true;
+    uint32_t alignBoundaryDest = 0;
+    uint32_t alignSizeDest = 0;
+    uint32_t alignBoundarySrc = 0;
+    uint32_t alignSizeSrc = 0;
+    // Whether the bandwidth figures are those of the overlay source (else
+    // of the video port), and the figures themselves, in thousandths.
+    bool bandwidthSource = false;
+    uint32_t bandwidthOverlay = 1000;
+    uint32_t bandwidthColorKey = 1000;
+    uint32_t bandwidthYInterpolate = 1000;
+    uint32_t bandwidthYInterpAndColorKey = 1000;
+    std::vector<uint32_t> outputFormats{platform::display::Uyvy};
+    DesktopFormat desktop = DesktopFormat::Rgb32;
+    uint32_t overlayFailures = 0;  // overlay creations that fail before one works
+    uint32_t maxPrescaleWidth = 720;
+    bool portStartFails = false;
+    uint32_t surfacesLostAfterMs = 0;  // a mode change every so often; 0 = never
+};
+
 struct DriverDescription {
     std::string name;
     std::string version;
@@ -59,6 +89,7 @@ struct VcardConfig {
         DriverDescription{"Zelkor Video Capture", "Version : 3.8.1.2"}};
     std::string traceFile;  // VCD of the bus lines; empty = none
     CaptureOptions capture;
+    DisplayOptions display;
 };
 
 // Parses the text of a configuration file over the defaults. On bad input

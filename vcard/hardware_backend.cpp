@@ -2,12 +2,15 @@
 // this library makes the configured card (built from $ZELKOR_VCARD, vcard.ini
 // in the program's folder, or the built-in default) the machine's hardware.
 
+#include <QCoreApplication>
+
 #include <cstdlib>
 
 #include "platform/hardware.h"
 #include "platform/program_dir.h"
 #include "vcard/capture_window.h"
 #include "vcard/card.h"
+#include "vcard/display_window.h"
 #include "vcard/machine.h"
 
 namespace zelkor::platform {
@@ -24,6 +27,13 @@ class CardHardware : public Hardware {
     Pci& pci() override { return systemPci ? *systemPci : card_->pci(); }
     DeviceControl& deviceControl() override { return card_->deviceControl(); }
     CaptureDriver& captureDriver() override { return card_->captureDriver(); }
+    // The display shows on the program's windows once it has any.
+    std::unique_ptr<DisplayDevice> createDisplayDevice() override {
+        if (!windows_ && QCoreApplication::instance() != nullptr) {
+            windows_ = std::make_unique<vcard::QtWindowSystem>(card_->display());
+        }
+        return card_->display().open();
+    }
     uint64_t busSettleGiveUps() const override { return card_->bus().settleGiveUps(); }
 
     std::unique_ptr<Ports> realPorts;
@@ -31,6 +41,7 @@ class CardHardware : public Hardware {
 
   private:
     std::unique_ptr<vcard::VirtualCard> card_;
+    std::unique_ptr<vcard::QtWindowSystem> windows_;
 };
 
 }  // namespace

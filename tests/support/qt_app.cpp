@@ -1,8 +1,9 @@
 #include "tests/support/qt_app.h"
 
-// The font library keeps a cache for the life of the process.
+// The font library keeps a cache for the life of the process, and the D-Bus
+// library a buffer of the connection the X11 platform opens.
 extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libfontconfig\n";
+    return "leak:libfontconfig\nleak:libdbus-1\n";
 }
 
 namespace zelkor::testing {

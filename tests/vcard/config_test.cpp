@@ -178,6 +178,64 @@ TEST(VcardConfigFile, ANamedFileThatIsNoFileIsAnError) {
               dir.file("vcard.ini") + ": not a card configuration file (a folder or a device)");
 }
 
+TEST(VcardConfigFile, DisplaySection) {
+    const char* text =
+        "[display]\n"
+        "video_port = no\noverlay = no\nauto_flip = no\ninterleave = no\n"
+        "align_boundary_dest = 8\nalign_size_dest = 16\nalign_boundary_src = 4\n"
+        "align_size_src = 2\nbandwidth_caps = source\nbandwidth_overlay = 1100\n"
+        "bandwidth_colorkey = 1200\nbandwidth_yinterpolate = 1300\n"
+        "bandwidth_yinterp_colorkey = 1400\noutput_formats = YUY2, UYVY\ndesktop = 555\n"
+        "overlay_failures = 3\nmax_prescale_width = 360\nport_start_fails = yes\n"
+        "surfaces_lost_after = 5000\n";
+    VcardConfig c;
+    std::string error;
+    ASSERT_TRUE(vcard::parseVcardConfig(text, "card.ini", c, error)) << error;
+    const vcard::DisplayOptions& d = c.display;
+    EXPECT_FALSE(d.videoPort || d.overlay || d.autoFlip || d.interleave);
+    EXPECT_EQ(d.alignBoundaryDest, 8u);
+    EXPECT_EQ(d.alignSizeDest, 16u);
+    EXPECT_EQ(d.alignBoundarySrc, 4u);
+    EXPECT_EQ(d.alignSizeSrc, 2u);
+    EXPECT_TRUE(d.bandwidthSource);
+    EXPECT_EQ(d.bandwidthOverlay, 1100u);
+    EXPECT_EQ(d.bandwidthColorKey, 1200u);
+    EXPECT_EQ(d.bandwidthYInterpolate, 1300u);
+    EXPECT_EQ(d.bandwidthYInterpAndColorKey, 1400u);
+    EXPECT_EQ(d.outputFormats,
+              (std::vector<uint32_t>{platform::display::Yuy2, platform::display::Uyvy}));
+    EXPECT_EQ(d.desktop, vcard::DesktopFormat::Rgb555);
+    EXPECT_EQ(d.overlayFailures, 3u);
+    EXPECT_EQ(d.maxPrescaleWidth, 360u);
+    EXPECT_TRUE(d.portStartFails);
+    EXPECT_EQ(d.surfacesLostAfterMs, 5000u);
+
+    const std::pair<const char*, const char*> bad[] = {
+        {"[display]\ndesktop = 15\n",
+         "card.ini, line 2, key \"desktop\": expected 8, 565, 555, 24 or 32"},
+        {"[display]\nmax_prescale_width = 721\n",
+         "card.ini, line 2, key \"max_prescale_width\": expected 1-720"},
+        {"[display]\noutput_formats = RGB\n",
+         "card.ini, line 2, key \"output_formats\": expected UYVY, YUY2 or both separated by a "
+         "comma"},
+        {"[display]\noutput_formats =\n",
+         "card.ini, line 2, key \"output_formats\": expected UYVY, YUY2 or both separated by a "
+         "comma"},
+        {"[display]\nbandwidth_caps = both\n",
+         "card.ini, line 2, key \"bandwidth_caps\": expected source or videoport"},
+        {"[display]\noverlay = maybe\n", "card.ini, line 2, key \"overlay\": expected yes or no"},
+        {"[display]\nsurfaces_lost_after = -1\n",
+         "card.ini, line 2, key \"surfaces_lost_after\": expected a number 0-4294967295"},
+        {"[display]\nrefresh = 60\n",
+         "card.ini, line 2, key \"refresh\": unknown key in [display]"},
+    };
+    for (const auto& [input, message] : bad) {
+        VcardConfig b;
+        EXPECT_FALSE(vcard::parseVcardConfig(input, "card.ini", b, error)) << input;
+        EXPECT_EQ(error, message);
+    }
+}
+
 TEST(VcardConfigFile, TheShippedExampleParses) {
     const char* source = std::getenv("ZELKOR_SOURCE_DIR");
     ASSERT_NE(source, nullptr);
@@ -187,6 +245,14 @@ TEST(VcardConfigFile, TheShippedExampleParses) {
     VcardConfig c;
     std::string error;
     EXPECT_TRUE(vcard::parseVcardConfig(text, "vcard.ini.example", c, error)) << error;
+    // Its display section states the built-in card: one that has everything.
+    const vcard::DisplayOptions built;
+    EXPECT_TRUE(c.display.videoPort && c.display.overlay && c.display.autoFlip &&
+                c.display.interleave && !c.display.portStartFails);
+    EXPECT_EQ(c.display.outputFormats, built.outputFormats);
+    EXPECT_EQ(c.display.desktop, built.desktop);
+    EXPECT_EQ(c.display.maxPrescaleWidth, built.maxPrescaleWidth);
+    EXPECT_EQ(c.display.bandwidthYInterpAndColorKey, built.bandwidthYInterpAndColorKey);
 }
 
 }  // namespace

@@ -20,6 +20,7 @@
 #include "vorrak/guard/guard_host.h"
 #include "vorrak/guard/guard_mode.h"
 #include "vorrak/guard/guard_state.h"
+#include "vorrak/livevideo/livevideo.h"
 
 namespace zelkor::vorrak {
 
@@ -52,6 +53,10 @@ struct Vorrak {
     std::string eventPicture;
 
     Companions companions;
+
+    // The live picture, and the port parameters start-up fills for it.
+    LiveVideo live;
+    VideoPortParams videoPortParams;
 
     std::string ProgramDir;
     std::string HelpPath;

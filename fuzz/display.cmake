@@ -1,0 +1,1 @@
+zelkor_add_fuzzer(display_compose LIBS vcard_model zelkor_platform_fakes)

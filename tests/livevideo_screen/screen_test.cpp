@@ -1,0 +1,323 @@
+// Live video in a window on a real X server: the screen shows the decoder's
+// picture scaled into the client area, the windows in front of it where
+// they cover it, and nothing while it is minimised.
+
+#include <gtest/gtest.h>
+
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QScreen>
+#include <QWidget>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "platform/clock.h"
+#include "platform/fake/recording_ui.h"
+#include "platform/qt/services.h"
+#include "platform/qt/window.h"
+#include "tests/support/qt_app.h"
+#include "tests/support/screenshot.h"
+#include "vcard/capture_frame.h"
+#include "vcard/card.h"
+#include "vcard/display_window.h"
+#include "vcard/source.h"
+#include "vorrak/hardware/picture_controls.h"
+#include "vorrak/livevideo/livevideo.h"
+
+extern char** environ;
+
+namespace zelkor::test {
+namespace {
+
+using platform::DisplayRect;
+using namespace vorrak;
+
+// An X server of our own on the first free display number from 90 on.
+class Xserver {
+  public:
+    static Xserver& instance() {
+        static Xserver x;
+        return x;
+    }
+    bool running() const { return pid_ > 0; }
+    const std::string& why() const { return why_; }
+
+  private:
+    Xserver() {
+        for (int n = 90; n < 200 && pid_ <= 0; ++n) {
+            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
+            const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
+            if (std::filesystem::exists(socket) || std::filesystem::exists(lock)) {
+                continue;
+            }
+            start(n, socket);
+        }
+        if (pid_ <= 0 && why_.empty()) {
+            why_ = "no free display number";
+        }
+    }
+    // With an application connected the server ends by itself when the
+    // program does (-terminate); taking it away earlier would break Qt.
+    ~Xserver() {
+        if (pid_ > 0 && QCoreApplication::instance() == nullptr) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    void start(int n, const std::string& socket) {
+        const std::string display = ":" + std::to_string(n);
+        std::string program = "Xvfb";
+        char* argv[] = {program.data(),
+                        const_cast<char*>(display.c_str()),
+                        const_cast<char*>("-screen"),
+                        const_cast<char*>("0"),
+                        const_cast<char*>("1280x1024x24"),
+                        const_cast<char*>("-nolisten"),
+                        const_cast<char*>("tcp"),
+                        const_cast<char*>("-terminate"),
+                        nullptr};
+        pid_t pid = 0;
+        if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, argv, environ) != 0) {
+            why_ = "Xvfb cannot be started (is it installed?)";
+            return;
+        }
+        for (int i = 0; i < 100; ++i) {
+            if (std::filesystem::exists(socket)) {
+                pid_ = pid;
+                setenv("DISPLAY", display.c_str(), 1);
+                setenv("QT_QPA_PLATFORM", "xcb", 1);
+                return;
+            }
+            if (waitpid(pid, nullptr, WNOHANG) == pid) {
+                return;  // it gave up on this number; try the next
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        }
+        kill(pid, SIGTERM);
+        waitpid(pid, nullptr, 0);
+        why_ = "Xvfb did not come up";
+    }
+    pid_t pid_ = 0;
+    std::string why_;
+};
+
+// Until the port has delivered `fields` more fields (two make a frame) and
+// the window has been painted after them; a slow machine gets up to 20 s.
+void pumpFields(const vcard::CardDisplay& display, uint64_t fields) {
+    const uint64_t until = display.portFields() + fields;
+    QElapsedTimer t;
+    t.start();
+    while (display.portFields() < until && t.elapsed() < 20000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+}
+
+void pump(int ms) {
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < ms) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+}
+
+// The main window as live video sees it: it paints the colour key.
+class LiveWindow : public QWidget, public LiveVideoHost {
+  public:
+    LiveVideo* live = nullptr;
+    LiveVideoServices* services = nullptr;
+    int quits = 0;
+
+    platform::WindowHandle mainWindow() override { return platform::handleOf(this); }
+    bool clientRectOnScreen(DisplayRect& r) override {
+        const QPoint p = mapToGlobal(QPoint(0, 0));
+        r = {p.x(), p.y(), p.x() + width(), p.y() + height()};
+        return !isMinimized();
+    }
+    void hide() override { QWidget::hide(); }
+    void invalidate() override { update(); }
+    void quit() override { ++quits; }
+    bool showsCapturePreview() override { return false; }
+    void paintCaptureWindow() override {}
+
+  protected:
+    void paintEvent(QPaintEvent*) override {
+        {
+            // What the window shows where no key is painted: grey.
+            QPainter p(this);
+            p.fillRect(rect(), QColor(90, 90, 90));
+        }
+        if (live != nullptr) {
+            PaintColorKey(*live, *services);
+        }
+    }
+};
+
+class LiveScreen : public ::testing::TestWithParam<QSize> {
+  protected:
+    void SetUp() override {
+        if (!Xserver::instance().running()) {
+            GTEST_SKIP() << Xserver::instance().why();
+        }
+        testing::qtApp();
+        config_.composite.location = "scene:static";
+        std::string why;
+        card_ = std::make_unique<vcard::VirtualCard>(
+            config_, platform::systemClock(), vcard::makeSource(config_.composite, why), nullptr);
+        bus_ = std::make_unique<DecoderBus>(card_->ports(), platform::systemClock());
+        bus_->BusMethod = 20;
+        bus_->driveIndex = 0x37;
+        bus_->senseIndex = 0x36;
+        DecoderInit(*bus_);
+        DecoderOutputOn(*bus_);
+        windows_ = std::make_unique<vcard::QtWindowSystem>(card_->display());
+        timers_ = platform::makeQtTimers();
+        DisplayChipInfo chip;
+        chip.fieldHeight60 = 242;
+        params_ = MakeVideoPortParams(0, chip);
+        window_ = std::make_unique<LiveWindow>();
+        services_ = std::make_unique<LiveVideoServices>(
+            LiveVideoServices{[this] { return card_->display().open(); }, ui_, *timers_, *window_,
+                              params_, busMethod_, standard_});
+        window_->live = &live_;
+        window_->services = services_.get();
+    }
+    void TearDown() override {
+        if (services_) {
+            CloseLiveVideo(live_, *services_);
+        }
+    }
+
+    QImage grab(const QRect& r) {
+        return QGuiApplication::primaryScreen()
+            ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
+            .toImage()
+            .convertToFormat(QImage::Format_RGB32);
+    }
+
+    // The decoder's picture as the window should show it: field columns 8 to
+    // 711 (the crop of 8 pixels per 720 on each side) and its 240 lines,
+    // scaled to the client size.
+    QImage expected(const QSize& size) {
+        vcard::VideoField f;
+        card_->currentField(f);
+        QImage out(size, QImage::Format_RGB32);
+        for (int y = 0; y < size.height(); ++y) {
+            const int line = y * f.height / size.height();
+            const uint8_t* row = f.uyvy.data() + size_t(line) * 720 * 2;
+            for (int x = 0; x < size.width(); ++x) {
+                const int col = 8 + x * 704 / size.width();
+                const uint8_t* pair = row + size_t(col & ~1) * 2;
+                uint8_t r, g, b;
+                vcard::yuvToRgb(row[col * 2 + 1], pair[0], pair[2], r, g, b);
+                out.setPixel(x, y, qRgb(r, g, b));
+            }
+        }
+        return out;
+    }
+
+    static double meanDifference(const QImage& a, const QImage& b, const QRect& part) {
+        double sum = 0;
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            for (int x = part.left(); x <= part.right(); ++x) {
+                const QRgb p = a.pixel(x, y);
+                const QRgb q = b.pixel(x, y);
+                sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                       std::abs(qBlue(p) - qBlue(q));
+            }
+        }
+        return sum / (3.0 * part.width() * part.height());
+    }
+
+    static double share(const QImage& image, const QRect& part, QRgb colour) {
+        int n = 0;
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            for (int x = part.left(); x <= part.right(); ++x) {
+                n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF) ? 1 : 0;
+            }
+        }
+        return double(n) / (part.width() * part.height());
+    }
+
+    vcard::VcardConfig config_;
+    std::unique_ptr<vcard::VirtualCard> card_;
+    std::unique_ptr<DecoderBus> bus_;
+    std::unique_ptr<vcard::QtWindowSystem> windows_;
+    std::unique_ptr<platform::Timers> timers_;
+    platform::RecordingUi ui_;
+    VideoPortParams params_;
+    int busMethod_ = 20;
+    uint32_t standard_ = 0;
+    std::unique_ptr<LiveWindow> window_;
+    LiveVideo live_;
+    std::unique_ptr<LiveVideoServices> services_;
+};
+
+TEST_P(LiveScreen, ShowsTheStaticSceneCoveredAndMinimised) {
+    const QSize size = GetParam();
+    const std::string name =
+        "livevideo_" + std::to_string(size.width()) + "x" + std::to_string(size.height());
+    window_->setWindowFlag(Qt::FramelessWindowHint);
+    window_->setGeometry(QRect(QPoint(100, 100), size));
+    window_->show();
+    pump(200);
+    ASSERT_EQ(OpenDisplayDevice(live_, *services_, false), 1);
+    StartLiveVideoAtLaunch(live_, *services_);
+    ASSERT_EQ(window_->quits, 0);
+    ASSERT_TRUE(ui_.boxes.empty()) << ui_.boxes.front().text;
+    pumpFields(card_->display(), 4);
+
+    const QRect client(QPoint(100, 100), size);
+    const QRect whole(QPoint(0, 0), size);
+    QImage shot = grab(client);
+    testing::saveScreenshot(shot, name);
+    EXPECT_LT(meanDifference(shot, expected(size), whole), 8.0);
+    EXPECT_LT(share(shot, whole, qRgb(255, 0, 255)), 0.01) << "the key colour shows";
+
+    // A window of the program over the right half.
+    QWidget cover;
+    cover.setWindowFlag(Qt::FramelessWindowHint);
+    cover.setAutoFillBackground(true);
+    QPalette palette = cover.palette();
+    palette.setColor(QPalette::Window, QColor(0, 200, 0));
+    cover.setPalette(palette);
+    const int half = size.width() / 2;
+    cover.setGeometry(100 + half, 100, size.width() - half, size.height());
+    cover.show();
+    cover.raise();
+    pump(400);
+    pumpFields(card_->display(), 4);
+    shot = grab(client);
+    testing::saveScreenshot(shot, name + "_covered");
+    const QRect left(0, 0, half, size.height());
+    const QRect right(half, 0, size.width() - half, size.height());
+    EXPECT_LT(meanDifference(shot, expected(size), left), 8.0);
+    EXPECT_GT(share(shot, right, qRgb(0, 200, 0)), 0.99) << "the covering window shows";
+    cover.hide();
+
+    // Minimised: the overlay is hidden and nothing more is composed.
+    window_->showMinimized();
+    pump(600);
+    const uint64_t composed = windows_->composedPixels();
+    pump(400);
+    EXPECT_FALSE(card_->display().overlayView().shown);
+    EXPECT_EQ(windows_->composedPixels(), composed);
+    testing::saveScreenshot(grab(client), name + "_minimised");
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, LiveScreen, ::testing::Values(QSize(352, 240), QSize(704, 480)),
+                         [](const auto& info) {
+                             return std::to_string(info.param.width()) + "x" +
+                                    std::to_string(info.param.height());
+                         });
+
+}  // namespace
+}  // namespace zelkor::test
