@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace zelkor::vorrak {
@@ -25,6 +26,11 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
             return new QGroupBox(text(c.text), &dialog);
         case ControlKind::Text:
             return new QLabel(text(c.text), &dialog);
+        case ControlKind::PasswordEdit: {
+            auto* edit = new QLineEdit(&dialog);
+            edit->setEchoMode(QLineEdit::Password);
+            return edit;
+        }
     }
     return nullptr;
 }

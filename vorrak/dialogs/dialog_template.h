@@ -18,7 +18,8 @@ enum class ControlKind {
     PushButton,
     DefaultPushButton,  // the one Enter presses
     GroupBox,
-    Text,  // a static label
+    Text,          // a static label
+    PasswordEdit,  // one line, characters shown masked, scrolling sideways
 };
 
 // Ids of controls nobody asks for by number (labels, frames).
