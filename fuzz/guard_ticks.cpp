@@ -14,14 +14,18 @@
 #include <string>
 
 #include "platform/fake/fake_disk.h"
+#include "platform/fake/fake_power.h"
 #include "platform/fake/fake_timers.h"
 #include "platform/fake/memory_registry.h"
 #include "platform/fake/recording_canvas.h"
 #include "platform/fake/recording_processes.h"
+#include "platform/fake/recording_shell.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/recording_ui.h"
 #include "platform/fake/virtual_clock.h"
 #include "platform/profile.h"
+#include "tests/support/capture_host_stub.h"
+#include "tests/support/fake_instances.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/tracing.h"
 
@@ -107,17 +111,6 @@ class NoHost : public vorrak::GuardHost {
     platform::RecordingCanvas canvas_;
 };
 
-class NoCaptureHost : public vorrak::CaptureHost {
-  public:
-    platform::WindowHandle parentWindow() override { return nullptr; }
-    void setFrameStyle(vorrak::FrameStyle) override {}
-    void resizeClient(uint32_t, uint32_t) override {}
-    void postMessage(uint32_t) override {}
-    void destroy() override {}
-    void startLiveOverlay() override {}
-    void stopLiveOverlay() override {}
-};
-
 // The bus is never reached by the engine; its ports answer nothing.
 class NoPorts : public platform::Ports {
   public:
@@ -145,8 +138,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::RecordingSound sound;
     platform::RecordingProcesses processes;
     platform::FakeDisk disk;
+    platform::FakePower power;
+    testing::FakeInstances instances;
+    platform::RecordingShell shell;
     NoHost host;
-    NoCaptureHost captureHost;
+    testing::CaptureHostStub captureHost;
     NoPorts ports;
     vorrak::DecoderBus bus(ports, clock);
     const auto profile = platform::openFileProfile(workDir());
@@ -158,7 +154,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              sound,
                              host,
                              vorrak::CaptureServices{ui, *profile, disk, captureHost, bus, {}},
-                             vorrak::SettingsHost{registry, ui, "viewer", {}, {}}};
+                             vorrak::SettingsHost{registry, ui, "viewer", {}, {}},
+                             power,
+                             instances,
+                             shell};
 
     vorrak::Vorrak v;
     vorrak::InitGuardFiles(workDir(), v.files, v.guard);

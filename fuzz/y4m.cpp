@@ -2,8 +2,10 @@
 // whole and scaled, so a wrong offset shows as an out-of-bounds read.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "vcard/y4m.h"
 
@@ -15,8 +17,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     zelkor::vcard::Picture out;
     out.resize(64, 48);
+    std::vector<uint8_t> buffer;
+    zelkor::vcard::Planes planes;
     for (size_t i = 0; i < stream.frameCount() && i < 4; ++i) {
-        zelkor::vcard::scalePlanes(stream.frame(i), out);
+        // The data did not change since it was indexed: every frame reads.
+        if (!stream.readFrame(i, buffer, planes)) {
+            std::abort();
+        }
+        zelkor::vcard::scalePlanes(planes, out);
     }
     return 0;
 }

@@ -51,9 +51,14 @@ int HistranExitCode(HistranOutcome outcome) {
 }
 
 HistranOutcome RunHistran(HistranContext& context) {
-    const auto claim = context.instances.claim(kInstanceClass);
-    if (!claim) {
+    std::string claimError;
+    const auto claim = context.instances.claim(kInstanceClass, &claimError);
+    if (!claim && claimError.empty()) {
         return HistranOutcome::AlreadyRunning;
+    }
+    if (!claim) {
+        context.ui.messageBox(claimError, kTitle, platform::mb::OK | platform::mb::ICONHAND);
+        return HistranOutcome::ClaimFailed;
     }
     const eventdb::ProductSettings settings =
         eventdb::ReadProductSettings(context.registry, context.programDirectory);

@@ -36,6 +36,7 @@ struct HistranContext {
 
 enum class HistranOutcome {
     AlreadyRunning,
+    ClaimFailed,  // whether another copy runs could not be told: reported
     OptionOff,
     NoDatabase,
     NoHistory,

@@ -6,10 +6,15 @@ namespace zelkor::manage {
 
 ManageStart StartManage(ManageContext& context, Manage& manage) {
     platform::Ui& ui = context.services.ui;
-    manage.claim = context.instances.claim(kInstanceClass);
-    if (!manage.claim) {
+    std::string claimError;
+    manage.claim = context.instances.claim(kInstanceClass, &claimError);
+    if (!manage.claim && claimError.empty()) {
         ui.messageBox(kAlreadyRunning, resources::kTitle, platform::mb::OK);
         return ManageStart::AlreadyRunning;
+    }
+    if (!manage.claim) {
+        ui.messageBox(claimError, resources::kTitle, platform::mb::ICONHAND);
+        return ManageStart::ClaimFailed;
     }
     const eventdb::ProductSettings settings =
         eventdb::ReadProductSettings(context.registry, context.programDirectory);

@@ -28,7 +28,14 @@ struct ManageContext {
     std::string programDirectory;
 };
 
-enum class ManageStart { AlreadyRunning, NoDatabase, OpenFailed, DisplayFailed, Shown };
+enum class ManageStart {
+    AlreadyRunning,
+    ClaimFailed,
+    NoDatabase,
+    OpenFailed,
+    DisplayFailed,
+    Shown
+};
 
 // Everything a running manage holds; the window is shown when start-up
 // succeeds and the program runs until it is closed.

@@ -53,14 +53,22 @@ std::optional<RegistryData> loadStore(const std::string& path) {
 enum class Change { Refused, None, Made };
 
 // Read-modify-write under the update lock; the file is rewritten only when
-// `edit` changed something.
+// `edit` changed something. A store reached through links is locked, read
+// and replaced where they lead, so writers that name it differently still
+// take turns on one lock.
 bool updateStore(const std::string& path, const std::function<Change(RegistryData&)>& edit) {
-    FileLock lock(path);
+    std::string error;
+    const auto target = writeTarget(path, &error);
+    if (!target) {
+        report("settings store: " + error);
+        return false;
+    }
+    FileLock lock(*target);
     if (!lock.locked()) {
         report("settings store: " + lock.error());
         return false;
     }
-    auto data = loadStore(path);
+    auto data = loadStore(*target);
     if (!data) {
         return false;
     }
@@ -72,8 +80,7 @@ bool updateStore(const std::string& path, const std::function<Change(RegistryDat
         case Change::Made:
             break;
     }
-    std::string error;
-    if (!writeFileAtomically(path, formatRegedit(*data), kStoreMode, &error)) {
+    if (!writeFileAtomically(*target, formatRegedit(*data), kStoreMode, &error)) {
         report("settings store: " + error);
         return false;
     }

@@ -23,15 +23,25 @@ class InstanceClaim {
 class Instances {
   public:
     virtual ~Instances() = default;
-    // Claims `className` for this process; null when a live process holds it.
-    virtual std::unique_ptr<InstanceClaim> claim(std::string_view className) = 0;
+    // Claims `className` for this process. Null when it cannot: `*error`
+    // (when given) is then empty if a live process holds the name, and says
+    // why otherwise (no usable folder, a folder others can write, a name
+    // that does not fit a socket, ...), so a caller tells "already running"
+    // from a fault it has to report.
+    virtual std::unique_ptr<InstanceClaim> claim(std::string_view className,
+                                                 std::string* error) = 0;
+    std::unique_ptr<InstanceClaim> claim(std::string_view className) {
+        return claim(className, nullptr);
+    }
     // Whether a live process holds `className` (FindWindow).
     virtual bool exists(std::string_view className) = 0;
     // Sends a command id to the holder of `className`; false when none.
     virtual bool send(std::string_view className, uint32_t command) = 0;
 };
 
-// Unix sockets in `directory` ($XDG_RUNTIME_DIR, else /tmp/zelkor-<uid>).
+// Unix sockets in `directory` ($XDG_RUNTIME_DIR, else /tmp/zelkor-<uid>),
+// used only while the folder belongs to this user (or root) and no one else
+// can write it: others could plant sockets there that pose as our programs.
 std::string defaultInstanceDirectory();
 std::unique_ptr<Instances> makeInstances(std::string directory);
 

@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <utility>
 
 #include "platform/instance.h"
@@ -58,8 +59,13 @@ Fd datagramSocket() {
     return Fd(socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0));
 }
 
-// A socket connected to the holder of `path`, or none.
-Fd connectTo(const std::string& path) {
+std::string describe(const std::string& what, int error) {
+    return what + ": " + std::strerror(error);
+}
+
+// A socket connected to the holder of `path`, or none; then `*failure`
+// (when given) is why: ECONNREFUSED when nobody has the name bound.
+Fd connectTo(const std::string& path, int* failure = nullptr) {
     sockaddr_un addr;
     if (!addressOf(path, addr)) {
         return Fd();
@@ -67,6 +73,9 @@ Fd connectTo(const std::string& path) {
     Fd s = datagramSocket();
     if (s.get() < 0 ||
         connect(s.get(), reinterpret_cast<const sockaddr*>(&addr), sizeof addr) != 0) {
+        if (failure != nullptr) {
+            *failure = errno;
+        }
         return Fd();
     }
     return s;
@@ -117,47 +126,13 @@ class SocketInstances : public Instances {
   public:
     explicit SocketInstances(std::string directory) : directory_(std::move(directory)) {}
 
-    std::unique_ptr<InstanceClaim> claim(std::string_view className) override {
-        if (!usable(className)) {
-            return nullptr;
+    std::unique_ptr<InstanceClaim> claim(std::string_view className, std::string* error) override {
+        std::string reason;
+        auto claimed = take(className, &reason);
+        if (error != nullptr) {
+            *error = std::move(reason);
         }
-        const std::string path = pathOf(className);
-        sockaddr_un addr;
-        if (!addressOf(path, addr)) {
-            return nullptr;
-        }
-        // Two programs taking over the same stale name at once must not both
-        // win: the check and the bind happen under a lock on a side file.
-        Fd lock(open((path + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600));
-        if (lock.get() < 0) {
-            return nullptr;
-        }
-        while (flock(lock.get(), LOCK_EX) != 0) {
-            if (errno != EINTR) {
-                return nullptr;
-            }
-        }
-        Fd s = datagramSocket();
-        if (s.get() < 0) {
-            return nullptr;
-        }
-        const auto* a = reinterpret_cast<const sockaddr*>(&addr);
-        if (bind(s.get(), a, sizeof addr) != 0) {
-            if (errno != EADDRINUSE || connectTo(path).get() >= 0) {
-                return nullptr;  // held by a live program, or unusable
-            }
-            // Left behind by a program that is gone; only a socket is removed.
-            struct stat st {};
-            if (lstat(path.c_str(), &st) != 0 || !S_ISSOCK(st.st_mode) ||
-                unlink(path.c_str()) != 0 || bind(s.get(), a, sizeof addr) != 0) {
-                return nullptr;
-            }
-        }
-        struct stat st {};
-        if (lstat(path.c_str(), &st) != 0) {
-            return nullptr;
-        }
-        return std::make_unique<SocketClaim>(std::move(s), path, st.st_ino);
+        return claimed;
     }
 
     bool exists(std::string_view className) override {
@@ -184,9 +159,100 @@ class SocketInstances : public Instances {
     }
 
   private:
-    bool usable(std::string_view className) const {
-        return !directory_.empty() && validClassName(className);
+    // Null with an empty `*error` when a live program holds the name.
+    std::unique_ptr<InstanceClaim> take(std::string_view className, std::string* error) {
+        *error = problemWith(className);
+        if (!error->empty()) {
+            return nullptr;
+        }
+        const std::string path = pathOf(className);
+        sockaddr_un addr;
+        if (!addressOf(path, addr)) {
+            *error = "The single-instance socket " + path + " is too long for a socket name (" +
+                     std::to_string(sizeof addr.sun_path - 1) + " bytes at most)";
+            return nullptr;
+        }
+        // Two programs taking over the same stale name at once must not both
+        // win: the check and the bind happen under a lock on a side file,
+        // never opened through a link that would make us create a file elsewhere.
+        const std::string lockPath = path + ".lock";
+        Fd lock(open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+        if (lock.get() < 0) {
+            *error = describe("Cannot open " + lockPath, errno);
+            return nullptr;
+        }
+        while (flock(lock.get(), LOCK_EX) != 0) {
+            if (errno != EINTR) {
+                *error = describe("Cannot lock " + lockPath, errno);
+                return nullptr;
+            }
+        }
+        Fd s = datagramSocket();
+        if (s.get() < 0) {
+            *error = describe("Cannot create a socket", errno);
+            return nullptr;
+        }
+        const auto* a = reinterpret_cast<const sockaddr*>(&addr);
+        if (bind(s.get(), a, sizeof addr) != 0) {
+            if (errno != EADDRINUSE) {
+                *error = describe("Cannot create " + path, errno);
+                return nullptr;
+            }
+            int failure = 0;
+            if (connectTo(path, &failure).get() >= 0) {
+                return nullptr;  // held by a live program
+            }
+            // Left behind by a program that is gone; only a socket is removed.
+            struct stat st {};
+            if (lstat(path.c_str(), &st) != 0) {
+                *error = describe("Cannot examine " + path, errno);
+                return nullptr;
+            }
+            if (!S_ISSOCK(st.st_mode)) {
+                *error = "Cannot create " + path + ": a file that is not a socket is in the way";
+                return nullptr;
+            }
+            if (failure != ECONNREFUSED) {
+                *error = describe("Cannot reach the program holding " + path, failure);
+                return nullptr;
+            }
+            if (unlink(path.c_str()) != 0 || bind(s.get(), a, sizeof addr) != 0) {
+                *error = describe("Cannot take over " + path, errno);
+                return nullptr;
+            }
+        }
+        struct stat st {};
+        if (lstat(path.c_str(), &st) != 0) {
+            *error = describe("Cannot examine " + path, errno);
+            return nullptr;
+        }
+        return std::make_unique<SocketClaim>(std::move(s), path, st.st_ino);
     }
+
+    // Why no socket of `className` can be trusted in the folder, or nothing.
+    std::string problemWith(std::string_view className) const {
+        if (!validClassName(className)) {
+            return "Not an instance class name: \"" + std::string(className) + "\"";
+        }
+        if (directory_.empty()) {
+            return "No private runtime folder for the single-instance sockets: set "
+                   "XDG_RUNTIME_DIR to a folder of this user";
+        }
+        struct stat st {};
+        if (stat(directory_.c_str(), &st) != 0) {
+            return describe("Cannot use the runtime folder " + directory_, errno);
+        }
+        if (!S_ISDIR(st.st_mode)) {
+            return describe("Cannot use the runtime folder " + directory_, ENOTDIR);
+        }
+        if ((st.st_uid != getuid() && st.st_uid != 0) || (st.st_mode & (S_IWGRP | S_IWOTH)) != 0) {
+            return "Cannot use the runtime folder " + directory_ +
+                   ": other users can write it, so its sockets could pose as this program";
+        }
+        return std::string();
+    }
+
+    bool usable(std::string_view className) const { return problemWith(className).empty(); }
     std::string pathOf(std::string_view className) const {
         return directory_ + "/" + std::string(className) + ".instance";
     }

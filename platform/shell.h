@@ -1,6 +1,7 @@
 #pragma once
 // Opening a file with the desktop's default handler (ShellExecute "open").
 
+#include <chrono>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -18,8 +19,13 @@ class Shell {
 // The desktop's default opener on Linux.
 inline constexpr std::string_view kDesktopOpener = "xdg-open";
 
-// Opens with `opener` (a program given the path as its only argument),
-// started and left to run.
-std::unique_ptr<Shell> makeShell(std::string opener = std::string(kDesktopOpener));
+// Opens with `opener` (a program given the path as its only argument). An
+// opener such as xdg-open ends once it has handed the file over and tells by
+// its exit status whether there was a handler, so that status is awaited for
+// up to `wait`: 2 (the file is missing) gives 2, any other failure 31. An
+// opener still running then is the handler at work in the foreground, and
+// is left to run as a success.
+std::unique_ptr<Shell> makeShell(std::string opener = std::string(kDesktopOpener),
+                                 std::chrono::milliseconds wait = std::chrono::seconds(3));
 
 }  // namespace zelkor::platform

@@ -13,9 +13,13 @@ constexpr int FileNotFound = 2;
 constexpr int NoHandler = 31;
 constexpr int Started = 42;
 
+// The opener's own exit status for a file it cannot find.
+constexpr int OpenerFileNotFound = 2;
+
 class OpenerShell : public Shell {
   public:
-    explicit OpenerShell(std::string opener) : opener_(std::move(opener)) {}
+    OpenerShell(std::string opener, std::chrono::milliseconds wait)
+        : opener_(std::move(opener)), wait_(wait) {}
 
     int open(std::string_view path) override {
         std::error_code ec;
@@ -30,18 +34,26 @@ class OpenerShell : public Shell {
         if (pid < 0) {
             return NoHandler;
         }
-        reapWhenDone(pid);
-        return Started;
+        const auto status = waitForEnd(pid, wait_);
+        if (!status) {
+            reapWhenDone(pid);
+            return Started;
+        }
+        if (*status == 0) {
+            return Started;
+        }
+        return *status == OpenerFileNotFound ? FileNotFound : NoHandler;
     }
 
   private:
     std::string opener_;
+    std::chrono::milliseconds wait_;
 };
 
 }  // namespace
 
-std::unique_ptr<Shell> makeShell(std::string opener) {
-    return std::make_unique<OpenerShell>(std::move(opener));
+std::unique_ptr<Shell> makeShell(std::string opener, std::chrono::milliseconds wait) {
+    return std::make_unique<OpenerShell>(std::move(opener), wait);
 }
 
 }  // namespace zelkor::platform

@@ -4,6 +4,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <thread>
 
@@ -53,6 +54,30 @@ void reapWhenDone(pid_t pid) {
         while (waitpid(pid, &s, 0) < 0 && errno == EINTR) {
         }
     }).detach();
+}
+
+std::optional<int> waitForEnd(pid_t pid, std::chrono::milliseconds limit) {
+    using Clock = std::chrono::steady_clock;
+    constexpr auto kLongestPause = std::chrono::milliseconds(20);
+    const auto deadline = Clock::now() + limit;
+    // Short pauses first: a program that fails at once is seen at once.
+    std::chrono::milliseconds pause(1);
+    for (;;) {
+        int status = 0;
+        const pid_t ended = waitpid(pid, &status, WNOHANG);
+        if (ended == pid) {
+            return WIFSIGNALED(status) ? 128 + WTERMSIG(status) : WEXITSTATUS(status);
+        }
+        if (ended < 0 && errno != EINTR) {
+            return std::nullopt;
+        }
+        const auto now = Clock::now();
+        if (now >= deadline) {
+            return std::nullopt;
+        }
+        std::this_thread::sleep_for(std::min<Clock::duration>(pause, deadline - now));
+        pause = std::min(pause * 2, kLongestPause);
+    }
 }
 
 }  // namespace zelkor::platform

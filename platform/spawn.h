@@ -4,6 +4,8 @@
 
 #include <sys/types.h>
 
+#include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -16,5 +18,10 @@ pid_t spawnProgram(const std::vector<std::string>& argv);
 
 // Reaps `pid` when it ends, without making the caller wait.
 void reapWhenDone(pid_t pid);
+
+// Waits up to `limit` for `pid` to end and reaps it: its exit status (128 +
+// the signal number when a signal ended it). Nothing when it still runs
+// then, or its status cannot be read.
+std::optional<int> waitForEnd(pid_t pid, std::chrono::milliseconds limit);
 
 }  // namespace zelkor::platform

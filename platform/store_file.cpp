@@ -1,5 +1,6 @@
 #include "platform/store_file.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <pwd.h>
 #include <sys/file.h>
@@ -16,6 +17,13 @@
 namespace zelkor::platform {
 
 namespace {
+
+// Temporary files are "<target>" + kTemporaryMark + six characters of mkstemp:
+// a form of their own, so no other file beside the target is taken for one.
+constexpr std::string_view kTemporaryMark = ".tmp-";
+constexpr size_t kTemporaryRandom = 6;
+// As the kernel allows when it follows links itself.
+constexpr int kMaxLinkHops = 40;
 
 std::string describe(const std::string& what, const std::string& path, int error) {
     return what + " " + path + ": " + std::strerror(error);
@@ -38,6 +46,80 @@ bool writeAll(int fd, std::string_view contents) {
         contents.remove_prefix(static_cast<size_t>(written));
     }
     return true;
+}
+
+bool lockExclusive(int fd) {
+    while (::flock(fd, LOCK_EX) != 0) {
+        if (errno != EINTR) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Removes the temporary files beside `target` whose writers are gone. A
+// writer holds its file's lock from creation until the rename, so a lock
+// that can be taken belongs to nobody; the name is checked again under the
+// lock, as the writer may have renamed its file in the meantime. Nothing
+// here can fail the write that follows, so errors only skip a file.
+void removeStaleTemporaries(const std::string& target) {
+    const std::string folder = parentOf(target);
+    const std::string prefix =
+        std::filesystem::path(target).filename().string() + std::string(kTemporaryMark);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) {
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + kTemporaryRandom || !name.starts_with(prefix)) {
+            continue;
+        }
+        const std::string path = folder + "/" + std::string(name);
+        const int fd = ::open(path.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+        if (fd < 0) {
+            continue;
+        }
+        struct stat opened {};
+        struct stat named {};
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && ::fstat(fd, &opened) == 0 &&
+            S_ISREG(opened.st_mode) && ::lstat(path.c_str(), &named) == 0 &&
+            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino) {
+            ::unlink(path.c_str());
+        }
+        ::close(fd);
+    }
+    ::closedir(dir);
+}
+
+// A new temporary file beside `target`, locked. Between its creation and
+// its lock another writer may take it for a dead writer's and remove it; a
+// file without a name any more is then replaced by a new one.
+int createTemporary(const std::string& target, std::string* temp, std::string* error) {
+    constexpr int kAttempts = 8;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        std::string name =
+            target + std::string(kTemporaryMark) + std::string(kTemporaryRandom, 'X');
+        const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+        if (fd < 0) {
+            *error = describe("cannot create a temporary file for", target, errno);
+            return -1;
+        }
+        struct stat info {};
+        if (!lockExclusive(fd) || ::fstat(fd, &info) != 0) {
+            *error = describe("cannot lock", name, errno);
+            ::close(fd);
+            ::unlink(name.c_str());
+            return -1;
+        }
+        if (info.st_nlink > 0) {
+            *temp = std::move(name);
+            return fd;
+        }
+        ::close(fd);
+    }
+    *error = "cannot keep a temporary file beside " + target + ": it is removed each time";
+    return -1;
 }
 
 // The rename is durable only once the folder entry itself reaches the disk.
@@ -91,18 +173,16 @@ FileLock::FileLock(const std::string& path) {
         return;
     }
     const auto lockPath = path + ".lock";
-    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+    // Never through a link: one planted there would make us create files elsewhere.
+    fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd_ < 0) {
         error_ = describe("cannot open", lockPath, errno);
         return;
     }
-    while (::flock(fd_, LOCK_EX) != 0) {
-        if (errno != EINTR) {
-            error_ = describe("cannot lock", lockPath, errno);
-            ::close(fd_);
-            fd_ = -1;
-            return;
-        }
+    if (!lockExclusive(fd_)) {
+        error_ = describe("cannot lock", lockPath, errno);
+        ::close(fd_);
+        fd_ = -1;
     }
 }
 
@@ -112,32 +192,63 @@ FileLock::~FileLock() {
     }
 }
 
+std::optional<std::string> writeTarget(const std::string& path, std::string* error) {
+    std::filesystem::path current = path;
+    for (int hops = 0; hops <= kMaxLinkHops; ++hops) {
+        struct stat info {};
+        const bool listed = ::lstat(current.c_str(), &info) == 0;
+        if (!listed || !S_ISLNK(info.st_mode)) {
+            struct stat folder {};
+            if (hops > 0 && !listed && errno == ENOENT &&
+                (::stat(parentOf(current.string()).c_str(), &folder) != 0 ||
+                 !S_ISDIR(folder.st_mode))) {
+                *error = "cannot write through the link " + path + ": the folder of " +
+                         current.string() + " is missing";
+                return std::nullopt;
+            }
+            return current.string();
+        }
+        std::error_code ec;
+        const auto next = std::filesystem::read_symlink(current, ec);
+        if (ec) {
+            *error = "cannot read the link " + current.string() + ": " + ec.message();
+            return std::nullopt;
+        }
+        current = next.is_absolute() ? next : current.parent_path() / next;
+    }
+    *error = describe("cannot write through", path, ELOOP);
+    return std::nullopt;
+}
+
 bool writeFileAtomically(const std::string& path, std::string_view contents, mode_t mode,
                          std::string* error) {
-    std::string temp = path + ".XXXXXX";
-    std::vector<char> name(temp.begin(), temp.end());
-    name.push_back('\0');
-    const int fd = ::mkostemp(name.data(), O_CLOEXEC);
+    const auto target = writeTarget(path, error);
+    if (!target) {
+        return false;
+    }
+    removeStaleTemporaries(*target);
+    std::string temp;
+    const int fd = createTemporary(*target, &temp, error);
     if (fd < 0) {
-        *error = describe("cannot create a temporary file for", path, errno);
         return false;
     }
-    temp.assign(name.data());
-    const bool written = writeAll(fd, contents) && ::fchmod(fd, mode) == 0 && ::fsync(fd) == 0;
-    const int writeError = errno;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed) {
-        *error = describe("cannot write", temp, written ? errno : writeError);
+    // The file stays open, and so locked, until it has its final name.
+    if (!writeAll(fd, contents) || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
+        *error = describe("cannot write", temp, errno);
         ::unlink(temp.c_str());
+        ::close(fd);
         return false;
     }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        *error = describe("cannot replace", path, errno);
+    if (::rename(temp.c_str(), target->c_str()) != 0) {
+        *error = describe("cannot replace", *target, errno);
         ::unlink(temp.c_str());
+        ::close(fd);
         return false;
     }
-    if (!syncFolder(parentOf(path))) {
-        *error = describe("cannot sync the folder of", path, errno);
+    // fsync has reported any write error already.
+    ::close(fd);
+    if (!syncFolder(parentOf(*target))) {
+        *error = describe("cannot sync the folder of", *target, errno);
         return false;
     }
     return true;

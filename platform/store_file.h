@@ -2,7 +2,8 @@
 // File plumbing shared by the settings store and the profile files: whole
 // reads, an exclusive update lock beside the file, and atomic replacement
 // (temp file in the same folder, fsync, rename, folder fsync), so a crash
-// leaves either the old file or the new one and never a mix.
+// leaves either the old file or the new one and never a mix. A file reached
+// through symbolic links is replaced where the links lead, so the links stay.
 
 #include <sys/types.h>
 
@@ -37,7 +38,16 @@ class FileLock {
     std::string error_;
 };
 
-// Replaces `path` with `contents`, file mode `mode`.
+// The file that a write to `path` replaces: `path` itself, or the file its
+// chain of symbolic links leads to (which may not exist yet). Nothing, with
+// `error` set, for a loop of links or a link into a folder that is missing:
+// writing there would only make a second, separate file.
+std::optional<std::string> writeTarget(const std::string& path, std::string* error);
+
+// Replaces the file `path` leads to (see writeTarget) with `contents`, file
+// mode `mode`. The temporary file is named "<target>.tmp-XXXXXX" and locked
+// by its writer while it exists; temporary files that no writer holds any
+// more (their writers were killed) are removed first.
 bool writeFileAtomically(const std::string& path, std::string_view contents, mode_t mode,
                          std::string* error);
 

@@ -364,7 +364,7 @@ bool VirtualCaptureWindow::grabFrameNoStop() {
 }
 
 bool VirtualCaptureWindow::fileSaveDib(const std::string& path) {
-    if (!connected() || !haveGrab_) {
+    if (!connected() || !haveGrab_ || !card_.mayWriteOutput(path)) {
         return false;
     }
     const std::vector<uint8_t> file = dibFile(grabbed_, format_);
@@ -396,15 +396,12 @@ bool VirtualCaptureWindow::getSequenceSetup(platform::CaptureParms& parms) {
 }
 
 bool VirtualCaptureWindow::fileSetCaptureFile(const std::string& path) {
-    if (capturing_ || path.empty()) {
+    if (capturing_ || path.empty() || !card_.mayWriteOutput(path)) {
         return false;
     }
     // The file must be creatable now; the sequence writes it afresh.
     std::FILE* f = std::fopen(path.c_str(), "ab");
-    if (f == nullptr || std::filesystem::is_directory(path)) {
-        if (f != nullptr) {
-            std::fclose(f);
-        }
+    if (f == nullptr) {
         return false;
     }
     std::fclose(f);
@@ -464,7 +461,9 @@ bool VirtualCaptureWindow::sequence() {
     const uint32_t us = std::max<uint32_t>(parms_.dwRequestMicroSecPerFrame, 1000);
     AviParams params{format_.width, format_.height, us, std::max<uint32_t>(1000000 / us, 1),
                      config_.maxClipBytes};
-    if (captureFile_.empty() || !writer.open(captureFile_, params)) {
+    // Checked again: the file may have been replaced since it was set up.
+    if (captureFile_.empty() || !card_.mayWriteOutput(captureFile_) ||
+        !writer.open(captureFile_, params)) {
         error(msg::CantOpen, format("Cannot open '%s' for capture.", captureFile_.c_str()));
         return false;
     }

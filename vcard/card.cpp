@@ -1,5 +1,9 @@
 #include "vcard/card.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+
 #include "vcard/decoder_output.h"
 
 namespace zelkor::vcard {
@@ -41,12 +45,38 @@ VirtualCard::VirtualCard(const VcardConfig& config, platform::Clock& clock,
     }
 }
 
-VirtualCard::~VirtualCard() = default;
+VirtualCard::~VirtualCard() {
+    if (trace_) {
+        // One bus cycle after the last change, so the lines' last levels
+        // (the final stop) last long enough for a reader to sample them.
+        trace_->finish(traceTimeNs() + kNsPerPortCycle);
+    }
+}
+
+uint64_t VirtualCard::traceTimeNs() const {
+    const uint64_t ms = clock_.monotonicMs() - traceStartMs_;
+    return ms * 1000000 + (ports_.portReads() + ports_.portWrites()) * kNsPerPortCycle;
+}
 
 void VirtualCard::traceLines(bool scl, bool sda) {
-    const uint64_t ms = clock_.monotonicMs() - traceStartMs_;
-    trace_->change(ms * 1000000 + (ports_.portReads() + ports_.portWrites()) * kNsPerPortCycle, scl,
-                   sda);
+    trace_->change(traceTimeNs(), scl, sda);
+}
+
+bool VirtualCard::mayWriteOutput(const std::string& path) const {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) != 0) {
+        return errno == ENOENT;  // the writer creates it
+    }
+    if (!S_ISREG(st.st_mode) && !S_ISCHR(st.st_mode)) {
+        return false;
+    }
+    const FileId file{uint64_t(st.st_dev), uint64_t(st.st_ino)};
+    for (const VideoSource* source : {composite_.get(), svideo_.get()}) {
+        if (source != nullptr && source->readsFile(file)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool CardPci::findDevice(uint16_t vendorId, uint16_t deviceId, int index) {
@@ -61,7 +91,7 @@ bool CardPci::findDevice(uint16_t vendorId, uint16_t deviceId, int index) {
 
 InputSignal VirtualCard::signalOf(Connector c) const {
     const VideoSource* s = sourceOf(c);
-    return s == nullptr ? InputSignal{} : InputSignal{true, s->fieldRate()};
+    return s == nullptr || !s->hasPicture() ? InputSignal{} : InputSignal{true, s->fieldRate()};
 }
 
 VideoSource* VirtualCard::sourceOf(Connector c) const {

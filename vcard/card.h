@@ -61,6 +61,16 @@ class VirtualCard {
     int outputFieldRate() const;
     int outputFieldHeight() const;
 
+    // Whether the capture driver may write its output (a clip or a frame
+    // bitmap) to `path`: a file not there yet, a regular file or a
+    // character device (/dev/null) that none of the card's sources reads
+    // under any of its names. A FIFO (opening it would wait for a reader),
+    // a folder, a socket or a disk is refused.
+    bool mayWriteOutput(const std::string& path) const;
+
+    // Whether the bus trace the configuration names is being written.
+    bool tracing() const { return trace_ != nullptr; }
+
     // Looking inside, for tests and diagnostics.
     I2cBus& bus() { return bus_; }
     const Decoder* decoder() const { return decoder_.get(); }
@@ -69,6 +79,7 @@ class VirtualCard {
   private:
     InputSignal signalOf(Connector c) const;
     VideoSource* sourceOf(Connector c) const;
+    uint64_t traceTimeNs() const;
     void traceLines(bool scl, bool sda);
 
     VcardConfig config_;

@@ -4,7 +4,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #include "platform/ini_document.h"
 #include "platform/text.h"
@@ -282,6 +282,11 @@ class Parser {
 
 bool parseVcardConfig(std::string_view text, std::string_view fileName, VcardConfig& config,
                       std::string& error) {
+    // Editors on some systems start a UTF-8 file with a byte-order mark.
+    constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+    if (text.starts_with(kUtf8Bom)) {
+        text.remove_prefix(kUtf8Bom.size());
+    }
     Parser parser(fileName, config, error);
     const platform::IniDocument document = platform::IniDocument::parse(text);
     int number = 0;
@@ -317,24 +322,31 @@ void resolvePaths(VcardConfig& config, const std::filesystem::path& base) {
 bool loadVcardConfig(const char* environment, const std::string& programDir, VcardConfig& config,
                      std::string& error) {
     config = VcardConfig{};
-    std::filesystem::path file;
-    if (environment != nullptr && *environment != '\0') {
-        file = environment;
-    } else {
-        file = std::filesystem::path(programDir) / "vcard.ini";
-        std::error_code ec;
-        if (!std::filesystem::exists(file, ec)) {
+    const bool named = environment != nullptr && *environment != '\0';
+    const std::filesystem::path file = named ? std::filesystem::path(environment)
+                                             : std::filesystem::path(programDir) / "vcard.ini";
+    // A configuration that was asked for but is not there, or is no file, is
+    // an error: running the built-in card instead would hide the mistake.
+    std::error_code ec;
+    const std::filesystem::file_status status = std::filesystem::status(file, ec);
+    if (!std::filesystem::exists(status)) {
+        if (!named) {
             return true;  // the built-in card
         }
+        error = file.string() + ": no such card configuration file";
+        return false;
+    }
+    if (!std::filesystem::is_regular_file(status)) {
+        error = file.string() + ": not a card configuration file (a folder or a device)";
+        return false;
     }
     std::ifstream in(file, std::ios::binary);
     if (!in) {
         error = file.string() + ": cannot be read";
         return false;
     }
-    std::ostringstream text;
-    text << in.rdbuf();
-    if (!parseVcardConfig(text.str(), file.string(), config, error)) {
+    const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    if (!parseVcardConfig(text, file.string(), config, error)) {
         return false;
     }
     resolvePaths(config, file.parent_path());

@@ -51,8 +51,13 @@ std::unique_ptr<Hardware> openHardware(Clock& clock, std::string& error) {
         error = "S-Video source: " + why;
         return nullptr;
     }
-    auto hw = std::make_unique<CardHardware>(std::make_unique<vcard::VirtualCard>(
-        config, clock, std::move(composite), std::move(svideo)));
+    auto card = std::make_unique<vcard::VirtualCard>(config, clock, std::move(composite),
+                                                     std::move(svideo));
+    if (!config.traceFile.empty() && !card->tracing()) {
+        error = config.traceFile + ": the bus trace cannot be written";
+        return nullptr;
+    }
+    auto hw = std::make_unique<CardHardware>(std::move(card));
     if (config.pci == vcard::PciBackend::System) {
         hw->systemPci = std::make_unique<vcard::SystemPci>();
     }

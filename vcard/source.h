@@ -10,6 +10,14 @@
 
 namespace zelkor::vcard {
 
+// A file as the file system tells files apart: every name of it (hard or
+// symbolic link) gives the same.
+struct FileId {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    bool operator==(const FileId&) const = default;
+};
+
 class VideoSource {
   public:
     virtual ~VideoSource() = default;
@@ -17,6 +25,14 @@ class VideoSource {
     // Draws the picture of field `fieldIndex` into `out`, whose size the
     // caller has set. Never fails: a source with nothing to show draws black.
     virtual void render(uint64_t fieldIndex, Picture& out) = 0;
+    // Whether the source delivers pictures at all: the decoder sees a
+    // signal on its input only while it does.
+    virtual bool hasPicture() const { return true; }
+    // Whether the source reads `file`, which must then not be written.
+    virtual bool readsFile(const FileId& file) const {
+        (void)file;
+        return false;
+    }
 
   protected:
     explicit VideoSource(int fieldRate) : fieldRate_(fieldRate) {}

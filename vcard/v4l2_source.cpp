@@ -5,6 +5,7 @@
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -94,7 +95,7 @@ bool decodeJpeg(const uint8_t* data, size_t size, Picture& out) {
 }
 
 V4l2Source::V4l2Source(std::string device, int fieldRate)
-    : VideoSource(fieldRate), device_(std::move(device)) {
+    : VideoSource(fieldRate), path_(std::move(device)) {
     if (start()) {
         streaming_ = true;
         worker_ = std::thread([this] { run(); });
@@ -112,9 +113,13 @@ V4l2Source::~V4l2Source() {
 }
 
 bool V4l2Source::start() {
-    fd_ = ::open(device_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
+    fd_ = ::open(path_.c_str(), O_RDWR | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0) {
         return false;
+    }
+    struct stat st {};
+    if (fstat(fd_, &st) == 0) {
+        device_ = FileId{uint64_t(st.st_dev), uint64_t(st.st_ino)};
     }
     v4l2_capability cap{};
     if (xioctl(fd_, VIDIOC_QUERYCAP, &cap) < 0 || !(cap.capabilities & V4L2_CAP_VIDEO_CAPTURE) ||
@@ -181,6 +186,7 @@ void V4l2Source::stop() {
         ::close(fd_);
         fd_ = -1;
     }
+    device_.reset();
 }
 
 void V4l2Source::run() {

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -16,6 +17,10 @@ class V4l2Source : public VideoSource {
     V4l2Source(std::string device, int fieldRate);
     ~V4l2Source() override;
     void render(uint64_t fieldIndex, Picture& out) override;
+    // A camera that could not be opened or streamed (a missing device, a
+    // file that is no camera) or that has gone away is no signal.
+    bool hasPicture() const override { return streaming_; }
+    bool readsFile(const FileId& file) const override { return device_ && file == *device_; }
 
     // Whether frames are arriving (false once the camera is gone).
     bool streaming() const { return streaming_; }
@@ -25,7 +30,8 @@ class V4l2Source : public VideoSource {
     void run();
     void stop();
 
-    std::string device_;
+    std::string path_;
+    std::optional<FileId> device_;  // while open
     int fd_ = -1;
     uint32_t pixelFormat_ = 0;
     int width_ = 0;

@@ -1,5 +1,7 @@
 #include "vcard/vcd_trace.h"
 
+#include <algorithm>
+
 namespace zelkor::vcard {
 
 bool VcdTrace::open(const std::string& path) {
@@ -39,6 +41,14 @@ void VcdTrace::change(uint64_t timeNs, bool scl, bool sda) {
     scl_ = scl;
     sda_ = sda;
     lastTime_ = timeNs;
+}
+
+void VcdTrace::finish(uint64_t timeNs) {
+    if (!out_.is_open()) {
+        return;
+    }
+    out_ << '#' << std::max(timeNs, lastTime_ + 1) << '\n';
+    out_.close();
 }
 
 }  // namespace zelkor::vcard

@@ -15,6 +15,11 @@ class VcdTrace {
     bool open(const std::string& path);
     // Records the levels at `timeNs` (never earlier than the last change).
     void change(uint64_t timeNs, bool scl, bool sda);
+    // Ends the file with a time stamp after the last change and closes it.
+    // A reader takes the levels after the last stamp for zero length: without
+    // this one it would never see the lines' last levels, such as the final
+    // stop condition.
+    void finish(uint64_t timeNs);
 
   private:
     std::ofstream out_;

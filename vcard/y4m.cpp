@@ -1,10 +1,11 @@
 #include "vcard/y4m.h"
 
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <charconv>
 
 namespace zelkor::vcard {
@@ -17,28 +18,43 @@ bool parseDimension(std::string_view s, int& out) {
            out <= Y4mStream::MaxDimension;
 }
 
-// The line starting at `pos` (without its '\n'); false if none ends within
-// the limit.
-bool lineAt(std::string_view data, size_t pos, std::string_view& line) {
-    const size_t limit = std::min(data.size(), pos + Y4mStream::MaxHeaderLine);
-    for (size_t i = pos; i < limit; ++i) {
-        if (data[i] == '\n') {
-            line = data.substr(pos, i - pos);
-            return true;
-        }
+// The line starting at `pos` (without its '\n'), read into `buffer`; false
+// if none ends within the limit or the stream's first `size` bytes.
+bool lineAt(const Y4mStream::ReadAt& read, uint64_t size, uint64_t pos, std::string& buffer,
+            std::string_view& line) {
+    buffer.resize(size_t(std::min<uint64_t>(size - pos, Y4mStream::MaxHeaderLine)));
+    buffer.resize(read(pos, {reinterpret_cast<uint8_t*>(buffer.data()), buffer.size()}));
+    const size_t end = buffer.find('\n');
+    if (end == std::string::npos) {
+        return false;
     }
-    return false;
+    line = std::string_view(buffer).substr(0, end);
+    return true;
 }
 
 }  // namespace
 
 bool Y4mStream::parse(std::string_view data, std::string& error) {
-    data_ = data;
+    return parse(
+        [data](uint64_t offset, std::span<uint8_t> out) {
+            if (offset >= data.size()) {
+                return size_t(0);
+            }
+            const std::string_view part = data.substr(size_t(offset), out.size());
+            std::copy(part.begin(), part.end(), out.begin());
+            return part.size();
+        },
+        data.size(), error);
+}
+
+bool Y4mStream::parse(ReadAt read, uint64_t size, std::string& error) {
+    read_ = std::move(read);
     frames_.clear();
     width_ = height_ = 0;
     chroma_ = Chroma::C420;
+    std::string headerBuffer;
     std::string_view header;
-    if (!data.starts_with("YUV4MPEG2") || !lineAt(data, 0, header)) {
+    if (!lineAt(read_, size, 0, headerBuffer, header) || !header.starts_with("YUV4MPEG2")) {
         error = "not a YUV4MPEG2 file";
         return false;
     }
@@ -94,20 +110,22 @@ bool Y4mStream::parse(std::string_view data, std::string& error) {
     chromaHeight_ = chroma_ == Chroma::C420   ? (height_ + 1) / 2
                     : chroma_ == Chroma::Mono ? 0
                                               : height_;
-    const size_t frameSize =
+    frameBytes_ =
         size_t(width_) * size_t(height_) + 2 * size_t(chromaWidth_) * size_t(chromaHeight_);
-    size_t pos = header.size() + 1;
-    while (pos < data.size()) {
+    std::string lineBuffer;
+    uint64_t pos = header.size() + 1;
+    while (pos < size) {
         std::string_view line;
-        if (!data.substr(pos).starts_with("FRAME") || !lineAt(data, pos, line)) {
+        if (!lineAt(read_, size, pos, lineBuffer, line) || !line.starts_with("FRAME")) {
             break;
         }
-        pos += line.size() + 1;
-        if (data.size() - pos < frameSize) {
+        const FrameAt frame{pos, line.size() + 1};
+        pos += frame.headerBytes;
+        if (size - pos < frameBytes_) {
             break;
         }
-        frames_.push_back(pos);
-        pos += frameSize;
+        frames_.push_back(frame);
+        pos += frameBytes_;
     }
     if (frames_.empty()) {
         error = "no complete frame";
@@ -116,48 +134,67 @@ bool Y4mStream::parse(std::string_view data, std::string& error) {
     return true;
 }
 
-Planes Y4mStream::frame(size_t index) const {
-    const auto* base = reinterpret_cast<const uint8_t*>(data_.data()) + frames_[index];
-    Planes p;
-    p.y = base;
-    p.width = width_;
-    p.height = height_;
-    if (chroma_ != Chroma::Mono) {
-        p.u = base + size_t(width_) * size_t(height_);
-        p.v = p.u + size_t(chromaWidth_) * size_t(chromaHeight_);
-        p.chromaWidth = chromaWidth_;
-        p.chromaHeight = chromaHeight_;
+bool Y4mStream::readFrame(size_t index, std::vector<uint8_t>& buffer, Planes& planes) const {
+    const FrameAt& at = frames_[index];
+    buffer.resize(at.headerBytes + frameBytes_);
+    if (read_(at.offset, buffer) != buffer.size() ||
+        !std::string_view(reinterpret_cast<const char*>(buffer.data()), at.headerBytes)
+             .starts_with("FRAME") ||
+        buffer[at.headerBytes - 1] != '\n') {
+        return false;
     }
-    return p;
+    const uint8_t* base = buffer.data() + at.headerBytes;
+    planes = Planes{};
+    planes.y = base;
+    planes.width = width_;
+    planes.height = height_;
+    if (chroma_ != Chroma::Mono) {
+        planes.u = base + size_t(width_) * size_t(height_);
+        planes.v = planes.u + size_t(chromaWidth_) * size_t(chromaHeight_);
+        planes.chromaWidth = chromaWidth_;
+        planes.chromaHeight = chromaHeight_;
+    }
+    return true;
 }
 
 Y4mSource::~Y4mSource() {
-    if (map_ != nullptr) {
-        munmap(map_, size_);
+    if (fd_ >= 0) {
+        ::close(fd_);
     }
 }
 
 std::unique_ptr<Y4mSource> Y4mSource::open(const std::string& path, int fieldRate,
                                            std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    std::unique_ptr<Y4mSource> source(new Y4mSource(fieldRate));
+    // Not blocking: a FIFO given for a file must not hang the card's start.
+    source->fd_ = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (source->fd_ < 0) {
         error = path + ": cannot be opened";
         return nullptr;
     }
     struct stat st {};
-    std::unique_ptr<Y4mSource> source(new Y4mSource(fieldRate));
-    if (fstat(fd, &st) == 0 && st.st_size > 0) {
-        source->size_ = size_t(st.st_size);
-        void* m = mmap(nullptr, source->size_, PROT_READ, MAP_PRIVATE, fd, 0);
-        source->map_ = m == MAP_FAILED ? nullptr : m;
-    }
-    ::close(fd);
-    if (source->map_ == nullptr) {
-        error = path + ": cannot be read";
+    if (fstat(source->fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+        error = path + ": not a regular file";
         return nullptr;
     }
+    source->file_ = FileId{uint64_t(st.st_dev), uint64_t(st.st_ino)};
+    const int fd = source->fd_;
+    const auto read = [fd](uint64_t offset, std::span<uint8_t> out) {
+        size_t done = 0;
+        while (done < out.size()) {
+            const ssize_t n = pread(fd, out.data() + done, out.size() - done, off_t(offset + done));
+            if (n < 0 && errno == EINTR) {
+                continue;
+            }
+            if (n <= 0) {
+                break;
+            }
+            done += size_t(n);
+        }
+        return done;
+    };
     std::string why;
-    if (!source->stream_.parse({static_cast<const char*>(source->map_), source->size_}, why)) {
+    if (!source->stream_.parse(read, uint64_t(st.st_size), why)) {
         error = path + ": " + why;
         return nullptr;
     }
@@ -165,7 +202,12 @@ std::unique_ptr<Y4mSource> Y4mSource::open(const std::string& path, int fieldRat
 }
 
 void Y4mSource::render(uint64_t fieldIndex, Picture& out) {
-    scalePlanes(stream_.frame(size_t((fieldIndex / 2) % stream_.frameCount())), out);
+    Planes planes;
+    if (!stream_.readFrame(size_t((fieldIndex / 2) % stream_.frameCount()), frame_, planes)) {
+        out.fillBlack();
+        return;
+    }
+    scalePlanes(planes, out);
 }
 
 }  // namespace zelkor::vcard

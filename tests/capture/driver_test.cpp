@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QComboBox>
 #include <QKeyEvent>
 #include <QTimer>
@@ -12,6 +16,7 @@
 #include "platform/qt/window.h"
 #include "tests/capture/capture_rig.h"
 #include "vcard/avi_reader.h"
+#include "vcard/y4m.h"
 #include "vorrak/guard/frame_bitmap.h"
 
 namespace zelkor::test {
@@ -187,6 +192,39 @@ TEST(CaptureDriver, SavesEveryFormatAsABitmapOthersRead) {
     EXPECT_EQ(uyvy[14 + 16], 'U');
     EXPECT_EQ(uyvy[54], 110);  // first U of the bottom row
     EXPECT_FALSE(rig.window.fileSaveDib(dir.path() + "/missing/x.bmp"));
+}
+
+TEST(CaptureDriver, WritesOnlyRegularFilesNoSourceReads) {
+    QApplication& app = qtApp();
+    static_cast<void>(app);
+    TempDir dir;
+    const std::string clip = "YUV4MPEG2 W2 H2 Cmono\nFRAME\nabcd";
+    const std::string source = dir.write("source.y4m", clip);
+    std::string error;
+    auto y4m = vcard::Y4mSource::open(source, 60, error);
+    ASSERT_TRUE(y4m) << error;
+    platform::VirtualClock clock;
+    vcard::VirtualCard card(vcard::VcardConfig{}, clock, std::move(y4m), nullptr);
+    vcard::VirtualCaptureWindow window(card, clock, {}, nullptr);
+    ASSERT_TRUE(window.driverConnect(0));
+    ASSERT_TRUE(window.grabFrameNoStop());
+
+    std::filesystem::create_symlink(source, dir.file("link.avi"));
+    const std::string fifo = dir.file("pipe.avi");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    // With a reader at the other end, opening the FIFO to write would not
+    // even wait; it is refused all the same.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    for (const std::string& path : {source, dir.file("link.avi"), fifo, dir.path()}) {
+        EXPECT_FALSE(window.fileSetCaptureFile(path)) << path;
+        EXPECT_FALSE(window.fileSaveDib(path)) << path;
+    }
+    ::close(reader);
+    EXPECT_EQ(readAll(source), std::vector<uint8_t>(clip.begin(), clip.end()))
+        << "the source is untouched";
+    EXPECT_TRUE(window.fileSetCaptureFile(dir.file("clip.avi")));
+    EXPECT_TRUE(window.fileSaveDib(dir.file("frame.bmp")));
 }
 
 TEST(CaptureDriver, FormatDialogOffersTheCardsSizes) {

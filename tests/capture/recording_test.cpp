@@ -165,6 +165,26 @@ TEST(RecordClip, RefusedAtOnceWithNineMegabytesFree) {
     EXPECT_FALSE(std::filesystem::exists(v.capture.eventFolder + "/error0.avi"));
 }
 
+// The guard counts whole megabytes and refuses below ten: exactly 10 MB
+// free records the whole clip, with the running test letting it through too,
+// and one byte less is refused before anything is written.
+TEST(RecordClip, RecordsWithExactlyTenMegabytesFreeButNotOneByteLess) {
+    Connected edge;
+    edge.disk.setFreeBytes(edge.dir.path(), 10 * MB);
+    EXPECT_EQ(edge.record(), 1);
+    EXPECT_EQ(edge.capture.recordingError, 0u);
+    EXPECT_EQ(edge.capture.framesCaptured, 60u);
+    EXPECT_TRUE(edge.ui.boxes.empty());
+
+    Connected under;
+    under.disk.setFreeBytes(under.dir.path(), 10 * MB - 1);
+    EXPECT_EQ(under.record(), 0);
+    EXPECT_EQ(under.capture.recordingError, 1u);
+    EXPECT_EQ(under.boxTexts(),
+              (std::vector<std::string>{"Disk will be full, capture is terminated...."}));
+    EXPECT_FALSE(std::filesystem::exists(under.capture.eventFolder + "/error0.avi"));
+}
+
 TEST(RecordClip, StopsWhenTheDiskRunsLowAndKeepsAReadableClip) {
     Connected v;
     v.settings.VIDEORECORDINGTIME = 10;
@@ -197,6 +217,22 @@ TEST(RecordClip, ReportsAFileItCannotWrite) {
                                       "rename your file or close another process before you "
                                       "recording...");
     EXPECT_EQ(v.ui.boxes[0].style, platform::mb::TOPMOST);
+}
+
+TEST(RecordClip, RefusedWhenTheDriverTakesNoRecordingFormat) {
+    vcard::CaptureDriverConfig neither;
+    neither.acceptZkv2 = neither.acceptZkv1 = false;
+    Connected v(neither);
+    EXPECT_EQ(v.record(), 0);
+    EXPECT_EQ(v.capture.recordingError, 1u);
+    EXPECT_EQ(v.boxTexts(), (std::vector<std::string>{"Capture driver occured error...."}));
+    EXPECT_FALSE(std::filesystem::exists(v.capture.eventFolder + "/error0.avi"));
+    EXPECT_FALSE(v.guard.recording);
+
+    // Nor after a snapshot, which leaves the driver in the frame format.
+    vorrak::SnapshotCommand(v.capture, v.services, v.guard, v.files, {true, true, 0});
+    EXPECT_EQ(v.record(), 0);
+    EXPECT_FALSE(std::filesystem::exists(v.capture.eventFolder + "/error0.avi"));
 }
 
 TEST(CaptureCallbacks, StatusCountsTestsTheDiskAndPaints) {
@@ -256,6 +292,31 @@ TEST(CaptureCallbacks, StatusCountsTestsTheDiskAndPaints) {
     v.capture.statusCounter = 60059;
     status(510, "frame");
     EXPECT_EQ(v.boxTexts().back(), "Capture file size is larger than 2G bytes....");
+    EXPECT_EQ(v.capture.recordingError, 1u);
+}
+
+// While recording, the same edge: the 60th call with exactly 10 MB free
+// carries on and paints the status, the next test with one byte less stops.
+TEST(CaptureCallbacks, DiskTestStopsOnlyBelowTenMegabytes) {
+    Connected v;
+    RecordingCanvas canvas;
+    const auto sixtyCalls = [&v, &canvas] {
+        for (int i = 0; i < 60; ++i) {
+            vorrak::CaptureStatusCallback(v.capture, v.services, v.settings, {}, canvas, 510,
+                                          "frame");
+        }
+    };
+    v.disk.setFreeBytes(v.dir.path(), 10 * MB);
+    sixtyCalls();
+    EXPECT_TRUE(v.ui.boxes.empty());
+    EXPECT_EQ(v.capture.recordingError, 0u);
+    ASSERT_FALSE(canvas.drawn.empty());
+    EXPECT_EQ(canvas.drawn.back().text, "frame");
+
+    v.disk.setFreeBytes(v.dir.path(), 10 * MB - 1);
+    sixtyCalls();
+    EXPECT_EQ(v.boxTexts(),
+              (std::vector<std::string>{"Disk will be full, capture is terminated...."}));
     EXPECT_EQ(v.capture.recordingError, 1u);
 }
 

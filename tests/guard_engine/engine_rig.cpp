@@ -20,18 +20,6 @@ size_t RecordingGuardHost::count(const std::string& call) const {
     return n;
 }
 
-// The main window around the capture window: sizes and messages only.
-class EngineRig::CaptureHostStub : public vorrak::CaptureHost {
-  public:
-    platform::WindowHandle parentWindow() override { return nullptr; }
-    void setFrameStyle(vorrak::FrameStyle) override {}
-    void resizeClient(uint32_t, uint32_t) override {}
-    void postMessage(uint32_t) override {}
-    void destroy() override {}
-    void startLiveOverlay() override {}
-    void stopLiveOverlay() override {}
-};
-
 namespace {
 
 void storeSettings(platform::MemoryRegistry& registry, const std::string& workingDir,
@@ -62,7 +50,7 @@ void storeSettings(platform::MemoryRegistry& registry, const std::string& workin
 EngineRig::EngineRig(const SceneOptions& scene, const GuardSettings& settings,
                      platform::Processes* processes)
     : workingDir(scene.workingDir.empty() ? dir.path() : scene.workingDir),
-      captureHost_(std::make_unique<CaptureHostStub>()) {
+      captureHost_(std::make_unique<testing::CaptureHostStub>()) {
     testing::qtApp();
     profile = platform::openFileProfile(dir.path());
     disk.setFreeBytes("/", uint64_t(100) << 30);

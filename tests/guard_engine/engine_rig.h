@@ -20,6 +20,7 @@
 #include "platform/fake/recording_ui.h"
 #include "platform/fake/virtual_clock.h"
 #include "platform/profile.h"
+#include "tests/support/capture_host_stub.h"
 #include "tests/support/fake_instances.h"
 #include "tests/support/temp_dir.h"
 #include "vcard/capture_window.h"
@@ -115,8 +116,7 @@ class EngineRig {
     std::unique_ptr<vorrak::VorrakServices> services;
 
   private:
-    class CaptureHostStub;
-    std::unique_ptr<CaptureHostStub> captureHost_;
+    std::unique_ptr<testing::CaptureHostStub> captureHost_;
 };
 
 }  // namespace zelkor::test

@@ -2,9 +2,12 @@
 
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "platform/fake/recording_ui.h"
 #include "tests/support/card_fixture.h"
+#include "tests/support/i2c_trace.h"
+#include "tests/support/temp_dir.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"
 
@@ -62,6 +65,56 @@ TEST(DecoderProgramming, InitialisationTablesLandInBothGroups) {
     EXPECT_EQ(DecoderInit(rig.bus), 0);
 }
 
+TEST(DecoderProgramming, InitialisationWritesGoOverTheWireInOrder) {
+    if (!testing::haveSigrok()) {
+        GTEST_SKIP() << "sigrok-cli is not installed (scripts/install-deps.sh installs it): the "
+                        "bus trace was not decoded";
+    }
+    // Register, value: each one transfer to the decoder at 0x48, in this order.
+    using Writes = std::vector<std::pair<uint8_t, uint8_t>>;
+    const Writes groupA = {{0x01, 0x00}, {0x02, 0xD3}, {0x03, 0x23}, {0x04, 0x00},
+                           {0x05, 0x00}, {0x08, 0x48}, {0x09, 0x10}, {0x0A, 0x80},
+                           {0x0B, 0x47}, {0x0C, 0x40}, {0x0D, 0x00}, {0x0E, 0x01},
+                           {0x0F, 0x00}, {0x10, 0xC8}, {0x11, 0x0C}, {0x12, 0x80}};
+    const Writes groupB = {{0x01, 0x08}, {0x02, 0xE3}, {0x03, 0x23}, {0x04, 0x00}, {0x05, 0x00},
+                           {0x08, 0x78}, {0x09, 0x10}, {0x0A, 0x80}, {0x0B, 0x47}, {0x0C, 0x40},
+                           {0x0D, 0x00}, {0x0E, 0x01}, {0x0F, 0x00}, {0x10, 0x08}, {0x11, 0x0C},
+                           {0x12, 0x20}, {0x13, 0x10}};
+    struct Case {
+        uint16_t vendor, device;
+        const Writes* writes;
+    };
+    // Bus methods 30, 10 (group A) and 20, 40 (group B).
+    for (const Case& c : {Case{0x12D2, 0x0018, &groupA}, Case{0x10DE, 0x0020, &groupA},
+                          Case{0x10DE, 0x0028, &groupB}, Case{0x10DE, 0x0100, &groupB}}) {
+        testing::TempDir dir;
+        vcard::VcardConfig config = cardWithChip(c.vendor, c.device);
+        config.traceFile = dir.file("bus.vcd");
+        int method = 0;
+        {
+            CardRig rig(config);
+            detect(rig);
+            method = rig.bus.BusMethod;
+            ASSERT_EQ(DecoderInit(rig.bus), 1);
+        }
+        std::vector<testing::I2cTransfer> transfers;
+        ASSERT_TRUE(testing::decodeI2cTrace(config.traceFile, transfers)) << "BusMethod " << method;
+        Writes seen;
+        for (const testing::I2cTransfer& t : transfers) {
+            EXPECT_EQ(t.address, 0x48) << "BusMethod " << method;
+            EXPECT_FALSE(t.read);
+            EXPECT_EQ(t.nacks, 0);
+            EXPECT_TRUE(t.stopped) << "BusMethod " << method << ", transfer " << seen.size();
+            // Detection only probes the address; each write carries register and value.
+            if (!t.bytes.empty()) {
+                ASSERT_EQ(t.bytes.size(), 2u);
+                seen.emplace_back(t.bytes[0], t.bytes[1]);
+            }
+        }
+        EXPECT_EQ(seen, *c.writes) << "BusMethod " << method;
+    }
+}
+
 TEST(DecoderProgramming, SettersScaleAndReachTheirRegisters) {
     CardRig rig(cardWithChip(0x10DE, 0x0028));
     detect(rig);
@@ -88,15 +141,40 @@ TEST(DecoderProgramming, SettersScaleAndReachTheirRegisters) {
 }
 
 TEST(DecoderProgramming, StandardsConnectorsAndOutput) {
+    // Stated here rather than read from the production table, so that a slip
+    // in the table cannot also be the expectation.
+    struct Standard {
+        std::string_view name;
+        uint8_t reg08GroupA, reg08GroupB, reg09, reg0E;
+        int fieldRate;
+    };
+    const Standard standards[StandardCount] = {
+        {"NTSC - M", 0x48, 0x78, 0x10, 0x01, 60},    {"NTSC - N", 0x88, 0xB8, 0x10, 0x31, 60},
+        {"NTSC - 4.43", 0x88, 0xB8, 0x10, 0x21, 60}, {"PAL - BGHI", 0x08, 0x38, 0x00, 0x01, 50},
+        {"PAL - M", 0x48, 0x78, 0x00, 0x31, 60},     {"PAL - N", 0x88, 0xB8, 0x00, 0x21, 50},
+        {"PAL - 4.43", 0x48, 0x78, 0x00, 0x11, 50},  {"SECAM", 0x08, 0x38, 0x00, 0x51, 50}};
+    for (uint32_t i = 0; i < StandardCount; ++i) {
+        EXPECT_EQ(VideoStandards[i].name, standards[i].name);
+        EXPECT_EQ(VideoStandards[i].fieldRate, standards[i].fieldRate) << standards[i].name;
+    }
+    CardRig groupB(cardWithChip(0x10DE, 0x0028));
+    detect(groupB);
+    const vcard::Decoder& b = *groupB.card.decoder();
     CardRig rig(cardWithChip(0x10DE, 0x0020));  // group A
     detect(rig);
     const vcard::Decoder& d = *rig.card.decoder();
+    const auto expectStandard = [](const vcard::Decoder& decoder, uint8_t reg08,
+                                   const Standard& s) {
+        EXPECT_EQ(decoder.reg(0x08), reg08) << s.name;
+        EXPECT_EQ(decoder.reg(0x09), s.reg09) << s.name;
+        EXPECT_EQ(decoder.reg(0x0E), s.reg0E) << s.name;
+        EXPECT_EQ(decoder.standardRate(), s.fieldRate) << s.name;
+    };
     for (uint32_t i = 0; i < StandardCount; ++i) {
         SelectStandard(rig.bus, i);
-        EXPECT_EQ(d.reg(0x08), VideoStandards[i].reg08GroupA);
-        EXPECT_EQ(d.reg(0x09), VideoStandards[i].reg09);
-        EXPECT_EQ(d.reg(0x0E), VideoStandards[i].reg0E);
-        EXPECT_EQ(d.standardRate(), VideoStandards[i].fieldRate) << VideoStandards[i].name;
+        expectStandard(d, standards[i].reg08GroupA, standards[i]);
+        SelectStandard(groupB.bus, i);
+        expectStandard(b, standards[i].reg08GroupB, standards[i]);
     }
     const uint64_t before = d.writeCount();
     SelectStandard(rig.bus, 9);

@@ -196,6 +196,22 @@ TEST_F(HistranTest, OptionOffMissingKeyOrSecondInstanceEndSilentlyLeavingTheFile
     EXPECT_TRUE(rowsOf(db).empty());
 }
 
+// Vorrak starts Histran as it ends: a runtime folder it cannot use must be
+// reported, not taken for another copy running (which ends Histran silently).
+TEST_F(HistranTest, AnUnusableInstanceFolderIsReportedAndTheFileKept) {
+    history(kTwoEvents);
+    const std::string missing = work.file("no-runtime-folder");
+    const auto sockets = platform::makeInstances(missing);
+    HistranContext noFolder{registry, ui, *sockets, programDir.path()};
+    EXPECT_EQ(RunHistran(noFolder), HistranOutcome::ClaimFailed);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_NE(ui.boxes[0].text.find(missing), std::string::npos) << ui.boxes[0].text;
+    EXPECT_EQ(ui.boxes[0].title, kTitle);
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::OK | platform::mb::ICONHAND);
+    EXPECT_TRUE(historyExists());
+    EXPECT_TRUE(rowsOf(db).empty());
+}
+
 TEST_F(HistranTest, FallsBackToTheDatabaseBesideTheProgramWithOneMessage) {
     std::filesystem::remove(db);
     const std::string beside = programDir.file("Vrak.mdb");

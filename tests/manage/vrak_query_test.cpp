@@ -330,6 +330,18 @@ TEST_F(ManageTest, StartUpMessagesInOrder) {
     EXPECT_EQ(ui.boxes[1].style, platform::mb::ICONHAND);
 }
 
+TEST_F(ManageTest, AnUnusableInstanceFolderIsReportedNotTakenForASecondCopy) {
+    const std::string missing = work.file("no-runtime-folder");
+    const auto sockets = platform::makeInstances(missing);
+    ManageContext noFolder{registry, *sockets, {ui, sound, shell}, programDir.path()};
+    EXPECT_EQ(StartManage(noFolder, manage), ManageStart::ClaimFailed);
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_NE(ui.boxes[0].text.find(missing), std::string::npos) << ui.boxes[0].text;
+    EXPECT_EQ(ui.boxes[0].title, "Zelkor Oculara");
+    EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND);
+    EXPECT_EQ(manage.window, nullptr);
+}
+
 TEST_F(ManageTest, AnUnreadableDatabaseGetsTheMessageOfTheOption) {
     std::filesystem::remove(db);
     work.write("Vrak.mdb", std::string(2048, 'z'));

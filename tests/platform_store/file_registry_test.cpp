@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <optional>
 
 #include "platform/registry.h"
+#include "platform/store_file.h"
 #include "tests/platform_store/store_test_support.h"
 
 namespace zelkor::platform {
@@ -19,6 +21,14 @@ using test::writeFile;
 using zelkor::testing::readText;
 
 constexpr const char* kProduct = "SOFTWARE\\Zelkor\\Oculara";
+
+// Where tests that write a lot put their folder: in memory when possible,
+// since what they test is locking and replacement, not the disk.
+std::filesystem::path memoryBackedFolder() {
+    std::error_code ec;
+    return std::filesystem::is_directory("/dev/shm", ec) ? std::filesystem::path("/dev/shm")
+                                                         : std::filesystem::temp_directory_path();
+}
 
 ino_t inodeOf(const std::string& path) {
     struct stat info {};
@@ -147,6 +157,132 @@ TEST(FileRegistry, RewritesAtomicallyWithOwnerOnlyMode) {
     EXPECT_EQ(names, (std::vector<std::string>{"registry.reg", "registry.reg.lock"}));
 }
 
+// The store may be a link, say into a folder shared by several installs:
+// writes go to the file the links lead to, so every program keeps one store.
+TEST(FileRegistry, WritesThroughLinksToTheFileTheyLeadTo) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    fs::create_directories(folder.file("shared"));
+    const auto target = folder.file("shared/registry.reg");
+    writeFile(target, "REGEDIT4\n\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor\\Oculara]\n\n");
+    const auto link = folder.file("registry.reg");
+    fs::create_symlink("shared/registry.reg", link);
+    const auto chain = folder.file("chain.reg");
+    fs::create_symlink(link, chain);
+
+    auto viaChain = openFileRegistry(chain)->openKey(kProduct, RegAccess::All);
+    ASSERT_NE(viaChain, nullptr);
+    ASSERT_TRUE(setNumber(*viaChain, "SCANTIME", 500));
+    EXPECT_TRUE(fs::is_symlink(chain));
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_EQ(fileMode(target), 0600u);
+
+    auto direct = openFileRegistry(target)->openKey(kProduct, RegAccess::All);
+    ASSERT_NE(direct, nullptr);
+    uint32_t value = 0;
+    EXPECT_TRUE(queryNumber(*direct, "SCANTIME", &value));
+    EXPECT_EQ(value, 500u);
+    // One update lock for every way of naming the store.
+    EXPECT_TRUE(fs::exists(target + ".lock"));
+    EXPECT_FALSE(fs::exists(link + ".lock"));
+    EXPECT_FALSE(fs::exists(chain + ".lock"));
+}
+
+TEST(FileRegistry, ALinkToAMissingStoreIsNeverReplaced) {
+    namespace fs = std::filesystem;
+    TempFolder folder;
+    // A missing target in an existing folder is made there, as any write
+    // through a link would.
+    const auto link = folder.file("registry.reg");
+    fs::create_symlink("made.reg", link);
+    ASSERT_NE(openFileRegistry(link)->createKey(kProduct), nullptr);
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_NE(readText(folder.file("made.reg")).find("Oculara"), std::string::npos);
+
+    // Into a folder that is not there (a share not mounted) or round in a
+    // loop, the write fails and the link stays.
+    const auto away = folder.file("away.reg");
+    fs::create_symlink("unmounted/registry.reg", away);
+    const auto loop = folder.file("loop.reg");
+    fs::create_symlink("loop.reg", loop);
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(openFileRegistry(away)->createKey(kProduct), nullptr);
+    EXPECT_EQ(openFileRegistry(loop)->createKey(kProduct), nullptr);
+    const auto messages = ::testing::internal::GetCapturedStderr();
+    EXPECT_TRUE(fs::is_symlink(away));
+    EXPECT_FALSE(fs::exists(folder.file("unmounted")));
+    EXPECT_TRUE(fs::is_symlink(loop));
+    EXPECT_NE(messages.find(away), std::string::npos) << messages;
+    EXPECT_NE(messages.find(loop), std::string::npos) << messages;
+}
+
+// Temporary files beside `path` of the form its writers make.
+std::vector<std::string> temporariesOf(const std::string& path) {
+    const auto name = std::filesystem::path(path).filename().string() + ".tmp-";
+    std::vector<std::string> found;
+    for (const auto& entry :
+         std::filesystem::directory_iterator(std::filesystem::path(path).parent_path())) {
+        if (entry.path().filename().string().starts_with(name)) {
+            found.push_back(entry.path().string());
+        }
+    }
+    return found;
+}
+
+// Kills and reaps a child when the test leaves its scope, however it leaves.
+struct KilledAtExit {
+    pid_t pid;
+    ~KilledAtExit() {
+        ::kill(pid, SIGKILL);
+        ::waitpid(pid, nullptr, 0);
+    }
+};
+
+// A writer killed before its rename leaves its temporary file; the next
+// write removes it, but never the file of a writer still at work, nor other
+// files beside the store.
+TEST(StoreFile, NextWriteRemovesTheTemporaryFilesOfKilledWritersOnly) {
+    TempFolder folder(memoryBackedFolder());
+    const auto path = folder.file("registry.reg");
+    const pid_t writer = ::fork();
+    ASSERT_GE(writer, 0);
+    if (writer == 0) {
+        const std::string big(8 << 20, 'x');
+        for (std::string error;;) {
+            writeFileAtomically(path, big, 0600, &error);
+        }
+    }
+    std::vector<std::string> temps;
+    {
+        const KilledAtExit killer{writer};  // it never ends by itself
+        // Stop the writer in the middle of writing its temporary file.
+        for (int i = 0; i < 1000 && temps.empty(); ++i) {
+            ASSERT_EQ(::kill(writer, SIGSTOP), 0);
+            int status = 0;
+            ASSERT_EQ(::waitpid(writer, &status, WUNTRACED), writer);
+            temps = temporariesOf(path);
+            std::error_code ec;
+            if (temps.size() != 1 || std::filesystem::file_size(temps[0], ec) == 0) {
+                temps.clear();
+                ::kill(writer, SIGCONT);
+                ::usleep(1000);
+            }
+        }
+        ASSERT_EQ(temps.size(), 1u);
+        std::string error;
+        ASSERT_TRUE(writeFileAtomically(path, "while it is stopped", 0600, &error)) << error;
+        EXPECT_TRUE(std::filesystem::exists(temps[0])) << "a live writer's file was removed";
+    }
+    ASSERT_TRUE(std::filesystem::exists(temps[0]));
+    writeFile(path + ".backup", "a copy of the user's");
+    writeFile(path + ".tmp-mine", "not six characters of a writer");
+    std::string error;
+    ASSERT_TRUE(writeFileAtomically(path, "after it was killed", 0600, &error)) << error;
+    EXPECT_EQ(temporariesOf(path), std::vector<std::string>{path + ".tmp-mine"});
+    EXPECT_EQ(readText(path), "after it was killed");
+    EXPECT_EQ(readText(path + ".backup"), "a copy of the user's");
+}
+
 TEST(FileRegistry, MalformedFileIsRefusedAndNeverOverwritten) {
     TempFolder folder;
     const auto path = folder.file("registry.reg");
@@ -190,13 +326,8 @@ TEST(FileRegistry, DefaultPathFollowsTheEnvironment) {
 // a value of their own, while this process reads: a read must always parse
 // and show counts that never go back, and at the end every write of both
 // writers is there (neither lost the other's).
-// Memory-backed when possible: what is under test is the locking and the
-// replacement, and thousands of disk syncs would only make it slow.
 TEST(FileRegistry, ConcurrentWritersAndReaderAcrossProcesses) {
-    std::error_code ec;
-    TempFolder folder(std::filesystem::is_directory("/dev/shm", ec)
-                          ? std::filesystem::path("/dev/shm")
-                          : std::filesystem::temp_directory_path());
+    TempFolder folder(memoryBackedFolder());
     const auto path = folder.file("registry.reg");
     ASSERT_NE(openFileRegistry(path)->createKey(kProduct), nullptr);
     constexpr uint32_t kWrites = 1000;

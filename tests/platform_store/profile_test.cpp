@@ -133,6 +133,21 @@ TEST(FileProfile, WritesKeepTheFileAndItsSpelling) {
     EXPECT_EQ(profile->getPrivateProfileString("zelkorcap.drv", "HUE", "SYSTEM.INI"), "128");
 }
 
+TEST(FileProfile, WritesThroughALinkAndKeepsIt) {
+    TempFolder folder;
+    const auto target = folder.file("system-shared.ini");
+    writeFile(target, "[Zelkorcap.drv]\nNOOV=0\n");
+    ::chmod(target.c_str(), 0640);
+    std::filesystem::create_directories(folder.file("windows"));
+    const auto link = folder.file("windows/system.ini");
+    std::filesystem::create_symlink("../system-shared.ini", link);
+    auto profile = openFileProfile(folder.file("windows"));
+    ASSERT_TRUE(profile->writePrivateProfileString("Zelkorcap.drv", "NOOV", "1", "system.ini"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(readText(target), "[Zelkorcap.drv]\nNOOV=1\n");
+    EXPECT_EQ(fileMode(target), 0640u);
+}
+
 TEST(FileProfile, CreatesFolderAndFileAndRefusesOutsideNames) {
     TempFolder folder;
     const auto windir = folder.file("windows");

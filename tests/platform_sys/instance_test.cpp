@@ -20,6 +20,7 @@ class InstanceTest : public ::testing::Test {
         dir_ = fs::temp_directory_path() / ("zelkor_inst_" + std::to_string(getpid()));
         fs::remove_all(dir_);
         fs::create_directories(dir_);
+        fs::permissions(dir_, fs::perms::owner_all);  // whatever the umask
         instances_ = makeInstances(dir_.string());
     }
     void TearDown() override { fs::remove_all(dir_); }
@@ -120,6 +121,58 @@ TEST_F(InstanceTest, OnlySocketsAreTakenOverAndNamesStayInTheirFolder) {
     EXPECT_EQ(instances_->claim(""), nullptr);
     EXPECT_EQ(instances_->claim(std::string(200, 'x')), nullptr);  // beyond a socket path
     EXPECT_FALSE(instances_->send("", 1));
+}
+
+// Only a live holder means "another copy is running"; any other reason not
+// to hold the name is an error that says what is wrong.
+TEST_F(InstanceTest, FailuresSayWhyAndOnlyALiveHolderSaysNothing) {
+    const pid_t holder = forkHolder("ZelkorVorrak", sumTwoCommands);
+    std::string error = "stale";
+    EXPECT_EQ(instances_->claim("ZelkorVorrak", &error), nullptr);
+    EXPECT_EQ(error, "");
+    EXPECT_TRUE(instances_->send("ZelkorVorrak", 4));
+    EXPECT_TRUE(instances_->send("ZelkorVorrak", 2));
+    EXPECT_EQ(exitCodeOf(holder), 42);
+
+    const auto refused = [](const std::string& folder, const char* className) {
+        std::string why;
+        EXPECT_EQ(makeInstances(folder)->claim(className, &why), nullptr) << folder;
+        return why;
+    };
+    const std::string missing = (dir_ / "missing").string();
+    EXPECT_EQ(refused(missing, "ZelkorHistran"),
+              "Cannot use the runtime folder " + missing + ": No such file or directory");
+    const fs::path deep = dir_ / std::string(100, 'd');
+    fs::create_directories(deep);
+    fs::permissions(deep, fs::perms::owner_all);
+    EXPECT_NE(refused(deep.string(), "ZelkorHistran").find("is too long for a socket name"),
+              std::string::npos);
+    EXPECT_NE(refused("", "ZelkorHistran").find("No private runtime folder"), std::string::npos);
+    std::ofstream(dir_ / "ZelkorDVCR.instance") << "not a socket";
+    EXPECT_NE(refused(dir_.string(), "ZelkorDVCR").find("not a socket"), std::string::npos);
+    EXPECT_NE(refused(dir_.string(), "../escape"), "");
+}
+
+TEST_F(InstanceTest, FoldersOthersCanWriteAreRefusedAndLockLinksNotFollowed) {
+    for (const auto shared :
+         {fs::perms::owner_all | fs::perms::group_all, fs::perms::all | fs::perms::sticky_bit}) {
+        fs::permissions(dir_, shared);
+        std::string error;
+        EXPECT_EQ(instances_->claim("ZelkorVorrak", &error), nullptr);
+        EXPECT_NE(error.find("other users can write it"), std::string::npos) << error;
+        EXPECT_FALSE(fs::exists(dir_ / "ZelkorVorrak.instance"));
+    }
+    fs::permissions(dir_, fs::perms::owner_all);
+
+    // A lock file planted as a link would have us create (and lock) a file
+    // wherever it points.
+    const fs::path elsewhere = dir_ / "elsewhere";
+    fs::create_symlink(elsewhere, dir_ / "ZelkorVorrak.instance.lock");
+    std::string error;
+    EXPECT_EQ(instances_->claim("ZelkorVorrak", &error), nullptr);
+    EXPECT_NE(error.find("ZelkorVorrak.instance.lock"), std::string::npos) << error;
+    EXPECT_FALSE(fs::exists(elsewhere));
+    EXPECT_FALSE(fs::exists(dir_ / "ZelkorVorrak.instance"));
 }
 
 TEST(DefaultInstanceDirectory, PrivateFolderWithoutARuntimeDirectory) {

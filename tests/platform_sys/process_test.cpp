@@ -171,5 +171,29 @@ TEST(Shell, OpensExistingFilesWithTheOpenerOnly) {
     fs::remove_all(dir);
 }
 
+// An opener that fails ("no handler for this type") is a failure, not a
+// started handler; one still running after the wait is the handler itself.
+TEST(Shell, TheOpenersExitStatusDecidesTheCode) {
+    const fs::path dir = tempDir("zelkor_shell_status_");
+    const auto opener = [&](const std::string& name, const std::string& body) {
+        const fs::path script = dir / name;
+        std::ofstream(script) << "#!/bin/sh\n" << body << "\n";
+        fs::permissions(script, fs::perms::owner_all);
+        return script.string();
+    };
+    const fs::path page = dir / "clip.avi";
+    std::ofstream(page) << "x";
+
+    EXPECT_EQ(makeShell(opener("no-handler", "exit 3"))->open(page.string()), 31);
+    EXPECT_EQ(makeShell(opener("failed", "exit 4"))->open(page.string()), 31);
+    EXPECT_EQ(makeShell(opener("killed", "kill -9 $$"))->open(page.string()), 31);
+    EXPECT_EQ(makeShell(opener("gone", "exit 2"))->open(page.string()), 2);
+    EXPECT_GT(makeShell(opener("handed-over", "exit 0"))->open(page.string()), 32);
+    const auto foreground =
+        makeShell(opener("foreground", "sleep 2"), std::chrono::milliseconds(50));
+    EXPECT_GT(foreground->open(page.string()), 32);
+    fs::remove_all(dir);
+}
+
 }  // namespace
 }  // namespace zelkor::platform

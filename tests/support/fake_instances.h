@@ -13,7 +13,12 @@ class FakeInstances : public platform::Instances {
   public:
     std::set<std::string> held;
 
-    std::unique_ptr<platform::InstanceClaim> claim(std::string_view className) override {
+    using platform::Instances::claim;
+    std::unique_ptr<platform::InstanceClaim> claim(std::string_view className,
+                                                   std::string* error) override {
+        if (error != nullptr) {
+            error->clear();
+        }
         if (!held.insert(std::string(className)).second) {
             return nullptr;
         }

@@ -241,5 +241,25 @@ TEST_F(VrakSetupTest, CreatesAnEmptyEventDatabaseAndKeepsAnExistingOne) {
     EXPECT_EQ(db.table.recordCount(), 1);
 }
 
+// A database reached through a link stays in use; a link whose database is
+// gone is refused, never replaced by an empty database.
+TEST_F(VrakSetupTest, ADanglingDatabaseLinkIsRefusedAndKept) {
+    fs::create_directories(dir / "work");
+    const auto link = dir / "work" / "Vrak.mdb";
+    fs::create_symlink("../share/Vrak.mdb", link);
+    const auto r = run({"--workdir", "work", "--no-password"});
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("../share/Vrak.mdb, which is missing"), std::string::npos) << r.err;
+    EXPECT_TRUE(fs::is_symlink(link));
+    EXPECT_FALSE(fs::exists(dir / "share"));
+    EXPECT_FALSE(fs::exists(store));
+
+    fs::create_directories(dir / "share");
+    std::string error;
+    ASSERT_TRUE(eventdb::CreateEventDatabase((dir / "share" / "Vrak.mdb").string(), &error));
+    ASSERT_EQ(run({"--workdir", "work", "--no-password"}).exitCode, 0);
+    EXPECT_TRUE(fs::is_symlink(link));
+}
+
 }  // namespace
 }  // namespace zelkor::vorrak

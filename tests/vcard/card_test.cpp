@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "tests/support/card_fixture.h"
+#include "tests/support/temp_dir.h"
 #include "vcard/card.h"
+#include "vcard/v4l2_source.h"
+#include "vcard/y4m.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"
 
@@ -156,6 +161,21 @@ TEST(CardDecoder, StatusFollowsInputStandardAndSource) {
     EXPECT_EQ(rig.bus.ReadRegister(0x48, 0x1F), 0x21);
 }
 
+TEST(CardDecoder, AMissingCameraIsNoSignal) {
+    platform::VirtualClock clock;
+    vcard::VirtualCard card(test::cardWithChip(0x10DE, 0x0028), clock,
+                            std::make_unique<vcard::V4l2Source>("/dev/null", 60),
+                            std::make_unique<vcard::V4l2Source>("/dev/video99", 60));
+    vorrak::DecoderBus bus(card.ports(), clock);
+    vorrak::DisplayChipInfo info;
+    platform::Pci& pci = card.pci();
+    vorrak::DetectDisplayChip(pci, bus, info);
+    vorrak::DecoderInit(bus);  // Composite, NTSC - M: what a 60 Hz camera would lock to
+    EXPECT_EQ(bus.ReadRegister(0x48, 0x1F), 0x00) << "no lock, no 60 Hz";
+    vorrak::SelectSVideo(bus);
+    EXPECT_EQ(bus.ReadRegister(0x48, 0x1F), 0x00);
+}
+
 uint32_t lumaAt(const vcard::VideoField& f, int x, int y) {
     return f.uyvy[(size_t(y) * vcard::VideoField::Width + size_t(x)) * 2 + 1];
 }
@@ -260,6 +280,68 @@ TEST(CardTrace, BusTrafficIsWrittenAsAValueChangeDump) {
         }
     }
     EXPECT_EQ(sclFalls, 10);
+}
+
+TEST(CardTrace, EndsWithATimeStampAfterTheLastChange) {
+    testing::TempDir dir;
+    vcard::VcardConfig config = test::cardWithChip(0x10DE, 0x0028);
+    config.traceFile = dir.file("bus.vcd");
+    {
+        CardRig rig(config);
+        EXPECT_TRUE(rig.card.tracing());
+        detect(rig);
+        EXPECT_EQ(rig.bus.Probe(0x48), 1);
+    }
+    std::istringstream lines(testing::readText(config.traceFile));
+    std::vector<std::string> tail;
+    for (std::string line; std::getline(lines, line);) {
+        tail.push_back(line);
+    }
+    ASSERT_GE(tail.size(), 3u);
+    // The probe ends with its stop: SDA rises while SCL is high...
+    EXPECT_EQ(tail[tail.size() - 2], "1\"");
+    // ...and a later time stamp gives those levels a length.
+    ASSERT_TRUE(tail.back().starts_with("#"));
+    uint64_t lastChange = 0;
+    for (size_t i = 0; i + 1 < tail.size(); ++i) {
+        if (tail[i].starts_with("#")) {
+            lastChange = std::stoull(tail[i].substr(1));
+        }
+    }
+    EXPECT_GT(std::stoull(tail.back().substr(1)), lastChange);
+
+    config.traceFile = dir.file("missing/bus.vcd");
+    CardRig untraced(config);
+    EXPECT_FALSE(untraced.card.tracing());
+}
+
+TEST(CardOutputFiles, TheSourceFileFifosAndFoldersAreRefused) {
+    testing::TempDir dir;
+    const std::string source = dir.write("source.y4m", "YUV4MPEG2 W2 H2 Cmono\nFRAME\nabcd");
+    std::string error;
+    auto y4m = vcard::Y4mSource::open(source, 60, error);
+    ASSERT_TRUE(y4m) << error;
+    platform::VirtualClock clock;
+    vcard::VirtualCard card(vcard::VcardConfig{}, clock, nullptr, std::move(y4m));
+
+    std::filesystem::create_symlink(source, dir.file("symlink.avi"));
+    std::filesystem::create_hard_link(source, dir.file("hardlink.avi"));
+    ASSERT_EQ(mkfifo(dir.file("pipe.avi").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir.file("folder.avi"));
+    for (const char* name :
+         {"source.y4m", "symlink.avi", "hardlink.avi", "pipe.avi", "folder.avi"}) {
+        EXPECT_FALSE(card.mayWriteOutput(dir.file(name))) << name;
+    }
+
+    // A character device takes what it is given and never holds the writer.
+    EXPECT_TRUE(card.mayWriteOutput("/dev/null"));
+
+    // A copy of the source is another file; a new name is created.
+    std::filesystem::copy_file(source, dir.file("copy.avi"));
+    EXPECT_TRUE(card.mayWriteOutput(dir.file("copy.avi")));
+    EXPECT_TRUE(card.mayWriteOutput(dir.file("new.avi")));
+    std::filesystem::create_symlink(dir.file("target.avi"), dir.file("dangling.avi"));
+    EXPECT_TRUE(card.mayWriteOutput(dir.file("dangling.avi")));
 }
 
 TEST(CardDriverSide, CaptureDeviceAndDriverDescriptions) {

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "tests/support/temp_dir.h"
 #include "vcard/config.h"
 
 namespace zelkor {
@@ -144,6 +145,37 @@ TEST(VcardConfigFile, FoundByEnvironmentThenProgramFolderElseBuiltIn) {
     EXPECT_FALSE(vcard::loadVcardConfig(other.c_str(), dir.string(), c, error));
     EXPECT_EQ(error, other.string() + ", line 2, key \"rate\": expected 50 or 60");
     EXPECT_FALSE(vcard::loadVcardConfig((dir / "missing.ini").c_str(), dir.string(), c, error));
+}
+
+TEST(VcardConfigFile, AByteOrderMarkBeforeTheFirstLineIsAccepted) {
+    VcardConfig c;
+    std::string error;
+    ASSERT_TRUE(
+        vcard::parseVcardConfig("\xEF\xBB\xBF[card]\r\ndecoder = no\r\n", "card.ini", c, error))
+        << error;
+    EXPECT_FALSE(c.decoderPresent);
+    // Only at the start of the file.
+    EXPECT_FALSE(
+        vcard::parseVcardConfig("[card]\n\xEF\xBB\xBF[composite]\n", "card.ini", c, error));
+    EXPECT_EQ(error, "card.ini, line 2: expected key = value");
+}
+
+TEST(VcardConfigFile, ANamedFileThatIsNoFileIsAnError) {
+    testing::TempDir dir;
+    VcardConfig c;
+    std::string error;
+    EXPECT_FALSE(vcard::loadVcardConfig(dir.path().c_str(), dir.path(), c, error));
+    EXPECT_EQ(error, dir.path() + ": not a card configuration file (a folder or a device)");
+    const std::string missing = dir.file("missing.ini");
+    EXPECT_FALSE(vcard::loadVcardConfig(missing.c_str(), dir.path(), c, error));
+    EXPECT_EQ(error, missing + ": no such card configuration file");
+    // vcard.ini beside the programs is looked for, not asked for: only a
+    // folder of that name is an error.
+    EXPECT_TRUE(vcard::loadVcardConfig(nullptr, dir.path(), c, error));
+    std::filesystem::create_directory(dir.file("vcard.ini"));
+    EXPECT_FALSE(vcard::loadVcardConfig(nullptr, dir.path(), c, error));
+    EXPECT_EQ(error,
+              dir.file("vcard.ini") + ": not a card configuration file (a folder or a device)");
 }
 
 TEST(VcardConfigFile, TheShippedExampleParses) {

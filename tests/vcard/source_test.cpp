@@ -1,11 +1,14 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 
 #include <jpeglib.h>
 
+#include "tests/support/temp_dir.h"
 #include "vcard/scene.h"
 #include "vcard/v4l2_source.h"
 #include "vcard/y4m.h"
@@ -182,6 +185,93 @@ TEST(Y4mFiles, BrokenFilesAreRefused) {
     EXPECT_EQ(error, "/nonexistent/clip.y4m: cannot be opened");
 }
 
+bool allBlack(const vcard::Picture& p) {
+    const auto is = [](const std::vector<uint8_t>& plane, uint8_t value) {
+        return std::all_of(plane.begin(), plane.end(), [value](uint8_t b) { return b == value; });
+    };
+    return is(p.y, 16) && is(p.u, 128) && is(p.v, 128);
+}
+
+TEST(Y4mFiles, AFileCutShortOrRewrittenWhileShownGivesBlack) {
+    testing::TempDir dir;
+    const std::filesystem::path path = dir.file("shown.y4m");
+    writeY4m(path, 90, 60, "mono", 3, 0, 0);
+    const std::string original = testing::readText(path);
+    std::string error;
+    auto source = vcard::Y4mSource::open(path.string(), 60, error);
+    ASSERT_TRUE(source) << error;
+    vcard::Picture p;
+    p.resize(90, 60);
+    source->render(2, p);  // frame 1
+    EXPECT_EQ(p.y[1], 2 + 10);
+
+    // Cut to its header: a mapped file would kill the program here.
+    std::filesystem::resize_file(path, original.find("FRAME"));
+    p.y.assign(p.y.size(), 99);
+    source->render(2, p);
+    EXPECT_TRUE(allBlack(p));
+
+    // The same length again, but no frame where frame 1 was.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << std::string(original.size(), 'x');
+    source->render(2, p);
+    EXPECT_TRUE(allBlack(p));
+
+    // Written back whole: the frames show again.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << original;
+    source->render(4, p);
+    EXPECT_EQ(p.y[1], 2 + 20);
+}
+
+TEST(Y4mFiles, OnlyRegularFilesAreSources) {
+    testing::TempDir dir;
+    const std::string fifo = dir.file("pipe.y4m");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    std::string error;
+    // Opening a FIFO for reading would wait for a writer for ever.
+    EXPECT_FALSE(vcard::Y4mSource::open(fifo, 60, error));
+    EXPECT_EQ(error, fifo + ": not a regular file");
+    EXPECT_FALSE(vcard::Y4mSource::open(dir.path(), 60, error));
+    EXPECT_EQ(error, dir.path() + ": not a regular file");
+}
+
+TEST(Scaling, EachDirectionHasItsOwnFactor) {
+    // 4 x 2 luminance, sample = 10 x row + column; 4:2:0 chroma of 2 x 1.
+    const uint8_t y[] = {0, 1, 2, 3, 10, 11, 12, 13};
+    const uint8_t u[] = {50, 51};
+    const uint8_t v[] = {70, 71};
+    const vcard::Planes in{y, u, v, 4, 2, 2, 1};
+    {
+        // Twice as wide, three times as tall.
+        vcard::Picture out;
+        out.resize(8, 6);
+        vcard::scalePlanes(in, out);
+        const std::vector<uint8_t> luma = {
+            0,  0,  1,  1,  2,  2,  3,  3,   //
+            0,  0,  1,  1,  2,  2,  3,  3,   //
+            0,  0,  1,  1,  2,  2,  3,  3,   //
+            10, 10, 11, 11, 12, 12, 13, 13,  //
+            10, 10, 11, 11, 12, 12, 13, 13,  //
+            10, 10, 11, 11, 12, 12, 13, 13,
+        };
+        EXPECT_EQ(out.y, luma);
+        for (int row = 0; row < 6; ++row) {
+            const auto at = [row](const std::vector<uint8_t>& plane) {
+                return std::vector<uint8_t>(plane.begin() + row * 4, plane.begin() + row * 4 + 4);
+            };
+            EXPECT_EQ(at(out.u), (std::vector<uint8_t>{50, 50, 51, 51})) << "row " << row;
+            EXPECT_EQ(at(out.v), (std::vector<uint8_t>{70, 70, 71, 71})) << "row " << row;
+        }
+    }
+    {
+        // Half as wide, twice as tall.
+        vcard::Picture out;
+        out.resize(2, 4);
+        vcard::scalePlanes(in, out);
+        EXPECT_EQ(out.y, (std::vector<uint8_t>{0, 2, 0, 2, 10, 12, 10, 12}));
+        EXPECT_EQ(out.u, (std::vector<uint8_t>{50, 50, 50, 50}));
+    }
+}
+
 std::vector<uint8_t> encodeJpeg(int w, int h, uint8_t r, uint8_t g, uint8_t b) {
     jpeg_compress_struct info{};
     jpeg_error_mgr err{};
@@ -233,6 +323,21 @@ TEST(CameraFrames, AMissingCameraShowsBlack) {
     p.y.assign(p.y.size(), 99);
     source.render(0, p);
     EXPECT_EQ(p.y[1000], 16);
+}
+
+TEST(CameraFrames, WhatIsNoCameraDeliversNoPicture) {
+    testing::TempDir dir;
+    const std::string plain = dir.write("camera.txt", "not a camera");
+    for (const std::string& device :
+         {std::string("/dev/video99"), std::string("/dev/null"), plain}) {
+        vcard::V4l2Source source(device, 60);
+        EXPECT_FALSE(source.hasPicture()) << device;
+    }
+    // Nor does it keep the file it tried, which may then be written.
+    struct stat st {};
+    ASSERT_EQ(stat("/dev/null", &st), 0);
+    EXPECT_FALSE(
+        vcard::V4l2Source("/dev/null", 60).readsFile({uint64_t(st.st_dev), uint64_t(st.st_ino)}));
 }
 
 TEST(CameraFrames, ARealCameraDeliversPictures) {

@@ -100,7 +100,10 @@ int recordCommand(const std::string& file, unsigned seconds, unsigned fps) {
     if (!open(s)) {
         return 1;
     }
-    vorrak::SetCaptureFormat(*s.window, vorrak::kRecordingFormatMode, 8);
+    if (vorrak::SetCaptureFormat(*s.window, vorrak::kRecordingFormatMode, 8) == 0) {
+        std::fprintf(stderr, "cardtool: the capture driver takes no recording format\n");
+        return 1;
+    }
     platform::CaptureParms parms;
     parms.dwRequestMicroSecPerFrame = unsigned(1000000.0 / fps + 0.5);
     parms.wPercentDropForError = 100;

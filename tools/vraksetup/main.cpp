@@ -84,6 +84,15 @@ bool prepareWorkingDirectory(const std::string& dir, std::string* error) {
     // directory gets an empty one; an existing database is kept as it is.
     const std::filesystem::path database =
         std::filesystem::path(dir) / resources::kDatabaseFileName;
+    // A link whose database is gone (an unmounted share, a moved file) must
+    // not be replaced by an empty database: the events would go there.
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(database, ec)) &&
+        !std::filesystem::exists(database, ec)) {
+        *error = "the event database " + database.string() + " is a link to " +
+                 std::filesystem::read_symlink(database, ec).string() +
+                 ", which is missing: restore that file or remove the link";
+        return false;
+    }
     if (!std::filesystem::exists(database, ec)) {
         std::string dbError;
         if (!eventdb::CreateEventDatabase(database.string(), &dbError)) {

@@ -74,7 +74,8 @@ void ConnectCapture(Capture& capture, CaptureServices& services, const Settings&
     if (capture.audioAvailable == 0) {
         options.captureAudio = false;
     }
-    SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth);
+    capture.recordingFormatSet =
+        SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth) != 0;
     services.host.setFrameStyle(FrameStyle::DialogFrame);
     capture.FrameWidth = status.uiImageWidth;
     capture.FrameHeight = status.uiImageHeight;

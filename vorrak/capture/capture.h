@@ -48,6 +48,9 @@ struct Capture {
 
     // Snapshots and recording.
     uint32_t frameBitDepth = 8;
+    // Whether the driver took its recording format when last asked; a
+    // driver that takes none records no clip.
+    bool recordingFormatSet = false;
     std::string eventFolder;  // this run's event folder
     std::string clipPath;
     uint32_t recordingError = 0;

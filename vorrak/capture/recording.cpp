@@ -158,6 +158,11 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
                GuardState& guard, const GuardView& view) {
     platform::CaptureWindow& window = *capture.window;
     capture.recordingError = 0;
+    if (!capture.recordingFormatSet) {
+        capture.recordingError = 1;
+        services.ui.messageBox(kDriverErrorMessage, kVorrakTitle, kBoxStyle);
+        return 0;
+    }
     if (FreeSpaceMB(services.disk, capture.eventFolder) < kMinimumFreeSpaceMB) {
         capture.recordingError = 1;
         services.ui.messageBox(kDiskFullMessage, resources::kTitle, kBoxStyle);
@@ -224,7 +229,8 @@ void SnapshotCommand(Capture& capture, CaptureServices& services, GuardState& gu
     }
     SetCaptureFormat(*capture.window, kFrameFormatMode, capture.frameBitDepth);
     GrabFrame(capture, services, guard, files, view);
-    SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth);
+    capture.recordingFormatSet =
+        SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth) != 0;
 }
 
 int RecordCommand(Capture& capture, CaptureServices& services, const Settings& settings,
