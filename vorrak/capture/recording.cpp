@@ -160,7 +160,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
     capture.recordingError = 0;
     if (!capture.recordingFormatSet) {
         capture.recordingError = 1;
-        services.ui.messageBox(kDriverErrorMessage, kVorrakTitle, kBoxStyle);
+        services.ui.messageBox(kDriverErrorMessage, resources::kTitle, kBoxStyle);
         return 0;
     }
     if (FreeSpaceMB(services.disk, capture.eventFolder) < kMinimumFreeSpaceMB) {
