@@ -1,6 +1,7 @@
 #include "vorrak/dialogs/dialog_template.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,6 +66,12 @@ std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& t, QWidget* parent) {
         }
     }
     return dialog;
+}
+
+bool IsDismissRequest(const QEvent& event) {
+    return event.type() == QEvent::Close ||
+           (event.type() == QEvent::KeyPress &&
+            static_cast<const QKeyEvent&>(event).key() == Qt::Key_Escape);
 }
 
 QWidget* DialogItem(QDialog& dialog, int id) {

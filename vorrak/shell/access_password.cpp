@@ -4,7 +4,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
@@ -32,12 +31,8 @@ constexpr DialogTemplate kTemplate{kPasswordDialog, "Zelkor Oculara - Password V
 class KeepOpen : public QObject {
   public:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Close) {
+        if (IsDismissRequest(*event)) {
             event->ignore();
-            return true;
-        }
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
             return true;
         }
         return QObject::eventFilter(watched, event);
