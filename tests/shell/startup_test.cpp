@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "tests/guard_engine/engine_rig.h"
+#include "tests/support/temp_dir.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
 #include "vorrak/shell/startup.h"
@@ -127,15 +128,6 @@ TEST(StartupCheckMissingKeyTest, NoDisplayLibraryKeyRefuses) {
     EXPECT_EQ(rig.boxTexts()[0], kDirectXMessage);
 }
 
-std::vector<std::string> linesOf(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
-}
-
 class ExitSequenceTest : public ::testing::Test {
   protected:
     ExitSequenceTest() {
@@ -171,7 +163,7 @@ TEST_F(ExitSequenceTest, AfterEventsEndsTheHistoryThenStartsHistran) {
     EXPECT_EQ(ExitSequence(rig.vorrak, *rig.services), 0);
 
     EXPECT_EQ(rig.vorrak.guardMode.active, 0u);
-    const auto lines = linesOf(rig.vorrak.files.historyFile);
+    const auto lines = testing::readLines(rig.vorrak.files.historyFile);
     ASSERT_FALSE(lines.empty());
     const std::string end =
         "[" + std::to_string(rig.vorrak.guard.EventNumber + 1) + "] [ . End of this work at ";
@@ -188,7 +180,7 @@ TEST_F(ExitSequenceTest, AfterEventsEndsTheHistoryThenStartsHistran) {
 TEST_F(ExitSequenceTest, WithoutAnEventHistranIsNotStarted) {
     EXPECT_EQ(ExitSequence(rig.vorrak, *rig.services), 0);
     EXPECT_FALSE(histranStarted());
-    const auto lines = linesOf(rig.vorrak.files.historyFile);
+    const auto lines = testing::readLines(rig.vorrak.files.historyFile);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("[1] [ . End of this work at ", 0), 0u);
     // The power-off feature was off at start: it is left alone.

@@ -16,6 +16,7 @@
 #include "platform/registry.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/temp_dir.h"
+#include "vorrak/config/settings_store.h"
 #include "vorrak/guard/event_history.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/resources/strings.h"
@@ -36,15 +37,6 @@ bool waitFor(const std::function<bool()>& done, int timeoutMs) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     return true;
-}
-
-std::vector<std::string> linesOf(const std::string& path) {
-    std::vector<std::string> lines;
-    std::ifstream in(path);
-    for (std::string line; std::getline(in, line);) {
-        lines.push_back(line);
-    }
-    return lines;
 }
 
 std::vector<std::string> storedDescriptions(const std::string& db) {
@@ -152,6 +144,14 @@ TEST_F(VorrakProgramTest, RefusesWithoutDisplayLibraryOrBelowSix) {
     expectRefused(kDirectXMessage);
 }
 
+TEST_F(VorrakProgramTest, WithoutSettingsEndsWithOneAfterSayingSo) {
+    setDirectX("4.09.00.0904");
+    auto vorrak = start();
+    EXPECT_EQ(vorrak->wait(), 1);
+    EXPECT_NE(boxes().find(std::string(kNotInstalledMessage)), std::string::npos) << boxes();
+    EXPECT_FALSE(instances->exists(kVorrakClass));
+}
+
 TEST_F(VorrakProgramTest, RefusesAHistoryFileThatCannotBeWritten) {
     setUp();
     fs::create_directory(history());
@@ -171,6 +171,15 @@ TEST_F(VorrakProgramTest, SecondStartIsRefusedAndTheFirstEndsOnCommand) {
     EXPECT_EQ(send(std::string(kVorrakClass), "40004"), 0);
     EXPECT_EQ(first->wait(), 0);
     EXPECT_FALSE(instances->exists(kVorrakClass));
+}
+
+TEST_F(VorrakProgramTest, AnInstanceFolderOthersCanWriteIsAFaultNotAnotherVorrak) {
+    setUp();
+    chmod(runtime.c_str(), 0777);
+    auto vorrak = start();
+    EXPECT_EQ(vorrak->wait(), 0);
+    EXPECT_NE(boxes().find(std::string(kInstanceFaultMessage)), std::string::npos) << boxes();
+    EXPECT_EQ(boxes().find(std::string(kAnotherVorrakMessage)), std::string::npos) << boxes();
 }
 
 TEST_F(VorrakProgramTest, AKilledVorrakDoesNotRefuseTheNextStart) {
@@ -194,7 +203,7 @@ TEST_F(VorrakProgramTest, GuardRunOnTheWalkerRaisesEventsThatHistranStores) {
     // An event's line is written when the event is complete.
     ASSERT_TRUE(waitFor(
         [&] {
-            const auto lines = linesOf(history());
+            const auto lines = testing::readLines(history());
             return !lines.empty() && lines[0].rfind("[1] [", 0) == 0;
         },
         40000))
@@ -227,7 +236,7 @@ TEST_F(VorrakProgramTest, WithoutAnEventHistranIsNotStarted) {
     EXPECT_EQ(send(std::string(kVorrakClass), "40004"), 0);
     EXPECT_EQ(vorrak->wait(), 0) << boxes();
     std::this_thread::sleep_for(std::chrono::seconds(1));
-    const auto lines = linesOf(history());
+    const auto lines = testing::readLines(history());
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].rfind("[1] [ . End of this work at ", 0), 0u) << lines[0];
     EXPECT_TRUE(storedDescriptions(database()).empty());
@@ -240,15 +249,21 @@ TEST_F(VorrakProgramTest, InterruptEndsNormallyButTerminationSkipsTheExitSequenc
     ASSERT_TRUE(running());
     interrupted->sendSignal(SIGINT);
     EXPECT_EQ(interrupted->wait(), 0);
-    ASSERT_EQ(linesOf(history()).size(), 1u);
+    ASSERT_EQ(testing::readLines(history()).size(), 1u);
 
     auto terminated = start();
     ASSERT_TRUE(running());
     terminated->sendSignal(SIGTERM);
     EXPECT_EQ(terminated->wait(), 0);
     // No second end-of-work line: the session ended under the program.
-    EXPECT_EQ(linesOf(history()).size(), 1u);
+    EXPECT_EQ(testing::readLines(history()).size(), 1u);
     EXPECT_FALSE(instances->exists(kVorrakClass));
+}
+
+TEST(VorrakInstallationTest, TheHelpPageLiesBesideThePrograms) {
+    const std::string page = HelpPathOf(testing::binDir(), '/');
+    ASSERT_TRUE(fs::is_regular_file(page)) << page;
+    EXPECT_NE(testing::readText(page).find("<kbd>F2</kbd>"), std::string::npos);
 }
 
 TEST_F(VorrakProgramTest, SendCommandTellsWhenNothingRunsAndRefusesBadArguments) {

@@ -97,9 +97,13 @@ bool CheckStartup(Vorrak& v, VorrakServices& s, platform::Pci& pci) {
         return refuse(s, DecoderMissingMessage);
     }
     // Claiming the class is the check: two starts at once cannot both pass.
-    v.instance = s.instances.claim(kVorrakClass);
-    if (!v.instance && s.instances.exists(kVorrakClass)) {
-        return refuse(s, kAnotherVorrakMessage);
+    // A claim that fails for another reason must not pass for a running
+    // Vorrak, nor be ignored: two programs would drive the card at once.
+    std::string claimError;
+    v.instance = s.instances.claim(kVorrakClass, &claimError);
+    if (!v.instance) {
+        return refuse(s, claimError.empty() ? std::string(kAnotherVorrakMessage)
+                                            : std::string(kInstanceFaultMessage) + claimError);
     }
     std::string_view refusal;
     if (s.instances.exists(kLiveClass)) {

@@ -25,6 +25,9 @@ constexpr std::string_view kLiveRunningMessage =
     "simultaneously.";
 constexpr std::string_view kRecorderRunningMessage =
     "Zelkor Digital VCR is running....\nYou cannot run two Zelkor Digital VCR simultaneously.";
+// Followed by the reason the window class could not be claimed.
+constexpr std::string_view kInstanceFaultMessage =
+    "Cannot tell whether another Zelkor Oculara is running:\n";
 constexpr std::string_view kDirectXMessage =
     "Please install DirectX 6 or higher version before running this application.";
 constexpr std::string_view kPowerOffNotOffMessage = "Power save can't be turned off...";
