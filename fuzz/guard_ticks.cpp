@@ -14,15 +14,18 @@
 #include <string>
 
 #include "platform/fake/fake_disk.h"
+#include "platform/fake/fake_power.h"
 #include "platform/fake/fake_timers.h"
 #include "platform/fake/memory_registry.h"
 #include "platform/fake/recording_canvas.h"
 #include "platform/fake/recording_processes.h"
+#include "platform/fake/recording_shell.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/recording_ui.h"
 #include "platform/fake/virtual_clock.h"
 #include "platform/profile.h"
 #include "tests/support/capture_host_stub.h"
+#include "tests/support/fake_instances.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/tracing.h"
 
@@ -135,6 +138,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     platform::RecordingSound sound;
     platform::RecordingProcesses processes;
     platform::FakeDisk disk;
+    platform::FakePower power;
+    testing::FakeInstances instances;
+    platform::RecordingShell shell;
     NoHost host;
     testing::CaptureHostStub captureHost;
     NoPorts ports;
@@ -148,7 +154,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                              sound,
                              host,
                              vorrak::CaptureServices{ui, *profile, disk, captureHost, bus, {}},
-                             vorrak::SettingsHost{registry, ui, "viewer", {}, {}}};
+                             vorrak::SettingsHost{registry, ui, "viewer", {}, {}},
+                             power,
+                             instances,
+                             shell};
 
     vorrak::Vorrak v;
     vorrak::InitGuardFiles(workDir(), v.files, v.guard);

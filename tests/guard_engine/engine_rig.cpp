@@ -76,7 +76,8 @@ EngineRig::EngineRig(const SceneOptions& scene, const GuardSettings& settings,
     services = std::make_unique<vorrak::VorrakServices>(vorrak::VorrakServices{
         registry, ui, clock, timers, processes != nullptr ? *processes : recordedProcesses, sound,
         host, vorrak::CaptureServices{ui, *profile, disk, *captureHost_, *bus, {}},
-        vorrak::SettingsHost{registry, ui, "xdg-open", [](uint32_t) {}, [](int) {}}});
+        vorrak::SettingsHost{registry, ui, "xdg-open", [](uint32_t) {}, [](int) {}}, power,
+        instances, shell});
 
     vorrak::Vorrak& v = vorrak;
     vorrak::LoadSettings(services->settingsHost, v.settings, v.access, v.options);

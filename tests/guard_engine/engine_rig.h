@@ -10,15 +10,18 @@
 #include <vector>
 
 #include "platform/fake/fake_disk.h"
+#include "platform/fake/fake_power.h"
 #include "platform/fake/fake_timers.h"
 #include "platform/fake/memory_registry.h"
 #include "platform/fake/recording_canvas.h"
 #include "platform/fake/recording_processes.h"
+#include "platform/fake/recording_shell.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/recording_ui.h"
 #include "platform/fake/virtual_clock.h"
 #include "platform/profile.h"
 #include "tests/support/capture_host_stub.h"
+#include "tests/support/fake_instances.h"
 #include "tests/support/temp_dir.h"
 #include "vcard/capture_window.h"
 #include "vcard/card.h"
@@ -101,6 +104,9 @@ class EngineRig {
     platform::RecordingSound sound;
     platform::RecordingProcesses recordedProcesses;
     platform::FakeDisk disk;
+    platform::FakePower power;
+    testing::FakeInstances instances;
+    platform::RecordingShell shell;
     RecordingGuardHost host;
     std::unique_ptr<platform::Profile> profile;
 

@@ -38,10 +38,10 @@ class Program {
   public:
     // Starts `name` from the build's program folder (or the program at an
     // absolute path) with `args`; its stderr (the console message boxes)
-    // goes to `stderrPath`.
+    // goes to `stderrPath`. `extraEnv` adds NAME=VALUE entries.
     Program(const std::string& name, const std::string& registryPath, const std::string& runtimeDir,
             const std::string& stderrPath, Screen screen = Screen::Offscreen,
-            std::vector<std::string> args = {}) {
+            std::vector<std::string> args = {}, const std::vector<std::string>& extraEnv = {}) {
         const std::string exe = name.starts_with("/") ? name : binDir() + "/" + name;
         std::vector<std::string> env = {"ZELKOR_REGISTRY=" + registryPath,
                                         "XDG_RUNTIME_DIR=" + runtimeDir,
@@ -49,6 +49,7 @@ class Program {
         if (screen == Screen::Offscreen) {
             env.insert(env.end(), {"ZELKOR_UI=console", "QT_QPA_PLATFORM=offscreen"});
         }
+        env.insert(env.end(), extraEnv.begin(), extraEnv.end());
         pid_ = fork();
         if (pid_ == 0) {
             if (freopen(stderrPath.c_str(), "w", stderr) == nullptr) {
@@ -105,6 +106,7 @@ class Program {
     // so far while it cannot go on.
     void pause() { kill(pid_, SIGSTOP); }
     void resume() { kill(pid_, SIGCONT); }
+    void sendSignal(int number) { kill(pid_, number); }
 
   private:
     pid_t pid_ = -1;

@@ -14,6 +14,7 @@
 #include "platform/registry.h"
 #include "tests/support/temp_dir.h"
 #include "vorrak/config/settings_store.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 namespace {
@@ -136,6 +137,26 @@ TEST_F(VrakSetupTest, WritesDefaultsThatLoadSettingsReadsBack) {
                                                           : platform::RegType::Sz)
             << entry.name;
     }
+}
+
+TEST_F(VrakSetupTest, RecordsTheDisplayLibraryVersionAndKeepsOneThatIsThere) {
+    const auto version = [this] {
+        auto registry = platform::openFileRegistry(store.string());
+        auto key = registry->openKey(resources::kDirectXKey, platform::RegAccess::Read);
+        std::string text;
+        return key && platform::queryText(*key, resources::kDirectXVersionValue, 80, &text)
+                   ? text
+                   : std::string("(missing)");
+    };
+    ASSERT_EQ(run({"--workdir", "work"}).exitCode, 0);
+    EXPECT_EQ(version(), "4.09.00.0904");
+    {
+        auto registry = platform::openFileRegistry(store.string());
+        auto key = registry->createKey(resources::kDirectXKey);
+        ASSERT_TRUE(platform::setText(*key, resources::kDirectXVersionValue, "4.07.00.0700"));
+    }
+    ASSERT_EQ(run({"--workdir", "work"}).exitCode, 0);
+    EXPECT_EQ(version(), "4.07.00.0700");
 }
 
 TEST_F(VrakSetupTest, AssignmentsAndPasswordOptions) {

@@ -152,6 +152,21 @@ bool writeMakerKey(platform::Registry& registry, const tools::SetupRequest& requ
 
 }  // namespace
 
+// The display library's version as the suite's installation records it;
+// a version already there is kept.
+bool writeDirectXVersion(platform::Registry& registry) {
+    auto key = registry.createKey(resources::kDirectXKey);
+    if (!key) {
+        return false;
+    }
+    uint32_t size = 0;
+    if (key->queryValue(resources::kDirectXVersionValue, nullptr, nullptr, &size)) {
+        return true;
+    }
+    return platform::setText(*key, resources::kDirectXVersionValue,
+                             resources::kInstalledDirectXVersion);
+}
+
 int main(int argc, char** argv) {
     if (argc < 2) {
         // Started as the wizard, without arguments: there is nothing to ask
@@ -182,7 +197,8 @@ int main(int argc, char** argv) {
         return fail("no place for the settings store: set ZELKOR_REGISTRY or HOME");
     }
     auto registry = platform::openFileRegistry(storePath);
-    if (!writeProductKey(*registry, request, workDir) || !writeMakerKey(*registry, request)) {
+    if (!writeProductKey(*registry, request, workDir) || !writeMakerKey(*registry, request) ||
+        !writeDirectXVersion(*registry)) {
         return fail("cannot write the settings store " + storePath);
     }
     std::printf("Settings written to %s (working directory %s).\n", storePath.c_str(),

@@ -1,7 +1,9 @@
 #include "vorrak/dialogs/dialog_template.h"
 
 #include <QGroupBox>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 
 namespace zelkor::vorrak {
@@ -25,6 +27,11 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
             return new QGroupBox(text(c.text), &dialog);
         case ControlKind::Text:
             return new QLabel(text(c.text), &dialog);
+        case ControlKind::PasswordEdit: {
+            auto* edit = new QLineEdit(&dialog);
+            edit->setEchoMode(QLineEdit::Password);
+            return edit;
+        }
     }
     return nullptr;
 }
@@ -59,6 +66,12 @@ std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& t, QWidget* parent) {
         }
     }
     return dialog;
+}
+
+bool IsDismissRequest(const QEvent& event) {
+    return event.type() == QEvent::Close ||
+           (event.type() == QEvent::KeyPress &&
+            static_cast<const QKeyEvent&>(event).key() == Qt::Key_Escape);
 }
 
 QWidget* DialogItem(QDialog& dialog, int id) {

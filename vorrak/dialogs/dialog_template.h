@@ -6,6 +6,7 @@
 // dialog keeps its designed proportions; control ids become object names.
 
 #include <QDialog>
+#include <QEvent>
 
 #include <cstdint>
 #include <memory>
@@ -18,7 +19,8 @@ enum class ControlKind {
     PushButton,
     DefaultPushButton,  // the one Enter presses
     GroupBox,
-    Text,  // a static label
+    Text,          // a static label
+    PasswordEdit,  // one line, characters shown masked, scrolling sideways
 };
 
 // Ids of controls nobody asks for by number (labels, frames).
@@ -57,6 +59,10 @@ constexpr int DialogUnitsToPixelsY(int units) {
 // The dialog with every control placed, named by its id and in tab order
 // as the template lists them. `parent` owns it.
 std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& dialog, QWidget* parent);
+
+// Escape or the close box: what would end a dialog that only its own
+// buttons may end.
+bool IsDismissRequest(const QEvent& event);
 
 // The control of `id` in a built dialog, or null.
 QWidget* DialogItem(QDialog& dialog, int id);

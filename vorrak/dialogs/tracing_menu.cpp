@@ -1,6 +1,5 @@
 #include "vorrak/dialogs/tracing_menu.h"
 
-#include <QKeyEvent>
 #include <QPushButton>
 #include <array>
 
@@ -60,15 +59,9 @@ bool TracingMenu::isOpen() const {
 }
 
 bool TracingMenu::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == dialog_.get()) {
-        if (event->type() == QEvent::Close && !closing_) {
-            event->ignore();
-            return true;
-        }
-        if (event->type() == QEvent::KeyPress &&
-            static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-            return true;
-        }
+    if (watched == dialog_.get() && !closing_ && IsDismissRequest(*event)) {
+        event->ignore();
+        return true;
     }
     return QObject::eventFilter(watched, event);
 }

@@ -23,6 +23,13 @@ inline constexpr std::string_view kUseAccessValue = "USEACCESS";
 inline constexpr std::string_view kRunNormalValue = "RUNNORMAL";
 inline constexpr std::string_view kRunStringValue = "RUNSTRING";
 
+// Where the display library's version lives in the settings store: Vorrak
+// refuses to start below the one it needs, and the setup wizard records the
+// one the suite comes with, so a set-up machine passes.
+inline constexpr std::string_view kDirectXKey = "SOFTWARE\\Microsoft\\DirectX";
+inline constexpr std::string_view kDirectXVersionValue = "Version";
+inline constexpr std::string_view kInstalledDirectXVersion = "4.09.00.0904";
+
 // In the working directory: the event history Vorrak appends to and Histran
 // empties, and the event database Histran fills and manage browses.
 inline constexpr std::string_view kHistoryFileName = "History.Log";

@@ -4,11 +4,15 @@
 // needs, by reference; tests build fresh ones.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/clock.h"
+#include "platform/instance.h"
+#include "platform/power.h"
 #include "platform/process.h"
 #include "platform/registry.h"
+#include "platform/shell.h"
 #include "platform/sound.h"
 #include "platform/timers.h"
 #include "platform/ui.h"
@@ -21,6 +25,8 @@
 #include "vorrak/guard/guard_mode.h"
 #include "vorrak/guard/guard_state.h"
 #include "vorrak/livevideo/livevideo.h"
+#include "vorrak/hardware/detection.h"
+#include "vorrak/shell/live_video_steps.h"
 
 namespace zelkor::vorrak {
 
@@ -35,6 +41,10 @@ struct VorrakServices {
     CaptureServices capture;
     // Reloading the settings (guard start) goes through this.
     SettingsHost settingsHost;
+    platform::Power& power;
+    platform::Instances& instances;
+    // The help page opens with the desktop's handler.
+    platform::Shell& shell;
 
     AlarmServices alarms() { return {processes, ui, sound}; }
 };
@@ -61,6 +71,15 @@ struct Vorrak {
     std::string ProgramDir;
     std::string HelpPath;
     uint32_t WindowsShown = 1;
+
+    // This run's hold on its window class: while it lives other programs
+    // find Vorrak running and reach it with commands.
+    std::unique_ptr<platform::InstanceClaim> instance;
+    DisplayChipInfo chip;
+    // Whether the start-up signal search found a picture.
+    bool signalFound = false;
+    bool PowerOffWasActive = false;
+    uint32_t AlwaysOnTop = 0;
 };
 
 }  // namespace zelkor::vorrak

@@ -1,0 +1,213 @@
+// The main window by its object names: the accelerators, the popup menu's
+// "Always On Top", dragging, and the commands that come from other
+// programs, with the guard engine behind it on the virtual card.
+#include <gtest/gtest.h>
+
+#include <QShortcut>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/qt/window.h"
+#include "tests/shell/shell_rig.h"
+#include "tests/support/qt_app.h"
+#include "tests/support/screenshot.h"
+#include "vcard/capture_window.h"
+#include "vorrak/guard/detection_cycle.h"
+
+namespace zelkor::vorrak {
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+  protected:
+    MainWindowTest() {
+        testing::qtApp();
+        shell = std::make_unique<test::ShellRig>();
+        window().resize(352, 240);
+        window().move(100, 100);
+        window().show();
+        QApplication::setActiveWindow(&window());
+    }
+    MainWindow& window() { return shell->window; }
+    Vorrak& v() { return shell->v(); }
+    QShortcut* accelerator(uint32_t id) {
+        return window().findChild<QShortcut*>(QString::number(id));
+    }
+    void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+        QTest::keyClick(&window(), Qt::Key(key), modifiers);
+    }
+
+    std::unique_ptr<test::ShellRig> shell;
+};
+
+TEST_F(MainWindowTest, AcceleratorTableMapsKeysToCommands) {
+    const std::pair<uint32_t, QKeySequence> table[] = {
+        {command::CloseByEscape, QKeySequence(Qt::Key_Escape)},
+        {command::Help, QKeySequence(Qt::Key_F1)},
+        {command::MailWithoutEvent, QKeySequence(Qt::CTRL | Qt::Key_F12)},
+        {command::GuardStartStop, QKeySequence(Qt::Key_F2)},
+        {command::Settings, QKeySequence(Qt::Key_F3)},
+        {command::EventList, QKeySequence(Qt::Key_F4)},
+    };
+    for (const auto& [id, key] : table) {
+        QShortcut* shortcut = accelerator(id);
+        ASSERT_NE(shortcut, nullptr) << id;
+        EXPECT_EQ(shortcut->key(), key) << id;
+        EXPECT_EQ(shortcut->context(), Qt::ApplicationShortcut) << id;
+    }
+}
+
+TEST_F(MainWindowTest, F2StartsAndStopsGuardModeWithoutPassword) {
+    v().settings.USESCHEDULE = 0;
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 0);
+    press(Qt::Key_F2);
+    EXPECT_EQ(v().guardMode.active, 1u);
+    press(Qt::Key_F2);
+    EXPECT_EQ(v().guardMode.active, 0u);
+}
+
+TEST_F(MainWindowTest, F2DoesNothingWhileTheDriverIsNotConnected) {
+    v().capture.CaptureState = kCaptureNotConnected;
+    press(Qt::Key_F2);
+    EXPECT_EQ(v().guardMode.active, 0u);
+    EXPECT_EQ(v().guardMode.pending, PendingStart::None);
+}
+
+TEST_F(MainWindowTest, EscapeIsIgnoredInGuardModeAndClosesOtherwise) {
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 0);
+    window().command(command::GuardStartStop);
+    ASSERT_EQ(v().guardMode.active, 1u);
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(window().isVisible());
+    window().command(command::GuardStartStop);
+    ASSERT_EQ(v().guardMode.active, 0u);
+    press(Qt::Key_Escape);
+    EXPECT_FALSE(window().isVisible());
+    // Closing let the capture driver go.
+    platform::CaptureStatus status;
+    EXPECT_FALSE(v().capture.window->getStatus(status));
+}
+
+TEST_F(MainWindowTest, F3WhileGuardingSaysSetupCannotRun) {
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 0);
+    window().command(command::GuardStartStop);
+    shell->rig.ui.boxes.clear();
+    press(Qt::Key_F3);
+    ASSERT_EQ(shell->rig.boxTexts().size(), 1u);
+    EXPECT_EQ(shell->rig.boxTexts()[0], kSetupWhileGuardingMessage);
+}
+
+TEST_F(MainWindowTest, F1OpensTheHelpPageOrSaysItIsMissing) {
+    v().HelpPath = "/opt/oculara/Help/Help.htm";
+    press(Qt::Key_F1);
+    ASSERT_EQ(shell->rig.shell.opened.size(), 1u);
+    EXPECT_EQ(shell->rig.shell.opened[0], v().HelpPath);
+    EXPECT_TRUE(shell->rig.boxTexts().empty());
+    shell->rig.shell.results.push_back(2);
+    press(Qt::Key_F1);
+    ASSERT_EQ(shell->rig.boxTexts().size(), 1u);
+    EXPECT_EQ(shell->rig.boxTexts()[0], kHelpMissingMessage);
+}
+
+TEST_F(MainWindowTest, CtrlF12StartsTheMailerWithoutAnEvent) {
+    v().ProgramDir = "/opt/oculara";
+    press(Qt::Key_F12, Qt::ControlModifier);
+    ASSERT_EQ(shell->rig.recordedProcesses.commandLines.size(), 1u);
+    const std::string& line = shell->rig.recordedProcesses.commandLines[0];
+    EXPECT_NE(line.find("/opt/oculara/email"), std::string::npos) << line;
+    EXPECT_TRUE(line.ends_with("email")) << line;
+}
+
+TEST_F(MainWindowTest, AlwaysOnTopTogglesFromThePopupMenu) {
+    QAction* item = window().popupMenu().findChild<QAction*>(QString::number(command::AlwaysOnTop));
+    ASSERT_NE(item, nullptr);
+    EXPECT_EQ(item->text(), "Always On Top");
+    EXPECT_FALSE(item->isChecked());
+    item->trigger();
+    EXPECT_TRUE(item->isChecked());
+    EXPECT_TRUE(window().windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(v().AlwaysOnTop, 1u);
+    EXPECT_TRUE(window().isVisible());
+    item->trigger();
+    EXPECT_FALSE(item->isChecked());
+    EXPECT_FALSE(window().windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(v().AlwaysOnTop, 0u);
+}
+
+TEST_F(MainWindowTest, RunStyleTwoStartsOnTop) {
+    v().settings.RUNSTYLE = 2;
+    window().postCreationSetup();
+    EXPECT_TRUE(window().windowFlags() & Qt::WindowStaysOnTopHint);
+    EXPECT_EQ(v().AlwaysOnTop, 1u);
+}
+
+TEST_F(MainWindowTest, DraggingPastTheTopEdgeKeepsTheWindowJustBelowIt) {
+    ASSERT_EQ(window().frameGeometry().topLeft(), QPoint(100, 100));
+    // Mouse positions on the screen, as the window moves under the mouse.
+    const auto at = [this](int x, int y) { return window().mapFromGlobal(QPoint(x, y)); };
+    QTest::mousePress(&window(), Qt::LeftButton, {}, at(150, 150));
+    // An ordinary move follows both ways, even above the screen.
+    QTest::mouseMove(&window(), at(160, 140));
+    EXPECT_EQ(window().frameGeometry().topLeft(), QPoint(110, 90));
+    QTest::mouseMove(&window(), at(160, -50));
+    EXPECT_EQ(window().frameGeometry().topLeft(), QPoint(110, -100));
+    // Above the top edge the next move puts it at top 2, following sideways.
+    QTest::mouseMove(&window(), at(190, -60));
+    EXPECT_EQ(window().frameGeometry().topLeft(), QPoint(140, 2));
+    // At the left edge it only follows up and down, two pixels in.
+    QTest::mouseMove(&window(), at(40, 30));
+    EXPECT_EQ(window().frameGeometry().topLeft(), QPoint(-10, 92));
+    QTest::mouseMove(&window(), at(20, 40));
+    EXPECT_EQ(window().frameGeometry().topLeft(), QPoint(2, 102));
+    QTest::mouseRelease(&window(), Qt::LeftButton, {}, at(20, 40));
+    // Without the button nothing moves, and the size never changed.
+    QTest::mouseMove(&window(), at(300, 300));
+    EXPECT_EQ(window().frameGeometry().topLeft(), QPoint(2, 102));
+    EXPECT_EQ(window().size(), QSize(352, 240));
+}
+
+TEST_F(MainWindowTest, TrayNotificationBringsHiddenWindowsBack) {
+    window().hideToTray();
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_EQ(v().WindowsShown, 0u);
+    window().message(kTrayMessage);
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_EQ(v().WindowsShown, 1u);
+    EXPECT_FALSE(window().trayIconShown());
+}
+
+TEST_F(MainWindowTest, ExitCommandEndsTheLoopWithZero) {
+    int code = -1;
+    QTimer::singleShot(0, &window(), [this] { window().command(command::Exit); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    code = QCoreApplication::exec();
+    EXPECT_EQ(code, 0);
+}
+
+TEST_F(MainWindowTest, CreatedWindowHoldsTheConnectedCapturePicture) {
+    // The window made as the program makes it: its own capture window,
+    // connected by the start-up message's connect step.
+    vcard::installCaptureWindows(*shell->rig.card);
+    v().capture.window.reset();
+    v().capture.CaptureState = kCaptureNotConnected;
+    ASSERT_TRUE(window().create());
+    window().message(kConnectCaptureMessage);
+    ASSERT_EQ(v().capture.CaptureState, kCaptureConnected);
+    EXPECT_EQ(window().size(), QSize(352, 240));
+    EXPECT_EQ(platform::widgetOf(v().capture.window->window())->parentWidget(), &window());
+    shell->rig.clock.advance(3000);
+    QTest::qWait(300);
+    const QImage image = window().grab().toImage();
+    EXPECT_TRUE(testing::saveScreenshot(image, "vorrak_main_window"));
+    // A picture, not the empty background.
+    int lit = 0;
+    for (int y = 0; y < image.height(); y += 8) {
+        for (int x = 0; x < image.width(); x += 8) {
+            lit += qGray(image.pixel(x, y)) > 40 ? 1 : 0;
+        }
+    }
+    EXPECT_GT(lit, 100);
+}
+
+}  // namespace
+}  // namespace zelkor::vorrak

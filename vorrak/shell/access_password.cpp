@@ -1,0 +1,168 @@
+#include "vorrak/shell/access_password.h"
+
+#include <fcntl.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <QLineEdit>
+#include <QPushButton>
+#include <array>
+
+#include "vorrak/config/settings_store.h"
+#include "vorrak/resources/strings.h"
+
+namespace zelkor::vorrak {
+
+namespace {
+
+constexpr int kRealAttempts = 2;
+constexpr int kStartUpRefusalExitCode = 1;
+
+constexpr std::array<ControlTemplate, 3> kControls{{
+    {kStaticControlId, ControlKind::Text, kPasswordPrompt, 7, 7, 80, 8},
+    {kPasswordEdit, ControlKind::PasswordEdit, "", 7, 20, 117, 14},
+    {kPasswordOk, ControlKind::DefaultPushButton, "OK", 130, 19, 50, 14},
+}};
+
+constexpr DialogTemplate kTemplate{kPasswordDialog, "Zelkor Oculara - Password Verification", 187,
+                                   60, kControls};
+
+// Escape and the close box would end the dialog: they are swallowed.
+class KeepOpen : public QObject {
+  public:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (IsDismissRequest(*event)) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+class EchoOff {
+  public:
+    explicit EchoOff(int fd) : fd_(fd) {
+        if (tcgetattr(fd_, &saved_) == 0) {
+            termios quiet = saved_;
+            quiet.c_lflag &= tcflag_t(~ECHO);
+            restore_ = tcsetattr(fd_, TCSAFLUSH, &quiet) == 0;
+        }
+    }
+    ~EchoOff() {
+        if (restore_) {
+            tcsetattr(fd_, TCSAFLUSH, &saved_);
+        }
+    }
+    EchoOff(const EchoOff&) = delete;
+    EchoOff& operator=(const EchoOff&) = delete;
+
+  private:
+    int fd_;
+    termios saved_{};
+    bool restore_ = false;
+};
+
+}  // namespace
+
+const DialogTemplate& PasswordTemplate() {
+    return kTemplate;
+}
+
+PasswordVerdict PasswordAttempts::press(const std::function<std::string()>& typed,
+                                        std::string_view password) {
+    ++presses_;
+    if (presses_ > kRealAttempts) {
+        return PasswordVerdict::Refused;
+    }
+    const std::string entry = typed().substr(0, kPasswordFieldMax);
+    return entry == password ? PasswordVerdict::Right : PasswordVerdict::Wrong;
+}
+
+void PasswordRefused(Vorrak& v, VorrakServices& s) {
+    if (v.capture.CaptureState != kCaptureConnected) {
+        s.ui.messageBox(kNotAuthorizedAbortMessage, resources::kTitle, kVorrakBoxStyle);
+        s.settingsHost.endProcess(kStartUpRefusalExitCode);
+        return;
+    }
+    s.ui.messageBox(kNotAuthorizedMessage, resources::kTitle, kVorrakBoxStyle);
+}
+
+bool AskPasswordWith(Vorrak& v, VorrakServices& s, const PasswordPromptFn& prompt) {
+    PasswordAttempts attempts;
+    for (;;) {
+        const std::optional<std::string> entry = prompt();
+        PasswordVerdict verdict = PasswordVerdict::Refused;
+        if (entry) {
+            verdict = attempts.press([&] { return *entry; }, v.access.AccessPassword);
+        }
+        if (verdict == PasswordVerdict::Right) {
+            return true;
+        }
+        if (verdict == PasswordVerdict::Refused) {
+            PasswordRefused(v, s);
+            return false;
+        }
+        s.ui.messageBox(kPasswordWrongMessage, resources::kTitle, kVorrakBoxStyle);
+    }
+}
+
+std::optional<std::string> PromptTerminalPassword() {
+    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        return std::nullopt;
+    }
+    std::optional<std::string> entry;
+    {
+        const std::string prompt =
+            std::string(resources::kTitle) + " - " + std::string(kPasswordPrompt) + " ";
+        EchoOff quiet(fd);
+        if (write(fd, prompt.data(), prompt.size()) == ssize_t(prompt.size())) {
+            std::string line;
+            char c = 0;
+            ssize_t n = 0;
+            while ((n = read(fd, &c, 1)) == 1 && c != '\n') {
+                line += c;
+            }
+            if (n == 1) {
+                entry = line;
+            }
+        }
+        const char newline = '\n';
+        (void)!write(fd, &newline, 1);
+    }
+    close(fd);
+    return entry;
+}
+
+bool AskPasswordDialog(Vorrak& v, VorrakServices& s, QWidget* owner) {
+    const auto dialog = BuildDialog(kTemplate, owner);
+    dialog->setModal(true);
+    KeepOpen keepOpen;
+    dialog->installEventFilter(&keepOpen);
+    auto* field = qobject_cast<QLineEdit*>(DialogItem(*dialog, kPasswordEdit));
+    auto* ok = qobject_cast<QPushButton*>(DialogItem(*dialog, kPasswordOk));
+    field->setMaxLength(int(kPasswordFieldMax));
+    PasswordAttempts attempts;
+    bool right = false;
+    QObject::connect(ok, &QPushButton::clicked, dialog.get(), [&] {
+        const PasswordVerdict verdict =
+            attempts.press([&] { return field->text().toStdString(); }, v.access.AccessPassword);
+        if (verdict == PasswordVerdict::Right) {
+            right = true;
+            dialog->done(QDialog::Accepted);
+        } else if (verdict == PasswordVerdict::Refused) {
+            PasswordRefused(v, s);
+            dialog->done(QDialog::Rejected);
+        } else {
+            s.ui.messageBox(kPasswordWrongMessage, resources::kTitle, kVorrakBoxStyle);
+            field->clear();
+            field->setFocus();
+        }
+    });
+    field->setFocus();
+    dialog->exec();
+    dialog->removeEventFilter(&keepOpen);
+    return right;
+}
+
+}  // namespace zelkor::vorrak

@@ -1,0 +1,59 @@
+#pragma once
+// The access password: asked when the program comes up by hand and when
+// guard mode is stopped. The user has two real attempts; the third OK
+// refuses without reading what was typed.
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "vorrak/dialogs/dialog_template.h"
+#include "vorrak/shell/vorrak.h"
+
+namespace zelkor::vorrak {
+
+constexpr int kPasswordDialog = 206;
+constexpr int kPasswordEdit = 1309;
+constexpr int kPasswordOk = 1310;
+// The longest text the field gives.
+constexpr size_t kPasswordFieldMax = 99;
+
+constexpr std::string_view kPasswordWrongMessage = "Password is wrong...";
+constexpr std::string_view kNotAuthorizedAbortMessage = "Not an authorized user, program abort...";
+constexpr std::string_view kNotAuthorizedMessage = "Not an authorized user....";
+constexpr std::string_view kPasswordPrompt = "Input Password :";
+
+const DialogTemplate& PasswordTemplate();
+
+enum class PasswordVerdict { Right, Wrong, Refused };
+
+// One opening of the check: counts the OK presses.
+class PasswordAttempts {
+  public:
+    // `typed` is asked for only on the presses that read the field.
+    PasswordVerdict press(const std::function<std::string()>& typed, std::string_view password);
+
+  private:
+    int presses_ = 0;
+};
+
+// What a refusal does: at start-up (capture not connected) the user is told
+// and the process ends with 1; when stopping guard mode the user is told
+// and the check ends without effect.
+void PasswordRefused(Vorrak& v, VorrakServices& s);
+
+// One entry typed at the terminal; nothing when no terminal can be asked.
+using PasswordPromptFn = std::function<std::optional<std::string>()>;
+
+// The check without a dialog, each entry from `prompt`; an entry that
+// cannot be had counts as the refusing press. True for the right password.
+bool AskPasswordWith(Vorrak& v, VorrakServices& s, const PasswordPromptFn& prompt);
+
+// The controlling terminal, without echo.
+std::optional<std::string> PromptTerminalPassword();
+
+// Dialog 206, modal, over `owner`; Escape and the close box do nothing.
+bool AskPasswordDialog(Vorrak& v, VorrakServices& s, QWidget* owner);
+
+}  // namespace zelkor::vorrak

@@ -1,0 +1,178 @@
+// Vorrak: checks the machine, prepares the card and the settings, brings up
+// the main window, runs the one event loop and shuts down in order.
+
+#include <fcntl.h>
+#include <signal.h>
+#include <unistd.h>
+
+#include <QApplication>
+#include <QSocketNotifier>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "platform/disk.h"
+#include "platform/hardware.h"
+#include "platform/profile.h"
+#include "platform/program_dir.h"
+#include "platform/qt/services.h"
+#include "vorrak/alarms/alarms.h"
+#include "vorrak/config/settings_store.h"
+#include "vorrak/hardware/picture_controls.h"
+#include "vorrak/resources/strings.h"
+#include "vorrak/shell/access_password.h"
+#include "vorrak/shell/main_window.h"
+#include "vorrak/shell/startup.h"
+
+namespace {
+
+using namespace zelkor;
+
+bool isSet(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && *value != '\0';
+}
+
+bool consoleBoxes() {
+    const char* mode = std::getenv("ZELKOR_UI");
+    return mode != nullptr && std::strcmp(mode, "console") == 0;
+}
+
+// Signals reach the event loop through a pipe, so that their handling runs
+// on the one thread like everything else.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int number) {
+    const unsigned char n = static_cast<unsigned char>(number);
+    (void)!write(signalPipe[1], &n, 1);
+}
+
+bool catchSignals() {
+    if (pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return false;
+    }
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return sigaction(SIGTERM, &action, nullptr) == 0 && sigaction(SIGHUP, &action, nullptr) == 0 &&
+           sigaction(SIGINT, &action, nullptr) == 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    // The windows need a Qt platform; a machine without a display gets the
+    // offscreen one, where the program runs unseen.
+    if (!isSet("QT_QPA_PLATFORM") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+        setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    }
+    QApplication app(argc, argv);
+    // Caught from the start, so that a signal during start-up waits for the
+    // event loop instead of killing the program half set up.
+    const bool signalsCaught = catchSignals();
+    // The main window hides behind the tray: that closes no program.
+    QApplication::setQuitOnLastWindowClosed(false);
+
+    platform::Clock& clock = platform::systemClock();
+    std::string error;
+    const auto hardware = platform::openHardware(clock, error);
+    if (!hardware) {
+        std::fprintf(stderr, "Vorrak: %s\n", error.c_str());
+        return 1;
+    }
+    const auto ui = platform::makeUi();
+    const auto registry = platform::openFileRegistry(platform::defaultRegistryPath());
+    const auto profile =
+        platform::openFileProfile(platform::defaultWindowsDirectory().value_or(""));
+    const auto timers = platform::makeQtTimers();
+    const auto processes = platform::makeProcesses();
+    const auto sound = platform::makeSound();
+    const auto disk = platform::makeDisk();
+    const auto power = platform::makePower();
+    const auto instances = platform::makeInstances(platform::defaultInstanceDirectory());
+    const auto shell = platform::makeShell();
+
+    vorrak::DecoderBus bus(hardware->ports(), clock);
+    vorrak::Vorrak v;
+    vorrak::NoLiveVideo live;
+    vorrak::MainWindow window(v, live, hardware->captureDriver());
+    vorrak::AlarmServices alarms{*processes, *ui, *sound};
+
+    vorrak::SettingsHost settingsHost{*registry, *ui, std::string(platform::kDesktopOpener),
+                                      [&](uint32_t force) {
+                                          vorrak::LaunchSetupWizard(v.companions, alarms,
+                                                                    v.ProgramDir, force);
+                                      },
+                                      [&v](int code) {
+                                          // Ends at once, without the exit sequence; the window
+                                          // class is given up so the next start is not refused.
+                                          v.instance.reset();
+                                          std::fflush(nullptr);
+                                          _exit(code);
+                                      }};
+    vorrak::VorrakServices s{
+        *registry,
+        *ui,
+        clock,
+        *timers,
+        *processes,
+        *sound,
+        window,
+        vorrak::CaptureServices{*ui, *profile, *disk, window, bus,
+                                [&](const std::string& path) {
+                                    vorrak::ShowPicture(alarms, v.settings.VIEWERFILENAME, path);
+                                }},
+        settingsHost,
+        *power,
+        *instances,
+        *shell};
+    window.attach(s);
+    if (consoleBoxes()) {
+        window.setPasswordPrompt(
+            [&] { return vorrak::AskPasswordWith(v, s, vorrak::PromptTerminalPassword); });
+    }
+
+    if (!vorrak::CheckStartup(v, s, hardware->pci())) {
+        return 0;
+    }
+    vorrak::QueryCaptureDevice(hardware->deviceControl());
+    if (!vorrak::PrepareRun(v, s, live, platform::programDirectory())) {
+        return 0;
+    }
+    if (!window.create()) {
+        ui->messageBox(vorrak::kCreateWindowMessage, resources::kTitle, vorrak::kVorrakBoxStyle);
+        vorrak::DecoderOutputOff(bus);
+        return 0;
+    }
+    window.postCreationSetup();
+    if (v.instance) {
+        window.listen(*v.instance);
+    }
+
+    // SIGINT is the user's Ctrl+C: the normal way out. SIGTERM and SIGHUP
+    // are the session ending under the program: save, and start nothing.
+    bool sessionEnded = false;
+    std::unique_ptr<QSocketNotifier> signalNotifier;
+    if (signalsCaught) {
+        signalNotifier = std::make_unique<QSocketNotifier>(signalPipe[0], QSocketNotifier::Read);
+        QObject::connect(signalNotifier.get(), &QSocketNotifier::activated, &window, [&] {
+            unsigned char number = 0;
+            while (read(signalPipe[0], &number, 1) == 1) {
+                if (number == SIGINT) {
+                    window.command(vorrak::command::Exit);
+                } else if (!sessionEnded) {
+                    sessionEnded = true;
+                    window.endSession();
+                }
+            }
+        });
+    }
+
+    const int quitCode = QApplication::exec();
+    if (sessionEnded) {
+        return 0;
+    }
+    vorrak::ExitSequence(v, s);
+    return quitCode;
+}

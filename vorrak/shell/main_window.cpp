@@ -1,0 +1,399 @@
+#include "vorrak/shell/main_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QContextMenuEvent>
+#include <QGuiApplication>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScreen>
+#include <QShortcut>
+#include <QSocketNotifier>
+#include <algorithm>
+
+#include "platform/qt/window.h"
+#include "vorrak/alarms/alarms.h"
+#include "vorrak/capture/recording.h"
+#include "vorrak/config/settings_store.h"
+#include "vorrak/guard/detection_cycle.h"
+#include "vorrak/guard/event_history.h"
+#include "vorrak/guard/tracing.h"
+#include "vorrak/hardware/picture_controls.h"
+#include "vorrak/resources/strings.h"
+#include "vorrak/shell/access_password.h"
+#include "vorrak/shell/startup.h"
+
+namespace zelkor::vorrak {
+
+namespace {
+
+QString latin1(std::string_view s) {
+    return QString::fromLatin1(s.data(), qsizetype(s.size()));
+}
+
+// The tray's picture: a green lens on a dark body.
+QIcon trayIcon() {
+    QPixmap pixmap(32, 32);
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(QColor(40, 44, 52));
+    painter.setPen(Qt::NoPen);
+    painter.drawRoundedRect(2, 6, 28, 20, 5, 5);
+    painter.setBrush(QColor(0, 200, 90));
+    painter.drawEllipse(QPoint(16, 16), 7, 7);
+    return QIcon(pixmap);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver& drivers)
+    : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
+      v_(v),
+      live_(live),
+      drivers_(drivers),
+      popup_(latin1("ContextMenu")) {
+    setObjectName(latin1(kMainWindowClass));
+    setWindowTitle(latin1(resources::kTitle));
+    setAutoFillBackground(false);
+    alwaysOnTop_ = popup_.addAction(latin1("Always On Top"));
+    alwaysOnTop_->setObjectName(QString::number(command::AlwaysOnTop));
+    alwaysOnTop_->setCheckable(true);
+    QObject::connect(alwaysOnTop_, &QAction::triggered, this,
+                     [this] { command(command::AlwaysOnTop); });
+    addAccelerator(QKeySequence(Qt::Key_Escape), command::CloseByEscape);
+    addAccelerator(QKeySequence(Qt::Key_F1), command::Help);
+    addAccelerator(QKeySequence(Qt::CTRL | Qt::Key_F12), command::MailWithoutEvent);
+    addAccelerator(QKeySequence(Qt::Key_F2), command::GuardStartStop);
+    addAccelerator(QKeySequence(Qt::Key_F3), command::Settings);
+    addAccelerator(QKeySequence(Qt::Key_F4), command::EventList);
+}
+
+MainWindow::~MainWindow() = default;
+
+void MainWindow::addAccelerator(const QKeySequence& key, uint32_t id) {
+    // The keys work whichever of the program's windows has the focus.
+    auto* shortcut = new QShortcut(key, this);
+    shortcut->setObjectName(QString::number(id));
+    shortcut->setContext(Qt::ApplicationShortcut);
+    QObject::connect(shortcut, &QShortcut::activated, this, [this, id] { command(id); });
+}
+
+bool MainWindow::create() {
+    auto window = drivers_.createCaptureWindow(platform::handleOf(this));
+    const int index = FindCaptureDriver(drivers_, s_->capture.bus.BusMethod, s_->ui);
+    CreateCaptureWindow(v_.capture, s_->capture, v_.settings, std::move(window), index);
+    // Centred across, a third of the free height down.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    move(std::max(0, (screen.width() - width()) / 2),
+         std::max(0, (screen.height() - height()) / 3));
+    show();
+    return true;
+}
+
+void MainWindow::postCreationSetup() {
+    PictureSettings picture = PictureOf(v_.settings);
+    ApplyPictureSettings(s_->capture.bus, picture, v_.signalFound);
+    TakeInput(v_.settings, picture);
+    applyTopmost(v_.settings.RUNSTYLE == 2);
+}
+
+void MainWindow::listen(platform::InstanceClaim& claim) {
+    claim_ = &claim;
+    outside_ = std::make_unique<QSocketNotifier>(claim.fd(), QSocketNotifier::Read);
+    QObject::connect(outside_.get(), &QSocketNotifier::activated, this,
+                     [this] { takeOutsideCommands(); });
+}
+
+void MainWindow::takeOutsideCommands() {
+    for (const uint32_t id : claim_->takeCommands()) {
+        if (destroyed_) {
+            return;
+        }
+        if (id == kTrayMessage) {
+            message(id);
+        } else {
+            command(id);
+        }
+    }
+}
+
+void MainWindow::message(uint32_t id) {
+    if (destroyed_) {
+        return;
+    }
+    switch (id) {
+        case kStartUpMessage:
+            live_.StartLiveVideoAtLaunch();
+            if (v_.access.PasswordRequired != 0 && v_.settings.RUNSTARTUP == 0) {
+                askPassword();
+            }
+            CreateEventFolder(v_.capture.eventFolder, v_.settings.WORKINGDIR, s_->clock);
+            if (v_.settings.RUNSTARTUP == 1) {
+                message(kConnectCaptureMessage);
+                if (!destroyed_) {
+                    command(command::GuardStartStop);
+                }
+            } else if (v_.settings.USEREGIONCOMPARE == 0) {
+                message(kConnectCaptureMessage);
+            } else {
+                startRegionSelection();
+            }
+            break;
+        case kDisconnectCaptureMessage:
+            DisconnectCapture(v_.capture, s_->capture);
+            break;
+        case kConnectCaptureMessage:
+            ConnectCapture(v_.capture, s_->capture, v_.settings, v_.options);
+            break;
+        case kTrayMessage:
+            restoreFromTray();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::command(uint32_t id) {
+    if (destroyed_) {
+        return;
+    }
+    const GuardMode& g = v_.guardMode;
+    const GuardView view{g.trace.tracing != 0, false, g.frameCounter};
+    switch (id) {
+        case command::GuardStartStop:
+            GuardCommand(v_, *s_);
+            break;
+        case command::CloseByEscape:
+            if (g.active == 0 && g.trace.tracing == 0) {
+                destroyWindow();
+            }
+            break;
+        case command::Settings:
+            // The setting bar itself is not part of this program yet; what
+            // blocks it is.
+            if (g.trace.tracing == 0 && g.active != 0) {
+                s_->ui.messageBox(kSetupWhileGuardingMessage, resources::kTitle, kVorrakBoxStyle);
+            }
+            break;
+        case command::Help:
+            if (s_->shell.open(v_.HelpPath) <= 32) {
+                s_->ui.messageBox(kHelpMissingMessage, resources::kTitle, kVorrakBoxStyle);
+            }
+            break;
+        case command::Snapshot:
+        case command::SnapshotOutside:
+            SnapshotCommand(v_.capture, s_->capture, v_.guard, v_.files, view);
+            break;
+        case command::Record:
+        case command::RecordOutside:
+            RecordCommand(v_.capture, s_->capture, v_.settings, v_.guard, view);
+            break;
+        case command::AlwaysOnTop:
+            applyTopmost(v_.AlwaysOnTop == 0);
+            break;
+        case command::MailWithoutEvent: {
+            AlarmServices alarms = s_->alarms();
+            std::string unused;
+            LaunchMailer(v_.companions, alarms, v_.ProgramDir, 0, 0, v_.settings.PROCESSSTYLE,
+                         unused);
+            break;
+        }
+        case command::Exit:
+            live_.CloseLiveVideo();
+            QCoreApplication::exit(0);
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::destroyWindow() {
+    if (destroyed_) {
+        return;
+    }
+    destroyed_ = true;
+    live_.CloseLiveVideo();
+    if (v_.capture.window) {
+        v_.capture.window->driverDisconnect();
+    }
+    if (v_.WindowsShown == 0) {
+        tray_.reset();
+    }
+    if (tracingMenu_) {
+        tracingMenu_->close();
+    }
+    hide();
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::endSession() {
+    if (destroyed_) {
+        return;
+    }
+    destroyed_ = true;
+    tray_.reset();
+    EndSession(v_, *s_, live_);
+    QCoreApplication::exit(0);
+}
+
+void MainWindow::applyTopmost(bool on) {
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, on);
+    if (visible) {
+        show();
+    }
+    alwaysOnTop_->setChecked(on);
+    v_.AlwaysOnTop = on ? 1 : 0;
+}
+
+platform::WindowHandle MainWindow::parentWindow() {
+    return platform::handleOf(this);
+}
+
+void MainWindow::setFrameStyle(FrameStyle style) {
+    frameStyle_ = style;
+}
+
+void MainWindow::resizeClient(uint32_t width, uint32_t height) {
+    const QSize size{int(width), int(height)};
+    if (frameStyle_ == FrameStyle::DialogFrame) {
+        setFixedSize(size);
+    } else {
+        setMinimumSize(0, 0);
+        setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+        resize(size);
+    }
+    move(std::max(0, x()), std::max(0, y()));
+}
+
+void MainWindow::postMessage(uint32_t id) {
+    QMetaObject::invokeMethod(
+        this, [this, id] { message(id); }, Qt::QueuedConnection);
+}
+
+void MainWindow::hideToTray() {
+    hide();
+    v_.WindowsShown = 0;
+    // Without a tray the windows stay hidden and the program keeps running;
+    // the tray's notification, sent by another program, still restores them.
+    if (!tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
+        tray_ = std::make_unique<QSystemTrayIcon>(trayIcon());
+        tray_->setToolTip(latin1(resources::kTitle));
+        QObject::connect(
+            tray_.get(), &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::Context) {
+                    restoreFromTray();
+                }
+            });
+        tray_->show();
+    }
+}
+
+void MainWindow::restoreFromTray() {
+    showNormal();
+    raise();
+    tray_.reset();
+    v_.WindowsShown = 1;
+}
+
+platform::Canvas& MainWindow::mainWindowCanvas() {
+    // The capture window fills the client area: text for the main window
+    // goes over its picture, where the user sees it.
+    return v_.capture.window->canvas();
+}
+
+void MainWindow::focusMainWindow() {
+    activateWindow();
+    setFocus();
+}
+
+void MainWindow::startRegionSelection() {
+    // Choosing a region with the mouse is not part of this program yet: the
+    // driver is connected as a finished selection would leave it, and guard
+    // mode watches the region it has, the whole frame unless set otherwise.
+    message(kDisconnectCaptureMessage);
+    message(kConnectCaptureMessage);
+}
+
+bool MainWindow::askPassword() {
+    return passwordPrompt_ ? passwordPrompt_() : AskPasswordDialog(v_, *s_, this);
+}
+
+void MainWindow::openTracingMenu() {
+    if (!tracingMenu_) {
+        tracingMenu_ = std::make_unique<TracingMenu>(
+            this, [this](int button) { TracingMenuCommand(v_, *s_, button); });
+    }
+    tracingMenu_->open();
+}
+
+void MainWindow::closeTracingMenu() {
+    if (tracingMenu_) {
+        tracingMenu_->close();
+    }
+}
+
+void MainWindow::paintEvent(QPaintEvent*) {
+    // Once connected, the capture window paints the picture itself.
+    if (v_.capture.CaptureState != kCaptureConnected) {
+        QPainter painter(this);
+        painter.fillRect(rect(), QColor(kEmptyPictureColour));
+    }
+}
+
+void MainWindow::mousePressEvent(QMouseEvent* event) {
+    // Clicks on the capture window come here too: it leaves them to us.
+    if (event->button() == Qt::LeftButton) {
+        buttonDown_ = true;
+        lastPos_ = event->globalPosition().toPoint();
+    }
+}
+
+void MainWindow::mouseMoveEvent(QMouseEvent* event) {
+    if (!buttonDown_) {
+        return;
+    }
+    if (v_.capture.CaptureState == kCaptureConnected) {
+        if (v_.capture.framesCaptured > 0) {
+            v_.capture.window->repaint();
+        } else {
+            v_.capture.window->setOverlay(true);
+        }
+    }
+    dragTo(event->globalPosition().toPoint());
+}
+
+void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
+    if (event->button() == Qt::LeftButton) {
+        buttonDown_ = false;
+    }
+}
+
+void MainWindow::dragTo(const QPoint& p) {
+    const QPoint d = p - lastPos_;
+    const QRect r = frameGeometry();
+    // Past the top edge the window stays just below it and only follows
+    // sideways; at the left edge it only follows up and down.
+    if (r.top() < 1) {
+        move(r.left() + d.x(), 2);
+    } else if (r.left() > 0) {
+        move(r.left() + d.x(), r.top() + d.y());
+    } else {
+        move(2, r.top() + d.y());
+    }
+    lastPos_ = p;
+}
+
+void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+    popup_.popup(event->globalPos());
+    event->accept();
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    destroyWindow();
+    event->accept();
+}
+
+}  // namespace zelkor::vorrak

@@ -1,0 +1,144 @@
+#pragma once
+// The main window: a frameless video window that holds the capture window,
+// is dragged by its client area, and is the one place where commands are
+// dispatched, whether they come from keys, the popup menu, the guard engine
+// or another program.
+
+#include <QMenu>
+#include <QPoint>
+#include <QSystemTrayIcon>
+#include <QWidget>
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "platform/capture_driver.h"
+#include "vorrak/capture/capture_host.h"
+#include "vorrak/dialogs/tracing_menu.h"
+#include "vorrak/guard/guard_host.h"
+#include "vorrak/shell/live_video_steps.h"
+#include "vorrak/shell/vorrak.h"
+
+class QSocketNotifier;
+
+namespace zelkor::vorrak {
+
+constexpr std::string_view kMainWindowClass = "ZelkorVorrak";
+
+// Commands of the dispatch table.
+namespace command {
+constexpr uint32_t About = 40001;
+constexpr uint32_t Exit = 40004;
+constexpr uint32_t SnapshotOutside = 40011;
+constexpr uint32_t RecordOutside = 40012;
+constexpr uint32_t Snapshot = 40018;
+constexpr uint32_t Record = 40019;
+constexpr uint32_t CloseByEscape = 40057;
+constexpr uint32_t AlwaysOnTop = 40058;
+constexpr uint32_t GuardStartStop = 40071;
+constexpr uint32_t EventList = 40072;
+constexpr uint32_t MailWithoutEvent = 40073;
+constexpr uint32_t Settings = 106;
+constexpr uint32_t Help = 107;
+}  // namespace command
+
+// The tray icon's notification, which another program may send too: it
+// restores the hidden windows.
+constexpr uint32_t kTrayMessage = 2001;
+
+constexpr std::string_view kSetupWhileGuardingMessage =
+    "Cannot run Setup while vorrak is executeing...";
+constexpr std::string_view kHelpMissingMessage =
+    "Can't execute Help, help.htm is not existing ....";
+
+// The window's background where no picture is drawn.
+constexpr QRgb kEmptyPictureColour = qRgb(0, 0, 0);
+
+class MainWindow : public QWidget, public CaptureHost, public GuardHost {
+  public:
+    // `services` may be completed after construction (it refers to this
+    // window); nothing of it is used before create().
+    MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver& drivers);
+    ~MainWindow() override;
+
+    void attach(VorrakServices& services) { s_ = &services; }
+    // Shows the window and makes the capture window; false when that failed.
+    bool create();
+    // After creation, with what the start-up signal search found.
+    void postCreationSetup();
+    // Listens for the commands other programs send to the window class.
+    void listen(platform::InstanceClaim& claim);
+
+    // One command of the dispatch table (WM_COMMAND).
+    void command(uint32_t id);
+    // The window's own messages: start-up, connect, disconnect, tray.
+    void message(uint32_t id);
+    // Closing: the live video, the capture driver and the tray icon go, and
+    // the message loop ends with 0.
+    void destroyWindow();
+    // The session ends under the program: what must be kept is saved, no
+    // tray icon is left, and the loop ends without the exit sequence.
+    void endSession();
+
+    QMenu& popupMenu() { return popup_; }
+    bool trayIconShown() const { return tray_ != nullptr; }
+
+    // CaptureHost
+    platform::WindowHandle parentWindow() override;
+    void setFrameStyle(FrameStyle style) override;
+    void resizeClient(uint32_t width, uint32_t height) override;
+    void postMessage(uint32_t message) override;
+    void destroy() override { destroyWindow(); }
+    void startLiveOverlay() override { live_.StartOverlay(); }
+    void stopLiveOverlay() override { live_.StopOverlay(); }
+
+    // GuardHost
+    void hideToTray() override;
+    void restoreFromTray() override;
+    void repaintControlPanel() override {}
+    void repaintMainWindow() override { update(); }
+    platform::Canvas& mainWindowCanvas() override;
+    void focusMainWindow() override;
+    void refreshEventList(bool) override {}
+    void startRegionSelection() override;
+    bool askPassword() override;
+    void openTracingMenu() override;
+    void closeTracingMenu() override;
+
+    // How the password is asked: the dialog unless replaced (a terminal
+    // prompt when boxes go to the console).
+    void setPasswordPrompt(std::function<bool()> ask) { passwordPrompt_ = std::move(ask); }
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void addAccelerator(const QKeySequence& key, uint32_t id);
+    void applyTopmost(bool on);
+    void dragTo(const QPoint& globalPos);
+    void takeOutsideCommands();
+
+    Vorrak& v_;
+    LiveVideoSteps& live_;
+    platform::CaptureDriver& drivers_;
+    VorrakServices* s_ = nullptr;
+    QMenu popup_;
+    QAction* alwaysOnTop_ = nullptr;
+    std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<TracingMenu> tracingMenu_;
+    std::unique_ptr<QSocketNotifier> outside_;
+    platform::InstanceClaim* claim_ = nullptr;
+    std::function<bool()> passwordPrompt_;
+    FrameStyle frameStyle_ = FrameStyle::SizingFrame;
+    bool buttonDown_ = false;
+    QPoint lastPos_;
+    bool destroyed_ = false;
+};
+
+}  // namespace zelkor::vorrak
