@@ -10,11 +10,12 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
+#include <unistd.h>
 #include <csignal>
 #include <cstdlib>
-#include <filesystem>
 #include <string>
 #include <thread>
 
@@ -39,7 +40,9 @@ namespace {
 using platform::DisplayRect;
 using namespace vorrak;
 
-// An X server of our own on the first free display number from 90 on.
+// An X server of our own. It picks a free display number itself and tells
+// it through a pipe, so programs starting servers side by side never share
+// one.
 class Xserver {
   public:
     static Xserver& instance() {
@@ -51,31 +54,16 @@ class Xserver {
 
   private:
     Xserver() {
-        for (int n = 90; n < 200 && pid_ <= 0; ++n) {
-            const std::string socket = "/tmp/.X11-unix/X" + std::to_string(n);
-            const std::string lock = "/tmp/.X" + std::to_string(n) + "-lock";
-            if (std::filesystem::exists(socket) || std::filesystem::exists(lock)) {
-                continue;
-            }
-            start(n, socket);
+        int fds[2];
+        if (pipe(fds) != 0) {
+            why_ = "no pipe for the X server's display number";
+            return;
         }
-        if (pid_ <= 0 && why_.empty()) {
-            why_ = "no free display number";
-        }
-    }
-    // With an application connected the server ends by itself when the
-    // program does (-terminate); taking it away earlier would break Qt.
-    ~Xserver() {
-        if (pid_ > 0 && QCoreApplication::instance() == nullptr) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    void start(int n, const std::string& socket) {
-        const std::string display = ":" + std::to_string(n);
         std::string program = "Xvfb";
+        const std::string fd = std::to_string(fds[1]);
         char* argv[] = {program.data(),
-                        const_cast<char*>(display.c_str()),
+                        const_cast<char*>("-displayfd"),
+                        const_cast<char*>(fd.c_str()),
                         const_cast<char*>("-screen"),
                         const_cast<char*>("0"),
                         const_cast<char*>("1280x1024x24"),
@@ -84,25 +72,37 @@ class Xserver {
                         const_cast<char*>("-terminate"),
                         nullptr};
         pid_t pid = 0;
-        if (posix_spawnp(&pid, "Xvfb", nullptr, nullptr, argv, environ) != 0) {
+        const int spawned = posix_spawnp(&pid, "Xvfb", nullptr, nullptr, argv, environ);
+        close(fds[1]);
+        if (spawned != 0) {
+            close(fds[0]);
             why_ = "Xvfb cannot be started (is it installed?)";
             return;
         }
-        for (int i = 0; i < 100; ++i) {
-            if (std::filesystem::exists(socket)) {
-                pid_ = pid;
-                setenv("DISPLAY", display.c_str(), 1);
-                setenv("QT_QPA_PLATFORM", "xcb", 1);
-                return;
-            }
-            if (waitpid(pid, nullptr, WNOHANG) == pid) {
-                return;  // it gave up on this number; try the next
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(50));
+        std::string number;
+        pollfd p{fds[0], POLLIN, 0};
+        char c = 0;
+        while (poll(&p, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') {
+            number += c;
         }
-        kill(pid, SIGTERM);
-        waitpid(pid, nullptr, 0);
-        why_ = "Xvfb did not come up";
+        close(fds[0]);
+        if (number.empty()) {
+            kill(pid, SIGTERM);
+            waitpid(pid, nullptr, 0);
+            why_ = "Xvfb did not come up";
+            return;
+        }
+        pid_ = pid;
+        setenv("DISPLAY", (":" + number).c_str(), 1);
+        setenv("QT_QPA_PLATFORM", "xcb", 1);
+    }
+    // With an application connected the server ends by itself when the
+    // program does (-terminate); taking it away earlier would break Qt.
+    ~Xserver() {
+        if (pid_ > 0 && QCoreApplication::instance() == nullptr) {
+            kill(pid_, SIGTERM);
+            waitpid(pid_, nullptr, 0);
+        }
     }
     pid_t pid_ = 0;
     std::string why_;
