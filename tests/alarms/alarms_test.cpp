@@ -159,16 +159,31 @@ const Notifier kNotifiers[] = {
      "Error Executeing Zelkor EMail...", " #Error:Zelkor EMail execute error...."},
 };
 
+// Services of their own, with the notifier's first start for event 1
+// done: it leaves the description as it was.
+struct FirstStart {
+    RecordingProcesses processes;
+    platform::RecordingUi ui;
+    AlarmServices services;
+    Companions companions;
+    bool started = false;
+
+    FirstStart(const Notifier& n, platform::Sound& sound) : services{processes, ui, sound} {
+        std::string description = "Event 1";
+        started = n.launch(companions, services, kDir, 1, 1, 0, description) != 0;
+        EXPECT_EQ(description, "Event 1");
+    }
+};
+
 TEST_F(AlarmsTest, SecondNotifierWhileTheFirstRunsIsNotedAndToldOnlyFromTheTracingMenu) {
     for (const Notifier& n : kNotifiers) {
         SCOPED_TRACE(n.program);
-        RecordingProcesses fresh;
-        platform::RecordingUi freshUi;
-        AlarmServices s{fresh, freshUi, sound};
-        Companions c;
-        std::string first = "Event 1";
-        ASSERT_NE(n.launch(c, s, kDir, 1, 1, 0, first), 0);
-        EXPECT_EQ(first, "Event 1");
+        FirstStart first(n, sound);
+        ASSERT_TRUE(first.started);
+        RecordingProcesses& fresh = first.processes;
+        platform::RecordingUi& freshUi = first.ui;
+        AlarmServices& s = first.services;
+        Companions& c = first.companions;
 
         // Any style but the Tracing Menu's: noted, not shown.
         for (uint32_t style : {0u, 2u, 3u}) {
@@ -193,12 +208,12 @@ TEST_F(AlarmsTest, SecondNotifierWhileTheFirstRunsIsNotedAndToldOnlyFromTheTraci
 TEST_F(AlarmsTest, NotifierThatCannotStartIsNotedAndKeepsTheEndedRecord) {
     for (const Notifier& n : kNotifiers) {
         SCOPED_TRACE(n.program);
-        RecordingProcesses fresh;
-        platform::RecordingUi freshUi;
-        AlarmServices s{fresh, freshUi, sound};
-        Companions c;
-        std::string description = "Event 1";
-        ASSERT_NE(n.launch(c, s, kDir, 1, 1, 0, description), 0);
+        FirstStart first(n, sound);
+        ASSERT_TRUE(first.started);
+        RecordingProcesses& fresh = first.processes;
+        platform::RecordingUi& freshUi = first.ui;
+        AlarmServices& s = first.services;
+        Companions& c = first.companions;
         fresh.finishLast(0);
 
         fresh.defaultOutcome.starts = false;
