@@ -21,7 +21,8 @@ constexpr unsigned LatencyUs = 100000;
 constexpr uint32_t ToneRate = 44100;
 constexpr double ToneLevel = 0.3 * 32767;
 constexpr uint32_t ToneFadeFrames = ToneRate / 200;  // 5 ms against clicks
-// The tones a beep can make; others are refused, as the original's were.
+// The tones a beep can make; callers that ask for others get a refusal, the
+// same answer on every machine, rather than a tone some devices cannot play.
 constexpr uint32_t MinimumToneHz = 37;
 constexpr uint32_t MaximumToneHz = 32767;
 constexpr uint32_t MaximumToneMs = 60000;

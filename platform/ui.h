@@ -1,6 +1,6 @@
 #pragma once
-// Modal message boxes. Style and answers carry the numbers of the original
-// message-box flags, so the design's styles are written as they stand.
+// Modal message boxes. Styles and answers are the usual message-box flag
+// numbers, so a box's style reads the same in every program that shows one.
 
 #include <cstdint>
 #include <string_view>
