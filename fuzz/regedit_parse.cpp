@@ -4,18 +4,20 @@
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "platform/regedit_format.h"
 
 namespace {
 
-bool sameStore(const zelkor::platform::RegistryData& a, const zelkor::platform::RegistryData& b) {
-    if (a.keys.size() != b.keys.size()) {
+bool sameKeys(const std::vector<zelkor::platform::RegKeyData>& a,
+              const std::vector<zelkor::platform::RegKeyData>& b) {
+    if (a.size() != b.size()) {
         return false;
     }
-    for (size_t k = 0; k < a.keys.size(); ++k) {
-        const auto& x = a.keys[k];
-        const auto& y = b.keys[k];
+    for (size_t k = 0; k < a.size(); ++k) {
+        const auto& x = a[k];
+        const auto& y = b[k];
         if (x.path != y.path || x.values.size() != y.values.size()) {
             return false;
         }
@@ -27,6 +29,10 @@ bool sameStore(const zelkor::platform::RegistryData& a, const zelkor::platform::
         }
     }
     return true;
+}
+
+bool sameStore(const zelkor::platform::RegistryData& a, const zelkor::platform::RegistryData& b) {
+    return sameKeys(a.keys, b.keys) && sameKeys(a.otherKeys, b.otherKeys);
 }
 
 }  // namespace

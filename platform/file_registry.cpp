@@ -156,6 +156,15 @@ class FileRegistry : public Registry {
         return std::make_unique<FileKey>(file_, std::string(path), RegAccess::All);
     }
 
+    bool setValues(const std::vector<RegWrite>& writes) override {
+        if (file_.empty() || !storableWrites(writes)) {
+            return false;
+        }
+        return updateStore(file_, [&](RegistryData& store) {
+            return applyWrites(store, writes) ? Change::Made : Change::None;
+        });
+    }
+
   private:
     std::string file_;
 };

@@ -1,5 +1,6 @@
 #include "platform/regedit_format.h"
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <unordered_map>
@@ -12,13 +13,12 @@ namespace zelkor::platform {
 namespace {
 
 constexpr std::string_view kLocalMachine = "HKEY_LOCAL_MACHINE";
-// Roots a store file may name; their keys are read past, not kept.
+// Roots a store file may name besides ours; their keys are kept as read.
 constexpr std::array<std::string_view, 6> kOtherRoots = {
     "HKEY_CLASSES_ROOT",   "HKEY_CURRENT_USER", "HKEY_USERS",
     "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA",     "HKEY_PERFORMANCE_DATA"};
 // The editor ends a hex line once it reaches this many columns.
 constexpr size_t kHexWrapColumn = 77;
-constexpr size_t kNoKey = static_cast<size_t>(-1);
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -65,6 +65,40 @@ class LineReader {
     std::string_view text_;
     size_t pos_ = 0;
     int number_ = 0;
+};
+
+// Keys as they are read, indexed by lower-case path and value name, so a
+// file of many keys and values parses in linear time.
+class KeyList {
+  public:
+    explicit KeyList(std::vector<RegKeyData>& keys) : keys_(keys) {}
+
+    // The key with this path, added when new.
+    size_t add(std::string_view path) {
+        auto [it, added] = keyIndex_.try_emplace(toLowerAscii(path), keys_.size());
+        if (added) {
+            keys_.push_back(RegKeyData{std::string(path), {}});
+            valueIndex_.emplace_back();
+        }
+        return it->second;
+    }
+
+    // A repeated name replaces the value and keeps the first spelling.
+    void store(size_t key, RegValue value) {
+        auto& values = keys_[key].values;
+        auto [it, added] = valueIndex_[key].try_emplace(toLowerAscii(value.name), values.size());
+        if (added) {
+            values.push_back(std::move(value));
+        } else {
+            values[it->second].type = value.type;
+            values[it->second].data = std::move(value.data);
+        }
+    }
+
+  private:
+    std::vector<RegKeyData>& keys_;
+    std::unordered_map<std::string, size_t> keyIndex_;
+    std::vector<std::unordered_map<std::string, size_t>> valueIndex_;
 };
 
 class Parser {
@@ -139,26 +173,29 @@ class Parser {
         }
         const auto cut = inner.find('\\');
         const auto root = inner.substr(0, cut);
-        const auto path =
-            cut == std::string_view::npos ? std::string_view() : inner.substr(cut + 1);
         inKey_ = true;
-        currentKey_ = kNoKey;
-        if (equalsIgnoreCase(root, kLocalMachine)) {
-            if (cut == std::string_view::npos) {
-                return true;  // the root itself holds no values of ours
-            }
+        if (equalsIgnoreCase(root, kLocalMachine) && cut != std::string_view::npos) {
+            const auto path = inner.substr(cut + 1);
             if (!isStorableKeyPath(path)) {
                 return fail("bad key name");
             }
+            current_ = &local_;
             currentKey_ = keyFor(path);
             return true;
         }
-        for (const auto other : kOtherRoots) {
-            if (equalsIgnoreCase(root, other)) {
-                return true;
-            }
+        // Keys of the other roots, and values of a root itself, are none of
+        // ours, but the file may be shared with other tools: they are kept
+        // whole so that a rewrite does not lose them.
+        const bool known =
+            equalsIgnoreCase(root, kLocalMachine) ||
+            std::any_of(kOtherRoots.begin(), kOtherRoots.end(),
+                        [root](std::string_view other) { return equalsIgnoreCase(root, other); });
+        if (!known) {
+            return fail("unknown root key");
         }
-        return fail("unknown root key");
+        current_ = &other_;
+        currentKey_ = other_.add(inner);
+        return true;
     }
 
     // A double-quoted text with \\ and \" escapes; `rest` starts at the quote.
@@ -205,41 +242,18 @@ class Parser {
         if (!inKey_) {
             return fail("value outside a key");
         }
-        if (currentKey_ != kNoKey) {
-            store(currentKey_, std::move(value));
-        }
+        current_->store(currentKey_, std::move(value));
         return true;
     }
 
     // The key with this path, made (after any missing parent) when new.
-    // Indexed by lower-case path, so a file of many keys and values parses
-    // in linear time; parents are walked in a loop, however deep the path.
+    // Parents are walked in a loop, however deep the path.
     size_t keyFor(std::string_view path) {
-        size_t index = kNoKey;
         for (size_t end = path.find('\\');; end = path.find('\\', end + 1)) {
-            const auto prefix = path.substr(0, end);
-            auto [it, added] =
-                keyIndex_.try_emplace(toLowerAscii(prefix), result_.data.keys.size());
-            if (added) {
-                result_.data.keys.push_back(RegKeyData{std::string(prefix), {}});
-                valueIndex_.emplace_back();
-            }
-            index = it->second;
+            const size_t index = local_.add(path.substr(0, end));
             if (end == std::string_view::npos) {
                 return index;
             }
-        }
-    }
-
-    // A repeated name replaces the value and keeps the first spelling.
-    void store(size_t key, RegValue value) {
-        auto& values = result_.data.keys[key].values;
-        auto [it, added] = valueIndex_[key].try_emplace(toLowerAscii(value.name), values.size());
-        if (added) {
-            values.push_back(std::move(value));
-        } else {
-            values[it->second].type = value.type;
-            values[it->second].data = std::move(value.data);
         }
     }
 
@@ -356,10 +370,11 @@ class Parser {
 
     LineReader lines_;
     RegeditParseResult result_;
+    KeyList local_{result_.data.keys};
+    KeyList other_{result_.data.otherKeys};
     bool inKey_ = false;
-    size_t currentKey_ = kNoKey;
-    std::unordered_map<std::string, size_t> keyIndex_;
-    std::vector<std::unordered_map<std::string, size_t>> valueIndex_;
+    KeyList* current_ = &local_;
+    size_t currentKey_ = 0;
 };
 
 void appendQuoted(std::string& out, std::string_view text) {
@@ -459,16 +474,21 @@ RegeditParseResult parseRegedit(std::string_view text) {
 std::string formatRegedit(const RegistryData& data) {
     std::string out(kRegeditHeader);
     out += "\n\n";
-    for (const auto& key : data.keys) {
+    const auto appendKey = [&out](std::string_view root, const RegKeyData& key) {
         out += '[';
-        out += kLocalMachine;
-        out += '\\';
+        out += root;
         out += key.path;
         out += "]\n";
         for (const auto& value : key.values) {
             appendValue(out, value);
         }
         out += '\n';
+    };
+    for (const auto& key : data.keys) {
+        appendKey(std::string(kLocalMachine) + "\\", key);
+    }
+    for (const auto& key : data.otherKeys) {
+        appendKey({}, key);
     }
     return out;
 }

@@ -1,7 +1,7 @@
 #pragma once
 // The settings store's file format: the REGEDIT4 text the registry editor
-// exports. Only keys under HKEY_LOCAL_MACHINE are kept; keys of the other
-// roots are read past. Lines may end in CRLF or LF; the writer uses LF, as
+// exports. The programs use keys under HKEY_LOCAL_MACHINE; keys of the other
+// roots are kept as they were read, so a rewrite loses none of them. Lines may end in CRLF or LF; the writer uses LF, as
 // every other text file on this platform does.
 
 #include <string>

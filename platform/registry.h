@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zelkor::platform {
 
@@ -42,6 +43,14 @@ class RegistryKey {
     virtual bool setValue(std::string_view name, RegType type, const void* data, uint32_t size) = 0;
 };
 
+// One value to store, for a write of several at once.
+struct RegWrite {
+    std::string key;  // path below HKEY_LOCAL_MACHINE, created when missing
+    std::string name;
+    RegType type = RegType::None;
+    std::vector<uint8_t> data;
+};
+
 class Registry {
   public:
     virtual ~Registry() = default;
@@ -54,6 +63,12 @@ class Registry {
     // RegCreateKeyEx: opens the key with full access, creating it (and its
     // parents) when missing. Null when the store cannot be written.
     virtual std::unique_ptr<RegistryKey> createKey(std::string_view path) = 0;
+
+    // Stores every value of `writes`, creating their keys, as one change: a
+    // reader meanwhile sees the store before or after, never a mix. False,
+    // with nothing stored, when a key or name is not storable or the store
+    // cannot be written.
+    virtual bool setValues(const std::vector<RegWrite>& writes) = 0;
 };
 
 // The store of this machine: the file named by $ZELKOR_REGISTRY, else
@@ -70,5 +85,8 @@ bool queryNumber(RegistryKey& key, std::string_view name, uint32_t* value);
 bool queryText(RegistryKey& key, std::string_view name, uint32_t bufferSize, std::string* value);
 bool setNumber(RegistryKey& key, std::string_view name, uint32_t value);
 bool setText(RegistryKey& key, std::string_view name, std::string_view value);
+// The same two kinds as entries of a write of several values.
+RegWrite numberWrite(std::string_view key, std::string_view name, uint32_t value);
+RegWrite textWrite(std::string_view key, std::string_view name, std::string_view value);
 
 }  // namespace zelkor::platform

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "platform/regedit_format.h"
+
 namespace zelkor::platform {
 
 const RegValue* RegKeyData::find(std::string_view name) const {
@@ -50,6 +52,27 @@ RegKeyData& RegistryData::create(std::string_view path) {
     }
     keys.push_back(RegKeyData{std::string(path), {}});
     return keys.back();
+}
+
+bool applyWrites(RegistryData& data, const std::vector<RegWrite>& writes) {
+    bool changed = false;
+    for (const auto& w : writes) {
+        const bool newKey = data.find(w.key) == nullptr;
+        auto& key = data.create(w.key);
+        const auto* old = key.find(w.name);
+        if (!newKey && old != nullptr && old->type == w.type && old->data == w.data) {
+            continue;
+        }
+        key.set(w.name, w.type, w.data.data(), static_cast<uint32_t>(w.data.size()));
+        changed = true;
+    }
+    return changed;
+}
+
+bool storableWrites(const std::vector<RegWrite>& writes) {
+    return std::all_of(writes.begin(), writes.end(), [](const RegWrite& w) {
+        return isStorableKeyPath(w.key) && isStorableName(w.name);
+    });
 }
 
 bool copyValueOut(const RegValue* value, RegType* type, void* data, uint32_t* size) {

@@ -31,12 +31,22 @@ struct RegKeyData {
 
 struct RegistryData {
     std::vector<RegKeyData> keys;
+    // Keys of the file under other roots (or values of a root itself), with
+    // the root in their path. None of the programs reads them; they are kept
+    // only so that a rewrite of a shared file leaves them as they were.
+    std::vector<RegKeyData> otherKeys;
 
     RegKeyData* find(std::string_view path);
     const RegKeyData* find(std::string_view path) const;
     // Finds the key or adds it, with every missing parent before it.
     RegKeyData& create(std::string_view path);
 };
+
+// Applies `writes` in order, creating their keys; true when anything changed.
+bool applyWrites(RegistryData& data, const std::vector<RegWrite>& writes);
+
+// Whether every key path and value name of `writes` can be stored.
+bool storableWrites(const std::vector<RegWrite>& writes);
 
 // The RegQueryValueEx rules over one value (absent when `value` is null).
 bool copyValueOut(const RegValue* value, RegType* type, void* data, uint32_t* size);

@@ -39,4 +39,15 @@ bool setText(RegistryKey& key, std::string_view name, std::string_view value) {
     return key.setValue(name, RegType::Sz, withZero.data(), static_cast<uint32_t>(withZero.size()));
 }
 
+RegWrite numberWrite(std::string_view key, std::string_view name, uint32_t value) {
+    const auto bytes = formats::le32Bytes(value);
+    return {std::string(key), std::string(name), RegType::Dword, {bytes.begin(), bytes.end()}};
+}
+
+RegWrite textWrite(std::string_view key, std::string_view name, std::string_view value) {
+    RegWrite write{std::string(key), std::string(name), RegType::Sz, {value.begin(), value.end()}};
+    write.data.push_back(0);
+    return write;
+}
+
 }  // namespace zelkor::platform

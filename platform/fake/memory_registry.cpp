@@ -1,5 +1,7 @@
 #include "platform/fake/memory_registry.h"
 
+#include <algorithm>
+
 #include "formats/byte_order.h"
 
 namespace zelkor::platform {
@@ -54,6 +56,18 @@ std::unique_ptr<RegistryKey> MemoryRegistry::createKey(std::string_view path) {
     }
     data.create(path);
     return std::make_unique<MemoryKey>(*this, std::string(path), RegAccess::All);
+}
+
+bool MemoryRegistry::setValues(const std::vector<RegWrite>& writes) {
+    const bool allowed = std::none_of(writes.begin(), writes.end(),
+                                      [this](const RegWrite& w) { return denied(w.key); });
+    if (!writable || !allowed || !storableWrites(writes)) {
+        return false;
+    }
+    if (applyWrites(data, writes)) {
+        ++batchWrites;
+    }
+    return true;
 }
 
 void MemoryRegistry::putNumber(std::string_view path, std::string_view name, uint32_t value) {

@@ -17,9 +17,12 @@ class MemoryRegistry : public Registry {
     std::set<std::string> deniedKeys;
     // When false, every set and create fails.
     bool writable = true;
+    // How many times setValues changed the store.
+    int batchWrites = 0;
 
     std::unique_ptr<RegistryKey> openKey(std::string_view path, RegAccess access) override;
     std::unique_ptr<RegistryKey> createKey(std::string_view path) override;
+    bool setValues(const std::vector<RegWrite>& writes) override;
 
     // Test helpers: write values directly, creating the key.
     void putNumber(std::string_view path, std::string_view name, uint32_t value);

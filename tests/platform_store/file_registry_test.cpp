@@ -130,6 +130,60 @@ TEST(FileRegistry, ReadOnlyKeyAndUnstorableNamesChangeNothing) {
     EXPECT_EQ(readText(path), before);
 }
 
+// A store file may be shared with tools that keep keys under other roots:
+// the programs' first write must not lose them.
+TEST(FileRegistry, AWriteKeepsKeysOfOtherRoots) {
+    TempFolder folder;
+    const auto path = folder.file("registry.reg");
+    writeFile(path,
+              "REGEDIT4\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Viewer]\n\"Zoom\"=dword:00000002\n\n"
+              "[HKEY_LOCAL_MACHINE]\n\"ROOTVALUE\"=\"r\"\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor\\Oculara]\n\n");
+    auto registry = openFileRegistry(path);
+    auto key = registry->createKey(kProduct);
+    ASSERT_NE(key, nullptr);
+    ASSERT_TRUE(setNumber(*key, "SCANTIME", 500));
+    EXPECT_EQ(readText(path),
+              "REGEDIT4\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor]\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor\\Oculara]\n"
+              "\"SCANTIME\"=dword:000001f4\n\n"
+              "[HKEY_CURRENT_USER\\Software\\Viewer]\n\"Zoom\"=dword:00000002\n\n"
+              "[HKEY_LOCAL_MACHINE]\n\"ROOTVALUE\"=\"r\"\n\n");
+    // The other roots stay out of reach of the programs.
+    EXPECT_EQ(registry->openKey("HKEY_CURRENT_USER\\Software\\Viewer", RegAccess::Read), nullptr);
+}
+
+TEST(FileRegistry, SetValuesWritesEveryValueInOneReplacement) {
+    TempFolder folder;
+    const auto path = folder.file("registry.reg");
+    auto registry = openFileRegistry(path);
+    ASSERT_TRUE(registry->setValues({numberWrite(kProduct, "SCANTIME", 500),
+                                     textWrite("SOFTWARE\\Zelkor", "RUNSTRING", "abc"),
+                                     numberWrite(kProduct, "SENSIBILITY", 40)}));
+    EXPECT_EQ(readText(path),
+              "REGEDIT4\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE]\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor]\n"
+              "\"RUNSTRING\"=\"abc\"\n\n"
+              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Zelkor\\Oculara]\n"
+              "\"SCANTIME\"=dword:000001f4\n"
+              "\"SENSIBILITY\"=dword:00000028\n\n");
+    // The same values again change nothing: the file is not replaced.
+    const auto inode = inodeOf(path);
+    ASSERT_TRUE(registry->setValues({numberWrite(kProduct, "SCANTIME", 500)}));
+    EXPECT_EQ(inodeOf(path), inode);
+
+    // One unstorable entry refuses them all.
+    const auto before = readText(path);
+    EXPECT_FALSE(registry->setValues(
+        {numberWrite(kProduct, "SCANTIME", 1), numberWrite(kProduct, "BAD\nNAME", 1)}));
+    EXPECT_FALSE(registry->setValues({numberWrite("SOFTWARE\\\\Zelkor", "A", 1)}));
+    EXPECT_EQ(readText(path), before);
+}
+
 TEST(FileRegistry, RewritesAtomicallyWithOwnerOnlyMode) {
     TempFolder folder;
     const auto path = folder.file("registry.reg");
