@@ -109,6 +109,23 @@ TEST_F(LoadSettingsTest, MissingWorkingDirTellsStartsWizardAndEndsAtOnce) {
     EXPECT_EQ(access.PasswordRequired, 0u);
 }
 
+// An empty or relative folder would put the guard's files in the root or
+// wherever Vorrak was started: it is treated as no folder at all.
+TEST_F(LoadSettingsTest, EmptyOrRelativeWorkingDirCountsAsMissing) {
+    for (const char* dir : {"", "work", "./srv/cam", "~/cam"}) {
+        SCOPED_TRACE(dir);
+        ui.boxes.clear();
+        effects.clear();
+        put("WORKINGDIR", dir);
+        settings.WORKINGDIR = "untouched";
+        EXPECT_FALSE(load());
+        EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Oculara has not set completely...\n"
+                                                        "Please execute Setup Wizard again..."}));
+        EXPECT_EQ(effects, (std::vector<std::string>{"wizard 1", "exit 1"}));
+        EXPECT_EQ(settings.WORKINGDIR, "untouched");
+    }
+}
+
 // The event history keeps event file paths between brackets: a bracket in
 // the working directory would make every history line unreadable.
 TEST_F(LoadSettingsTest, WorkingDirWithABracketTellsStartsWizardAndEndsAtOnce) {
@@ -210,7 +227,7 @@ TEST_F(LoadSettingsTest, ValuesThatDoNotFitTheirBufferCountAsMissing) {
 }
 
 TEST_F(LoadSettingsTest, WorkingDirOfFullBufferLoadsAndOneMoreFails) {
-    put("WORKINGDIR", std::string(254, 'd'));
+    put("WORKINGDIR", "/" + std::string(253, 'd'));
     ASSERT_TRUE(load());
     EXPECT_EQ(settings.WORKINGDIR.size(), 254u);
 

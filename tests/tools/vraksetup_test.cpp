@@ -1,5 +1,6 @@
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -14,6 +15,7 @@
 #include "platform/registry.h"
 #include "tests/support/temp_dir.h"
 #include "vorrak/config/settings_store.h"
+#include "vorrak/guard/guard_state.h"
 #include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
@@ -41,13 +43,17 @@ class VrakSetupTest : public ::testing::Test {
 
     void TearDown() override { fs::remove_all(dir); }
 
-    // Runs VrakSetup in `dir` on the temporary store.
-    ProgramRun run(const std::vector<std::string>& args) {
+    // Runs VrakSetup in `cwd` (else `dir`) on the temporary store, without
+    // a display, as on a server set up from a script.
+    ProgramRun run(const std::vector<std::string>& args, const fs::path& cwd = {}) {
         const auto out = dir / "stdout", err = dir / "stderr";
         const pid_t pid = fork();
         if (pid == 0) {
             setenv("ZELKOR_REGISTRY", store.c_str(), 1);
-            if (chdir(dir.c_str()) != 0) {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            unsetenv("QT_QPA_PLATFORM");
+            if (chdir((cwd.empty() ? dir : cwd).c_str()) != 0) {
                 _exit(120);
             }
             dup2(open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600), 1);
@@ -176,7 +182,8 @@ TEST_F(VrakSetupTest, AssignmentsAndPasswordOptions) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     loaded = load();
     EXPECT_EQ(loaded.access.PasswordRequired, 0u);
-    EXPECT_EQ(loaded.settings.SENSIBILITY, 90u);  // a new set-up starts from the defaults
+    // A second run keeps what it is not told to change.
+    EXPECT_EQ(loaded.settings.SENSIBILITY, 40u);
 
     // Without a password option the maker key stays as it was.
     r = run({"--workdir", "w"});
@@ -196,7 +203,7 @@ TEST_F(VrakSetupTest, RefusedArgumentsWriteNothing) {
         {{"--workdir", "w", "--password", std::string(50, 'p')}, "at most 49 characters"},
         {{"--workdir", "w", "--password", "x", "--no-password"}, "exclude each other"},
         {{"--workdir", "w", "--verbose"}, "unknown argument"},
-        {{"--workdir", std::string(300, 'd')}, "at most 254 characters"},
+        {{"--workdir", std::string(300, 'd')}, "at most 243 characters"},
         {{"--workdir", "w[1]"}, "may not contain \"[\" or \"]\""},
         {{"--workdir", "a]/w"}, "may not contain \"[\" or \"]\""},
         {{"SCANTIME=100"}, "--workdir DIR is required"},
@@ -254,6 +261,141 @@ TEST_F(VrakSetupTest, ADanglingDatabaseLinkIsRefusedAndKept) {
     ASSERT_TRUE(eventdb::CreateEventDatabase((dir / "share" / "Vrak.mdb").string(), &error));
     ASSERT_EQ(run({"--workdir", "work", "--no-password"}).exitCode, 0);
     EXPECT_TRUE(fs::is_symlink(link));
+}
+
+// A second run changes only what it is given: the picture values Vorrak
+// saved at exit, the other settings and values it does not know stay.
+TEST_F(VrakSetupTest, ASecondRunKeepsWhatItIsNotGiven) {
+    ASSERT_EQ(run({"--workdir", "w", "SENSIBILITY=40", "EMAILADDRESS=a@b.c"}).exitCode, 0);
+    {
+        auto registry = platform::openFileRegistry(store.string());
+        Settings picture = load().settings;
+        picture.BRIGHTNESS = 17;
+        picture.VIDEOSTANDARD = 3;
+        SaveVideoSettings(*registry, picture);
+        auto key = registry->createKey(kProductKey);
+        ASSERT_TRUE(platform::setText(*key, "STOREIMAGEFILENAME", "/w/e.bmp"));
+    }
+    const auto r = run({"--workdir", "w2", "scantime=700"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto s = load().settings;
+    EXPECT_EQ(s.WORKINGDIR, (fs::canonical(dir) / "w2").string());
+    EXPECT_EQ(s.SCANTIME, 700u);
+    EXPECT_EQ(s.SENSIBILITY, 40u);
+    EXPECT_EQ(s.EMAILADDRESS, "a@b.c");
+    EXPECT_EQ(s.BRIGHTNESS, 17u);
+    EXPECT_EQ(s.VIDEOSTANDARD, 3u);
+    EXPECT_EQ(s.CONTRAST, 144u);
+    auto registry = platform::openFileRegistry(store.string());
+    auto key = registry->openKey(kProductKey, platform::RegAccess::Read);
+    std::string kept;
+    ASSERT_TRUE(key && platform::queryText(*key, "STOREIMAGEFILENAME", 255, &kept));
+    EXPECT_EQ(kept, "/w/e.bmp");
+}
+
+// A reader meanwhile must never see half a set-up: every value, the
+// password and the display library's version land in one replacement.
+TEST_F(VrakSetupTest, OneRunIsOneStoreWrite) {
+    fs::create_directories(store.parent_path());
+    const int watch = inotify_init1(IN_NONBLOCK);
+    ASSERT_GE(watch, 0);
+    ASSERT_GE(inotify_add_watch(watch, store.parent_path().c_str(), IN_MOVED_TO | IN_CLOSE_WRITE),
+              0);
+    const auto replacements = [watch, this] {
+        int count = 0;
+        alignas(inotify_event) char buffer[8192];
+        for (ssize_t n; (n = read(watch, buffer, sizeof buffer)) > 0;) {
+            for (char* p = buffer; p < buffer + n;) {
+                const auto* event = reinterpret_cast<const inotify_event*>(p);
+                if ((event->mask & IN_MOVED_TO) != 0 && event->len > 0 &&
+                    store.filename() == event->name) {
+                    ++count;
+                }
+                p += sizeof(inotify_event) + event->len;
+            }
+        }
+        return count;
+    };
+    ASSERT_EQ(run({"--workdir", "w", "--password", "secret", "USEACCESS=1"}).exitCode, 0);
+    EXPECT_EQ(replacements(), 1);
+    ASSERT_EQ(run({"--workdir", "w", "--no-password", "SENSIBILITY=10", "USEACCESS=1"}).exitCode,
+              0);
+    EXPECT_EQ(replacements(), 1);
+    close(watch);
+    const auto loaded = load();
+    EXPECT_EQ(loaded.settings.USEACCESS, 1u);
+    EXPECT_EQ(loaded.settings.SENSIBILITY, 10u);
+    EXPECT_EQ(loaded.access.PasswordRequired, 0u);
+}
+
+TEST_F(VrakSetupTest, ValuesOutsideTheirRangesAreRefused) {
+    const std::vector<std::pair<std::string, std::string>> cases = {
+        {"SENSIBILITY=200", "SENSIBILITY takes a number from 0 to 100, not 200"},
+        {"VIDEOSTANDARD=9", "VIDEOSTANDARD takes a number from 0 to 7, not 9"},
+        {"SCANTIME=0", "SCANTIME takes a number from 100 to 60000, not 0"},
+        {"VIDEOFRAMERATE=2147483648", "VIDEOFRAMERATE takes a number from 1 to 30, not 2147483648"},
+        {"VIDEOCONNECTOR=1003", "VIDEOCONNECTOR takes a number from 1001 to 1002"},
+        {"BRIGHTNESS=256", "BRIGHTNESS takes a number from 0 to 255"},
+        {"STARTHOUR=24", "STARTHOUR takes a number from 0 to 23"},
+        {"STARTMINUTE=60", "STARTMINUTE takes a number from 0 to 59"},
+        {"VIDEORECORDINGTIME=3601", "VIDEORECORDINGTIME takes a number from 1 to 3600"},
+    };
+    for (const auto& [assignment, message] : cases) {
+        SCOPED_TRACE(assignment);
+        const auto r = run({"--workdir", "w", assignment});
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_FALSE(fs::exists(store));
+        EXPECT_FALSE(fs::exists(dir / "w"));
+    }
+    // The ends of a range are allowed.
+    const auto r = run({"--workdir", "w", "SCANTIME=100", "VIDEOFRAMERATE=30", "STARTSECOND=59",
+                        "VIDEOCONNECTOR=1002", "SENSIBILITY=0"});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(load().settings.VIDEOFRAMERATE, 30u);
+}
+
+// The working directory's limit is the guard engine's: the longest
+// folder allowed still holds History.Log within the guard's path limit.
+TEST_F(VrakSetupTest, WorkingDirLimitIsTheGuardFilesLimit) {
+    const auto canonical = fs::canonical(dir).string() + "/";
+    const auto folderOf = [&](size_t length) {
+        return canonical + std::string(length - canonical.size(), 'd');
+    };
+    GuardFiles files;
+    GuardState state;
+    EXPECT_TRUE(InitGuardFiles(folderOf(kWorkingDirMax), files, state));
+    EXPECT_FALSE(InitGuardFiles(folderOf(kWorkingDirMax + 1), files, state));
+
+    auto r = run({"--workdir", folderOf(kWorkingDirMax + 1)});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("holds at most 243 characters"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(store));
+    r = run({"--workdir", folderOf(kWorkingDirMax)});
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    const auto loaded = load();
+    ASSERT_TRUE(loaded.ok);
+    EXPECT_EQ(loaded.settings.WORKINGDIR, folderOf(kWorkingDirMax));
+}
+
+// A relative folder is stored absolute; when there is no current directory
+// to resolve it against, it is refused rather than stored relative.
+TEST_F(VrakSetupTest, ARelativeWorkingDirWithoutACurrentDirectoryIsRefused) {
+    const auto gone = dir / "gone";
+    fs::create_directories(gone);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        // The child leaves the folder only after it is removed beneath it.
+        _exit(chdir(gone.c_str()) == 0 && rmdir(gone.c_str()) == 0 &&
+                      execl(VRAKSETUP_PROGRAM, "VrakSetup", "--workdir", "work", nullptr) == 0
+                  ? 0
+                  : 126);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+    EXPECT_FALSE(fs::exists(store));
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
-// VrakSetup: sets up an installation from the command line. It writes every
-// setting of the product key with its default, the working directory, the
-// values given as NAME=VALUE and, when asked, the access password.
+// VrakSetup: sets up an installation. Without arguments it is a wizard that
+// walks the user through every setting; with them it sets up from the
+// command line. Either way it starts from what the store holds (defaults
+// where none), changes what it is told, and writes the whole set at once.
 
 #include <cstdio>
 #include <filesystem>
@@ -8,9 +9,11 @@
 #include <string_view>
 #include <vector>
 
-#include "eventdb/event_database.h"
+#include "platform/qt/services.h"
 #include "platform/registry.h"
 #include "tools/vraksetup/setup_request.h"
+#include "tools/vraksetup/setup_values.h"
+#include "tools/vraksetup/setup_wizard.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings.h"
 #include "vorrak/resources/strings.h"
@@ -25,7 +28,8 @@ constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
     "Usage: VrakSetup --workdir DIR [--password TEXT | --no-password] [NAME=VALUE ...]\n"
-    "       VrakSetup --help\n";
+    "       VrakSetup --help\n"
+    "       VrakSetup               (the setup wizard, on a display)\n";
 
 void printHelp() {
     std::fputs(kUsage, stdout);
@@ -34,7 +38,8 @@ void printHelp() {
         "Writes the settings of an installation to the settings store\n"
         "(%s; set ZELKOR_REGISTRY to use another file).\n"
         "\n"
-        "Every setting is written with its default, then:\n"
+        "Settings not given keep what the store holds (their defaults when it holds\n"
+        "none); all of them are written at once.\n"
         "  --workdir DIR      WORKINGDIR: where work frames, event pictures and clips,\n"
         "                     History.Log and the event database live. Made absolute\n"
         "                     and created when missing.\n"
@@ -42,12 +47,13 @@ void printHelp() {
         "                     stopped (at most %zu characters).\n"
         "  --no-password      Vorrak asks for no password.\n"
         "                     Without either option the password set-up is kept.\n"
-        "  NAME=VALUE         sets one setting instead of its default; names are not\n"
-        "                     case-sensitive. Settings and defaults:\n",
+        "  NAME=VALUE         sets one setting; names are not case-sensitive.\n"
+        "                     Settings, their ranges and defaults:\n",
         platform::defaultRegistryPath().c_str(), vorrak::kMaxPasswordLength);
-    for (const auto& entry : vorrak::ProductSettings()) {
+    for (const auto& entry : tools::SetupSettings()) {
         if (entry.kind == vorrak::SettingKind::Number) {
-            std::printf("    %-20s number, default %u\n", std::string(entry.name).c_str(),
+            std::printf("    %-20s number from %u to %u, default %u\n",
+                        std::string(entry.name).c_str(), entry.minimum, entry.maximum,
                         entry.numberDefault);
             continue;
         }
@@ -57,8 +63,11 @@ void printHelp() {
         } else if (entry.rule == vorrak::SettingDefault::Viewer) {
             fallback = "\"" + std::string(vorrak::kDesktopOpener) + "\"";
         }
+        const uint32_t longest = entry.rule == vorrak::SettingDefault::Required
+                                     ? uint32_t(vorrak::kWorkingDirMax)
+                                     : entry.size - 1;
         std::printf("    %-20s text of at most %u characters, default %s\n",
-                    std::string(entry.name).c_str(), entry.size - 1, fallback.c_str());
+                    std::string(entry.name).c_str(), longest, fallback.c_str());
     }
     std::puts(
         "\nExit status: 0 done, 1 the store or the directory could not be written,\n"
@@ -70,109 +79,42 @@ int fail(const std::string& message) {
     return kExitFailed;
 }
 
-// Everything the programs expect to find in the working directory is made
-// here, once the folder exists.
-bool prepareWorkingDirectory(const std::string& dir, std::string* error) {
-    std::error_code ec;
-    std::filesystem::create_directories(dir, ec);
-    if (ec || !std::filesystem::is_directory(dir)) {
-        *error = "cannot create the working directory " + dir +
-                 (ec ? ": " + ec.message() : ": a file of that name exists");
-        return false;
-    }
-    // Histran and manage only open the event database, so a new working
-    // directory gets an empty one; an existing database is kept as it is.
-    const std::filesystem::path database =
-        std::filesystem::path(dir) / resources::kDatabaseFileName;
-    // A link whose database is gone (an unmounted share, a moved file) must
-    // not be replaced by an empty database: the events would go there.
-    if (std::filesystem::is_symlink(std::filesystem::symlink_status(database, ec)) &&
-        !std::filesystem::exists(database, ec)) {
-        *error = "the event database " + database.string() + " is a link to " +
-                 std::filesystem::read_symlink(database, ec).string() +
-                 ", which is missing: restore that file or remove the link";
-        return false;
-    }
-    if (!std::filesystem::exists(database, ec)) {
-        std::string dbError;
-        if (!eventdb::CreateEventDatabase(database.string(), &dbError)) {
-            *error = "cannot create the event database " + database.string() + ": " + dbError;
-            return false;
-        }
-    }
-    return true;
+std::unique_ptr<platform::Registry> openStore(std::string* path) {
+    *path = platform::defaultRegistryPath();
+    return path->empty() ? nullptr : platform::openFileRegistry(*path);
 }
 
-bool writeProductKey(platform::Registry& registry, const tools::SetupRequest& request,
-                     const std::string& workDir) {
-    auto key = registry.createKey(vorrak::kProductKey);
-    if (!key) {
-        return false;
-    }
-    for (const auto& entry : vorrak::ProductSettings()) {
-        bool ok = false;
-        if (entry.kind == vorrak::SettingKind::Number) {
-            ok = platform::setNumber(*key, entry.name, entry.numberDefault);
-        } else if (entry.rule == vorrak::SettingDefault::Required) {
-            ok = platform::setText(*key, entry.name, workDir);
-        } else if (entry.rule == vorrak::SettingDefault::Viewer) {
-            ok = platform::setText(*key, entry.name, vorrak::kDesktopOpener);
-        } else {
-            ok = platform::setText(*key, entry.name, entry.textDefault);
-        }
-        if (!ok) {
-            return false;
-        }
-    }
-    for (const auto& a : request.assignments) {
-        const bool ok = a.entry->kind == vorrak::SettingKind::Number
-                            ? platform::setNumber(*key, a.entry->name, a.number)
-                            : platform::setText(*key, a.entry->name, a.text);
-        if (!ok) {
-            return false;
-        }
-    }
-    return true;
-}
+constexpr const char* kNoStoreMessage =
+    "no place for the settings store: set ZELKOR_REGISTRY or HOME";
 
-bool writeMakerKey(platform::Registry& registry, const tools::SetupRequest& request) {
-    if (request.password == tools::PasswordChange::Untouched) {
-        return true;
+// Without arguments: the wizard, when there is a screen to show it on.
+int runWizard(int argc, char** argv) {
+    auto app = platform::startGuiApplication(argc, argv);
+    if (app == nullptr) {
+        std::fprintf(stderr,
+                     "VrakSetup: the setup wizard needs a display (DISPLAY or WAYLAND_DISPLAY);\n"
+                     "without one, set up from the command line:\n%s"
+                     "Try 'VrakSetup --help' for more.\n",
+                     kUsage);
+        return kExitUsage;
     }
-    auto key = registry.createKey(vorrak::kMakerKey);
-    if (!key) {
-        return false;
+    std::string storePath;
+    auto registry = openStore(&storePath);
+    if (registry == nullptr) {
+        return fail(kNoStoreMessage);
     }
-    if (request.password == tools::PasswordChange::Off) {
-        return platform::setNumber(*key, resources::kRunNormalValue, 0);
-    }
-    return platform::setNumber(*key, resources::kRunNormalValue, vorrak::kRunNormalPassword) &&
-           platform::setText(*key, resources::kRunStringValue, request.scrambledPassword);
+    auto ui = platform::makeUi();
+    tools::SetupWizard wizard(*registry, *ui);
+    wizard.show();
+    app->exec();
+    return wizard.result() == QDialog::Accepted ? kExitOk : kExitFailed;
 }
 
 }  // namespace
 
-// The display library's version as the suite's installation records it;
-// a version already there is kept.
-bool writeDirectXVersion(platform::Registry& registry) {
-    auto key = registry.createKey(resources::kDirectXKey);
-    if (!key) {
-        return false;
-    }
-    uint32_t size = 0;
-    if (key->queryValue(resources::kDirectXVersionValue, nullptr, nullptr, &size)) {
-        return true;
-    }
-    return platform::setText(*key, resources::kDirectXVersionValue,
-                             resources::kInstalledDirectXVersion);
-}
-
 int main(int argc, char** argv) {
     if (argc < 2) {
-        // Started as the wizard, without arguments: there is nothing to ask
-        // interactively yet, so say how it is used.
-        std::fputs(kUsage, stderr);
-        return kExitUsage;
+        return runWizard(argc, argv);
     }
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const auto parsed = tools::ParseSetupArguments(args);
@@ -187,21 +129,21 @@ int main(int argc, char** argv) {
         return kExitOk;
     }
 
-    const std::string workDir = tools::AbsoluteWorkDir(request.workDir);
     std::string error;
-    if (!prepareWorkingDirectory(workDir, &error)) {
+    if (!tools::PrepareWorkingDirectory(request.workDir, &error)) {
         return fail(error);
     }
-    const std::string storePath = platform::defaultRegistryPath();
-    if (storePath.empty()) {
-        return fail("no place for the settings store: set ZELKOR_REGISTRY or HOME");
+    std::string storePath;
+    auto registry = openStore(&storePath);
+    if (registry == nullptr) {
+        return fail(kNoStoreMessage);
     }
-    auto registry = platform::openFileRegistry(storePath);
-    if (!writeProductKey(*registry, request, workDir) || !writeMakerKey(*registry, request) ||
-        !writeDirectXVersion(*registry)) {
+    auto values = tools::ReadSetupValues(*registry);
+    tools::ApplyAssignments(request, values);
+    if (!tools::WriteSetup(*registry, values, request.password)) {
         return fail("cannot write the settings store " + storePath);
     }
     std::printf("Settings written to %s (working directory %s).\n", storePath.c_str(),
-                workDir.c_str());
+                request.workDir.c_str());
     return kExitOk;
 }

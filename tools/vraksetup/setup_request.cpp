@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "vorrak/config/password.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::tools {
 
@@ -26,7 +27,7 @@ std::string assign(std::string_view arg, SetupRequest& request) {
     const auto eq = arg.find('=');
     const auto name = arg.substr(0, eq);
     const auto value = arg.substr(eq + 1);
-    const auto* entry = vorrak::FindSetting(name);
+    const auto* entry = FindSetupSetting(name);
     if (entry == nullptr) {
         return "unknown setting \"" + std::string(name) + "\"";
     }
@@ -40,12 +41,13 @@ std::string assign(std::string_view arg, SetupRequest& request) {
             return std::string(entry->name) + " takes a number from 0 to 4294967295, not \"" +
                    std::string(value) + "\"";
         }
+        if (auto problem = NumberProblem(*entry, *number); !problem.empty()) {
+            return problem;
+        }
         a.number = *number;
     } else {
-        if (value.size() >= entry->size) {
-            return std::string(entry->name) + " holds at most " + std::to_string(entry->size - 1) +
-                   " characters, \"" + std::string(value) + "\" has " +
-                   std::to_string(value.size());
+        if (auto problem = TextProblem(*entry, value); !problem.empty()) {
+            return problem;
         }
         a.text = std::string(value);
     }
@@ -62,6 +64,9 @@ ParsedArguments refuse(std::string error) {
 std::string AbsoluteWorkDir(std::string_view dir) {
     std::error_code ec;
     auto path = std::filesystem::absolute(std::filesystem::path(dir), ec).lexically_normal();
+    if (ec || !path.is_absolute()) {
+        return {};
+    }
     auto text = path.string();
     while (text.size() > 1 && text.back() == '/') {
         text.pop_back();
@@ -88,7 +93,7 @@ ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
                 haveWorkDir = true;
                 continue;
             }
-            if (request.password == PasswordChange::Off) {
+            if (request.password.change == PasswordChange::Off) {
                 return refuse("--password and --no-password exclude each other");
             }
             if (value.size() > vorrak::kMaxPasswordLength) {
@@ -101,15 +106,14 @@ ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
                     "this password cannot be stored scrambled; change one of its characters "
                     "or its length");
             }
-            request.password = PasswordChange::Set;
-            request.scrambledPassword = *scrambled;
+            request.password = {PasswordChange::Set, *scrambled};
             continue;
         }
         if (arg == "--no-password") {
-            if (request.password == PasswordChange::Set) {
+            if (request.password.change == PasswordChange::Set) {
                 return refuse("--password and --no-password exclude each other");
             }
-            request.password = PasswordChange::Off;
+            request.password = {PasswordChange::Off, {}};
             continue;
         }
         if (arg.starts_with("-") || arg.find('=') == std::string_view::npos) {
@@ -122,17 +126,30 @@ ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
     if (!haveWorkDir || request.workDir.empty()) {
         return refuse("--workdir DIR is required");
     }
-    const std::string workDir = AbsoluteWorkDir(request.workDir);
-    if (workDir.size() >= vorrak::kPathSize) {
-        return refuse("the working directory's absolute path holds at most " +
-                      std::to_string(vorrak::kPathSize - 1) + " characters");
-    }
-    if (!vorrak::IsUsableWorkingDir(workDir)) {
+    // Vorrak keeps the folder as stored, so it is stored absolute: relative,
+    // it would depend on where Vorrak happens to be started.
+    request.workDir = AbsoluteWorkDir(request.workDir);
+    if (request.workDir.empty()) {
         return refuse(
-            "the working directory's path may not contain \"[\" or \"]\": the event history "
-            "keeps the paths of event files between brackets");
+            "the working directory cannot be made absolute (is the current directory "
+            "still there?); give it as an absolute path");
+    }
+    const auto* workDirEntry = FindSetupSetting(resources::kWorkingDirValue);
+    if (auto problem = TextProblem(*workDirEntry, request.workDir); !problem.empty()) {
+        return refuse(std::move(problem));
     }
     return {std::move(request), {}};
+}
+
+void ApplyAssignments(const SetupRequest& request, SetupValues& values) {
+    for (const auto& a : request.assignments) {
+        if (a.entry->kind == SettingKind::Number) {
+            values.setNumber(a.entry->name, a.number);
+        } else {
+            values.setText(a.entry->name, a.text);
+        }
+    }
+    values.setText(resources::kWorkingDirValue, request.workDir);
 }
 
 }  // namespace zelkor::tools

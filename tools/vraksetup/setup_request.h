@@ -7,15 +7,10 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/vraksetup/setup_values.h"
 #include "vorrak/config/settings.h"
 
 namespace zelkor::tools {
-
-enum class PasswordChange {
-    Untouched,  // neither option: the maker key is left as it is
-    Set,        // --password TEXT
-    Off,        // --no-password
-};
 
 struct SettingAssignment {
     const vorrak::SettingSpec* entry = nullptr;
@@ -25,9 +20,9 @@ struct SettingAssignment {
 
 struct SetupRequest {
     bool help = false;
-    std::string workDir;  // as given
-    PasswordChange password = PasswordChange::Untouched;
-    std::string scrambledPassword;  // RUNSTRING, for PasswordChange::Set
+    std::string workDir;  // as stored: absolute, normalised, checked
+    // Untouched without --password or --no-password.
+    PasswordChoice password;
     std::vector<SettingAssignment> assignments;
 };
 
@@ -38,7 +33,11 @@ struct ParsedArguments {
 
 ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args);
 
-// The working directory as stored: absolute, normalised, no trailing '/'.
+// The working directory as stored: absolute, normalised, no trailing '/';
+// empty when it cannot be made absolute (the current directory is gone).
 std::string AbsoluteWorkDir(std::string_view dir);
+
+// `values` with the request's assignments made.
+void ApplyAssignments(const SetupRequest& request, SetupValues& values);
 
 }  // namespace zelkor::tools

@@ -9,56 +9,98 @@ namespace zelkor::vorrak {
 
 namespace {
 
-constexpr SettingSpec number(std::string_view name, uint32_t value, uint32_t Settings::*field) {
-    return {name, SettingKind::Number, 4, SettingDefault::Fixed, value, {}, field, nullptr};
+constexpr SettingSpec number(std::string_view name, uint32_t value, uint32_t minimum,
+                             uint32_t maximum, uint32_t Settings::*field, std::string_view help) {
+    return {name,    SettingKind::Number,
+            4,       SettingDefault::Fixed,
+            value,   {},
+            field,   nullptr,
+            minimum, maximum,
+            help};
+}
+
+// An on/off switch: 1 is on.
+constexpr SettingSpec flag(std::string_view name, uint32_t value, uint32_t Settings::*field,
+                           std::string_view help) {
+    return number(name, value, 0, 1, field, help);
 }
 
 constexpr SettingSpec text(std::string_view name, uint32_t size, SettingDefault rule,
-                           std::string_view value, std::string Settings::*field) {
-    return {name, SettingKind::Text, size, rule, 0, value, nullptr, field};
+                           std::string_view value, std::string Settings::*field,
+                           std::string_view help) {
+    return {name, SettingKind::Text, size, rule, 0, value, nullptr, field, 0, 0, help};
 }
 
 constexpr auto Fixed = SettingDefault::Fixed;
+// Milliseconds and seconds in a day: longer waits are mistakes.
+constexpr uint32_t kDayMs = 86400000;
+constexpr uint32_t kDaySeconds = 86400;
 
 const std::array kTable = {
-    number("BRIGHTNESS", 128, &Settings::BRIGHTNESS),
-    number("CONTRAST", 144, &Settings::CONTRAST),
-    number("SATURATION", 128, &Settings::SATURATION),
-    number("HUE", 128, &Settings::HUE),
-    number("VIDEOCONNECTOR", 1001, &Settings::VIDEOCONNECTOR),
-    number("VIDEOSTANDARD", 0, &Settings::VIDEOSTANDARD),
-    number("RUNSTYLE", 1, &Settings::RUNSTYLE),
+    number("BRIGHTNESS", 128, 0, 255, &Settings::BRIGHTNESS, "Brightness of the picture."),
+    number("CONTRAST", 144, 0, 255, &Settings::CONTRAST, "Contrast of the picture."),
+    number("SATURATION", 128, 0, 255, &Settings::SATURATION, "Colour saturation of the picture."),
+    number("HUE", 128, 0, 255, &Settings::HUE, "Hue (tint) of the picture."),
+    number("VIDEOCONNECTOR", 1001, 1001, 1002, &Settings::VIDEOCONNECTOR,
+           "The card's input the camera is plugged into: 1001 S-Video, 1002 Composite."),
+    number("VIDEOSTANDARD", 0, 0, 7, &Settings::VIDEOSTANDARD,
+           "The camera's video standard; it also sets the picture size."),
+    number("RUNSTYLE", 1, 1, 3, &Settings::RUNSTYLE,
+           "How the windows show: 1 normal, 2 always on top, 3 hidden behind the tray icon "
+           "while guarding."),
     text(resources::kWorkingDirValue, kPathSize, SettingDefault::Required, "",
-         &Settings::WORKINGDIR),
-    number("PLAYWARNINGSOUND", 1, &Settings::PLAYWARNINGSOUND),
-    number("RUNSTARTUP", 0, &Settings::RUNSTARTUP),
-    number("USESCHEDULE", 1, &Settings::USESCHEDULE),
-    number("DELAYTIME", 5000, &Settings::DELAYTIME),
-    number("STARTHOUR", 23, &Settings::STARTHOUR),
-    number("STARTMINUTE", 0, &Settings::STARTMINUTE),
-    number("STARTSECOND", 0, &Settings::STARTSECOND),
-    number("PROCESSSTYLE", 1, &Settings::PROCESSSTYLE),
-    number("STOPSTYLE", 1, &Settings::STOPSTYLE),
-    number("USEREGIONCOMPARE", 0, &Settings::USEREGIONCOMPARE),
-    number("SENSIBILITY", 90, &Settings::SENSIBILITY),
-    number("SCANTIME", 500, &Settings::SCANTIME),
-    text("VIEWERFILENAME", kPathSize, SettingDefault::Viewer, "", &Settings::VIEWERFILENAME),
-    number("RELEASETIME", 120, &Settings::RELEASETIME),
-    number("ERRORAMOUNT", 50, &Settings::ERRORAMOUNT),
-    number("VIDEOCAPTURE", 0, &Settings::VIDEOCAPTURE),
-    number("VIDEOFRAMERATE", 30, &Settings::VIDEOFRAMERATE),
-    number("VIDEORECORDINGTIME", 2, &Settings::VIDEORECORDINGTIME),
-    number("EXECUTEPROGRAM", 0, &Settings::EXECUTEPROGRAM),
-    text("EXECUTEFILENAME", kPathSize, Fixed, "", &Settings::EXECUTEFILENAME),
-    number("EMAILNOTIFY", 0, &Settings::EMAILNOTIFY),
-    text("EMAILADDRESS", kEmailAddressSize, Fixed, "", &Settings::EMAILADDRESS),
-    text("CCEMAILADDRESS", kEmailAddressSize, Fixed, "", &Settings::CCEMAILADDRESS),
-    text("EMAILBODY", kPathSize, Fixed, "Zelkor Oculara Warning....", &Settings::EMAILBODY),
-    number("PHONECALL", 0, &Settings::PHONECALL),
-    text("PHONENUMBER", kPhoneNumberSize, Fixed, "", &Settings::PHONENUMBER),
-    number("UPDATEWEBPAGE", 0, &Settings::UPDATEWEBPAGE),
-    text("WEBPAGEFILENAME", kPathSize, Fixed, "", &Settings::WEBPAGEFILENAME),
-    number(resources::kUseAccessValue, 0, &Settings::USEACCESS),
+         &Settings::WORKINGDIR,
+         "Folder for event pictures and clips, the event history and the event database."),
+    flag("PLAYWARNINGSOUND", 1, &Settings::PLAYWARNINGSOUND,
+         "Play the warning sound on an event (else a short beep)."),
+    flag("RUNSTARTUP", 0, &Settings::RUNSTARTUP,
+         "Start guarding as soon as Vorrak is up, without asking the password."),
+    number("USESCHEDULE", 1, 1, 3, &Settings::USESCHEDULE,
+           "When guarding starts: 1 at once, 2 after the delay, 3 at the time of day."),
+    number("DELAYTIME", 5000, 0, kDayMs, &Settings::DELAYTIME,
+           "Delay before guarding starts, in milliseconds."),
+    number("STARTHOUR", 23, 0, 23, &Settings::STARTHOUR, "Hour of day guarding starts at."),
+    number("STARTMINUTE", 0, 0, 59, &Settings::STARTMINUTE, "Minute guarding starts at."),
+    number("STARTSECOND", 0, 0, 59, &Settings::STARTSECOND, "Second guarding starts at."),
+    number("PROCESSSTYLE", 1, 1, 3, &Settings::PROCESSSTYLE,
+           "What an event does: 1 trace the object, 2 notify, record a clip and trace, "
+           "3 notify and record a clip."),
+    number("STOPSTYLE", 1, 1, 3, &Settings::STOPSTYLE,
+           "What follows an event: 1 guarding stops, 2 guarding goes on, 3 goes on until the "
+           "error amount is passed."),
+    flag("USEREGIONCOMPARE", 0, &Settings::USEREGIONCOMPARE,
+         "Watch only the region dragged over the picture, not the whole picture."),
+    number("SENSIBILITY", 90, 0, 100, &Settings::SENSIBILITY,
+           "Detection sensitivity: higher raises an event on smaller changes."),
+    number("SCANTIME", 500, 100, 60000, &Settings::SCANTIME,
+           "Time between two compared pictures, in milliseconds."),
+    text("VIEWERFILENAME", kPathSize, SettingDefault::Viewer, "", &Settings::VIEWERFILENAME,
+         "Program that shows event pictures."),
+    number("RELEASETIME", 120, 0, kDaySeconds, &Settings::RELEASETIME,
+           "Seconds of a still scene after which tracing ends."),
+    number("ERRORAMOUNT", 50, 0, 100000, &Settings::ERRORAMOUNT,
+           "Events after which guarding stops when it goes on until the error amount."),
+    flag("VIDEOCAPTURE", 0, &Settings::VIDEOCAPTURE, "Record a clip on an event."),
+    number("VIDEOFRAMERATE", 30, 1, 30, &Settings::VIDEOFRAMERATE, "Frames per second of a clip."),
+    number("VIDEORECORDINGTIME", 2, 1, 3600, &Settings::VIDEORECORDINGTIME,
+           "Length of a clip, in seconds."),
+    flag("EXECUTEPROGRAM", 0, &Settings::EXECUTEPROGRAM, "Start the program below on an event."),
+    text("EXECUTEFILENAME", kPathSize, Fixed, "", &Settings::EXECUTEFILENAME,
+         "Command line of the program started on an event."),
+    flag("EMAILNOTIFY", 0, &Settings::EMAILNOTIFY, "Send a mail on an event."),
+    text("EMAILADDRESS", kEmailAddressSize, Fixed, "", &Settings::EMAILADDRESS,
+         "Address the mail goes to."),
+    text("CCEMAILADDRESS", kEmailAddressSize, Fixed, "", &Settings::CCEMAILADDRESS,
+         "Address a copy of the mail goes to."),
+    text("EMAILBODY", kPathSize, Fixed, "Zelkor Oculara Warning....", &Settings::EMAILBODY,
+         "Text of the mail."),
+    flag("PHONECALL", 0, &Settings::PHONECALL, "Place a call on an event."),
+    text("PHONENUMBER", kPhoneNumberSize, Fixed, "", &Settings::PHONENUMBER, "Number to call."),
+    flag("UPDATEWEBPAGE", 0, &Settings::UPDATEWEBPAGE, "Kept for the web page companion."),
+    text("WEBPAGEFILENAME", kPathSize, Fixed, "", &Settings::WEBPAGEFILENAME,
+         "Kept for the web page companion."),
+    flag(resources::kUseAccessValue, 0, &Settings::USEACCESS,
+         "Keep the events in the event database (Vrak.mdb) when Vorrak ends."),
 };
 
 }  // namespace
@@ -78,6 +120,28 @@ const SettingSpec* FindSetting(std::string_view name) {
 
 bool IsUsableWorkingDir(std::string_view path) {
     return path.find_first_of("[]") == std::string_view::npos;
+}
+
+bool InRange(const SettingSpec& spec, uint32_t value) {
+    return value >= spec.minimum && value <= spec.maximum;
+}
+
+std::string WorkingDirProblem(std::string_view path) {
+    if (path.empty()) {
+        return "is empty";
+    }
+    if (path.front() != '/') {
+        return "must be an absolute path (starting with /)";
+    }
+    if (path.size() > kWorkingDirMax) {
+        return "holds at most " + std::to_string(kWorkingDirMax) +
+               " characters, so that the files inside it keep their full names";
+    }
+    if (!IsUsableWorkingDir(path)) {
+        return "may not contain \"[\" or \"]\": the event history keeps the paths of event "
+               "files between brackets";
+    }
+    return {};
 }
 
 std::string DefaultViewerFileName(const std::optional<std::string>& windowsDirectory) {

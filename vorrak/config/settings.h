@@ -102,6 +102,9 @@ struct SettingSpec {
     std::string_view textDefault;
     uint32_t Settings::*number;   // set for numbers
     std::string Settings::*text;  // set for texts
+    uint32_t minimum;             // the range a number may be set to
+    uint32_t maximum;
+    std::string_view help;  // what the value does, in a sentence
 };
 
 // The values of the product key, in the order they are read.
@@ -115,6 +118,17 @@ const SettingSpec* FindSetting(std::string_view name);
 // the paths of event files inside it between brackets, so a bracket in it
 // would make the history lines unreadable.
 bool IsUsableWorkingDir(std::string_view path);
+
+// Whether a number lies in the range its setting allows.
+bool InRange(const SettingSpec& spec, uint32_t value);
+
+// Longest working directory: the longest file name the guard engine keeps
+// inside it (History.Log) must still fit its path limit.
+constexpr size_t kWorkingDirMax = resources::kGuardPathMax - 1 - resources::kHistoryFileName.size();
+
+// Why `path` cannot be stored as the working directory, as the end of a
+// sentence about it ("is empty", ...); empty when it can.
+std::string WorkingDirProblem(std::string_view path);
 
 // The viewer default derived from the Windows directory: its drive followed
 // by "\program files\Accessories\Mspaint.exe", or the same on drive c: when

@@ -17,7 +17,17 @@ bool failLoad(const SettingsHost& host, std::string_view message) {
     return false;
 }
 
-void loadAccess(platform::Registry& registry, AccessControl& access) {
+// A text as its whole buffer: the text, its zero, and zeros to the end.
+void setWholeBuffer(platform::RegistryKey& key, std::string_view name, std::string_view text,
+                    uint32_t size) {
+    std::vector<char> buffer(size, '\0');
+    std::copy_n(text.begin(), std::min<size_t>(text.size(), size - 1), buffer.begin());
+    key.setValue(name, platform::RegType::MultiSz, buffer.data(), size);
+}
+
+}  // namespace
+
+void LoadAccess(platform::Registry& registry, AccessControl& access) {
     auto key = registry.openKey(kMakerKey, platform::RegAccess::Read);
     uint32_t runNormal = 0;
     if (!key || !platform::queryNumber(*key, resources::kRunNormalValue, &runNormal)) {
@@ -37,15 +47,16 @@ void loadAccess(platform::Registry& registry, AccessControl& access) {
             : std::string(kDefaultPassword);
 }
 
-// A text as its whole buffer: the text, its zero, and zeros to the end.
-void setWholeBuffer(platform::RegistryKey& key, std::string_view name, std::string_view text,
-                    uint32_t size) {
-    std::vector<char> buffer(size, '\0');
-    std::copy_n(text.begin(), std::min<size_t>(text.size(), size - 1), buffer.begin());
-    key.setValue(name, platform::RegType::MultiSz, buffer.data(), size);
+uint32_t ReadStoredNumber(platform::RegistryKey& key, const SettingSpec& spec) {
+    // A value shorter than 4 bytes gives its bytes, zero-extended, rather
+    // than mixing them with whatever the caller held before.
+    uint32_t value = 0;
+    return platform::queryNumber(key, spec.name, &value) ? value : spec.numberDefault;
 }
 
-}  // namespace
+bool ReadStoredText(platform::RegistryKey& key, const SettingSpec& spec, std::string* value) {
+    return platform::queryText(key, spec.name, spec.size, value);
+}
 
 bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& access,
                   RunOptions& options) {
@@ -56,23 +67,26 @@ bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& a
     }
     for (const auto& entry : ProductSettings()) {
         if (entry.kind == SettingKind::Number) {
-            // A value shorter than 4 bytes gives its bytes, zero-extended,
-            // rather than mixing them with what the field held before.
-            uint32_t value = 0;
-            settings.*entry.number =
-                platform::queryNumber(*key, entry.name, &value) ? value : entry.numberDefault;
+            settings.*entry.number = ReadStoredNumber(*key, entry);
             continue;
         }
         std::string value;
-        if (platform::queryText(*key, entry.name, entry.size, &value)) {
-            if (entry.rule == SettingDefault::Required && !IsUsableWorkingDir(value)) {
+        const bool stored = ReadStoredText(*key, entry, &value);
+        if (entry.rule == SettingDefault::Required) {
+            // An empty or relative folder would put the guard's files in the
+            // file-system root or wherever Vorrak happens to be started:
+            // such a value is as good as none.
+            if (!stored || value.empty() || value.front() != '/') {
+                key.reset();
+                return failLoad(host, kNotSetCompletelyMessage);
+            }
+            if (!IsUsableWorkingDir(value)) {
                 key.reset();
                 return failLoad(host, kBracketInWorkingDirMessage);
             }
             settings.*entry.text = std::move(value);
-        } else if (entry.rule == SettingDefault::Required) {
-            key.reset();
-            return failLoad(host, kNotSetCompletelyMessage);
+        } else if (stored) {
+            settings.*entry.text = std::move(value);
         } else if (entry.rule == SettingDefault::Viewer) {
             settings.*entry.text = host.viewerDefault;
         } else {
@@ -80,7 +94,7 @@ bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& a
         }
     }
     key.reset();
-    loadAccess(host.registry, access);
+    LoadAccess(host.registry, access);
     return true;
 }
 

@@ -35,10 +35,19 @@ struct SettingsHost {
     std::function<void(int exitCode)> endProcess;
 };
 
+// Settles `access` from the maker key, as every load does.
+void LoadAccess(platform::Registry& registry, AccessControl& access);
+
+// A number of the product key as the loader takes it: the stored value, or
+// the default when it counts as missing.
+uint32_t ReadStoredNumber(platform::RegistryKey& key, const SettingSpec& spec);
+// A text of the product key, read into its buffer size; false when missing.
+bool ReadStoredText(platform::RegistryKey& key, const SettingSpec& spec, std::string* value);
+
 // Fills `settings` and `access` from the store and switches `options` off.
-// When the product key or WORKINGDIR is missing, or WORKINGDIR is not
-// usable, it tells the user, starts the setup wizard with force, ends the
-// process with code 1 and returns false at once (should endProcess return);
+// When the product key or WORKINGDIR is missing, WORKINGDIR is empty or
+// relative (as good as missing), or holds a bracket, it tells the user, starts the setup wizard
+// with force, ends the process with code 1 and returns false at once (should endProcess return);
 // true when the settings loaded.
 bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& access,
                   RunOptions& options);

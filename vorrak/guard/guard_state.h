@@ -10,11 +10,11 @@
 
 #include "vorrak/guard/compare.h"
 #include "vorrak/guard/frame_bitmap.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 
-// Longest path the guard engine keeps, in characters.
-constexpr size_t kGuardPathMax = 255;
+using resources::kGuardPathMax;
 
 constexpr const char* kWorkFile0Name = "work0.bmp";
 constexpr const char* kWorkFile1Name = "work1.bmp";

@@ -4,6 +4,7 @@
 // on both sides of it, and the files one program leaves for another. They
 // are kept exactly as the suite has always written them.
 
+#include <cstddef>
 #include <string_view>
 
 namespace zelkor::resources {
@@ -34,5 +35,9 @@ inline constexpr std::string_view kInstalledDirectXVersion = "4.09.00.0904";
 // empties, and the event database Histran fills and manage browses.
 inline constexpr std::string_view kHistoryFileName = "History.Log";
 inline constexpr std::string_view kDatabaseFileName = "Vrak.mdb";
+
+// Longest path the guard engine keeps, in characters; the working directory
+// is limited so that every file it holds stays within it.
+inline constexpr size_t kGuardPathMax = 255;
 
 }  // namespace zelkor::resources

@@ -1,0 +1,304 @@
+#include "tools/vraksetup/setup_wizard.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTest>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/fake/recording_ui.h"
+#include "platform/registry.h"
+#include "tests/support/qt_app.h"
+#include "tests/support/screenshot.h"
+#include "tests/support/temp_dir.h"
+#include "vorrak/config/password.h"
+#include "vorrak/config/settings_store.h"
+#include "vorrak/resources/strings.h"
+
+namespace zelkor::tools {
+namespace {
+
+namespace fs = std::filesystem;
+
+class SetupWizardTest : public ::testing::Test {
+  protected:
+    SetupWizardTest() : store(dir.file("registry.reg")), work(dir.file("work")) {
+        zelkor::testing::qtApp();
+    }
+
+    std::unique_ptr<SetupWizard> open() {
+        registry = platform::openFileRegistry(store);
+        auto wizard = std::make_unique<SetupWizard>(*registry, ui);
+        wizard->show();
+        return wizard;
+    }
+
+    template <class T>
+    static T* control(SetupWizard& wizard, const char* name) {
+        auto* found = wizard.findChild<T*>(name);
+        EXPECT_NE(found, nullptr) << name;
+        return found;
+    }
+
+    static bool canGoOn(SetupWizard& wizard) {
+        const auto which = wizard.nextId() == -1 ? QWizard::FinishButton : QWizard::NextButton;
+        return wizard.button(which)->isEnabled();
+    }
+
+    static std::string problem(SetupWizard& wizard) {
+        auto* label = wizard.currentPage()->findChild<QLabel*>("problem");
+        return label == nullptr ? "(no problem label)" : label->text().toStdString();
+    }
+
+    static void next(SetupWizard& wizard) {
+        ASSERT_TRUE(canGoOn(wizard)) << problem(wizard);
+        wizard.button(QWizard::NextButton)->click();
+    }
+
+    static void finish(SetupWizard& wizard) {
+        ASSERT_TRUE(canGoOn(wizard)) << problem(wizard);
+        wizard.button(QWizard::FinishButton)->click();
+    }
+
+    // What a fresh Vorrak would load from the store.
+    struct Loaded {
+        bool ok = false;
+        vorrak::Settings settings;
+        vorrak::AccessControl access;
+    };
+    Loaded load() {
+        auto reader = platform::openFileRegistry(store);
+        platform::RecordingUi boxes;
+        vorrak::RunOptions options;
+        vorrak::SettingsHost host{*reader, boxes, "viewer", [](uint32_t) {}, [](int) {}};
+        Loaded loaded;
+        loaded.ok = vorrak::LoadSettings(host, loaded.settings, loaded.access, options);
+        return loaded;
+    }
+
+    // An installation as an earlier set-up left it.
+    void fillStore() {
+        registry = platform::openFileRegistry(store);
+        SetupValues values;
+        values.setText("WORKINGDIR", work);
+        values.setNumber("SENSIBILITY", 40);
+        values.setNumber("BRIGHTNESS", 17);
+        values.setNumber("VIDEOSTANDARD", 5);
+        values.setNumber("PLAYWARNINGSOUND", 0);
+        values.setText("EMAILADDRESS", "guard@example.org");
+        ASSERT_TRUE(WriteSetup(*registry, values,
+                               {PasswordChange::Set, *vorrak::ScramblePassword("Open Sesame")}));
+    }
+
+    zelkor::testing::TempDir dir;
+    std::string store;
+    std::string work;
+    std::unique_ptr<platform::Registry> registry;
+    platform::RecordingUi ui;
+};
+
+TEST_F(SetupWizardTest, ANewInstallationWalkedThroughEveryPage) {
+    auto wizard = open();
+    EXPECT_EQ(control<QLineEdit>(*wizard, "WORKINGDIR")->text(), QDir::homePath() + "/Oculara");
+    control<QLineEdit>(*wizard, "WORKINGDIR")->setText(QString::fromStdString(work));
+    const std::vector<std::string> pages = {"workingDirPage", "cameraPage",       "detectionPage",
+                                            "eventPage",      "notificationPage", "databasePage",
+                                            "passwordPage"};
+    for (const auto& page : pages) {
+        ASSERT_EQ(wizard->currentPage()->objectName().toStdString(), page);
+        if (page == "cameraPage") {
+            control<QComboBox>(*wizard, "VIDEOSTANDARD")->setCurrentIndex(3);
+            control<QComboBox>(*wizard, "VIDEOCONNECTOR")->setCurrentIndex(1);
+        } else if (page == "detectionPage") {
+            control<QSpinBox>(*wizard, "SENSIBILITY")->setValue(55);
+            control<QComboBox>(*wizard, "USESCHEDULE")->setCurrentIndex(2);
+            control<QSpinBox>(*wizard, "STARTHOUR")->setValue(6);
+        } else if (page == "eventPage") {
+            control<QCheckBox>(*wizard, "VIDEOCAPTURE")->setChecked(true);
+            control<QSpinBox>(*wizard, "VIDEORECORDINGTIME")->setValue(10);
+        } else if (page == "notificationPage") {
+            control<QCheckBox>(*wizard, "EMAILNOTIFY")->setChecked(true);
+            control<QLineEdit>(*wizard, "EMAILADDRESS")->setText("guard@example.org");
+            control<QLineEdit>(*wizard, "PHONENUMBER")->setText("+41 44 000 00 00");
+        } else if (page == "databasePage") {
+            control<QCheckBox>(*wizard, "USEACCESS")->setChecked(true);
+        } else if (page == "passwordPage") {
+            control<QRadioButton>(*wizard, "usePassword")->setChecked(true);
+            control<QLineEdit>(*wizard, "password")->setText("Open Sesame");
+            control<QLineEdit>(*wizard, "passwordAgain")->setText("Open Sesame");
+        }
+        EXPECT_TRUE(
+            zelkor::testing::saveScreenshot(wizard->grab().toImage(), "setup_wizard_" + page));
+        if (page != pages.back()) {
+            next(*wizard);
+        }
+    }
+    EXPECT_FALSE(fs::exists(store));  // nothing is written before Finish
+    finish(*wizard);
+    EXPECT_EQ(wizard->result(), QDialog::Accepted);
+    EXPECT_TRUE(ui.boxes.empty());
+
+    EXPECT_TRUE(fs::exists(work + "/" + std::string(resources::kDatabaseFileName)));
+    const auto loaded = load();
+    ASSERT_TRUE(loaded.ok);
+    const auto& s = loaded.settings;
+    EXPECT_EQ(s.WORKINGDIR, work);
+    EXPECT_EQ(s.VIDEOSTANDARD, 3u);
+    EXPECT_EQ(s.VIDEOCONNECTOR, 1002u);
+    EXPECT_EQ(s.SENSIBILITY, 55u);
+    EXPECT_EQ(s.USESCHEDULE, 3u);
+    EXPECT_EQ(s.STARTHOUR, 6u);
+    EXPECT_EQ(s.VIDEOCAPTURE, 1u);
+    EXPECT_EQ(s.VIDEORECORDINGTIME, 10u);
+    EXPECT_EQ(s.EMAILNOTIFY, 1u);
+    EXPECT_EQ(s.EMAILADDRESS, "guard@example.org");
+    EXPECT_EQ(s.PHONENUMBER, "+41 44 000 00 00");
+    EXPECT_EQ(s.USEACCESS, 1u);
+    // Untouched values hold their defaults.
+    EXPECT_EQ(s.CONTRAST, 144u);
+    EXPECT_EQ(s.SCANTIME, 500u);
+    EXPECT_EQ(s.VIEWERFILENAME, std::string(vorrak::kDesktopOpener));
+    EXPECT_EQ(s.EMAILBODY, "Zelkor Oculara Warning....");
+    EXPECT_EQ(loaded.access.PasswordRequired, 1u);
+    EXPECT_EQ(loaded.access.AccessPassword, "Open Sesame");
+
+    // As text: every value of the table under the product key, the
+    // password switched on, the display library's version recorded, and
+    // the password itself nowhere readable.
+    const auto text = zelkor::testing::readText(store);
+    for (const auto& entry : SetupSettings()) {
+        EXPECT_NE(text.find("\"" + std::string(entry.name) + "\"="), std::string::npos)
+            << entry.name;
+    }
+    EXPECT_NE(text.find("\"SENSIBILITY\"=dword:00000037\n"), std::string::npos);
+    EXPECT_NE(text.find("\"WORKINGDIR\"=\"" + work + "\"\n"), std::string::npos);
+    EXPECT_NE(text.find("\"RUNNORMAL\"=dword:000012da\n"), std::string::npos);
+    EXPECT_NE(text.find("[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\DirectX]\n\"Version\"=\"" +
+                        std::string(resources::kInstalledDirectXVersion) + "\""),
+              std::string::npos);
+    EXPECT_EQ(text.find("Open Sesame"), std::string::npos);
+}
+
+// Running it again starts from the store and changes only what is changed.
+TEST_F(SetupWizardTest, AFilledStoreChangesOnlyWhatTheUserChanges) {
+    fillStore();
+    const auto before = ReadSetupValues(*registry);
+    const auto textBefore = zelkor::testing::readText(store);
+
+    auto wizard = open();
+    EXPECT_EQ(control<QLineEdit>(*wizard, "WORKINGDIR")->text().toStdString(), work);
+    EXPECT_EQ(control<QSpinBox>(*wizard, "SENSIBILITY")->value(), 40);
+    EXPECT_EQ(control<QComboBox>(*wizard, "VIDEOSTANDARD")->currentText(), "PAL-N");
+    EXPECT_FALSE(control<QCheckBox>(*wizard, "PLAYWARNINGSOUND")->isChecked());
+    EXPECT_EQ(control<QLineEdit>(*wizard, "password")->text(), "Open Sesame");
+    control<QSpinBox>(*wizard, "SCANTIME")->setValue(700);
+    while (wizard->nextId() != -1) {
+        next(*wizard);
+    }
+    finish(*wizard);
+    ASSERT_EQ(wizard->result(), QDialog::Accepted);
+
+    auto reader = platform::openFileRegistry(store);
+    const auto after = ReadSetupValues(*reader);
+    for (const auto& entry : SetupSettings()) {
+        SCOPED_TRACE(entry.name);
+        if (entry.name == "SCANTIME") {
+            EXPECT_EQ(after.number(entry.name), 700u);
+        } else if (entry.kind == vorrak::SettingKind::Number) {
+            EXPECT_EQ(after.number(entry.name), before.number(entry.name));
+        } else {
+            EXPECT_EQ(after.text(entry.name), before.text(entry.name));
+        }
+    }
+    // The text differs in that one line alone.
+    auto expected = textBefore;
+    const std::string oldLine = "\"SCANTIME\"=dword:000001f4";
+    ASSERT_NE(expected.find(oldLine), std::string::npos);
+    expected.replace(expected.find(oldLine), oldLine.size(), "\"SCANTIME\"=dword:000002bc");
+    EXPECT_EQ(zelkor::testing::readText(store), expected);
+    EXPECT_EQ(load().access.AccessPassword, "Open Sesame");
+}
+
+TEST_F(SetupWizardTest, CancelWritesNothing) {
+    fillStore();
+    const auto bytes = zelkor::testing::readText(store);
+    auto wizard = open();
+    control<QLineEdit>(*wizard, "WORKINGDIR")->setText(QString::fromStdString(dir.file("other")));
+    next(*wizard);
+    control<QComboBox>(*wizard, "VIDEOSTANDARD")->setCurrentIndex(0);
+    wizard->button(QWizard::CancelButton)->click();
+    EXPECT_EQ(wizard->result(), QDialog::Rejected);
+    EXPECT_EQ(zelkor::testing::readText(store), bytes);
+    EXPECT_FALSE(fs::exists(dir.file("other")));
+}
+
+TEST_F(SetupWizardTest, RefusedInputCannotBeFinished) {
+    // Values out of range from an older set-up are shown, not changed
+    // behind the user's back, and hold the page until they are mended.
+    fillStore();
+    {
+        auto key = registry->createKey(vorrak::kProductKey);
+        ASSERT_TRUE(platform::setNumber(*key, "VIDEOSTANDARD", 9));
+        ASSERT_TRUE(platform::setNumber(*key, "SENSIBILITY", 200));
+    }
+    auto wizard = open();
+    auto* workDir = control<QLineEdit>(*wizard, "WORKINGDIR");
+    for (const auto& refused : {std::string("work"), std::string(), dir.file("[cam]"),
+                                "/" + std::string(vorrak::kWorkingDirMax, 'd')}) {
+        workDir->setText(QString::fromStdString(refused));
+        EXPECT_FALSE(canGoOn(*wizard)) << refused;
+        EXPECT_NE(problem(*wizard), "") << refused;
+    }
+    workDir->setText(QString::fromStdString(work));
+    next(*wizard);
+
+    EXPECT_FALSE(canGoOn(*wizard));
+    EXPECT_EQ(problem(*wizard), "VIDEOSTANDARD takes a number from 0 to 7, not 9.");
+    control<QComboBox>(*wizard, "VIDEOSTANDARD")->setCurrentIndex(7);
+    next(*wizard);
+
+    EXPECT_FALSE(canGoOn(*wizard));
+    EXPECT_EQ(problem(*wizard), "SENSIBILITY takes a number from 0 to 100, not 200.");
+    // Typed input stays within the range.
+    auto* sensitivity = control<QSpinBox>(*wizard, "SENSIBILITY");
+    sensitivity->setValue(0);
+    sensitivity->selectAll();
+    QTest::keyClicks(sensitivity, "500");
+    EXPECT_LE(sensitivity->value(), 100);
+    EXPECT_TRUE(canGoOn(*wizard));
+    QTest::keyClicks(control<QSpinBox>(*wizard, "SCANTIME"), "99999");
+    EXPECT_LE(control<QSpinBox>(*wizard, "SCANTIME")->value(), 60000);
+    while (wizard->nextId() != -1) {
+        next(*wizard);
+    }
+
+    auto* again = control<QLineEdit>(*wizard, "passwordAgain");
+    again->setText("Open Sesam");
+    EXPECT_FALSE(canGoOn(*wizard));
+    EXPECT_EQ(problem(*wizard), "The two passwords differ.");
+    const auto bytes = zelkor::testing::readText(store);
+    wizard->accept();  // as a script could, past the disabled button
+    EXPECT_EQ(zelkor::testing::readText(store), bytes);
+    EXPECT_TRUE(wizard->isVisible());
+    ASSERT_EQ(ui.texts(), (std::vector<std::string>{"The two passwords differ."}));
+
+    control<QRadioButton>(*wizard, "noPassword")->setChecked(true);
+    EXPECT_TRUE(canGoOn(*wizard));
+    finish(*wizard);
+    const auto loaded = load();
+    EXPECT_EQ(loaded.settings.VIDEOSTANDARD, 7u);
+    EXPECT_LE(loaded.settings.SENSIBILITY, 100u);
+    EXPECT_EQ(loaded.access.PasswordRequired, 0u);
+}
+
+}  // namespace
+}  // namespace zelkor::tools

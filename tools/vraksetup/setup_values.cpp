@@ -1,0 +1,193 @@
+#include "tools/vraksetup/setup_values.h"
+
+#include <array>
+#include <filesystem>
+
+#include "eventdb/event_database.h"
+#include "platform/registry_data.h"
+#include "vorrak/config/password.h"
+#include "vorrak/config/settings_store.h"
+#include "vorrak/resources/strings.h"
+
+namespace zelkor::tools {
+
+namespace {
+
+using vorrak::SettingDefault;
+using vorrak::SettingKind;
+using vorrak::SettingSpec;
+
+const std::array<SettingSpec, 0> kCompanionTable = {};
+
+// Vorrak's settings followed by the companions' values, made once.
+const std::vector<SettingSpec>& allSettings() {
+    static const std::vector<SettingSpec> all = [] {
+        std::vector<SettingSpec> list(vorrak::ProductSettings().begin(),
+                                      vorrak::ProductSettings().end());
+        list.insert(list.end(), kCompanionTable.begin(), kCompanionTable.end());
+        return list;
+    }();
+    return all;
+}
+
+// The display library's version as the suite's installation records it,
+// unless one is there already.
+void addDirectXVersion(platform::Registry& registry, std::vector<platform::RegWrite>& writes) {
+    auto key = registry.openKey(resources::kDirectXKey, platform::RegAccess::Read);
+    uint32_t size = 0;
+    if (key && key->queryValue(resources::kDirectXVersionValue, nullptr, nullptr, &size)) {
+        return;
+    }
+    writes.push_back(platform::textWrite(resources::kDirectXKey, resources::kDirectXVersionValue,
+                                         resources::kInstalledDirectXVersion));
+}
+
+}  // namespace
+
+std::span<const SettingSpec> SetupSettings() {
+    return allSettings();
+}
+
+std::span<const SettingSpec> CompanionSettings() {
+    return kCompanionTable;
+}
+
+const SettingSpec* FindSetupSetting(std::string_view name) {
+    for (const auto& entry : allSettings()) {
+        if (platform::equalsIgnoreCase(entry.name, name)) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+SetupValues::SetupValues() : numbers_(allSettings().size()), texts_(allSettings().size()) {
+    for (size_t i = 0; i < allSettings().size(); ++i) {
+        const auto& entry = allSettings()[i];
+        numbers_[i] = entry.numberDefault;
+        if (entry.rule == SettingDefault::Viewer) {
+            texts_[i] = vorrak::kDesktopOpener;
+        } else if (entry.rule == SettingDefault::Fixed) {
+            texts_[i] = entry.textDefault;
+        }
+    }
+}
+
+size_t SetupValues::indexOf(std::string_view name) const {
+    const auto* entry = FindSetupSetting(name);
+    return entry == nullptr ? allSettings().size() : size_t(entry - allSettings().data());
+}
+
+uint32_t SetupValues::number(std::string_view name) const {
+    return numbers_.at(indexOf(name));
+}
+
+const std::string& SetupValues::text(std::string_view name) const {
+    return texts_.at(indexOf(name));
+}
+
+void SetupValues::setNumber(std::string_view name, uint32_t value) {
+    numbers_.at(indexOf(name)) = value;
+}
+
+void SetupValues::setText(std::string_view name, std::string value) {
+    texts_.at(indexOf(name)) = std::move(value);
+}
+
+std::vector<platform::RegWrite> SetupValues::writes() const {
+    std::vector<platform::RegWrite> out;
+    for (size_t i = 0; i < allSettings().size(); ++i) {
+        const auto& entry = allSettings()[i];
+        out.push_back(entry.kind == SettingKind::Number
+                          ? platform::numberWrite(vorrak::kProductKey, entry.name, numbers_[i])
+                          : platform::textWrite(vorrak::kProductKey, entry.name, texts_[i]));
+    }
+    return out;
+}
+
+SetupValues ReadSetupValues(platform::Registry& registry) {
+    SetupValues values;
+    auto key = registry.openKey(vorrak::kProductKey, platform::RegAccess::Read);
+    if (!key) {
+        return values;
+    }
+    for (const auto& entry : allSettings()) {
+        if (entry.kind == SettingKind::Number) {
+            values.setNumber(entry.name, vorrak::ReadStoredNumber(*key, entry));
+            continue;
+        }
+        std::string text;
+        if (vorrak::ReadStoredText(*key, entry, &text)) {
+            values.setText(entry.name, std::move(text));
+        }
+    }
+    return values;
+}
+
+std::string NumberProblem(const SettingSpec& spec, uint32_t value) {
+    if (vorrak::InRange(spec, value)) {
+        return {};
+    }
+    return std::string(spec.name) + " takes a number from " + std::to_string(spec.minimum) +
+           " to " + std::to_string(spec.maximum) + ", not " + std::to_string(value);
+}
+
+std::string TextProblem(const SettingSpec& spec, std::string_view value) {
+    if (spec.rule == SettingDefault::Required) {
+        const auto problem = vorrak::WorkingDirProblem(value);
+        return problem.empty() ? problem : "the working directory " + problem;
+    }
+    if (value.size() >= spec.size) {
+        return std::string(spec.name) + " holds at most " + std::to_string(spec.size - 1) +
+               " characters, \"" + std::string(value) + "\" has " + std::to_string(value.size());
+    }
+    return {};
+}
+
+bool PrepareWorkingDirectory(const std::string& dir, std::string* error) {
+    std::error_code ec;
+    std::filesystem::create_directories(dir, ec);
+    if (ec || !std::filesystem::is_directory(dir)) {
+        *error = "cannot create the working directory " + dir +
+                 (ec ? ": " + ec.message() : ": a file of that name exists");
+        return false;
+    }
+    // Histran and manage only open the event database, so a new working
+    // directory gets an empty one; an existing database is kept as it is.
+    const std::filesystem::path database =
+        std::filesystem::path(dir) / resources::kDatabaseFileName;
+    // A link whose database is gone (an unmounted share, a moved file) must
+    // not be replaced by an empty database: the events would go there.
+    if (std::filesystem::is_symlink(std::filesystem::symlink_status(database, ec)) &&
+        !std::filesystem::exists(database, ec)) {
+        *error = "the event database " + database.string() + " is a link to " +
+                 std::filesystem::read_symlink(database, ec).string() +
+                 ", which is missing: restore that file or remove the link";
+        return false;
+    }
+    if (!std::filesystem::exists(database, ec)) {
+        std::string dbError;
+        if (!eventdb::CreateEventDatabase(database.string(), &dbError)) {
+            *error = "cannot create the event database " + database.string() + ": " + dbError;
+            return false;
+        }
+    }
+    return true;
+}
+
+bool WriteSetup(platform::Registry& registry, const SetupValues& values,
+                const PasswordChoice& password) {
+    auto writes = values.writes();
+    if (password.change == PasswordChange::Off) {
+        writes.push_back(platform::numberWrite(vorrak::kMakerKey, resources::kRunNormalValue, 0));
+    } else if (password.change == PasswordChange::Set) {
+        writes.push_back(platform::numberWrite(vorrak::kMakerKey, resources::kRunNormalValue,
+                                               vorrak::kRunNormalPassword));
+        writes.push_back(
+            platform::textWrite(vorrak::kMakerKey, resources::kRunStringValue, password.scrambled));
+    }
+    addDirectXVersion(registry, writes);
+    return registry.setValues(writes);
+}
+
+}  // namespace zelkor::tools

@@ -1,0 +1,503 @@
+#include "tools/vraksetup/setup_wizard.h"
+
+#include <unistd.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFileDialog>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QVBoxLayout>
+
+#include <climits>
+#include <filesystem>
+#include <functional>
+#include <utility>
+
+#include "vorrak/config/password.h"
+#include "vorrak/config/settings_store.h"
+#include "vorrak/resources/strings.h"
+
+namespace zelkor::tools {
+
+namespace {
+
+using vorrak::SettingKind;
+using vorrak::SettingSpec;
+
+struct Choice {
+    uint32_t value;
+    const char* label;
+};
+
+struct ChoiceList {
+    std::string_view name;
+    std::vector<Choice> choices;
+};
+
+// The values whose numbers stand for a few named choices.
+const std::vector<ChoiceList>& choiceLists() {
+    static const std::vector<ChoiceList> lists = {
+        {"VIDEOCONNECTOR", {{1001, "S-Video"}, {1002, "Composite"}}},
+        {"VIDEOSTANDARD",
+         {{0, "NTSC-M"},
+          {1, "NTSC-N"},
+          {2, "NTSC-4.43"},
+          {3, "PAL-BGHI"},
+          {4, "PAL-M"},
+          {5, "PAL-N"},
+          {6, "PAL-4.43"},
+          {7, "SECAM"}}},
+        {"RUNSTYLE",
+         {{1, "Normal windows"},
+          {2, "Always on top"},
+          {3, "Hidden behind the tray icon while guarding"}}},
+        {"USESCHEDULE", {{1, "At once"}, {2, "After the delay"}, {3, "At the time of day"}}},
+        {"PROCESSSTYLE",
+         {{1, "Trace the object"},
+          {2, "Notify, record a clip, then trace"},
+          {3, "Notify and record a clip"}}},
+        {"STOPSTYLE",
+         {{1, "Stop guarding"},
+          {2, "Guard again"},
+          {3, "Guard again until the error amount is passed"}}},
+    };
+    return lists;
+}
+
+const ChoiceList* choicesOf(std::string_view name) {
+    for (const auto& list : choiceLists()) {
+        if (list.name == name) {
+            return &list;
+        }
+    }
+    return nullptr;
+}
+
+// Row titles; a value without one is shown by its name.
+const std::vector<std::pair<std::string_view, const char*>>& titles() {
+    static const std::vector<std::pair<std::string_view, const char*>> list = {
+        {"WORKINGDIR", "Working directory:"},
+        {"VIDEOCONNECTOR", "Camera input:"},
+        {"VIDEOSTANDARD", "Video standard:"},
+        {"BRIGHTNESS", "Brightness:"},
+        {"CONTRAST", "Contrast:"},
+        {"SATURATION", "Saturation:"},
+        {"HUE", "Hue:"},
+        {"SENSIBILITY", "Sensitivity:"},
+        {"SCANTIME", "Scan time (ms):"},
+        {"USEREGIONCOMPARE", "Region comparison:"},
+        {"USESCHEDULE", "Start guarding:"},
+        {"DELAYTIME", "Delay (ms):"},
+        {"STARTHOUR", "Start hour:"},
+        {"STARTMINUTE", "Start minute:"},
+        {"STARTSECOND", "Start second:"},
+        {"RUNSTYLE", "Windows:"},
+        {"RUNSTARTUP", "Run at start-up:"},
+        {"PROCESSSTYLE", "On an event:"},
+        {"STOPSTYLE", "After an event:"},
+        {"ERRORAMOUNT", "Error amount:"},
+        {"RELEASETIME", "Release time (s):"},
+        {"PLAYWARNINGSOUND", "Warning sound:"},
+        {"VIDEOCAPTURE", "Record a clip:"},
+        {"VIDEOFRAMERATE", "Clip frame rate:"},
+        {"VIDEORECORDINGTIME", "Clip length (s):"},
+        {"EXECUTEPROGRAM", "Start a program:"},
+        {"EXECUTEFILENAME", "Program:"},
+        {"VIEWERFILENAME", "Picture viewer:"},
+        {"EMAILNOTIFY", "Send a mail:"},
+        {"EMAILADDRESS", "Mail to:"},
+        {"CCEMAILADDRESS", "Copy to:"},
+        {"EMAILBODY", "Mail text:"},
+        {"PHONECALL", "Place a call:"},
+        {"PHONENUMBER", "Phone number:"},
+        {"USEACCESS", "Event database:"},
+    };
+    return list;
+}
+
+QString titleOf(std::string_view name) {
+    for (const auto& [value, title] : titles()) {
+        if (value == name) {
+            return title;
+        }
+    }
+    return QString::fromUtf8(name.data(), qsizetype(name.size())) + ":";
+}
+
+bool isFlag(const SettingSpec& spec) {
+    return spec.kind == SettingKind::Number && spec.minimum == 0 && spec.maximum == 1;
+}
+
+QString helpOf(const SettingSpec& spec) {
+    QString help = QString::fromUtf8(spec.help.data(), qsizetype(spec.help.size()));
+    if (spec.kind == SettingKind::Number && !isFlag(spec) && choicesOf(spec.name) == nullptr) {
+        help += QString(" From %1 to %2.").arg(spec.minimum).arg(spec.maximum);
+    } else if (spec.rule == vorrak::SettingDefault::Required) {
+        help += QString(" An absolute path of at most %1 characters.").arg(vorrak::kWorkingDirMax);
+    } else if (spec.kind == SettingKind::Text) {
+        help += QString(" At most %1 characters.").arg(spec.size - 1);
+    }
+    return help;
+}
+
+// A page that cannot be left while its fields hold something refused; the
+// reason is shown at its foot.
+class CheckedPage : public QWizardPage {
+  public:
+    explicit CheckedPage(std::function<std::string()> problem) : problem_(std::move(problem)) {
+        problemLabel_ = new QLabel(this);
+        problemLabel_->setObjectName("problem");
+        problemLabel_->setWordWrap(true);
+        problemLabel_->setStyleSheet("color: #b00020");
+    }
+
+    QLabel* problemLabel() const { return problemLabel_; }
+    bool isComplete() const override { return problem_().empty(); }
+
+    void refresh() {
+        problemLabel_->setText(QString::fromStdString(problem_()));
+        emit completeChanged();
+    }
+
+  private:
+    std::function<std::string()> problem_;
+    QLabel* problemLabel_;
+};
+
+uint32_t numberOf(const SetupWizard::Field& field) {
+    if (auto* combo = qobject_cast<QComboBox*>(field.widget)) {
+        return combo->currentData().toUInt();
+    }
+    if (auto* box = qobject_cast<QCheckBox*>(field.widget)) {
+        // Only 1 is on: any other stored value shows as off and is kept
+        // while the box is left as it was.
+        const bool on = box->isChecked();
+        return on == (field.initial == 1) ? field.initial : (on ? 1 : 0);
+    }
+    return uint32_t(static_cast<QSpinBox*>(field.widget)->value());
+}
+
+std::string textOf(const SetupWizard::Field& field) {
+    return static_cast<QLineEdit*>(field.widget)->text().toStdString();
+}
+
+std::vector<const SettingSpec*> specs(std::initializer_list<std::string_view> names) {
+    std::vector<const SettingSpec*> out;
+    for (const auto name : names) {
+        out.push_back(FindSetupSetting(name));
+    }
+    return out;
+}
+
+}  // namespace
+
+bool IsWritableFolder(const std::string& dir) {
+    std::error_code ec;
+    std::filesystem::path path(dir);
+    while (!std::filesystem::exists(path, ec)) {
+        if (!path.has_relative_path()) {
+            return false;
+        }
+        path = path.parent_path();
+    }
+    return std::filesystem::is_directory(path, ec) && ::access(path.c_str(), W_OK | X_OK) == 0;
+}
+
+SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, QWidget* parent)
+    : QWizard(parent), registry_(registry), ui_(ui), stored_(ReadSetupValues(registry)) {
+    setObjectName("setupWizard");
+    setWindowTitle("Oculara Setup Wizard");
+    setWizardStyle(QWizard::ClassicStyle);
+    setOption(QWizard::NoBackButtonOnStartPage);
+    // Wide enough for every help text to stay on one line.
+    setMinimumWidth(860);
+
+    if (stored_.text(resources::kWorkingDirValue).empty()) {
+        // A first set-up proposes a folder of the user's own.
+        stored_.setText(resources::kWorkingDirValue, (QDir::homePath() + "/Oculara").toStdString());
+    }
+    vorrak::AccessControl access;
+    vorrak::LoadAccess(registry_, access);
+    passwordWasRequired_ = access.PasswordRequired != 0;
+    storedPassword_ = access.AccessPassword;
+
+    addFieldPage("workingDirPage", "Working directory",
+                 "Vorrak keeps its event pictures and clips, the event history and the event "
+                 "database in this folder. It is created when missing.",
+                 specs({"WORKINGDIR"}));
+    addFieldPage(
+        "cameraPage", "Camera input and picture",
+        "Where the camera is plugged in, its video standard, and the picture values "
+        "Vorrak starts with.",
+        specs({"VIDEOCONNECTOR", "VIDEOSTANDARD", "BRIGHTNESS", "CONTRAST", "SATURATION", "HUE"}));
+    addFieldPage("detectionPage", "Detection",
+                 "How guard mode watches the picture, and when it starts.",
+                 specs({"SENSIBILITY", "SCANTIME", "USEREGIONCOMPARE", "USESCHEDULE", "DELAYTIME",
+                        "STARTHOUR", "STARTMINUTE", "STARTSECOND", "RUNSTYLE", "RUNSTARTUP"}));
+    addFieldPage("eventPage", "What an event does", "What happens when guard mode sees a change.",
+                 specs({"PROCESSSTYLE", "STOPSTYLE", "ERRORAMOUNT", "RELEASETIME",
+                        "PLAYWARNINGSOUND", "VIDEOCAPTURE", "VIDEOFRAMERATE", "VIDEORECORDINGTIME",
+                        "EXECUTEPROGRAM", "EXECUTEFILENAME", "VIEWERFILENAME"}));
+    auto notification = specs(
+        {"EMAILNOTIFY", "EMAILADDRESS", "CCEMAILADDRESS", "EMAILBODY", "PHONECALL", "PHONENUMBER"});
+    for (const auto& entry : CompanionSettings()) {
+        notification.push_back(&entry);
+    }
+    addFieldPage("notificationPage", "Notification",
+                 "Whom the mailer writes to and whom the dialer calls on an event.", notification);
+    addFieldPage("databasePage", "Event database",
+                 "Histran can copy the event history into the event database (Vrak.mdb in the "
+                 "working directory) each time Vorrak ends, for browsing with manage.",
+                 specs({"USEACCESS"}));
+    addPasswordPage();
+}
+
+QWidget* SetupWizard::makeControl(const SettingSpec& spec, uint32_t number, const QString& text) {
+    QWidget* control = nullptr;
+    if (spec.kind == SettingKind::Text) {
+        auto* edit = new QLineEdit(text);
+        edit->setMaxLength(int(spec.size - 1));
+        control = edit;
+    } else if (const auto* list = choicesOf(spec.name)) {
+        auto* combo = new QComboBox;
+        for (const auto& choice : list->choices) {
+            combo->addItem(choice.label, choice.value);
+        }
+        int index = combo->findData(number);
+        if (index < 0) {
+            // Kept as stored until another is chosen; the page says why it
+            // cannot be finished with it.
+            combo->addItem(QString("Other (%1)").arg(number), number);
+            index = combo->count() - 1;
+        }
+        combo->setCurrentIndex(index);
+        control = combo;
+    } else if (isFlag(spec)) {
+        auto* box = new QCheckBox(QString::fromUtf8(spec.help.data(), qsizetype(spec.help.size())));
+        box->setChecked(number == 1);
+        control = box;
+    } else {
+        auto* spin = new QSpinBox;
+        // A stored value out of range stays visible (and refused) rather
+        // than being silently changed.
+        const int shown = int(std::min<uint32_t>(number, INT_MAX));
+        spin->setRange(std::min(int(spec.minimum), shown), std::max(int(spec.maximum), shown));
+        spin->setValue(shown);
+        control = spin;
+    }
+    control->setObjectName(QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size())));
+    control->setToolTip(helpOf(spec));
+    return control;
+}
+
+QWizardPage* SetupWizard::addFieldPage(const char* objectName, const QString& title,
+                                       const QString& text,
+                                       const std::vector<const SettingSpec*>& fieldSpecs) {
+    const int id = int(pageFields_.size());
+    auto* page = new CheckedPage([this, id] { return pageProblem(id); });
+    page->setObjectName(objectName);
+    page->setTitle(title);
+    page->setSubTitle(text);
+    auto* layout = new QVBoxLayout(page);
+    auto* form = new QFormLayout;
+    layout->addLayout(form);
+    layout->addStretch();
+    layout->addWidget(page->problemLabel());
+
+    std::vector<Field> fields;
+    for (const auto* spec : fieldSpecs) {
+        const uint32_t number = spec->kind == SettingKind::Number ? stored_.number(spec->name) : 0;
+        const QString stored = spec->kind == SettingKind::Text
+                                   ? QString::fromStdString(stored_.text(spec->name))
+                                   : QString();
+        QWidget* control = makeControl(*spec, number, stored);
+        fields.push_back({spec, control, number});
+        if (auto* edit = qobject_cast<QLineEdit*>(control)) {
+            connect(edit, &QLineEdit::textChanged, page, &CheckedPage::refresh);
+        } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
+            connect(combo, &QComboBox::currentIndexChanged, page, &CheckedPage::refresh);
+        } else if (auto* box = qobject_cast<QCheckBox*>(control)) {
+            connect(box, &QCheckBox::toggled, page, &CheckedPage::refresh);
+        } else if (auto* spin = qobject_cast<QSpinBox*>(control)) {
+            connect(spin, &QSpinBox::valueChanged, page, &CheckedPage::refresh);
+        }
+        QWidget* row = control;
+        if (spec->rule == vorrak::SettingDefault::Required) {
+            row = new QWidget;
+            auto* line = new QHBoxLayout(row);
+            line->setContentsMargins(0, 0, 0, 0);
+            line->addWidget(control, 1);
+            auto* browse = new QPushButton("Browse...");
+            browse->setObjectName("browseWorkingDir");
+            auto* edit = static_cast<QLineEdit*>(control);
+            connect(browse, &QPushButton::clicked, this, [this, edit] {
+                const QString chosen =
+                    QFileDialog::getExistingDirectory(this, "Working directory", edit->text());
+                if (!chosen.isEmpty()) {
+                    edit->setText(chosen);
+                }
+            });
+            line->addWidget(browse);
+        }
+        form->addRow(titleOf(spec->name), row);
+        if (!isFlag(*spec)) {
+            auto* help = new QLabel(helpOf(*spec));
+            help->setWordWrap(true);
+            help->setStyleSheet("color: #555555; font-size: small");
+            form->addRow(QString(), help);
+        }
+    }
+    pageFields_.push_back(std::move(fields));
+    setPage(id, page);
+    page->refresh();
+    return page;
+}
+
+QWizardPage* SetupWizard::addPasswordPage() {
+    passwordPage_ = int(pageFields_.size());
+    pageFields_.emplace_back();
+    auto* page = new CheckedPage([this] { return passwordProblem(); });
+    page->setObjectName("passwordPage");
+    page->setTitle("Access password");
+    page->setSubTitle(
+        "Vorrak can ask for a password when it starts and when guard mode is "
+        "stopped.");
+    auto* layout = new QVBoxLayout(page);
+    noPassword_ = new QRadioButton("No password");
+    noPassword_->setObjectName("noPassword");
+    auto* usePassword = new QRadioButton("Ask for this password:");
+    usePassword->setObjectName("usePassword");
+    password_ = new QLineEdit(QString::fromStdString(storedPassword_));
+    password_->setObjectName("password");
+    passwordAgain_ = new QLineEdit(QString::fromStdString(storedPassword_));
+    passwordAgain_->setObjectName("passwordAgain");
+    for (auto* edit : {password_, passwordAgain_}) {
+        edit->setEchoMode(QLineEdit::Password);
+        edit->setMaxLength(int(vorrak::kMaxPasswordLength));
+        connect(edit, &QLineEdit::textChanged, page, &CheckedPage::refresh);
+    }
+    (passwordWasRequired_ ? usePassword : noPassword_)->setChecked(true);
+    connect(noPassword_, &QRadioButton::toggled, page, &CheckedPage::refresh);
+    connect(noPassword_, &QRadioButton::toggled, password_, &QWidget::setDisabled);
+    connect(noPassword_, &QRadioButton::toggled, passwordAgain_, &QWidget::setDisabled);
+    password_->setDisabled(!passwordWasRequired_);
+    passwordAgain_->setDisabled(!passwordWasRequired_);
+
+    layout->addWidget(noPassword_);
+    layout->addWidget(usePassword);
+    auto* form = new QFormLayout;
+    form->addRow("Password:", password_);
+    form->addRow("Again:", passwordAgain_);
+    layout->addLayout(form);
+    auto* help = new QLabel(QString("At most %1 characters. It is stored scrambled; a few "
+                                    "passwords cannot be stored and are refused.")
+                                .arg(vorrak::kMaxPasswordLength));
+    help->setWordWrap(true);
+    help->setStyleSheet("color: #555555; font-size: small");
+    layout->addWidget(help);
+    layout->addStretch();
+    layout->addWidget(page->problemLabel());
+    setPage(passwordPage_, page);
+    page->refresh();
+    return page;
+}
+
+std::string SetupWizard::passwordProblem() const {
+    if (noPassword_->isChecked()) {
+        return {};
+    }
+    const std::string typed = password_->text().toStdString();
+    if (typed.empty()) {
+        return "Type the password, or choose no password.";
+    }
+    if (typed != passwordAgain_->text().toStdString()) {
+        return "The two passwords differ.";
+    }
+    if (typed.size() > vorrak::kMaxPasswordLength || !vorrak::ScramblePassword(typed)) {
+        return "This password cannot be stored scrambled; change one of its characters or its "
+               "length.";
+    }
+    return {};
+}
+
+std::string SetupWizard::pageProblem(int page) const {
+    if (page < 0 || size_t(page) >= pageFields_.size()) {
+        return {};
+    }
+    if (page == passwordPage_) {
+        return passwordProblem();
+    }
+    for (const auto& field : pageFields_[size_t(page)]) {
+        if (field.spec->kind == SettingKind::Number) {
+            if (auto problem = NumberProblem(*field.spec, numberOf(field)); !problem.empty()) {
+                return problem + ".";
+            }
+            continue;
+        }
+        const std::string text = textOf(field);
+        if (auto problem = TextProblem(*field.spec, text); !problem.empty()) {
+            return problem + ".";
+        }
+        if (field.spec->rule == vorrak::SettingDefault::Required && !IsWritableFolder(text)) {
+            return "the working directory cannot be created or written to.";
+        }
+    }
+    return {};
+}
+
+SetupValues SetupWizard::values() const {
+    SetupValues values = stored_;
+    for (const auto& fields : pageFields_) {
+        for (const auto& field : fields) {
+            if (field.spec->kind == SettingKind::Number) {
+                values.setNumber(field.spec->name, numberOf(field));
+            } else {
+                values.setText(field.spec->name, textOf(field));
+            }
+        }
+    }
+    return values;
+}
+
+PasswordChoice SetupWizard::passwordChoice() const {
+    if (noPassword_->isChecked()) {
+        return {passwordWasRequired_ ? PasswordChange::Off : PasswordChange::Untouched, {}};
+    }
+    const std::string typed = password_->text().toStdString();
+    if (passwordWasRequired_ && typed == storedPassword_) {
+        return {PasswordChange::Untouched, {}};
+    }
+    const auto scrambled = vorrak::ScramblePassword(typed);
+    return {PasswordChange::Set, scrambled.value_or(std::string())};
+}
+
+void SetupWizard::accept() {
+    for (int page = 0; page < int(pageFields_.size()); ++page) {
+        if (auto problem = pageProblem(page); !problem.empty()) {
+            ui_.messageBox(problem, "Oculara Setup Wizard", platform::mb::ICONHAND);
+            return;
+        }
+    }
+    const SetupValues chosen = values();
+    const std::string& dir = chosen.text(resources::kWorkingDirValue);
+    std::string error;
+    if (!PrepareWorkingDirectory(dir, &error)) {
+        ui_.messageBox(error, "Oculara Setup Wizard", platform::mb::ICONHAND);
+        return;
+    }
+    if (!WriteSetup(registry_, chosen, passwordChoice())) {
+        ui_.messageBox("The settings store cannot be written.", "Oculara Setup Wizard",
+                       platform::mb::ICONHAND);
+        return;
+    }
+    QWizard::accept();
+}
+
+}  // namespace zelkor::tools

@@ -1,0 +1,66 @@
+#pragma once
+// The setup wizard: a page per group of settings, started from what the
+// store holds, written in one store write on Finish. Every control carries
+// the name of the value it sets as its object name.
+
+#include <QWizard>
+
+#include <vector>
+
+#include "platform/registry.h"
+#include "platform/ui.h"
+#include "tools/vraksetup/setup_values.h"
+
+class QLineEdit;
+class QRadioButton;
+
+namespace zelkor::tools {
+
+class SetupWizard : public QWizard {
+  public:
+    // The control of one value and what it showed at the start.
+    struct Field {
+        const vorrak::SettingSpec* spec = nullptr;
+        QWidget* widget = nullptr;
+        uint32_t initial = 0;
+    };
+
+    SetupWizard(platform::Registry& registry, platform::Ui& ui, QWidget* parent = nullptr);
+
+    // The values as the pages show them now.
+    SetupValues values() const;
+    // What the password page asks for: Untouched while it shows what the
+    // store holds.
+    PasswordChoice passwordChoice() const;
+
+    // What keeps the fields of `page` from being accepted, or empty.
+    std::string pageProblem(int page) const;
+
+    // Finish: makes the working directory and writes the store; a failure is
+    // shown and the wizard stays open.
+    void accept() override;
+
+  private:
+    QWizardPage* addFieldPage(const char* objectName, const QString& title, const QString& text,
+                              const std::vector<const vorrak::SettingSpec*>& specs);
+    QWizardPage* addPasswordPage();
+    QWidget* makeControl(const vorrak::SettingSpec& spec, uint32_t number, const QString& text);
+    std::string passwordProblem() const;
+
+    platform::Registry& registry_;
+    platform::Ui& ui_;
+    SetupValues stored_;
+    std::vector<std::vector<Field>> pageFields_;  // by page id
+    int passwordPage_ = -1;
+    QRadioButton* noPassword_ = nullptr;
+    QLineEdit* password_ = nullptr;
+    QLineEdit* passwordAgain_ = nullptr;
+    bool passwordWasRequired_ = true;
+    std::string storedPassword_;
+};
+
+// Whether a folder that may not exist yet can be made and written to: the
+// folder itself, or else its nearest existing parent.
+bool IsWritableFolder(const std::string& dir);
+
+}  // namespace zelkor::tools
