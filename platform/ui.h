@@ -39,4 +39,8 @@ class Ui {
 // The answer a box gives when nobody can press a button: the default button.
 int defaultAnswer(uint32_t style);
 
+// Whether the user asked for boxes on the console (ZELKOR_UI=console): no
+// one is there to answer a window, so dialogs must answer by themselves.
+bool consoleUiRequested();
+
 }  // namespace zelkor::platform

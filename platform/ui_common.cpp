@@ -1,5 +1,8 @@
 #include "platform/ui.h"
 
+#include <cstdlib>
+#include <cstring>
+
 namespace zelkor::platform {
 
 int defaultAnswer(uint32_t style) {
@@ -12,6 +15,11 @@ int defaultAnswer(uint32_t style) {
         default:
             return answer::OK;
     }
+}
+
+bool consoleUiRequested() {
+    const char* mode = std::getenv("ZELKOR_UI");
+    return mode != nullptr && std::strcmp(mode, "console") == 0;
 }
 
 }  // namespace zelkor::platform

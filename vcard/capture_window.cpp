@@ -13,6 +13,7 @@
 
 #include "formats/wave_format.h"
 #include "platform/qt/window.h"
+#include "platform/ui.h"
 #include "vcard/card.h"
 
 namespace zelkor::vcard {
@@ -250,11 +251,14 @@ bool VirtualCaptureWindow::dlgVideoFormat() {
     if (!connected() || capturing_) {
         return false;
     }
-    VideoFormatDialog dialog({format_.width, format_.height}, view_.data());
-    if (dialog.exec() != QDialog::Accepted) {
-        return false;
+    FrameSize chosen{kDefaultWidth, card_.outputFieldHeight()};
+    if (!config_.consoleDialogs) {
+        VideoFormatDialog dialog({format_.width, format_.height}, view_.data());
+        if (dialog.exec() != QDialog::Accepted) {
+            return false;
+        }
+        chosen = dialog.chosen();
     }
-    const FrameSize chosen = dialog.chosen();
     format_.width = chosen.width;
     format_.height = chosen.height;
     format_.sizeImage = imageBytes(format_);
@@ -576,6 +580,7 @@ void installCaptureWindows(VirtualCard& card) {
     card.captureDriver().setWindowFactory([&card](platform::WindowHandle parent) {
         CaptureDriverConfig driver;
         static_cast<CaptureOptions&>(driver) = card.config().capture;
+        driver.consoleDialogs = platform::consoleUiRequested();
         return std::make_unique<VirtualCaptureWindow>(card, card.clock(), driver, parent);
     });
 }

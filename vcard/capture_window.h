@@ -35,6 +35,10 @@ struct CaptureDriverConfig : CaptureOptions {
     FrameSize size{};
     uint64_t maxClipBytes = kAviMaxBytes;
     uint32_t previewIntervalMs = 66;
+    // Nobody can answer the driver's dialogs (ZELKOR_UI=console): the format
+    // dialog answers at once with the size of the decoder's standard, as a
+    // user asked for that size would.
+    bool consoleDialogs = false;
 };
 
 // Lets the event loop run until the clock reaches `untilMs`. The default

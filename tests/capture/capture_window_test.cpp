@@ -14,6 +14,7 @@
 #include "tests/support/screenshot.h"
 #include "vorrak/capture/capture.h"
 #include "vorrak/capture/capture_format.h"
+#include "vorrak/hardware/picture_controls.h"
 
 namespace zelkor::test {
 namespace {
@@ -150,6 +151,43 @@ TEST(CaptureWindow, WrongSizeAsksUntilTheRightOneIsChosen) {
     n.connect();
     EXPECT_TRUE(n.ui.boxes.empty());
     EXPECT_EQ(vorrak::CheckCaptureSize(n.capture, n.services, n.settings), 1);
+}
+
+// Headless, the format dialog cannot be answered: it answers itself with
+// the size of the decoder's standard, so the size check ends.
+TEST(CaptureWindow, HeadlessTheSizeCheckEndsWithTheStandardsSize) {
+    vcard::CaptureDriverConfig headless;
+    headless.size = {352, 240};
+    headless.consoleDialogs = true;
+    VorrakRig v(headless, 3);  // PAL settings, and the decoder set to PAL
+    vorrak::SelectStandard(v.rig.bus, 3);
+    v.create();
+    v.connect();
+    EXPECT_EQ(v.capture.CaptureState, vorrak::kCaptureConnected);
+    EXPECT_EQ(v.boxTexts().size(), 1u);
+    EXPECT_EQ(v.capture.FrameWidth, 352u);
+    EXPECT_EQ(v.capture.FrameHeight, 288u);
+    EXPECT_EQ(vorrak::CheckCaptureSize(v.capture, v.services, v.settings), 1);
+}
+
+// A driver that connects but whose status cannot be read counts as failed,
+// and is let go rather than left holding the device.
+TEST(CaptureWindow, AConnectionWithoutStatusIsDisconnected) {
+    struct StatuslessWindow : vcard::VirtualCaptureWindow {
+        using VirtualCaptureWindow::VirtualCaptureWindow;
+        bool getStatus(platform::CaptureStatus&) override { return false; }
+    };
+    VorrakRig v;
+    auto window = std::make_unique<StatuslessWindow>(v.rig.card, v.rig.clock, v.driverConfig,
+                                                     v.host.parentWindow());
+    auto* driver = window.get();
+    vorrak::CreateCaptureWindow(v.capture, v.services, v.settings, std::move(window),
+                                v.rig.cardIndex());
+    v.connect();
+    EXPECT_EQ(v.capture.CaptureState, vorrak::kCaptureNotConnected);
+    EXPECT_EQ(v.boxTexts(), (std::vector<std::string>{std::string(vorrak::kConnectFailedMessage)}));
+    EXPECT_TRUE(v.host.destroyed);
+    EXPECT_TRUE(driver->getVideoFormat().empty());  // what a disconnected driver answers
 }
 
 TEST(CaptureFormat, FrameAndRecordingFormats) {

@@ -336,5 +336,41 @@ TEST(CaptureCallbacks, ErrorsAreShownAndStopTheRecording) {
     EXPECT_EQ(vorrak::CaptureErrorCallback(v.capture, v.services, v.guard, 414, "x"), 0);
 }
 
+// A rate past what the capture dialog allows is held at 30 frames a
+// second where it is used: twice 2^31 wraps to 0, which the status test
+// divided by.
+TEST(CaptureCallbacks, AStoredRateOfTwoToTheThirtyFirstIsHeldAtThirty) {
+    Connected v;
+    v.settings.VIDEOFRAMERATE = 2147483648u;
+    EXPECT_EQ(vorrak::RecordingParms(v.settings).dwRequestMicroSecPerFrame, 33333u);
+    RecordingCanvas canvas;
+    v.disk.setFreeBytes(v.dir.path(), 9 * MB);
+    for (int i = 0; i < 59; ++i) {
+        vorrak::CaptureStatusCallback(v.capture, v.services, v.settings, {}, canvas, 510, "frame");
+    }
+    EXPECT_TRUE(v.ui.boxes.empty());
+    vorrak::CaptureStatusCallback(v.capture, v.services, v.settings, {}, canvas, 510, "frame");
+    EXPECT_EQ(v.boxTexts(),
+              (std::vector<std::string>{"Disk will be full, capture is terminated...."}));
+
+    Connected clip;
+    clip.settings.VIDEOFRAMERATE = 4294967295u;
+    EXPECT_EQ(clip.record(), 1);
+    EXPECT_EQ(clip.capture.framesCaptured, 60u);
+}
+
+// A recording that fails leaves no empty clip behind for the event to name.
+TEST(RecordClip, AFailedRecordingLeavesNoEmptyClip) {
+    Connected v;
+    // The driver is lost behind Vorrak's back: the file is set up, the
+    // sequence fails.
+    ASSERT_TRUE(v.window().driverDisconnect());
+    EXPECT_EQ(v.record(), 0);
+    EXPECT_EQ(v.capture.recordingError, 1u);
+    EXPECT_FALSE(v.ui.boxes.empty());
+    EXPECT_EQ(v.capture.clipPath, v.capture.eventFolder + "/error0.avi");
+    EXPECT_FALSE(std::filesystem::exists(v.capture.clipPath));
+}
+
 }  // namespace
 }  // namespace zelkor::test

@@ -57,8 +57,14 @@ void ConnectCapture(Capture& capture, CaptureServices& services, const Settings&
     services.host.stopLiveOverlay();
     WriteDecoderIni(services.profile, settings);
     platform::CaptureStatus status;
-    if (capture.window == nullptr || !capture.window->driverConnect(capture.driverIndex) ||
-        !capture.window->getStatus(status)) {
+    const bool connected =
+        capture.window != nullptr && capture.window->driverConnect(capture.driverIndex);
+    if (!connected || !capture.window->getStatus(status)) {
+        // A driver whose status cannot be read is of no use, but it holds
+        // the device: let it go before the program ends.
+        if (connected) {
+            capture.window->driverDisconnect();
+        }
         services.host.setFrameStyle(FrameStyle::DialogFrame);
         capture.FrameWidth = kFrameWidth;
         capture.FrameHeight = kFrameHeight60;

@@ -1,5 +1,6 @@
 #include "vorrak/capture/recording.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -17,9 +18,21 @@ constexpr uint64_t kMegabyte = 1048576;
 constexpr uint32_t kBoxStyle = platform::mb::ICONHAND | platform::mb::TOPMOST;
 constexpr uint32_t kDefaultFrameRate = 30;
 
-// A stored rate of 0 would divide by zero; the settings' default stands in.
+// The rate the capture dialog allows, 1-30: a stored 0 takes the settings'
+// default, and a rate past 30 is held at 30, so the status test's period
+// (twice the rate) can neither be 0 nor overflow to 0.
 uint32_t frameRate(const Settings& settings) {
-    return settings.VIDEOFRAMERATE == 0 ? kDefaultFrameRate : settings.VIDEOFRAMERATE;
+    return settings.VIDEOFRAMERATE == 0 ? kDefaultFrameRate
+                                        : std::min(settings.VIDEOFRAMERATE, kDefaultFrameRate);
+}
+
+// A clip the driver created but never wrote would be named by the event
+// as if it held the recording.
+void discardEmptyClip(const std::string& path) {
+    std::error_code ec;
+    if (std::filesystem::file_size(path, ec) == 0 && !ec) {
+        std::filesystem::remove(path, ec);
+    }
 }
 
 std::string numbered(const std::string& folder, const char* stem, uint32_t n, const char* ext) {
@@ -204,6 +217,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
 
     if (capture.recordingError != 0) {
         services.ui.messageBox(kDriverErrorMessage, resources::kTitle, kBoxStyle);
+        discardEmptyClip(capture.clipPath);
         return 0;
     }
     guard.recording = true;
@@ -214,6 +228,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
     }
     guard.recording = false;
     if (!recorded) {
+        discardEmptyClip(capture.clipPath);
         return 0;
     }
     platform::CaptureStatus status;
