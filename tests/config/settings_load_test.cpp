@@ -39,6 +39,22 @@ class LoadSettingsTest : public ::testing::Test {
     void putMaker(std::string_view name, uint32_t value) {
         registry.putNumber(kMakerKey, name, value);
     }
+
+    // A stored WORKINGDIR of `dir` is told with `message`, starts the
+    // wizard, ends the program and leaves the record's folder alone.
+    void expectWorkingDirRefused(const char* dir, const std::string& message) {
+        SCOPED_TRACE(dir);
+        ui.boxes.clear();
+        effects.clear();
+        put("WORKINGDIR", dir);
+        settings.WORKINGDIR = "untouched";
+        EXPECT_FALSE(load());
+        EXPECT_EQ(ui.texts(), (std::vector<std::string>{message}));
+        ASSERT_FALSE(ui.boxes.empty());
+        EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND | platform::mb::TOPMOST);
+        EXPECT_EQ(effects, (std::vector<std::string>{"wizard 1", "exit 1"}));
+        EXPECT_EQ(settings.WORKINGDIR, "untouched");
+    }
 };
 
 TEST_F(LoadSettingsTest, OnlyWorkingDirYieldsEveryDefault) {
@@ -113,16 +129,9 @@ TEST_F(LoadSettingsTest, MissingWorkingDirTellsStartsWizardAndEndsAtOnce) {
 // wherever Vorrak was started: it is treated as no folder at all.
 TEST_F(LoadSettingsTest, EmptyOrRelativeWorkingDirCountsAsMissing) {
     for (const char* dir : {"", "work", "./srv/cam", "~/cam"}) {
-        SCOPED_TRACE(dir);
-        ui.boxes.clear();
-        effects.clear();
-        put("WORKINGDIR", dir);
-        settings.WORKINGDIR = "untouched";
-        EXPECT_FALSE(load());
-        EXPECT_EQ(ui.texts(), (std::vector<std::string>{"Oculara has not set completely...\n"
-                                                        "Please execute Setup Wizard again..."}));
-        EXPECT_EQ(effects, (std::vector<std::string>{"wizard 1", "exit 1"}));
-        EXPECT_EQ(settings.WORKINGDIR, "untouched");
+        expectWorkingDirRefused(dir,
+                                "Oculara has not set completely...\n"
+                                "Please execute Setup Wizard again...");
     }
 }
 
@@ -130,18 +139,9 @@ TEST_F(LoadSettingsTest, EmptyOrRelativeWorkingDirCountsAsMissing) {
 // the working directory would make every history line unreadable.
 TEST_F(LoadSettingsTest, WorkingDirWithABracketTellsStartsWizardAndEndsAtOnce) {
     for (const char* dir : {"/srv/cam[1]", "/srv/a]b"}) {
-        SCOPED_TRACE(dir);
-        ui.boxes.clear();
-        effects.clear();
-        put("WORKINGDIR", dir);
-        settings.WORKINGDIR = "untouched";
-        EXPECT_FALSE(load());
-        EXPECT_EQ(ui.texts(),
-                  (std::vector<std::string>{"The working directory may not contain \"[\" or "
-                                            "\"]\"...\nPlease execute Setup Wizard again..."}));
-        EXPECT_EQ(ui.boxes[0].style, platform::mb::ICONHAND | platform::mb::TOPMOST);
-        EXPECT_EQ(effects, (std::vector<std::string>{"wizard 1", "exit 1"}));
-        EXPECT_EQ(settings.WORKINGDIR, "untouched");
+        expectWorkingDirRefused(dir,
+                                "The working directory may not contain \"[\" or "
+                                "\"]\"...\nPlease execute Setup Wizard again...");
     }
 }
 

@@ -297,9 +297,8 @@ QWidget* SetupWizard::makeControl(const SettingSpec& spec, uint32_t number, cons
     return control;
 }
 
-QWizardPage* SetupWizard::addFieldPage(const char* objectName, const QString& title,
-                                       const QString& text,
-                                       const std::vector<const SettingSpec*>& fieldSpecs) {
+void SetupWizard::addFieldPage(const char* objectName, const QString& title, const QString& text,
+                               const std::vector<const SettingSpec*>& fieldSpecs) {
     const int id = int(pageFields_.size());
     auto* page = new CheckedPage([this, id] { return pageProblem(id); });
     page->setObjectName(objectName);
@@ -357,10 +356,9 @@ QWizardPage* SetupWizard::addFieldPage(const char* objectName, const QString& ti
     pageFields_.push_back(std::move(fields));
     setPage(id, page);
     page->refresh();
-    return page;
 }
 
-QWizardPage* SetupWizard::addPasswordPage() {
+void SetupWizard::addPasswordPage() {
     passwordPage_ = int(pageFields_.size());
     pageFields_.emplace_back();
     auto* page = new CheckedPage([this] { return passwordProblem(); });
@@ -406,7 +404,6 @@ QWizardPage* SetupWizard::addPasswordPage() {
     layout->addWidget(page->problemLabel());
     setPage(passwordPage_, page);
     page->refresh();
-    return page;
 }
 
 std::string SetupWizard::passwordProblem() const {

@@ -41,9 +41,9 @@ class SetupWizard : public QWizard {
     void accept() override;
 
   private:
-    QWizardPage* addFieldPage(const char* objectName, const QString& title, const QString& text,
-                              const std::vector<const vorrak::SettingSpec*>& specs);
-    QWizardPage* addPasswordPage();
+    void addFieldPage(const char* objectName, const QString& title, const QString& text,
+                      const std::vector<const vorrak::SettingSpec*>& specs);
+    void addPasswordPage();
     QWidget* makeControl(const vorrak::SettingSpec& spec, uint32_t number, const QString& text);
     std::string passwordProblem() const;
 
