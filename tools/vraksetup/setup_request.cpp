@@ -3,6 +3,7 @@
 #include <charconv>
 #include <filesystem>
 
+#include "tools/companions/companion_values.h"
 #include "vorrak/config/password.h"
 
 namespace zelkor::tools {
@@ -26,7 +27,7 @@ std::string assign(std::string_view arg, SetupRequest& request) {
     const auto eq = arg.find('=');
     const auto name = arg.substr(0, eq);
     const auto value = arg.substr(eq + 1);
-    const auto* entry = vorrak::FindSetting(name);
+    const auto* entry = FindStoredValue(name);
     if (entry == nullptr) {
         return "unknown setting \"" + std::string(name) + "\"";
     }

@@ -1,0 +1,79 @@
+#include "tools/companions/companion_values.h"
+
+#include <array>
+
+#include "platform/text.h"
+
+namespace zelkor::tools {
+
+namespace {
+
+using vorrak::SettingDefault;
+using vorrak::SettingKind;
+using vorrak::SettingSpec;
+
+constexpr SettingSpec text(std::string_view name, uint32_t size, std::string_view value) {
+    return {name, SettingKind::Text, size, SettingDefault::Fixed, 0, value, nullptr, nullptr};
+}
+
+const std::array kCompanionTable = {
+    text("SMTPSERVER", kSmtpTextSize, ""),
+    text("SMTPFROM", kSmtpTextSize, ""),
+    text("SMTPUSER", kSmtpTextSize, ""),
+    text("SMTPPASSWORD", kSmtpTextSize, ""),
+    text("MODEMDEVICE", kModemDeviceSize, "/dev/ttyACM0"),
+    SettingSpec{
+        "RINGSECONDS", SettingKind::Number, 4, SettingDefault::Fixed, 30, {}, nullptr, nullptr},
+};
+
+// Written by Vorrak for the mailer just before it starts it, never read by
+// Vorrak and not set up by VrakSetup.
+constexpr SettingSpec kPictureValue = text("STOREIMAGEFILENAME", vorrak::kPathSize, "");
+
+const SettingSpec& readable(std::string_view name) {
+    if (const auto* entry = FindStoredValue(name)) {
+        return *entry;
+    }
+    return kPictureValue;
+}
+
+}  // namespace
+
+std::span<const SettingSpec> CompanionSettings() {
+    return kCompanionTable;
+}
+
+const SettingSpec* FindStoredValue(std::string_view name) {
+    if (const auto* entry = vorrak::FindSetting(name)) {
+        return entry;
+    }
+    for (const auto& entry : kCompanionTable) {
+        if (platform::equalsIgnoreCase(entry.name, name)) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+StoredValues::StoredValues(platform::Registry& registry)
+    : key_(registry.openKey(vorrak::kProductKey, platform::RegAccess::Read)) {}
+
+std::string StoredValues::text(std::string_view name) {
+    const auto& entry = readable(name);
+    std::string value;
+    if (key_ != nullptr && platform::queryText(*key_, entry.name, entry.size, &value)) {
+        return value;
+    }
+    return std::string(entry.textDefault);
+}
+
+uint32_t StoredValues::number(std::string_view name) {
+    const auto& entry = readable(name);
+    uint32_t value = 0;
+    if (key_ != nullptr && platform::queryNumber(*key_, entry.name, &value)) {
+        return value;
+    }
+    return entry.numberDefault;
+}
+
+}  // namespace zelkor::tools
