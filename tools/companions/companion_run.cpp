@@ -1,6 +1,7 @@
 #include "tools/companions/companion_run.h"
 
 #include <charconv>
+#include <cstdio>
 #include <cstdlib>
 
 namespace zelkor::tools {
@@ -31,6 +32,11 @@ EventArgument ParseEventArgument(std::span<const std::string_view> args) {
         return {};
     }
     return {true, event};
+}
+
+int EndWith(std::string_view program, int code, const std::string& reason) {
+    std::fprintf(stderr, "%.*s: %s\n", int(program.size()), program.data(), reason.c_str());
+    return code;
 }
 
 int TimeoutFromEnvironment(const char* name, int fallbackMs) {

@@ -5,7 +5,6 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -21,18 +20,13 @@ namespace {
 
 using namespace zelkor;
 
-constexpr int kExitCalled = 0;
-constexpr int kExitFailed = 1;
-constexpr int kExitConfiguration = 2;
-
 // Vorrak starts no second call while one runs, so the ring time is bounded:
 // a call of many minutes would swallow the calls of the events after it.
 constexpr uint32_t kMaxRingSeconds = 300;
 constexpr int kStepTimeoutMs = 15000;
 
 int stop(int code, const std::string& reason) {
-    std::fprintf(stderr, "dial: %s\n", reason.c_str());
-    return code;
+    return tools::EndWith("dial", code, reason);
 }
 
 }  // namespace
@@ -40,23 +34,23 @@ int stop(int code, const std::string& reason) {
 int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     if (!tools::ParseEventArgument(args).ok) {
-        return stop(kExitConfiguration, "usage: dial [EVENT-NUMBER]");
+        return stop(tools::kExitRefused, "usage: dial [EVENT-NUMBER]");
     }
     const auto registry = platform::openFileRegistry(platform::defaultRegistryPath());
     tools::StoredValues values(*registry);
     if (!values.opened()) {
-        return stop(kExitConfiguration,
+        return stop(tools::kExitRefused,
                     "no settings in " + platform::defaultRegistryPath() + "; run VrakSetup first");
     }
     std::string error;
     const auto dialString = tools::DialString(values.text("PHONENUMBER"), &error);
     if (!dialString) {
-        return stop(kExitConfiguration, error);
+        return stop(tools::kExitRefused, error);
     }
     const uint32_t ringSeconds = values.number("RINGSECONDS");
     if (ringSeconds > kMaxRingSeconds) {
-        return stop(kExitConfiguration, "RINGSECONDS is " + std::to_string(ringSeconds) +
-                                            "; at most " + std::to_string(kMaxRingSeconds));
+        return stop(tools::kExitRefused, "RINGSECONDS is " + std::to_string(ringSeconds) +
+                                             "; at most " + std::to_string(kMaxRingSeconds));
     }
     const std::string device = values.text("MODEMDEVICE");
     // A modem adapter unplugged in mid-call must end the call with its
@@ -64,7 +58,7 @@ int main(int argc, char** argv) {
     ::signal(SIGPIPE, SIG_IGN);
     const int fd = tools::OpenModemLine(device, &error);
     if (fd < 0) {
-        return stop(kExitFailed, error);
+        return stop(tools::kExitFailed, error);
     }
     tools::DialTiming timing;
     timing.stepTimeoutMs = tools::TimeoutFromEnvironment("ZELKOR_MODEM_TIMEOUT_MS", kStepTimeoutMs);
@@ -72,7 +66,7 @@ int main(int argc, char** argv) {
     const auto result = tools::PlaceCall(fd, *dialString, timing);
     ::close(fd);
     if (!result.ok) {
-        return stop(kExitFailed, result.reason);
+        return stop(tools::kExitFailed, result.reason);
     }
-    return kExitCalled;
+    return tools::kExitDone;
 }

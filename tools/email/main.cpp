@@ -26,10 +26,6 @@ namespace {
 
 using namespace zelkor;
 
-constexpr int kExitSent = 0;
-constexpr int kExitNotSent = 1;
-constexpr int kExitConfiguration = 2;
-
 // Vorrak waits for the mailer before it starts another one; the whole
 // exchange must end well within a minute.
 constexpr int kConnectTimeoutMs = 10000;
@@ -39,8 +35,7 @@ constexpr int kTotalTimeoutMs = 50000;
 constexpr std::streamoff kMaxAttachmentBytes = 32 << 20;
 
 int refuse(const std::string& reason) {
-    std::fprintf(stderr, "email: %s\n", reason.c_str());
-    return kExitConfiguration;
+    return tools::EndWith("email", tools::kExitRefused, reason);
 }
 
 // The event bitmap's bytes; nothing, with `error` set, when it cannot be
@@ -88,8 +83,7 @@ int main(int argc, char** argv) {
                       "; run VrakSetup first");
     }
     if (argument.event && values.number("EMAILNOTIFY") == 0) {
-        std::fputs("email: e-mail notify is off; no mail sent\n", stderr);
-        return kExitSent;
+        return tools::EndWith("email", tools::kExitDone, "e-mail notify is off; no mail sent");
     }
 
     std::string error;
@@ -151,8 +145,7 @@ int main(int argc, char** argv) {
         tools::TimeoutFromEnvironment("ZELKOR_MAIL_TIMEOUT_MS", kConnectTimeoutMs);
     job.totalTimeoutMs = tools::TimeoutFromEnvironment("ZELKOR_MAIL_TIMEOUT_MS", kTotalTimeoutMs);
     if (!tools::SendMail(job, &error)) {
-        std::fprintf(stderr, "email: the mail was not sent: %s\n", error.c_str());
-        return kExitNotSent;
+        return tools::EndWith("email", tools::kExitFailed, "the mail was not sent: " + error);
     }
-    return kExitSent;
+    return tools::kExitDone;
 }
