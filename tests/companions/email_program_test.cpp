@@ -137,6 +137,16 @@ TEST_F(EmailProgram, TwoMailersAtOnceBothDeliver) {
     EXPECT_EQ(sink_.field(1, "attachment0"), sink_.field(2, "attachment0"));
 }
 
+TEST_F(EmailProgram, ALoginNeverGoesToAServerWithoutTls) {
+    handOver("a@example.org", "", "Look.", "", 0);
+    rig_.setText("SMTPUSER", "watch");
+    rig_.setText("SMTPPASSWORD", "s3cret");
+    const auto r = rig_.run("email");
+    EXPECT_EQ(r.status, 1) << r.stderrText;
+    EXPECT_TRUE(r.stderrText.starts_with("email: the mail was not sent: ")) << r.stderrText;
+    EXPECT_FALSE(sink_.received(1));
+}
+
 TEST_F(EmailProgram, EventMailWithNotifyOffSendsNothing) {
     handOver("a@example.org", "", "Look.", "", 0);
     const auto r = rig_.run("email", {"2"});
