@@ -129,7 +129,7 @@ int main(int argc, char** argv) {
             mail.attachment = tools::MailAttachment{picture, std::move(*bytes)};
         } else {
             std::fprintf(stderr, "email: the event picture is not attached: %s\n", error.c_str());
-            mail.body += "\r\n\r\n(The event picture could not be attached: " + error + ")";
+            mail.body += "\n\n(The event picture could not be attached: " + error + ")";
         }
     }
 
