@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <ctime>
@@ -133,6 +134,9 @@ int main(int argc, char** argv) {
         }
     }
 
+    // A server that drops the connection in mid-TLS must end the mailer with
+    // its reason, not with SIGPIPE from a write below libcurl.
+    ::signal(SIGPIPE, SIG_IGN);
     tools::SmtpJob job;
     job.server = *server;
     job.user = values.text("SMTPUSER");
