@@ -276,20 +276,20 @@ TEST(VorrakScreen, MainWindowShowsTheStaticScene) {
         {std::string("DISPLAY=") + std::getenv("DISPLAY"), "QT_QPA_PLATFORM=xcb",
          "ZELKOR_UI=console", "ZELKOR_VCARD=" + vcardIni});
     // Shown, connected to the driver (its frame size) and painted a while.
-    std::optional<testing::ScreenArea> area;
+    std::optional<DisplayRect> area;
     QElapsedTimer t;
     t.start();
     while (t.elapsed() < 30000 && vorrak.running()) {
         area = testing::findTopLevelWindow("Zelkor Oculara");
-        if (area && area->width == 352 && area->height == 240) {
+        if (area && area->width() == 352 && area->height() == 240) {
             break;
         }
         pump(100);
     }
-    ASSERT_TRUE(area && area->width == 352 && area->height == 240)
+    ASSERT_TRUE(area && area->width() == 352 && area->height() == 240)
         << testing::readText(dir.file("vorrak.err"));
     pump(1500);
-    const QImage shot = grab(QRect(area->x, area->y, area->width, area->height));
+    const QImage shot = grab(QRect(area->left, area->top, area->width(), area->height()));
     testing::saveScreenshot(shot, "vorrak_main_window_xvfb");
 
     // The same scene on a card of the test's own, as the driver frames it.
@@ -306,8 +306,8 @@ TEST(VorrakScreen, MainWindowShowsTheStaticScene) {
     vcard::VideoField field;
     card.currentField(field);
     vcard::CaptureFrame frame;
-    vcard::frameFromField(field, area->width, area->height, frame);
-    QImage expected(area->width, area->height, QImage::Format_RGB32);
+    vcard::frameFromField(field, area->width(), area->height(), frame);
+    QImage expected(area->width(), area->height(), QImage::Format_RGB32);
     for (int y = 0; y < frame.height; ++y) {
         for (int x = 0; x < frame.width; ++x) {
             const size_t luma = size_t(y) * size_t(frame.width) + size_t(x);
@@ -317,7 +317,7 @@ TEST(VorrakScreen, MainWindowShowsTheStaticScene) {
             expected.setPixel(x, y, qRgb(r, g, b));
         }
     }
-    const QRect whole(0, 0, area->width, area->height);
+    const QRect whole(0, 0, area->width(), area->height());
     EXPECT_LT(meanDifference(shot, expected, whole), 8.0);
     EXPECT_LT(share(shot, whole, qRgb(0, 0, 0)), 0.5) << "the window is empty";
 

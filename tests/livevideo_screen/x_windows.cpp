@@ -4,12 +4,12 @@
 
 namespace zelkor::testing {
 
-std::optional<ScreenArea> findTopLevelWindow(const std::string& title) {
+std::optional<platform::DisplayRect> findTopLevelWindow(const std::string& title) {
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
         return std::nullopt;
     }
-    std::optional<ScreenArea> found;
+    std::optional<platform::DisplayRect> found;
     Window root = DefaultRootWindow(display);
     Window parent = 0;
     Window* children = nullptr;
@@ -22,7 +22,7 @@ std::optional<ScreenArea> findTopLevelWindow(const std::string& title) {
                 XFetchName(display, children[i], &name) != 0 && name != nullptr && title == name) {
                 // Without a window manager top-level windows are the root's
                 // children, so their place is their place on the screen.
-                found = ScreenArea{a.x, a.y, a.width, a.height};
+                found = platform::DisplayRect{a.x, a.y, a.x + a.width, a.y + a.height};
             }
             if (name != nullptr) {
                 XFree(name);

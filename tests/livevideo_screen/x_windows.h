@@ -5,17 +5,12 @@
 #include <optional>
 #include <string>
 
-namespace zelkor::testing {
+#include "platform/display_device.h"
 
-struct ScreenArea {
-    int x = 0;
-    int y = 0;
-    int width = 0;
-    int height = 0;
-};
+namespace zelkor::testing {
 
 // Where the viewable top-level window titled `title` lies on the X server
 // that DISPLAY names; nothing when there is none.
-std::optional<ScreenArea> findTopLevelWindow(const std::string& title);
+std::optional<platform::DisplayRect> findTopLevelWindow(const std::string& title);
 
 }  // namespace zelkor::testing

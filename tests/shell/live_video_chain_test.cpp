@@ -113,24 +113,30 @@ TEST_F(LiveVideoChainTest, OverlayRunsUntilTheDriverConnectsAndComesBackAfter) {
     EXPECT_EQ(v().live.device, nullptr);
 }
 
-TEST_F(LiveVideoChainTest, NoOverlayAtLaunchEndsTheProgramBeforeTheDriverConnects) {
-    vcard::DisplayOptions display;
-    display.autoFlip = false;
-    startUp(&display);
-    EXPECT_EQ(boxes(), std::string(kBandwidthMessage) + "\n");
-    EXPECT_FALSE(window().isVisible());
-    EXPECT_EQ(v().capture.CaptureState, kCaptureNotConnected);
-    EXPECT_FALSE(livePeriod().has_value());
-    EXPECT_EQ(v().live.device, nullptr);
-}
-
-TEST_F(LiveVideoChainTest, AFailedPortStartIsToldAndTheProgramGoesOn) {
-    vcard::DisplayOptions display;
-    display.portStartFails = true;
-    startUp(&display);
-    EXPECT_EQ(boxes(), std::string(kStartPortFailedMessage) + "\n");
-    EXPECT_TRUE(window().isVisible());
-    EXPECT_EQ(v().capture.CaptureState, kCaptureConnected);
+// Without an overlay the program ends at launch and the rest of the
+// start-up does not run; a port that does not start is only told.
+TEST_F(LiveVideoChainTest, LaunchFailuresAreToldAndOnlyAMissingOverlayEndsTheProgram) {
+    struct Case {
+        bool vcard::DisplayOptions::*fault;
+        bool value;
+        std::string_view message;
+        bool ends;
+    };
+    for (const Case& c :
+         {Case{&vcard::DisplayOptions::autoFlip, false, kBandwidthMessage, true},
+          Case{&vcard::DisplayOptions::portStartFails, true, kStartPortFailedMessage, false}}) {
+        SCOPED_TRACE(std::string(c.message));
+        vcard::DisplayOptions display;
+        display.*c.fault = c.value;
+        startUp(&display);
+        EXPECT_EQ(boxes(), std::string(c.message) + "\n");
+        EXPECT_EQ(window().isVisible(), !c.ends);
+        EXPECT_EQ(v().capture.CaptureState, c.ends ? kCaptureNotConnected : kCaptureConnected);
+        EXPECT_FALSE(livePeriod().has_value());
+        EXPECT_EQ(v().live.device, nullptr);
+        windows.reset();
+        shell.reset();
+    }
 }
 
 TEST_F(LiveVideoChainTest, AStandardChangeRebuildsTheChainForTheNewFieldHeight) {
