@@ -41,6 +41,13 @@ TEST(InstallTest, InstalledProgramsFindTheirFilesAndTheEntryStartsVorrak) {
     }
     EXPECT_TRUE((fs::status(programs + "/Vorrak").permissions() & fs::perms::owner_exec) !=
                 fs::perms::none);
+    // The companions Vorrak starts on an event go with it wherever they are
+    // built.
+    for (const char* name : {"dial", "email"}) {
+        EXPECT_EQ(fs::is_regular_file(programs + "/" + name),
+                  fs::is_regular_file(testing::binDir() + "/" + name))
+            << name;
+    }
 
     const std::string entry = prefix + "/share/applications/zelkor-oculara.desktop";
     const std::string text = testing::readText(entry);
