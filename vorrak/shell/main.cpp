@@ -21,6 +21,7 @@
 #include "vorrak/hardware/picture_controls.h"
 #include "vorrak/resources/strings.h"
 #include "vorrak/shell/access_password.h"
+#include "vorrak/shell/live_video_chain.h"
 #include "vorrak/shell/main_window.h"
 #include "vorrak/shell/startup.h"
 
@@ -95,8 +96,10 @@ int main(int argc, char** argv) {
 
     vorrak::DecoderBus bus(hardware->ports(), clock);
     vorrak::Vorrak v;
-    vorrak::NoLiveVideo live;
+    vorrak::LiveVideoChain live(v, *ui, *timers, bus.BusMethod,
+                                [&hardware] { return hardware->createDisplayDevice(); });
     vorrak::MainWindow window(v, live, hardware->captureDriver());
+    live.attach(window);
     vorrak::AlarmServices alarms{*processes, *ui, *sound};
 
     vorrak::SettingsHost settingsHost{*registry, *ui, std::string(platform::kDesktopOpener),

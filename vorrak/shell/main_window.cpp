@@ -125,6 +125,9 @@ void MainWindow::message(uint32_t id) {
     switch (id) {
         case kStartUpMessage:
             live_.StartLiveVideoAtLaunch();
+            if (destroyed_) {
+                return;
+            }
             if (v_.access.PasswordRequired != 0 && v_.settings.RUNSTARTUP == 0) {
                 askPassword();
             }
@@ -335,12 +338,25 @@ void MainWindow::closeTracingMenu() {
     }
 }
 
+bool MainWindow::clientRectOnScreen(platform::DisplayRect& rect) {
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    rect = {origin.x(), origin.y(), origin.x() + width(), origin.y() + height()};
+    return !isMinimized();
+}
+
+bool MainWindow::showsCapturePreview() {
+    return v_.capture.CaptureState == kCaptureConnected;
+}
+
 void MainWindow::paintEvent(QPaintEvent*) {
-    // Once connected, the capture window paints the picture itself.
-    if (v_.capture.CaptureState != kCaptureConnected) {
+    // Once connected, the capture window paints the picture itself. Before,
+    // the live overlay shows where the colour key is painted; where it is
+    // not (no key chosen yet, no overlay) the window is empty.
+    if (!showsCapturePreview()) {
         QPainter painter(this);
         painter.fillRect(rect(), QColor(kEmptyPictureColour));
     }
+    live_.PaintColorKey();
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {

@@ -17,6 +17,7 @@
 #include "vorrak/capture/capture_host.h"
 #include "vorrak/dialogs/tracing_menu.h"
 #include "vorrak/guard/guard_host.h"
+#include "vorrak/livevideo/livevideo.h"
 #include "vorrak/shell/live_video_steps.h"
 #include "vorrak/shell/vorrak.h"
 
@@ -55,7 +56,7 @@ constexpr std::string_view kHelpMissingMessage =
 // The window's background where no picture is drawn.
 constexpr QRgb kEmptyPictureColour = qRgb(0, 0, 0);
 
-class MainWindow : public QWidget, public CaptureHost, public GuardHost {
+class MainWindow : public QWidget, public CaptureHost, public GuardHost, public LiveVideoHost {
   public:
     // `services` may be completed after construction (it refers to this
     // window); nothing of it is used before create().
@@ -105,6 +106,18 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost {
     bool askPassword() override;
     void openTracingMenu() override;
     void closeTracingMenu() override;
+
+    // LiveVideoHost
+    platform::WindowHandle mainWindow() override { return parentWindow(); }
+    bool clientRectOnScreen(platform::DisplayRect& rect) override;
+    void hide() override { QWidget::hide(); }
+    void invalidate() override { update(); }
+    // The loop ends as after the window's destruction, so nothing more of
+    // the start-up runs once the user was told the program ends.
+    void quit() override { destroyWindow(); }
+    bool showsCapturePreview() override;
+    // The capture window is a child widget: Qt paints it after this window.
+    void paintCaptureWindow() override {}
 
     // How the password is asked: the dialog unless replaced (a terminal
     // prompt when boxes go to the console).

@@ -147,7 +147,7 @@ bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::s
     }
 
     v.videoPortParams = MakeVideoPortParams(v.settings.VIDEOSTANDARD, v.chip);
-    if (live.OpenDisplayDevice(v.videoPortParams) == 0) {
+    if (live.OpenDisplayDevice() == 0) {
         live.CloseLiveVideo();
         DecoderOutputOff(bus);
         return false;
