@@ -2,11 +2,16 @@
 // region as the mouse leaves it, and what is stored.
 #include <gtest/gtest.h>
 
+#include <QColor>
+#include <QImage>
+
 #include <string>
 #include <vector>
 
 #include "tests/guard_engine/engine_rig.h"
+#include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/region_selection.h"
+#include "vorrak/guard/tracing.h"
 
 namespace zelkor::vorrak {
 namespace {
@@ -171,6 +176,31 @@ TEST_F(RegionSelectionTest, AConfirmedRegionIsTheOneTheNextGuardStartWatches) {
     BuildRegionMask(v().guard.compare, v().settings.USEREGIONCOMPARE != 0, v().capture.region,
                     v().capture.FrameWidth, v().capture.FrameHeight);
     EXPECT_EQ(v().guard.compare.ActiveBlockCount, 12u);
+}
+
+TEST(RegionFrame, RedOutsideTracingYellowWhileTracing) {
+    platform::RecordingCanvas canvas;
+    DrawRegionFrame(canvas, 10, 20, 30, 40, false);
+    DrawRegionFrame(canvas, 10, 20, 30, 40, true);
+    ASSERT_EQ(canvas.drawn.size(), 8u);
+    const platform::CanvasRect sides[] = {
+        {10, 20, 30, 20}, {30, 20, 30, 40}, {30, 40, 10, 40}, {10, 40, 10, 20}};
+    for (size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(canvas.drawn[i].rect, sides[i % 4]) << i;
+        EXPECT_EQ(canvas.drawn[i].colour, i < 4 ? kRed : kYellow) << i;
+    }
+}
+
+TEST(RegionFrame, ASmallTracedBoxClearsTheCaptureWindowsMarksFirst) {
+    test::EngineRig rig;
+    platform::CaptureWindow& window = *rig.vorrak.capture.window;
+    window.canvas().fillRect({200, 10, 260, 40}, 0x00FF00FF);  // an earlier mark
+    DrawObjectBox(window.canvas(), 100, 50, 105, 150, 352, &window);
+    const QImage shown = static_cast<vcard::VirtualCaptureWindow&>(window).shownImage();
+    EXPECT_NE(shown.pixelColor(230, 25), QColor(255, 0, 255));
+    const QColor frame = shown.pixelColor(100, 100);
+    EXPECT_TRUE(frame.red() > 200 && frame.green() > 200 && frame.blue() < 60)
+        << frame.name().toStdString();
 }
 
 }  // namespace
