@@ -52,6 +52,13 @@ class RegionSelectionTest : public ::testing::Test {
         RegionMouseMove(v(), host, (x0 + x1) / 2, (y0 + y1) / 2);
         RegionButtonUp(v(), s(), host, x1, y1);
     }
+    // A fresh selection dragged from (x0, y0) to (x1, y1) and confirmed.
+    std::vector<int> confirmedRegion(int x0, int y0, int x1, int y1) {
+        startDragging();
+        rig.ui.answers = {platform::answer::YES};
+        drag(x0, y0, x1, y1);
+        return region();
+    }
     std::vector<int> region() {
         const DetectRegion& r = v().capture.region;
         return {r.left, r.top, r.right, r.bottom};
@@ -127,15 +134,9 @@ TEST_F(RegionSelectionTest, AnyDirectionGivesTheSameRegionAndYesStoresIt) {
     EXPECT_EQ(v().settings.USEREGIONCOMPARE, 1u);
     EXPECT_EQ(storedRegionCompare(), std::string("\x01\0\0\0", 4));
 
-    startDragging();
-    rig.ui.answers = {platform::answer::YES};
-    drag(40, 30, 300, 200);
-    EXPECT_EQ(region(), (std::vector<int>{40, 30, 300, 200}));
+    EXPECT_EQ(confirmedRegion(40, 30, 300, 200), (std::vector<int>{40, 30, 300, 200}));
     // Across only one axis reversed too.
-    startDragging();
-    rig.ui.answers = {platform::answer::YES};
-    drag(40, 200, 300, 30);
-    EXPECT_EQ(region(), (std::vector<int>{40, 30, 300, 200}));
+    EXPECT_EQ(confirmedRegion(40, 200, 300, 30), (std::vector<int>{40, 30, 300, 200}));
 }
 
 TEST_F(RegionSelectionTest, NoKeepsDraggingAndStillStoresTheSetting) {
@@ -150,15 +151,9 @@ TEST_F(RegionSelectionTest, NoKeepsDraggingAndStillStoresTheSetting) {
 }
 
 TEST_F(RegionSelectionTest, ADragPastAnEdgeSelectsUpToThatEdge) {
-    startDragging();
-    rig.ui.answers = {platform::answer::YES};
     // Past the left and the top edge: the window reports negative points.
-    drag(200, 150, -30, -2);
-    EXPECT_EQ(region(), (std::vector<int>{0, 0, 200, 150}));
-    startDragging();
-    rig.ui.answers = {platform::answer::YES};
-    drag(100, 100, 5000, 999);
-    EXPECT_EQ(region(), (std::vector<int>{100, 100, 352, 240}));
+    EXPECT_EQ(confirmedRegion(200, 150, -30, -2), (std::vector<int>{0, 0, 200, 150}));
+    EXPECT_EQ(confirmedRegion(100, 100, 5000, 999), (std::vector<int>{100, 100, 352, 240}));
 }
 
 TEST_F(RegionSelectionTest, ADragWhollyPastOneEdgeIsInvalid) {
@@ -170,9 +165,7 @@ TEST_F(RegionSelectionTest, ADragWhollyPastOneEdgeIsInvalid) {
 }
 
 TEST_F(RegionSelectionTest, AConfirmedRegionIsTheOneTheNextGuardStartWatches) {
-    startDragging();
-    rig.ui.answers = {platform::answer::YES};
-    drag(0, 0, 64, 48);  // 4 x 3 blocks
+    confirmedRegion(0, 0, 64, 48);  // 4 x 3 blocks
     BuildRegionMask(v().guard.compare, v().settings.USEREGIONCOMPARE != 0, v().capture.region,
                     v().capture.FrameWidth, v().capture.FrameHeight);
     EXPECT_EQ(v().guard.compare.ActiveBlockCount, 12u);
