@@ -168,14 +168,15 @@ void EventList::pressedAt(const QPoint& point) {
     previousPress_ = point;
 }
 
-// A quick second press arrives as a double click: it is a press all the same.
+// The event's kind is looked at first: the window is also told of its own
+// destruction, when it is no longer a dialog to look at. A quick second press
+// arrives as a double click: it is a press all the same.
 bool EventList::eventFilter(QObject* watched, QEvent* event) {
-    if (dialog_ && watched == dialog_.data() && event->type() == QEvent::Close) {
+    const QEvent::Type type = event->type();
+    if (type == QEvent::Close && dialog_ && watched == dialog_.data()) {
         open_ = false;
-    } else if (dialog_ && listArea_ && watched == listArea_.data() &&
-               (event->type() == QEvent::MouseButtonPress ||
-                event->type() == QEvent::MouseButtonDblClick) &&
-               guard_.EventNumber >= 1) {
+    } else if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
+               dialog_ && listArea_ && watched == listArea_.data() && guard_.EventNumber >= 1) {
         const auto* press = static_cast<QMouseEvent*>(event);
         if (press->button() == Qt::LeftButton) {
             pressedAt(listArea_->mapTo(dialog_.data(), press->position().toPoint()));
