@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "tests/guard_engine/engine_rig.h"
-#include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/region_selection.h"
 #include "vorrak/guard/tracing.h"
 
@@ -169,19 +168,6 @@ TEST_F(RegionSelectionTest, AConfirmedRegionIsTheOneTheNextGuardStartWatches) {
     BuildRegionMask(v().guard.compare, v().settings.USEREGIONCOMPARE != 0, v().capture.region,
                     v().capture.FrameWidth, v().capture.FrameHeight);
     EXPECT_EQ(v().guard.compare.ActiveBlockCount, 12u);
-}
-
-TEST(RegionFrame, RedOutsideTracingYellowWhileTracing) {
-    platform::RecordingCanvas canvas;
-    DrawRegionFrame(canvas, 10, 20, 30, 40, false);
-    DrawRegionFrame(canvas, 10, 20, 30, 40, true);
-    ASSERT_EQ(canvas.drawn.size(), 8u);
-    const platform::CanvasRect sides[] = {
-        {10, 20, 30, 20}, {30, 20, 30, 40}, {30, 40, 10, 40}, {10, 40, 10, 20}};
-    for (size_t i = 0; i < 8; ++i) {
-        EXPECT_EQ(canvas.drawn[i].rect, sides[i % 4]) << i;
-        EXPECT_EQ(canvas.drawn[i].colour, i < 4 ? kRed : kYellow) << i;
-    }
 }
 
 TEST(RegionFrame, ASmallTracedBoxClearsTheCaptureWindowsMarksFirst) {
