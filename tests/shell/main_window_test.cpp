@@ -309,6 +309,9 @@ TEST_F(MainWindowTest, RegionDraggedOverTheFrozenPictureIsConfirmedAndReconnects
 
 TEST_F(MainWindowTest, AClickWithoutMovementAsksForTheRegionAgain) {
     startRegion({});
+    // The release of the press that answered the question ends no drag.
+    QTest::mouseRelease(&window(), Qt::LeftButton, {}, QPoint(50, 60));
+    EXPECT_EQ(shell->rig.ui.boxes.back().text, kRegionDragQuestion);
     QTest::mouseClick(&window(), Qt::LeftButton, {}, QPoint(50, 60));
     EXPECT_EQ(shell->rig.ui.boxes.back().text, kInvalidRegionMessage);
     EXPECT_EQ(v().regionSelection.regionMode, 1u);
