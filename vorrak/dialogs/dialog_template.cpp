@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
 
 namespace zelkor::vorrak {
@@ -31,6 +32,14 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
             auto* edit = new QLineEdit(&dialog);
             edit->setEchoMode(QLineEdit::Password);
             return edit;
+        }
+        case ControlKind::ListBox: {
+            auto* list = new QListWidget(&dialog);
+            list->setSortingEnabled(false);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            return list;
         }
     }
     return nullptr;

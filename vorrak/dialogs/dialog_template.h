@@ -21,6 +21,9 @@ enum class ControlKind {
     GroupBox,
     Text,          // a static label
     PasswordEdit,  // one line, characters shown masked, scrolling sideways
+    // A list of lines in the order they are added, one selected at a time,
+    // bordered, with a vertical scroll bar when the lines do not fit.
+    ListBox,
 };
 
 // Ids of controls nobody asks for by number (labels, frames).

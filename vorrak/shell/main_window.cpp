@@ -45,6 +45,44 @@ QIcon trayIcon() {
     return QIcon(pixmap);
 }
 
+// Drawing on a widget while it paints, or on a picture: each call paints on
+// its own. Lines are two pixels wide, as the region's frame is drawn.
+class DeviceCanvas : public platform::Canvas {
+  public:
+    explicit DeviceCanvas(QPaintDevice& device) : device_(device) {}
+
+    void fillRect(const platform::CanvasRect& r, uint32_t colour) override {
+        QPainter(&device_).fillRect(rectOf(r), colourOf(colour));
+    }
+    void frameRect(const platform::CanvasRect& r, uint32_t colour) override {
+        QPainter painter(&device_);
+        painter.setPen(colourOf(colour));
+        painter.drawRect(rectOf(r).adjusted(0, 0, -1, -1));
+    }
+    void drawLine(int x0, int y0, int x1, int y1, uint32_t colour) override {
+        QPainter painter(&device_);
+        painter.setPen(QPen(colourOf(colour), 2));
+        painter.drawLine(x0, y0, x1, y1);
+    }
+    void drawText(std::string_view text, const platform::CanvasRect& r, const platform::CanvasFont&,
+                  uint32_t colour, uint32_t) override {
+        QPainter painter(&device_);
+        painter.setPen(colourOf(colour));
+        painter.drawText(rectOf(r), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                         latin1(text));
+    }
+
+  private:
+    static QColor colourOf(uint32_t bgr) {
+        return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+    }
+    static QRect rectOf(const platform::CanvasRect& r) {
+        return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+    }
+
+    QPaintDevice& device_;
+};
+
 }  // namespace
 
 MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver& drivers)
@@ -52,7 +90,8 @@ MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver&
       v_(v),
       live_(live),
       drivers_(drivers),
-      popup_(latin1("ContextMenu")) {
+      popup_(latin1("ContextMenu")),
+      frozenCanvas_(std::make_unique<DeviceCanvas>(frozenPicture_)) {
     setObjectName(latin1(kMainWindowClass));
     setWindowTitle(latin1(resources::kTitle));
     setAutoFillBackground(false);
@@ -158,7 +197,7 @@ void MainWindow::message(uint32_t id) {
 }
 
 void MainWindow::command(uint32_t id) {
-    if (destroyed_) {
+    if (destroyed_ || v_.regionSelection.regionMode != 0) {
         return;
     }
     const GuardMode& g = v_.guardMode;
@@ -195,6 +234,11 @@ void MainWindow::command(uint32_t id) {
         case command::AlwaysOnTop:
             applyTopmost(v_.AlwaysOnTop == 0);
             break;
+        case command::EventList:
+            if (v_.guard.EventNumber >= 1 && !eventList().isOpen()) {
+                eventList().show();
+            }
+            break;
         case command::MailWithoutEvent: {
             AlarmServices alarms = s_->alarms();
             std::string unused;
@@ -225,6 +269,9 @@ void MainWindow::destroyWindow() {
     }
     if (tracingMenu_) {
         tracingMenu_->close();
+    }
+    if (eventList_) {
+        eventList_->close();
     }
     hide();
     QCoreApplication::exit(0);
@@ -277,6 +324,10 @@ void MainWindow::postMessage(uint32_t id) {
 
 void MainWindow::hideToTray() {
     hide();
+    // The list goes too; the next event opens it anew.
+    if (eventList_) {
+        eventList_->close();
+    }
     v_.WindowsShown = 0;
     // Without a tray the windows stay hidden and the program keeps running;
     // the tray's notification, sent by another program, still restores them.
@@ -312,12 +363,43 @@ void MainWindow::focusMainWindow() {
     setFocus();
 }
 
+void MainWindow::refreshEventList(bool openIfClosed) {
+    if (eventList().isOpen()) {
+        eventList().refill();
+    } else if (openIfClosed) {
+        eventList().show();
+    }
+}
+
+EventList& MainWindow::eventList() {
+    if (!eventList_) {
+        eventList_ = std::make_unique<EventList>(v_.guard, s_->shell, s_->ui);
+    }
+    return *eventList_;
+}
+
 void MainWindow::startRegionSelection() {
-    // Choosing a region with the mouse is not part of this program yet: the
-    // driver is connected as a finished selection would leave it, and guard
-    // mode watches the region it has, the whole frame unless set otherwise.
-    message(kDisconnectCaptureMessage);
-    message(kConnectCaptureMessage);
+    StartRegionSelection(v_, *s_, *this);
+}
+
+void MainWindow::freezePicture() {
+    const QSize frame(int(v_.capture.FrameWidth), int(v_.capture.FrameHeight));
+    frozenPicture_ = QImage(frame, QImage::Format_RGB32);
+    frozenPicture_.fill(Qt::black);
+    // What the window and the capture window in it draw now, not what the
+    // screen holds there: a box just answered may not have left it yet.
+    QPainter painter(&frozenPicture_);
+    render(&painter, QPoint(), QRegion(QRect(QPoint(), frame)));
+}
+
+platform::Canvas& MainWindow::frozenPictureCanvas() {
+    return *frozenCanvas_;
+}
+
+// Every paint of the region starts from the frozen picture, so what was
+// drawn over it goes whether erasing was asked or not.
+void MainWindow::invalidateMainWindow(bool) {
+    update();
 }
 
 bool MainWindow::askPassword() {
@@ -349,6 +431,13 @@ bool MainWindow::showsCapturePreview() {
 }
 
 void MainWindow::paintEvent(QPaintEvent*) {
+    if (v_.regionSelection.regionMode != 0) {
+        QPainter(this).drawImage(QPoint(0, 0), frozenPicture_);
+        DeviceCanvas canvas(*this);
+        const DetectRegion& r = v_.capture.region;
+        DrawRegionFrame(canvas, r.left, r.top, r.right, r.bottom, v_.guardMode.trace.tracing != 0);
+        return;
+    }
     // Once connected, the capture window paints the picture itself. Before,
     // the live overlay shows where the colour key is painted; where it is
     // not (no key chosen yet, no overlay) the window is empty.
@@ -361,14 +450,25 @@ void MainWindow::paintEvent(QPaintEvent*) {
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
     // Clicks on the capture window come here too: it leaves them to us.
-    if (event->button() == Qt::LeftButton) {
-        buttonDown_ = true;
-        lastPos_ = event->globalPosition().toPoint();
+    if (event->button() != Qt::LeftButton) {
+        return;
     }
+    buttonDown_ = true;
+    if (v_.regionSelection.regionMode != 0) {
+        const QPoint p = event->position().toPoint();
+        RegionButtonDown(v_, p.x(), p.y());
+        return;
+    }
+    lastPos_ = event->globalPosition().toPoint();
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     if (!buttonDown_) {
+        return;
+    }
+    if (v_.regionSelection.regionMode != 0) {
+        const QPoint p = event->position().toPoint();
+        RegionMouseMove(v_, *this, p.x(), p.y());
         return;
     }
     if (v_.capture.CaptureState == kCaptureConnected) {
@@ -382,8 +482,16 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        buttonDown_ = false;
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    // A release whose press came before the selection began (the press that
+    // answered its question) ends no drag.
+    const bool dragged = buttonDown_;
+    buttonDown_ = false;
+    if (v_.regionSelection.regionMode != 0 && dragged) {
+        const QPoint p = event->position().toPoint();
+        RegionButtonUp(v_, *s_, *this, p.x(), p.y());
     }
 }
 
@@ -403,6 +511,10 @@ void MainWindow::dragTo(const QPoint& p) {
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+    if (v_.regionSelection.regionMode != 0) {
+        event->accept();
+        return;
+    }
     popup_.popup(event->globalPos());
     event->accept();
 }

@@ -4,6 +4,7 @@
 // dispatched, whether they come from keys, the popup menu, the guard engine
 // or another program.
 
+#include <QImage>
 #include <QMenu>
 #include <QPoint>
 #include <QSystemTrayIcon>
@@ -15,8 +16,10 @@
 
 #include "platform/capture_driver.h"
 #include "vorrak/capture/capture_host.h"
+#include "vorrak/dialogs/event_list.h"
 #include "vorrak/dialogs/tracing_menu.h"
 #include "vorrak/guard/guard_host.h"
+#include "vorrak/guard/region_selection.h"
 #include "vorrak/livevideo/livevideo.h"
 #include "vorrak/shell/live_video_steps.h"
 #include "vorrak/shell/vorrak.h"
@@ -56,7 +59,11 @@ constexpr std::string_view kHelpMissingMessage =
 // The window's background where no picture is drawn.
 constexpr QRgb kEmptyPictureColour = qRgb(0, 0, 0);
 
-class MainWindow : public QWidget, public CaptureHost, public GuardHost, public LiveVideoHost {
+class MainWindow : public QWidget,
+                   public CaptureHost,
+                   public GuardHost,
+                   public LiveVideoHost,
+                   public RegionHost {
   public:
     // `services` may be completed after construction (it refers to this
     // window); nothing of it is used before create().
@@ -101,7 +108,7 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost, public 
     void repaintMainWindow() override { update(); }
     platform::Canvas& mainWindowCanvas() override;
     void focusMainWindow() override;
-    void refreshEventList(bool) override {}
+    void refreshEventList(bool openIfClosed) override;
     void startRegionSelection() override;
     bool askPassword() override;
     void openTracingMenu() override;
@@ -118,6 +125,17 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost, public 
     bool showsCapturePreview() override;
     // The capture window is a child widget: Qt paints it after this window.
     void paintCaptureWindow() override {}
+
+    // RegionHost
+    void sendMessage(uint32_t id) override { message(id); }
+    // The control panel is not part of this program yet.
+    void showControlPanel(bool) override {}
+    void freezePicture() override;
+    platform::Canvas& frozenPictureCanvas() override;
+    void invalidateMainWindow(bool erase) override;
+
+    // The detected-event list, made on first use.
+    EventList& eventList();
 
     // How the password is asked: the dialog unless replaced (a terminal
     // prompt when boxes go to the console).
@@ -145,6 +163,10 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost, public 
     QAction* alwaysOnTop_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray_;
     std::unique_ptr<TracingMenu> tracingMenu_;
+    std::unique_ptr<EventList> eventList_;
+    // What the window shows while a region is dragged over it.
+    QImage frozenPicture_;
+    std::unique_ptr<platform::Canvas> frozenCanvas_;
     std::unique_ptr<QSocketNotifier> outside_;
     platform::InstanceClaim* claim_ = nullptr;
     std::function<bool()> passwordPrompt_;
