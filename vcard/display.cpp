@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "vcard/card.h"
+#include "vcard/yuv_rows.h"
 
 namespace zelkor::vcard {
 
@@ -38,37 +39,6 @@ bool isEmpty(const DisplayRect& r) {
 bool contains(const DisplayRect& outer, const DisplayRect& inner) {
     return inner.left >= outer.left && inner.top >= outer.top && inner.right <= outer.right &&
            inner.bottom <= outer.bottom;
-}
-
-// BT.601 studio range to RGB, as the capture driver converts, by table.
-struct YuvTables {
-    std::array<int, 256> y{};
-    std::array<int, 256> rv{};
-    std::array<int, 256> gu{};
-    std::array<int, 256> gv{};
-    std::array<int, 256> bu{};
-    YuvTables() {
-        for (int i = 0; i < 256; ++i) {
-            y[size_t(i)] = (i - 16) * 298 + 128;
-            rv[size_t(i)] = 409 * (i - 128);
-            gu[size_t(i)] = -100 * (i - 128);
-            gv[size_t(i)] = -208 * (i - 128);
-            bu[size_t(i)] = 516 * (i - 128);
-        }
-    }
-};
-const YuvTables kYuv;
-
-inline uint32_t clamp8(int x) {
-    x >>= 8;
-    return uint32_t(x < 0 ? 0 : x > 255 ? 255 : x);
-}
-
-inline uint32_t argbOf(int y, int u, int v) {
-    const int yy = kYuv.y[size_t(y)];
-    return 0xFF000000u | clamp8(yy + kYuv.rv[size_t(v)]) << 16 |
-           clamp8(yy + kYuv.gu[size_t(u)] + kYuv.gv[size_t(v)]) << 8 |
-           clamp8(yy + kYuv.bu[size_t(u)]);
 }
 
 // Byte positions inside a 4-byte pixel pair.
@@ -507,6 +477,8 @@ void writeField(DisplayState& st, PortData& port, SurfaceData& s) {
             uint32_t(std::min(int64_t(x) * kFieldWidth / outW, int64_t(kFieldWidth - 1)));
     }
     const bool haveField = f.uyvy.size() >= size_t(kFieldWidth) * 2 * size_t(f.height);
+    // Unscaled into a UYVY surface, a line is the decoder's bytes as they are.
+    const bool asIs = outW == kFieldWidth && s.desc.pixelFormat.fourCC != dd::Yuy2;
     for (int r = 0; r < rows; ++r) {
         const size_t outLine = interleave ? size_t(2 * r + parity) : size_t(r);
         uint8_t* out = s.buffers[size_t(buffer)].data() + outLine * s.stride;
@@ -520,6 +492,10 @@ void writeField(DisplayState& st, PortData& port, SurfaceData& s) {
             continue;
         }
         const uint8_t* in = f.uyvy.data() + size_t(line) * kFieldWidth * 2;
+        if (asIs) {
+            std::memcpy(out, in, size_t(pairs) * 4);
+            continue;
+        }
         for (int p = 0; p < pairs; ++p) {
             const uint32_t x0 = st.columns[size_t(2 * p)];
             const uint32_t x1 = st.columns[size_t(2 * p + 1)];
@@ -549,7 +525,7 @@ uint64_t drawOverlay(DisplayState& st, const SurfaceData& s, const DisplayRect& 
     const int64_t dh = dst.height();
     const int maxX = int(s.desc.width) - 1;
     const int maxY = int(s.desc.height) - 1;
-    const PairLayout l = layoutOf(s.desc.pixelFormat.fourCC);
+    const bool yuy2 = s.desc.pixelFormat.fourCC == dd::Yuy2;
     const uint8_t* base = s.buffers[size_t(s.front)].data();
 
     // Source column of each output column, and the whole pairs they lie in.
@@ -576,12 +552,8 @@ uint64_t drawOverlay(DisplayState& st, const SurfaceData& s, const DisplayRect& 
     for (int y = span.top; y < span.bottom; ++y) {
         const int sy = std::clamp(int(src.top + (y - dst.top) * sh / dh), 0, maxY);
         if (sy != converted) {
-            const uint8_t* pair = base + size_t(sy) * s.stride + size_t(first / 2) * 4;
-            uint32_t* rgb = st.rgbRow.data();
-            for (int p = 0; p < pairs; ++p, pair += 4, rgb += 2) {
-                rgb[0] = argbOf(pair[l.y0], pair[l.u], pair[l.v]);
-                rgb[1] = argbOf(pair[l.y1], pair[l.u], pair[l.v]);
-            }
+            pairsToArgb(base + size_t(sy) * s.stride + size_t(first / 2) * 4, size_t(pairs), yuy2,
+                        st.rgbRow.data());
             converted = sy;
         }
         uint32_t* out = argb + size_t(y - area.top) * stride + size_t(span.left - area.left);
