@@ -63,6 +63,11 @@ struct SurfaceData {
     int bufferCount = 0;
     int front = 0;
     size_t stride = 0;
+    // Overlays: each buffer's lines in ARGB, converted when first shown
+    // after the port wrote them. With interleaved fields a line changes
+    // every other field while the screen shows it every field.
+    std::array<std::vector<uint32_t>, 2> argb;
+    std::array<std::vector<uint8_t>, 2> argbCurrent;  // per line
     // The screen: its colour key and clipper.
     bool hasKey = false;
     uint32_t keyLow = 0;
@@ -100,7 +105,6 @@ struct DisplayState {
     VideoField field;
     uint64_t lastField = UINT64_MAX;
     std::vector<uint32_t> columns;  // scratch of the port and the composer
-    std::vector<uint32_t> rgbRow;
 
     // Surfaces belong to the display mode they were made in.
     uint64_t epoch() const {
@@ -482,6 +486,9 @@ void writeField(DisplayState& st, PortData& port, SurfaceData& s) {
     for (int r = 0; r < rows; ++r) {
         const size_t outLine = interleave ? size_t(2 * r + parity) : size_t(r);
         uint8_t* out = s.buffers[size_t(buffer)].data() + outLine * s.stride;
+        if (outLine < s.argbCurrent[size_t(buffer)].size()) {
+            s.argbCurrent[size_t(buffer)][outLine] = 0;
+        }
         const int line = int(int64_t(r) * fieldHeight / outH) - blanking;
         if (!haveField || line < 0 || line >= f.height) {
             for (int p = 0; p < pairs; ++p) {
@@ -514,8 +521,28 @@ void writeField(DisplayState& st, PortData& port, SurfaceData& s) {
     }
 }
 
+// Line `sy` of the overlay's front buffer in ARGB, converted if the port
+// wrote it since it was last shown.
+const uint32_t* argbLine(SurfaceData& s, int sy) {
+    const auto buffer = size_t(s.front);
+    const size_t width = s.stride / 2;  // whole pairs
+    std::vector<uint32_t>& argb = s.argb[buffer];
+    std::vector<uint8_t>& current = s.argbCurrent[buffer];
+    if (current.empty()) {
+        argb.resize(width * s.desc.height);
+        current.assign(s.desc.height, 0);
+    }
+    uint32_t* line = argb.data() + size_t(sy) * width;
+    if (current[size_t(sy)] == 0) {
+        pairsToArgb(s.buffers[buffer].data() + size_t(sy) * s.stride, s.stride / 4,
+                    s.desc.pixelFormat.fourCC == dd::Yuy2, line);
+        current[size_t(sy)] = 1;
+    }
+    return line;
+}
+
 // The overlay's source rectangle scaled onto `span` of its destination.
-uint64_t drawOverlay(DisplayState& st, const SurfaceData& s, const DisplayRect& span,
+uint64_t drawOverlay(DisplayState& st, SurfaceData& s, const DisplayRect& span,
                      const DisplayRect& area, uint32_t* argb, size_t stride) {
     const DisplayRect& src = s.source;
     const DisplayRect& dst = s.destination;
@@ -525,44 +552,25 @@ uint64_t drawOverlay(DisplayState& st, const SurfaceData& s, const DisplayRect& 
     const int64_t dh = dst.height();
     const int maxX = int(s.desc.width) - 1;
     const int maxY = int(s.desc.height) - 1;
-    const bool yuy2 = s.desc.pixelFormat.fourCC == dd::Yuy2;
-    const uint8_t* base = s.buffers[size_t(s.front)].data();
 
-    // Source column of each output column, and the whole pairs they lie in.
+    // Source column of each output column, the same for every line.
     st.columns.resize(size_t(span.width()));
-    int first = maxX;
-    int last = 0;
     for (int x = span.left; x < span.right; ++x) {
-        const int sx = std::clamp(int(src.left + (x - dst.left) * sw / dw), 0, maxX);
-        st.columns[size_t(x - span.left)] = uint32_t(sx);
-        first = std::min(first, sx);
-        last = std::max(last, sx);
-    }
-    first &= ~1;
-    const int pairs = (last - first) / 2 + 1;
-    for (uint32_t& c : st.columns) {
-        c -= uint32_t(first);
+        st.columns[size_t(x - span.left)] =
+            uint32_t(std::clamp(int(src.left + (x - dst.left) * sw / dw), 0, maxX));
     }
     const bool straight =
-        sw == dw && st.columns.back() + 1 == st.columns.size() && st.columns.front() == 0;
-    // Each source line is converted once, two pixels per colour pair, and
-    // reused while the destination repeats it.
-    st.rgbRow.resize(size_t(pairs) * 2);
-    int converted = -1;
+        sw == dw && st.columns.back() - st.columns.front() + 1 == st.columns.size();
     for (int y = span.top; y < span.bottom; ++y) {
         const int sy = std::clamp(int(src.top + (y - dst.top) * sh / dh), 0, maxY);
-        if (sy != converted) {
-            pairsToArgb(base + size_t(sy) * s.stride + size_t(first / 2) * 4, size_t(pairs), yuy2,
-                        st.rgbRow.data());
-            converted = sy;
-        }
+        const uint32_t* line = argbLine(s, sy);
         uint32_t* out = argb + size_t(y - area.top) * stride + size_t(span.left - area.left);
         if (straight) {
-            std::memcpy(out, st.rgbRow.data(), st.columns.size() * 4);
+            std::memcpy(out, line + st.columns.front(), st.columns.size() * 4);
             continue;
         }
         for (size_t i = 0; i < st.columns.size(); ++i) {
-            out[i] = st.rgbRow[st.columns[i]];
+            out[i] = line[st.columns[i]];
         }
     }
     return uint64_t(span.width()) * uint64_t(span.height());
