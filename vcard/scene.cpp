@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <array>
 
+#include "vcard/wide_loops.h"
+
 namespace zelkor::vcard {
 
 namespace {
@@ -18,7 +20,7 @@ constexpr std::array<NamedKind, 4> kScenes{{
     {"lighting", SceneSource::Kind::Lighting},
 }};
 
-uint32_t mix(uint32_t x) {
+[[gnu::always_inline]] inline uint32_t mix(uint32_t x) {
     x ^= x >> 16;
     x *= 0x7FEB352Du;
     x ^= x >> 15;
@@ -89,23 +91,38 @@ void drawPerson(Picture& p, int left) {
 // hashing at -O2, which is most of a field's cost.
 constexpr size_t kNoiseBlock = 64;
 
-inline void noiseRun(uint8_t* y, uint32_t first, size_t n) {
+[[gnu::always_inline]] inline void noiseRun(uint8_t* y, uint32_t first, size_t n) {
     for (size_t i = 0; i < n; ++i) {
         const int d = int(mix(first + uint32_t(i)) % 9) - 4;
         y[i] = uint8_t(std::clamp(int(y[i]) + d, 0, 255));
     }
 }
 
+[[gnu::always_inline]] inline void noiseBlocks(uint8_t* y, size_t n, uint32_t base) {
+    size_t i = 0;
+    for (; i + kNoiseBlock <= n; i += kNoiseBlock) {
+        noiseRun(y + i, base + uint32_t(i), kNoiseBlock);
+    }
+    noiseRun(y + i, base + uint32_t(i), n - i);
+}
+
+#if ZELKOR_WIDE_LOOPS
+ZELKOR_WIDE_TARGET void noiseBlocksWide(uint8_t* y, size_t n, uint32_t base) {
+    noiseBlocks(y, n, base);
+}
+#endif
+
 // Sensor noise of -4 .. 4 on every luminance sample, hashed from the seed,
 // the field and the sample's place.
 void addNoise(Picture& p, uint32_t seed, uint64_t field) {
     const uint32_t base = mix(seed ^ mix(uint32_t(field) ^ uint32_t(field >> 32) * 0x9E3779B9u));
-    const size_t n = p.y.size();
-    size_t i = 0;
-    for (; i + kNoiseBlock <= n; i += kNoiseBlock) {
-        noiseRun(p.y.data() + i, base + uint32_t(i), kNoiseBlock);
+#if ZELKOR_WIDE_LOOPS
+    if (wideLoops()) {
+        noiseBlocksWide(p.y.data(), p.y.size(), base);
+        return;
     }
-    noiseRun(p.y.data() + i, base + uint32_t(i), n - i);
+#endif
+    noiseBlocks(p.y.data(), p.y.size(), base);
 }
 
 }  // namespace

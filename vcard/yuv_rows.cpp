@@ -1,6 +1,7 @@
 #include "vcard/yuv_rows.h"
 
 #include "vcard/capture_frame.h"
+#include "vcard/wide_loops.h"
 
 namespace zelkor::vcard {
 
@@ -11,7 +12,7 @@ namespace {
 // runs through the same code one pair at a time.
 constexpr size_t kBlock = 32;
 
-inline uint32_t argbOf(int y, int u, int v) {
+[[gnu::always_inline]] inline uint32_t argbOf(int y, int u, int v) {
     uint8_t r = 0;
     uint8_t g = 0;
     uint8_t b = 0;
@@ -22,7 +23,8 @@ inline uint32_t argbOf(int y, int u, int v) {
 // Byte positions inside a pair are constants here, so the loads become
 // shuffles instead of indexed reads.
 template <size_t Y0, size_t U, size_t Y1, size_t V>
-inline void packedPairs(const uint8_t* __restrict in, size_t pairs, uint32_t* __restrict argb) {
+[[gnu::always_inline]] inline void packedPairs(const uint8_t* __restrict in, size_t pairs,
+                                               uint32_t* __restrict argb) {
     for (size_t p = 0; p < pairs; ++p) {
         const uint8_t* q = in + 4 * p;
         argb[2 * p] = argbOf(q[Y0], q[U], q[V]);
@@ -31,7 +33,7 @@ inline void packedPairs(const uint8_t* __restrict in, size_t pairs, uint32_t* __
 }
 
 template <size_t Y0, size_t U, size_t Y1, size_t V>
-void packedRow(const uint8_t* in, size_t pairs, uint32_t* argb) {
+[[gnu::always_inline]] inline void packedRow(const uint8_t* in, size_t pairs, uint32_t* argb) {
     size_t p = 0;
     for (; p + kBlock <= pairs; p += kBlock) {
         packedPairs<Y0, U, Y1, V>(in + 4 * p, kBlock, argb + 2 * p);
@@ -39,17 +41,18 @@ void packedRow(const uint8_t* in, size_t pairs, uint32_t* argb) {
     packedPairs<Y0, U, Y1, V>(in + 4 * p, pairs - p, argb + 2 * p);
 }
 
-inline void planarPairs(const uint8_t* __restrict y, const uint8_t* __restrict u,
-                        const uint8_t* __restrict v, size_t pairs, uint32_t* __restrict argb) {
+[[gnu::always_inline]] inline void planarPairs(const uint8_t* __restrict y,
+                                               const uint8_t* __restrict u,
+                                               const uint8_t* __restrict v, size_t pairs,
+                                               uint32_t* __restrict argb) {
     for (size_t p = 0; p < pairs; ++p) {
         argb[2 * p] = argbOf(y[2 * p], u[p], v[p]);
         argb[2 * p + 1] = argbOf(y[2 * p + 1], u[p], v[p]);
     }
 }
 
-}  // namespace
-
-void pairsToArgb(const uint8_t* in, size_t pairs, bool yuy2, uint32_t* argb) {
+[[gnu::always_inline]] inline void pairsRow(const uint8_t* in, size_t pairs, bool yuy2,
+                                            uint32_t* argb) {
     if (yuy2) {
         packedRow<0, 1, 2, 3>(in, pairs, argb);
     } else {
@@ -57,13 +60,47 @@ void pairsToArgb(const uint8_t* in, size_t pairs, bool yuy2, uint32_t* argb) {
     }
 }
 
-void planarToArgb(const uint8_t* y, const uint8_t* u, const uint8_t* v, size_t pairs,
-                  uint32_t* argb) {
+[[gnu::always_inline]] inline void planarRow(const uint8_t* y, const uint8_t* u, const uint8_t* v,
+                                             size_t pairs, uint32_t* argb) {
     size_t p = 0;
     for (; p + kBlock <= pairs; p += kBlock) {
         planarPairs(y + 2 * p, u + p, v + p, kBlock, argb + 2 * p);
     }
     planarPairs(y + 2 * p, u + p, v + p, pairs - p, argb + 2 * p);
+}
+
+#if ZELKOR_WIDE_LOOPS
+ZELKOR_WIDE_TARGET void pairsRowWide(const uint8_t* in, size_t pairs, bool yuy2, uint32_t* argb) {
+    pairsRow(in, pairs, yuy2, argb);
+}
+
+ZELKOR_WIDE_TARGET void planarRowWide(const uint8_t* y, const uint8_t* u, const uint8_t* v,
+                                      size_t pairs, uint32_t* argb) {
+    planarRow(y, u, v, pairs, argb);
+}
+#endif
+
+}  // namespace
+
+void pairsToArgb(const uint8_t* in, size_t pairs, bool yuy2, uint32_t* argb) {
+#if ZELKOR_WIDE_LOOPS
+    if (wideLoops()) {
+        pairsRowWide(in, pairs, yuy2, argb);
+        return;
+    }
+#endif
+    pairsRow(in, pairs, yuy2, argb);
+}
+
+void planarToArgb(const uint8_t* y, const uint8_t* u, const uint8_t* v, size_t pairs,
+                  uint32_t* argb) {
+#if ZELKOR_WIDE_LOOPS
+    if (wideLoops()) {
+        planarRowWide(y, u, v, pairs, argb);
+        return;
+    }
+#endif
+    planarRow(y, u, v, pairs, argb);
 }
 
 }  // namespace zelkor::vcard

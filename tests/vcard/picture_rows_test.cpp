@@ -7,11 +7,13 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
+#include <utility>
 #include <vector>
 
 #include "vcard/capture_frame.h"
 #include "vcard/decoder_output.h"
 #include "vcard/scene.h"
+#include "vcard/wide_loops.h"
 #include "vcard/yuv_rows.h"
 
 namespace zelkor {
@@ -24,6 +26,15 @@ uint32_t expectedArgb(int y, int u, int v) {
     vcard::yuvToRgb(y, u, v, r, g, b);
     return 0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
 }
+
+// The card's loops in their plain copies (or the wide ones) for a scope.
+class LoopCopies {
+  public:
+    explicit LoopCopies(bool wide) { vcard::setWideLoops(wide); }
+    ~LoopCopies() { vcard::setWideLoops(true); }
+    LoopCopies(const LoopCopies&) = delete;
+    LoopCopies& operator=(const LoopCopies&) = delete;
+};
 
 // Every (y, u, v) once: the u and v of each pair walk all 65536 colours
 // while the two luminances run through all 256 values, in rows of a length
@@ -38,36 +49,40 @@ TEST(YuvRows, EveryColourConvertsAsOnePixelAtATime) {
     std::vector<uint32_t> fromYuy2(kPairs * 2);
     std::vector<uint32_t> fromPlanar(kPairs * 2);
     size_t mismatches = 0;
-    for (uint32_t start = 0; start < (1u << 24); start += kPairs * 2) {
-        for (size_t p = 0; p < kPairs; ++p) {
-            const uint32_t n = start + uint32_t(2 * p);
-            y[2 * p] = uint8_t(n);
-            y[2 * p + 1] = uint8_t(n + 1);
-            u[p] = uint8_t(n >> 8);
-            v[p] = uint8_t(n >> 16);
-        }
-        for (size_t p = 0; p < kPairs; ++p) {
-            packed[4 * p] = u[p];
-            packed[4 * p + 1] = y[2 * p];
-            packed[4 * p + 2] = v[p];
-            packed[4 * p + 3] = y[2 * p + 1];
-        }
-        vcard::pairsToArgb(packed.data(), kPairs, false, fromUyvy.data());
-        for (size_t p = 0; p < kPairs; ++p) {
-            packed[4 * p] = y[2 * p];
-            packed[4 * p + 1] = u[p];
-            packed[4 * p + 2] = y[2 * p + 1];
-            packed[4 * p + 3] = v[p];
-        }
-        vcard::pairsToArgb(packed.data(), kPairs, true, fromYuy2.data());
-        vcard::planarToArgb(y.data(), u.data(), v.data(), kPairs, fromPlanar.data());
-        for (size_t x = 0; x < kPairs * 2; ++x) {
-            const uint32_t want = expectedArgb(y[x], u[x / 2], v[x / 2]);
-            if (fromUyvy[x] != want || fromYuy2[x] != want || fromPlanar[x] != want) {
-                if (++mismatches <= 5) {
-                    ADD_FAILURE() << "y " << int(y[x]) << " u " << int(u[x / 2]) << " v "
-                                  << int(v[x / 2]) << ": " << std::hex << fromUyvy[x] << " "
-                                  << fromYuy2[x] << " " << fromPlanar[x] << " want " << want;
+    for (const bool wide : {true, false}) {
+        const LoopCopies copies(wide);
+        for (uint32_t start = 0; start < (1u << 24); start += kPairs * 2) {
+            for (size_t p = 0; p < kPairs; ++p) {
+                const uint32_t n = start + uint32_t(2 * p);
+                y[2 * p] = uint8_t(n);
+                y[2 * p + 1] = uint8_t(n + 1);
+                u[p] = uint8_t(n >> 8);
+                v[p] = uint8_t(n >> 16);
+            }
+            for (size_t p = 0; p < kPairs; ++p) {
+                packed[4 * p] = u[p];
+                packed[4 * p + 1] = y[2 * p];
+                packed[4 * p + 2] = v[p];
+                packed[4 * p + 3] = y[2 * p + 1];
+            }
+            vcard::pairsToArgb(packed.data(), kPairs, false, fromUyvy.data());
+            for (size_t p = 0; p < kPairs; ++p) {
+                packed[4 * p] = y[2 * p];
+                packed[4 * p + 1] = u[p];
+                packed[4 * p + 2] = y[2 * p + 1];
+                packed[4 * p + 3] = v[p];
+            }
+            vcard::pairsToArgb(packed.data(), kPairs, true, fromYuy2.data());
+            vcard::planarToArgb(y.data(), u.data(), v.data(), kPairs, fromPlanar.data());
+            for (size_t x = 0; x < kPairs * 2; ++x) {
+                const uint32_t want = expectedArgb(y[x], u[x / 2], v[x / 2]);
+                if (fromUyvy[x] != want || fromYuy2[x] != want || fromPlanar[x] != want) {
+                    if (++mismatches <= 5) {
+                        ADD_FAILURE() << (wide ? "wide: " : "plain: ") << "y " << int(y[x]) << " u "
+                                      << int(u[x / 2]) << " v " << int(v[x / 2]) << ": " << std::hex
+                                      << fromUyvy[x] << " " << fromYuy2[x] << " " << fromPlanar[x]
+                                      << " want " << want;
+                    }
                 }
             }
         }
@@ -78,7 +93,10 @@ TEST(YuvRows, EveryColourConvertsAsOnePixelAtATime) {
 TEST(YuvRows, WritesNothingPastTheLastPair) {
     const std::vector<uint8_t> packed(4 * 37, 0x80);
     const std::vector<uint8_t> y(2 * 37, 0x80);
-    for (size_t pairs : {size_t(0), size_t(1), size_t(32), size_t(37)}) {
+    for (const auto& [wide, pairs] : {std::pair{true, size_t(0)}, std::pair{true, size_t(1)},
+                                      std::pair{true, size_t(37)}, std::pair{false, size_t(1)},
+                                      std::pair{false, size_t(32)}, std::pair{false, size_t(37)}}) {
+        const LoopCopies copies(wide);
         std::vector<uint32_t> out(2 * 37 + 1, 0x12345678u);
         vcard::pairsToArgb(packed.data(), pairs, false, out.data());
         vcard::planarToArgb(y.data(), packed.data(), packed.data(), pairs, out.data());
@@ -148,6 +166,23 @@ TEST(PictureControls, EverySettingMatchesThePerPixelFormula) {
                              << int(s.saturation) << " " << int(s.hue);
         EXPECT_EQ(out.uyvy[in.y.size() * 2], 0xEE) << "wrote past the picture";
     }
+}
+
+// The noise is hashed per sample; the plain and wide loops hash alike,
+// including the samples after the last whole block.
+TEST(Scenes, NoiseIsTheSameFromEitherCopyOfTheLoops) {
+    const vcard::SourceConfig config{"scene:walker", 60, 5, 8000};
+    auto source = vcard::makeScene("walker", config);
+    vcard::Picture wide;
+    vcard::Picture plain;
+    wide.resize(722, 241);
+    plain.resize(722, 241);
+    source->render(60, wide);
+    {
+        const LoopCopies copies(false);
+        source->render(60, plain);
+    }
+    EXPECT_EQ(wide.y, plain.y);
 }
 
 // The room is drawn once per picture size; a source asked for other sizes
