@@ -5,6 +5,8 @@
 #include <cmath>
 #include <numbers>
 
+#include "vcard/wide_loops.h"
+
 namespace zelkor::vcard {
 
 namespace {
@@ -27,17 +29,19 @@ struct Controls {
 };
 
 // (y - 128) * contrast lies within 16 bits for every byte, so the product
-// and its division by the constant unity are done 8 samples at a time.
-inline void scaleLuma(const uint8_t* __restrict y, size_t n, const Controls& k,
-                      uint8_t* __restrict out) {
+// and its division by the constant unity are done in 16-bit lanes.
+[[gnu::always_inline]] inline void scaleLuma(const uint8_t* __restrict y, size_t n,
+                                             const Controls& k, uint8_t* __restrict out) {
     for (size_t i = 0; i < n; ++i) {
         const auto scaled = int16_t((y[i] - 128) * k.contrast);
         out[i] = clamp8(int16_t(scaled / kUnityContrast) + k.brightness);
     }
 }
 
-inline void rotateChroma(const uint8_t* __restrict u, const uint8_t* __restrict v, size_t n,
-                         const Controls& k, uint8_t* __restrict outU, uint8_t* __restrict outV) {
+[[gnu::always_inline]] inline void rotateChroma(const uint8_t* __restrict u,
+                                                const uint8_t* __restrict v, size_t n,
+                                                const Controls& k, uint8_t* __restrict outU,
+                                                uint8_t* __restrict outV) {
     for (size_t i = 0; i < n; ++i) {
         const int cu = u[i] - 128;
         const int cv = v[i] - 128;
@@ -46,8 +50,10 @@ inline void rotateChroma(const uint8_t* __restrict u, const uint8_t* __restrict 
     }
 }
 
-inline void packPairs(const uint8_t* __restrict u, const uint8_t* __restrict v,
-                      const uint8_t* __restrict y, size_t n, uint8_t* __restrict o) {
+[[gnu::always_inline]] inline void packPairs(const uint8_t* __restrict u,
+                                             const uint8_t* __restrict v,
+                                             const uint8_t* __restrict y, size_t n,
+                                             uint8_t* __restrict o) {
     for (size_t i = 0; i < n; ++i) {
         o[4 * i] = u[i];
         o[4 * i + 1] = y[2 * i];
@@ -73,6 +79,21 @@ inline void packPairs(const uint8_t* __restrict u, const uint8_t* __restrict v,
     rotateChroma(inU, inV, n, k, u.data(), v.data());
     packPairs(u.data(), v.data(), y.data(), n, o);
 }
+[[gnu::always_inline]] inline void controlPicture(const Picture& in, const Controls& k,
+                                                  uint8_t* out) {
+    const size_t pairs = size_t(in.width / 2) * size_t(in.height);
+    size_t i = 0;
+    for (; i + kBlock <= pairs; i += kBlock) {
+        controlPairs(in, i, kBlock, k, out + 4 * i);
+    }
+    controlPairs(in, i, pairs - i, k, out + 4 * i);
+}
+
+#if ZELKOR_WIDE_LOOPS
+ZELKOR_WIDE_TARGET void controlPictureWide(const Picture& in, const Controls& k, uint8_t* out) {
+    controlPicture(in, k, out);
+}
+#endif
 }  // namespace
 
 void applyPictureControls(const Decoder& decoder, const Picture& in, VideoField& out) {
@@ -89,12 +110,13 @@ void applyPictureControls(const Decoder& decoder, const Picture& in, VideoField&
     // Then every colour comes out as it went in.
     k.unityChroma = k.c == 1024 && k.s == 0;
 
-    const size_t pairs = size_t(in.width / 2) * size_t(in.height);
-    size_t i = 0;
-    for (; i + kBlock <= pairs; i += kBlock) {
-        controlPairs(in, i, kBlock, k, out.uyvy.data() + 4 * i);
+#if ZELKOR_WIDE_LOOPS
+    if (wideLoops()) {
+        controlPictureWide(in, k, out.uyvy.data());
+        return;
     }
-    controlPairs(in, i, pairs - i, k, out.uyvy.data() + 4 * i);
+#endif
+    controlPicture(in, k, out.uyvy.data());
 }
 
 void fillBlack(VideoField& out) {

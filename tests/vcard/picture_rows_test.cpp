@@ -141,30 +141,34 @@ TEST(PictureControls, EverySettingMatchesThePerPixelFormula) {
         {0xC0, 0x30, 0x7F, 0x40}, {0x80, 0x47, 0x20, 0xC0}, {0x10, 0x90, 0xFF, 0x01},
     };
     for (const Setting& s : settings) {
-        const vcard::Decoder d = decoderWith(s.brightness, s.contrast, s.saturation, s.hue);
-        vcard::VideoField out;
-        out.uyvy.assign(in.y.size() * 2 + 4, 0xEE);
-        vcard::applyPictureControls(d, in, out);
+        for (const bool wide : {true, false}) {
+            const LoopCopies copies(wide);
+            const vcard::Decoder d = decoderWith(s.brightness, s.contrast, s.saturation, s.hue);
+            vcard::VideoField out;
+            out.uyvy.assign(in.y.size() * 2 + 4, 0xEE);
+            vcard::applyPictureControls(d, in, out);
 
-        const double angle = int8_t(s.hue) * std::numbers::pi / 128.0;
-        const double gain = s.saturation / 64.0;
-        const int c = int(std::lround(std::cos(angle) * gain * 1024));
-        const int sn = int(std::lround(std::sin(angle) * gain * 1024));
-        size_t wrong = 0;
-        for (size_t p = 0; p < in.u.size(); ++p) {
-            const int cu = in.u[p] - 128;
-            const int cv = in.v[p] - 128;
-            const uint8_t want[4] = {
-                clampByte(128 + (cu * c - cv * sn) / 1024),
-                clampByte((in.y[2 * p] - 128) * s.contrast / 0x47 + s.brightness),
-                clampByte(128 + (cu * sn + cv * c) / 1024),
-                clampByte((in.y[2 * p + 1] - 128) * s.contrast / 0x47 + s.brightness),
-            };
-            wrong += !std::equal(want, want + 4, out.uyvy.begin() + ptrdiff_t(4 * p));
+            const double angle = int8_t(s.hue) * std::numbers::pi / 128.0;
+            const double gain = s.saturation / 64.0;
+            const int c = int(std::lround(std::cos(angle) * gain * 1024));
+            const int sn = int(std::lround(std::sin(angle) * gain * 1024));
+            size_t wrong = 0;
+            for (size_t p = 0; p < in.u.size(); ++p) {
+                const int cu = in.u[p] - 128;
+                const int cv = in.v[p] - 128;
+                const uint8_t want[4] = {
+                    clampByte(128 + (cu * c - cv * sn) / 1024),
+                    clampByte((in.y[2 * p] - 128) * s.contrast / 0x47 + s.brightness),
+                    clampByte(128 + (cu * sn + cv * c) / 1024),
+                    clampByte((in.y[2 * p + 1] - 128) * s.contrast / 0x47 + s.brightness),
+                };
+                wrong += !std::equal(want, want + 4, out.uyvy.begin() + ptrdiff_t(4 * p));
+            }
+            EXPECT_EQ(wrong, 0u) << (wide ? "wide" : "plain") << " registers " << int(s.brightness)
+                                 << " " << int(s.contrast) << " " << int(s.saturation) << " "
+                                 << int(s.hue);
+            EXPECT_EQ(out.uyvy[in.y.size() * 2], 0xEE) << "wrote past the picture";
         }
-        EXPECT_EQ(wrong, 0u) << "registers " << int(s.brightness) << " " << int(s.contrast) << " "
-                             << int(s.saturation) << " " << int(s.hue);
-        EXPECT_EQ(out.uyvy[in.y.size() * 2], 0xEE) << "wrote past the picture";
     }
 }
 
