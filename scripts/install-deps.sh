@@ -10,6 +10,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     sqlite3 ffmpeg imagemagick xvfb x11-apps
     sigrok-cli
+    fonts-liberation
 )
 
 missing=()

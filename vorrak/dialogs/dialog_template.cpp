@@ -27,6 +27,11 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
             return new QGroupBox(text(c.text), &dialog);
         case ControlKind::Text:
             return new QLabel(text(c.text), &dialog);
+        case ControlKind::Icon: {
+            auto* picture = new QLabel(&dialog);
+            picture->setProperty(kIconResourceProperty, text(c.text));
+            return picture;
+        }
         case ControlKind::PasswordEdit: {
             auto* edit = new QLineEdit(&dialog);
             edit->setEchoMode(QLineEdit::Password);

@@ -21,7 +21,11 @@ enum class ControlKind {
     GroupBox,
     Text,          // a static label
     PasswordEdit,  // one line, characters shown masked, scrolling sideways
+    Icon,          // a picture; the text names its resource, the owner fills it in
 };
+
+// The property of an Icon control that holds its resource's name.
+constexpr const char* kIconResourceProperty = "resource";
 
 // Ids of controls nobody asks for by number (labels, frames).
 constexpr int kStaticControlId = -1;
