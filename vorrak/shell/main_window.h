@@ -17,6 +17,7 @@
 #include "vorrak/capture/capture_host.h"
 #include "vorrak/dialogs/tracing_menu.h"
 #include "vorrak/guard/guard_host.h"
+#include "vorrak/panel/control_panel.h"
 #include "vorrak/shell/live_video_steps.h"
 #include "vorrak/shell/vorrak.h"
 
@@ -55,7 +56,7 @@ constexpr std::string_view kHelpMissingMessage =
 // The window's background where no picture is drawn.
 constexpr QRgb kEmptyPictureColour = qRgb(0, 0, 0);
 
-class MainWindow : public QWidget, public CaptureHost, public GuardHost {
+class MainWindow : public QWidget, public CaptureHost, public GuardHost, public PanelHost {
   public:
     // `services` may be completed after construction (it refers to this
     // window); nothing of it is used before create().
@@ -82,6 +83,8 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost {
     void endSession();
 
     QMenu& popupMenu() { return popup_; }
+    // The control panel, once post-creation set-up has made it.
+    ControlPanel* controlPanel() { return panel_.get(); }
     bool trayIconShown() const { return tray_ != nullptr; }
 
     // CaptureHost
@@ -96,7 +99,7 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost {
     // GuardHost
     void hideToTray() override;
     void restoreFromTray() override;
-    void repaintControlPanel() override {}
+    void repaintControlPanel() override;
     void repaintMainWindow() override { update(); }
     platform::Canvas& mainWindowCanvas() override;
     void focusMainWindow() override;
@@ -105,6 +108,13 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost {
     bool askPassword() override;
     void openTracingMenu() override;
     void closeTracingMenu() override;
+
+    // PanelHost
+    void panelCommand(uint32_t id) override { command(id); }
+    bool regionSelectionRuns() override;
+    void exitFromPanel() override;
+    void minimiseFromPanel() override { hideToTray(); }
+    PanelState panelState() override;
 
     // How the password is asked: the dialog unless replaced (a terminal
     // prompt when boxes go to the console).
@@ -116,10 +126,12 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void addAccelerator(const QKeySequence& key, uint32_t id);
+    void createControlPanel();
     void applyTopmost(bool on);
     void dragTo(const QPoint& globalPos);
     void takeOutsideCommands();
@@ -131,6 +143,7 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost {
     QMenu popup_;
     QAction* alwaysOnTop_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<ControlPanel> panel_;
     std::unique_ptr<TracingMenu> tracingMenu_;
     std::unique_ptr<QSocketNotifier> outside_;
     platform::InstanceClaim* claim_ = nullptr;
