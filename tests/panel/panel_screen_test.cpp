@@ -11,7 +11,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <thread>
 
 #include "platform/instance.h"
 #include "tests/support/program_runner.h"
@@ -29,15 +28,6 @@ namespace {
 using namespace vorrak;
 using testing::Program;
 using testing::Xserver;
-
-void pump(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-}
 
 QImage grabScreen(const QRect& r) {
     return QGuiApplication::primaryScreen()
@@ -70,7 +60,7 @@ class PanelScreen : public ::testing::Test {
 TEST_F(PanelScreen, SplashShowsItsPictureOnTheScreen) {
     SplashWindow splash;
     splash.show();
-    pump(500);
+    testing::processEventsFor(500);
     const QRect picture(splash.pos() + QPoint(kSplashFrame, kSplashFrame),
                         QSize(kSplashWidth, kSplashHeight));
     const QImage shot = grabScreen(splash.frameGeometry());
@@ -109,11 +99,11 @@ TEST_F(PanelScreen, VorrakWithItsPanelAndTheAboutBox) {
     QElapsedTimer t;
     t.start();
     while (!instances->exists(kVorrakClass) && t.elapsed() < 20000) {
-        pump(100);
+        testing::processEventsFor(100);
     }
     ASSERT_TRUE(instances->exists(kVorrakClass)) << testing::readText(dir.path() + "/vorrak.err");
     // The picture settles and the clock has ticked.
-    pump(3000);
+    testing::processEventsFor(3000);
     const QRect around(screen.width() / 2 - 260, screen.height() / 3 - 140, 520, 560);
     const QImage windows = grabScreen(around);
     EXPECT_TRUE(testing::saveScreenshot(windows, "vorrak_main_window_with_panel"));
@@ -125,7 +115,7 @@ TEST_F(PanelScreen, VorrakWithItsPanelAndTheAboutBox) {
         return sender.wait();
     };
     ASSERT_EQ(send("40001"), 0);
-    pump(1500);
+    testing::processEventsFor(1500);
     const QImage about = grabScreen(around);
     EXPECT_TRUE(testing::saveScreenshot(about, "vorrak_about_box"));
     EXPECT_GT(changedPoints(about, windows), 200);

@@ -41,6 +41,20 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
     return nullptr;
 }
 
+class DismissBlocker : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (IsDismissRequest(*event)) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
 }  // namespace
 
 std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& t, QWidget* parent) {
@@ -77,6 +91,10 @@ bool IsDismissRequest(const QEvent& event) {
     return event.type() == QEvent::Close ||
            (event.type() == QEvent::KeyPress &&
             static_cast<const QKeyEvent&>(event).key() == Qt::Key_Escape);
+}
+
+void IgnoreDismissRequests(QDialog& dialog) {
+    dialog.installEventFilter(new DismissBlocker(&dialog));
 }
 
 QWidget* DialogItem(QDialog& dialog, int id) {

@@ -68,6 +68,10 @@ std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& dialog, QWidget* pare
 // buttons may end.
 bool IsDismissRequest(const QEvent& event);
 
+// Only the dialog's own buttons end it from now on: Escape and the close
+// box are swallowed. The dialog owns what does it.
+void IgnoreDismissRequests(QDialog& dialog);
+
 // The control of `id` in a built dialog, or null.
 QWidget* DialogItem(QDialog& dialog, int id);
 

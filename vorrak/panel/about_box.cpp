@@ -21,21 +21,6 @@ constexpr std::array<ControlTemplate, 3> kControls{{
 
 constexpr DialogTemplate kTemplate{kAboutDialog, "About Zelkor Oculara", 201, 83, kControls};
 
-// Escape and the close box do not end the box: only OK does.
-class OnlyOkEnds : public QObject {
-  public:
-    using QObject::QObject;
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (IsDismissRequest(*event)) {
-            event->ignore();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 }  // namespace
 
 const DialogTemplate& AboutTemplate() {
@@ -50,7 +35,8 @@ std::unique_ptr<QDialog> MakeAboutBox(QWidget* owner, std::string_view chipText)
     std::unique_ptr<QDialog> box = BuildDialog(kTemplate, owner);
     box->setWindowFlag(Qt::WindowStaysOnTopHint, true);
     box->setWindowFlag(Qt::WindowContextHelpButtonHint, false);
-    box->installEventFilter(new OnlyOkEnds(box.get()));
+    // Escape and the close box do not end the box: only OK does.
+    IgnoreDismissRequests(*box);
     for (auto* icon : box->findChildren<QLabel*>()) {
         if (icon->property(kIconResourceProperty).toString() == QString::number(skin::Icon)) {
             icon->setPixmap(ProgramIcon().pixmap(kIconSize, kIconSize));
