@@ -8,6 +8,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <QToolTip>
 
 #include <vector>
 
@@ -120,6 +121,23 @@ TEST_F(ControlPanelTest, DraggingTheBarePanelMovesIt) {
     EXPECT_EQ(panel_->pos(), QPoint(420, 290));
     QTest::mouseRelease(panel_.get(), Qt::LeftButton, {}, QPoint(300, 60));
     EXPECT_TRUE(host_.commands.empty());
+}
+
+TEST_F(ControlPanelTest, TooltipsNameTheButtonUnderTheMouse) {
+    auto tipAt = [this](QPoint at) {
+        QHelpEvent help(QEvent::ToolTip, at, panel_->mapToGlobal(at));
+        QApplication::sendEvent(panel_.get(), &help);
+        return QToolTip::isVisible() ? QToolTip::text() : QString();
+    };
+    EXPECT_EQ(tipAt(centreOf(kHitAreas[0].area)), "Start/Stop Oculara");
+    EXPECT_EQ(tipAt(centreOf(kHitAreas[1].area)), "Setting for Oculara");
+    EXPECT_EQ(tipAt(centreOf(kHitAreas[3].area)), "Exit");
+    EXPECT_EQ(tipAt(centreOf(kHitAreas[4].area)), "Minimize");
+    EXPECT_EQ(tipAt(centreOf(kHitAreas[5].area)), "About");
+    // On the bare panel the tip goes, after the toolkit's short delay.
+    tipAt(QPoint(300, 60));
+    QTest::qWait(500);
+    EXPECT_FALSE(QToolTip::isVisible());
 }
 
 TEST_F(ControlPanelTest, StateDisplayFollowsTheProgram) {
