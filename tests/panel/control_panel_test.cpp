@@ -131,6 +131,7 @@ TEST_F(ControlPanelTest, TooltipsNameTheButtonUnderTheMouse) {
     };
     EXPECT_EQ(tipAt(centreOf(kHitAreas[0].area)), "Start/Stop Oculara");
     EXPECT_EQ(tipAt(centreOf(kHitAreas[1].area)), "Setting for Oculara");
+    EXPECT_EQ(tipAt(centreOf(kHitAreas[2].area)), "About");
     EXPECT_EQ(tipAt(centreOf(kHitAreas[3].area)), "Exit");
     EXPECT_EQ(tipAt(centreOf(kHitAreas[4].area)), "Minimize");
     EXPECT_EQ(tipAt(centreOf(kHitAreas[5].area)), "About");

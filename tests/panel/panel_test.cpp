@@ -37,32 +37,6 @@ TEST(PanelHitAreas, EachButtonIsFoundInsideItsAreaAndNowhereElse) {
     EXPECT_EQ(HitAreaAt(300, 80), nullptr);
 }
 
-TEST(PanelHitAreas, TooltipsAndCommandsFollowTheButtons) {
-    std::vector<std::string_view> tips;
-    for (const HitArea& hit : kHitAreas) {
-        tips.push_back(hit.tip);
-    }
-    EXPECT_EQ(tips, (std::vector<std::string_view>{"Start/Stop Oculara", "Setting for Oculara",
-                                                   "About", "Exit", "Minimize", "About"}));
-    EXPECT_EQ(ButtonCommand(panel_button::StartStop, false), 40071u);
-    EXPECT_EQ(ButtonCommand(panel_button::StartStop, true), std::nullopt);
-    EXPECT_EQ(ButtonCommand(panel_button::Setup, true), 106u);
-    EXPECT_EQ(ButtonCommand(panel_button::Help, false), 107u);
-    EXPECT_EQ(ButtonCommand(panel_button::About, false), 40001u);
-    // Exit and minimise are the panel's own work, not commands.
-    EXPECT_EQ(ButtonCommand(panel_button::Exit, false), std::nullopt);
-    EXPECT_EQ(ButtonCommand(panel_button::Minimise, false), std::nullopt);
-}
-
-TEST(PanelPresses, ReleaseOnThePressedButtonTriggersIt) {
-    PanelPress press;
-    ASSERT_TRUE(PressAt(press, 50, 120, 1050, 620, kPanelWidth, kPanelHeight));
-    EXPECT_EQ(press.state, panel_button::StartStop);
-    EXPECT_FALSE(MoveTo(press, 60, 125, 1060, 625).repaint);
-    EXPECT_EQ(Release(press), panel_button::StartStop);
-    EXPECT_EQ(press.state, kNothingPressed);
-}
-
 TEST(PanelPresses, SlidingOffCancelsEvenOntoAnotherButton) {
     PanelPress press;
     PressAt(press, 50, 120, 0, 0, kPanelWidth, kPanelHeight);
@@ -73,22 +47,6 @@ TEST(PanelPresses, SlidingOffCancelsEvenOntoAnotherButton) {
     // Coming back does not revive it.
     EXPECT_FALSE(MoveTo(press, 50, 120, 0, 0).repaint);
     EXPECT_EQ(Release(press), std::nullopt);
-}
-
-TEST(PanelPresses, BarePanelDragsByTheScreenOffset) {
-    PanelPress press;
-    ASSERT_TRUE(PressAt(press, 300, 60, 700, 560, kPanelWidth, kPanelHeight));
-    EXPECT_EQ(press.state, kDraggingPanel);
-    PanelMove m = MoveTo(press, 310, 55, 710, 555);
-    EXPECT_EQ(m.dx, 10);
-    EXPECT_EQ(m.dy, -5);
-    EXPECT_FALSE(m.repaint);
-    // The panel moved with the mouse, so the next offset counts from there.
-    m = MoveTo(press, 310, 55, 713, 557);
-    EXPECT_EQ(m.dx, 3);
-    EXPECT_EQ(m.dy, 2);
-    EXPECT_EQ(Release(press), std::nullopt);
-    EXPECT_EQ(MoveTo(press, 0, 0, 900, 900).dx, 0);
 }
 
 TEST(PanelPresses, PressOutsideThePanelIsNotTaken) {
