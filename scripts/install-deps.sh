@@ -11,6 +11,7 @@ packages=(
     sqlite3 ffmpeg imagemagick xvfb x11-apps desktop-file-utils
     sigrok-cli
     libcurl4-openssl-dev python3-aiosmtpd
+    fonts-liberation
 )
 
 missing=()

@@ -54,14 +54,7 @@ void pumpFields(const vcard::CardDisplay& display, uint64_t fields) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
-void pump(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-}
+using testing::processEventsFor;
 
 // What the screen shows in `r`.
 QImage grab(const QRect& r) {
@@ -203,7 +196,7 @@ TEST_P(LiveScreen, ShowsTheStaticSceneCoveredAndMinimised) {
     window_->setWindowFlag(Qt::FramelessWindowHint);
     window_->setGeometry(QRect(QPoint(100, 100), size));
     window_->show();
-    pump(200);
+    processEventsFor(200);
     ASSERT_EQ(OpenDisplayDevice(live_, *services_, false), 1);
     StartLiveVideoAtLaunch(live_, *services_);
     ASSERT_EQ(window_->quits, 0);
@@ -228,7 +221,7 @@ TEST_P(LiveScreen, ShowsTheStaticSceneCoveredAndMinimised) {
     cover.setGeometry(100 + half, 100, size.width() - half, size.height());
     cover.show();
     cover.raise();
-    pump(400);
+    processEventsFor(400);
     pumpFields(card_->display(), 4);
     shot = grab(client);
     testing::saveScreenshot(shot, name + "_covered");
@@ -240,9 +233,9 @@ TEST_P(LiveScreen, ShowsTheStaticSceneCoveredAndMinimised) {
 
     // Minimised: the overlay is hidden and nothing more is composed.
     window_->showMinimized();
-    pump(600);
+    processEventsFor(600);
     const uint64_t composed = windows_->composedPixels();
-    pump(400);
+    processEventsFor(400);
     EXPECT_FALSE(card_->display().overlayView().shown);
     EXPECT_EQ(windows_->composedPixels(), composed);
     testing::saveScreenshot(grab(client), name + "_minimised");
@@ -288,11 +281,11 @@ TEST(VorrakScreen, MainWindowShowsTheStaticScene) {
         if (area && area->width() == 352 && area->height() == 240) {
             break;
         }
-        pump(100);
+        processEventsFor(100);
     }
     ASSERT_TRUE(area && area->width() == 352 && area->height() == 240)
         << testing::readText(dir.file("vorrak.err"));
-    pump(1500);
+    processEventsFor(1500);
     const QImage shot = grab(QRect(area->left, area->top, area->width(), area->height()));
     testing::saveScreenshot(shot, "vorrak_main_window_xvfb");
 

@@ -28,6 +28,11 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
             return new QGroupBox(text(c.text), &dialog);
         case ControlKind::Text:
             return new QLabel(text(c.text), &dialog);
+        case ControlKind::Icon: {
+            auto* picture = new QLabel(&dialog);
+            picture->setProperty(kIconResourceProperty, text(c.text));
+            return picture;
+        }
         case ControlKind::PasswordEdit: {
             auto* edit = new QLineEdit(&dialog);
             edit->setEchoMode(QLineEdit::Password);
@@ -44,6 +49,20 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
     }
     return nullptr;
 }
+
+class DismissBlocker : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (IsDismissRequest(*event)) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 }  // namespace
 
@@ -81,6 +100,10 @@ bool IsDismissRequest(const QEvent& event) {
     return event.type() == QEvent::Close ||
            (event.type() == QEvent::KeyPress &&
             static_cast<const QKeyEvent&>(event).key() == Qt::Key_Escape);
+}
+
+void IgnoreDismissRequests(QDialog& dialog) {
+    dialog.installEventFilter(new DismissBlocker(&dialog));
 }
 
 QWidget* DialogItem(QDialog& dialog, int id) {

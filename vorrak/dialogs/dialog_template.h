@@ -24,7 +24,11 @@ enum class ControlKind {
     // A list of lines in the order they are added, one selected at a time,
     // bordered, with a vertical scroll bar when the lines do not fit.
     ListBox,
+    Icon,          // a picture; the text names its resource, the owner fills it in
 };
+
+// The property of an Icon control that holds its resource's name.
+constexpr const char* kIconResourceProperty = "resource";
 
 // Ids of controls nobody asks for by number (labels, frames).
 constexpr int kStaticControlId = -1;
@@ -66,6 +70,10 @@ std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& dialog, QWidget* pare
 // Escape or the close box: what would end a dialog that only its own
 // buttons may end.
 bool IsDismissRequest(const QEvent& event);
+
+// Only the dialog's own buttons end it from now on: Escape and the close
+// box are swallowed. The dialog owns what does it.
+void IgnoreDismissRequests(QDialog& dialog);
 
 // The control of `id` in a built dialog, or null.
 QWidget* DialogItem(QDialog& dialog, int id);

@@ -19,6 +19,7 @@
 #include "vorrak/alarms/alarms.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/hardware/picture_controls.h"
+#include "vorrak/panel/splash_window.h"
 #include "vorrak/resources/strings.h"
 #include "vorrak/shell/access_password.h"
 #include "vorrak/shell/live_video_chain.h"
@@ -140,7 +141,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     vorrak::QueryCaptureDevice(hardware->deviceControl());
-    if (!vorrak::PrepareRun(v, s, live, platform::programDirectory())) {
+    // Up from here until the signal search is done; never shown again.
+    vorrak::SplashWindow splash;
+    if (!vorrak::PrepareRun(v, s, live, platform::programDirectory(), &splash)) {
         return 0;
     }
     if (!window.create()) {

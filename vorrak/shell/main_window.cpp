@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QSocketNotifier>
@@ -14,11 +15,14 @@
 #include "platform/qt/window.h"
 #include "vorrak/alarms/alarms.h"
 #include "vorrak/capture/recording.h"
+#include "vorrak/config/decoder_ini.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/event_history.h"
 #include "vorrak/guard/tracing.h"
 #include "vorrak/hardware/picture_controls.h"
+#include "vorrak/panel/about_box.h"
+#include "vorrak/panel/skin_pixmap.h"
 #include "vorrak/resources/strings.h"
 #include "vorrak/shell/access_password.h"
 #include "vorrak/shell/startup.h"
@@ -29,20 +33,6 @@ namespace {
 
 QString latin1(std::string_view s) {
     return QString::fromLatin1(s.data(), qsizetype(s.size()));
-}
-
-// The tray's picture: a green lens on a dark body.
-QIcon trayIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(40, 44, 52));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(2, 6, 28, 20, 5, 5);
-    painter.setBrush(QColor(0, 200, 90));
-    painter.drawEllipse(QPoint(16, 16), 7, 7);
-    return QIcon(pixmap);
 }
 
 // Drawing on a widget while it paints, or on a picture: each call paints on
@@ -94,6 +84,7 @@ MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver&
       frozenCanvas_(std::make_unique<DeviceCanvas>(frozenPicture_)) {
     setObjectName(latin1(kMainWindowClass));
     setWindowTitle(latin1(resources::kTitle));
+    setWindowIcon(ProgramIcon());
     setAutoFillBackground(false);
     alwaysOnTop_ = popup_.addAction(latin1("Always On Top"));
     alwaysOnTop_->setObjectName(QString::number(command::AlwaysOnTop));
@@ -134,7 +125,19 @@ void MainWindow::postCreationSetup() {
     PictureSettings picture = PictureOf(v_.settings);
     ApplyPictureSettings(s_->capture.bus, picture, v_.signalFound);
     TakeInput(v_.settings, picture);
+    createControlPanel();
     applyTopmost(v_.settings.RUNSTYLE == 2);
+}
+
+void MainWindow::createControlPanel() {
+    // Made once, after the main window, whose place it takes its own from.
+    if (panel_) {
+        return;
+    }
+    panel_ =
+        std::make_unique<ControlPanel>(*this, s_->clock, IsJapaneseLocale(s_->capture.profile));
+    panel_->placeUnder(frameGeometry());
+    v_.WindowsShown = 1;
 }
 
 void MainWindow::listen(platform::InstanceClaim& claim) {
@@ -239,6 +242,9 @@ void MainWindow::command(uint32_t id) {
                 eventList().show();
             }
             break;
+        case command::About:
+            ShowAbout(panel_.get(), v_.chip.aboutText);
+            break;
         case command::MailWithoutEvent: {
             AlarmServices alarms = s_->alarms();
             std::string unused;
@@ -273,6 +279,9 @@ void MainWindow::destroyWindow() {
     if (eventList_) {
         eventList_->close();
     }
+    if (panel_) {
+        panel_->hide();
+    }
     hide();
     QCoreApplication::exit(0);
 }
@@ -292,6 +301,11 @@ void MainWindow::applyTopmost(bool on) {
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible) {
         show();
+    }
+    if (panel_) {
+        const bool panelVisible = panel_->isVisible();
+        panel_->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+        panel_->setVisible(panelVisible);
     }
     alwaysOnTop_->setChecked(on);
     v_.AlwaysOnTop = on ? 1 : 0;
@@ -323,6 +337,9 @@ void MainWindow::postMessage(uint32_t id) {
 }
 
 void MainWindow::hideToTray() {
+    if (panel_) {
+        panel_->hide();
+    }
     hide();
     // The list goes too; the next event opens it anew.
     if (eventList_) {
@@ -332,7 +349,7 @@ void MainWindow::hideToTray() {
     // Without a tray the windows stay hidden and the program keeps running;
     // the tray's notification, sent by another program, still restores them.
     if (!tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray_ = std::make_unique<QSystemTrayIcon>(trayIcon());
+        tray_ = std::make_unique<QSystemTrayIcon>(ProgramIcon());
         tray_->setToolTip(latin1(resources::kTitle));
         QObject::connect(
             tray_.get(), &QSystemTrayIcon::activated, this,
@@ -347,9 +364,42 @@ void MainWindow::hideToTray() {
 
 void MainWindow::restoreFromTray() {
     showNormal();
+    if (panel_) {
+        panel_->show();
+        panel_->raise();
+    }
     raise();
     tray_.reset();
     v_.WindowsShown = 1;
+}
+
+void MainWindow::repaintControlPanel() {
+    if (panel_) {
+        panel_->update();
+    }
+}
+
+bool MainWindow::regionSelectionRuns() {
+    return v_.regionSelection.regionMode != 0;
+}
+
+void MainWindow::showControlPanel(bool show) {
+    if (panel_) {
+        panel_->setVisible(show);
+    }
+}
+
+void MainWindow::exitFromPanel() {
+    v_.WindowsShown = 0;
+    destroyWindow();
+}
+
+PanelState MainWindow::panelState() {
+    const GuardMode& g = v_.guardMode;
+    return {v_.capture.CaptureState,    g.active != 0,
+            g.trace.tracing != 0,       v_.settings.VIDEOSTANDARD,
+            v_.settings.VIDEOCONNECTOR, v_.capture.FrameWidth,
+            v_.capture.FrameHeight};
 }
 
 platform::Canvas& MainWindow::mainWindowCanvas() {
@@ -517,6 +567,13 @@ void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
     }
     popup_.popup(event->globalPos());
     event->accept();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    // The panel shows the new size until its clock next repaints it.
+    if (panel_) {
+        panel_->showClientSize(event->size().width(), event->size().height());
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

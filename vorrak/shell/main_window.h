@@ -21,6 +21,7 @@
 #include "vorrak/guard/guard_host.h"
 #include "vorrak/guard/region_selection.h"
 #include "vorrak/livevideo/livevideo.h"
+#include "vorrak/panel/control_panel.h"
 #include "vorrak/shell/live_video_steps.h"
 #include "vorrak/shell/vorrak.h"
 
@@ -63,7 +64,8 @@ class MainWindow : public QWidget,
                    public CaptureHost,
                    public GuardHost,
                    public LiveVideoHost,
-                   public RegionHost {
+                   public RegionHost,
+                   public PanelHost {
   public:
     // `services` may be completed after construction (it refers to this
     // window); nothing of it is used before create().
@@ -90,6 +92,8 @@ class MainWindow : public QWidget,
     void endSession();
 
     QMenu& popupMenu() { return popup_; }
+    // The control panel, once post-creation set-up has made it.
+    ControlPanel* controlPanel() { return panel_.get(); }
     bool trayIconShown() const { return tray_ != nullptr; }
 
     // CaptureHost
@@ -104,7 +108,7 @@ class MainWindow : public QWidget,
     // GuardHost
     void hideToTray() override;
     void restoreFromTray() override;
-    void repaintControlPanel() override {}
+    void repaintControlPanel() override;
     void repaintMainWindow() override { update(); }
     platform::Canvas& mainWindowCanvas() override;
     void focusMainWindow() override;
@@ -128,14 +132,20 @@ class MainWindow : public QWidget,
 
     // RegionHost
     void sendMessage(uint32_t id) override { message(id); }
-    // The control panel is not part of this program yet.
-    void showControlPanel(bool) override {}
+    void showControlPanel(bool show) override;
     void freezePicture() override;
     platform::Canvas& frozenPictureCanvas() override;
     void invalidateMainWindow(bool erase) override;
 
     // The detected-event list, made on first use.
     EventList& eventList();
+
+    // PanelHost
+    void panelCommand(uint32_t id) override { command(id); }
+    bool regionSelectionRuns() override;
+    void exitFromPanel() override;
+    void minimiseFromPanel() override { hideToTray(); }
+    PanelState panelState() override;
 
     // How the password is asked: the dialog unless replaced (a terminal
     // prompt when boxes go to the console).
@@ -147,10 +157,12 @@ class MainWindow : public QWidget,
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void addAccelerator(const QKeySequence& key, uint32_t id);
+    void createControlPanel();
     void applyTopmost(bool on);
     void dragTo(const QPoint& globalPos);
     void takeOutsideCommands();
@@ -162,6 +174,7 @@ class MainWindow : public QWidget,
     QMenu popup_;
     QAction* alwaysOnTop_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<ControlPanel> panel_;
     std::unique_ptr<TracingMenu> tracingMenu_;
     std::unique_ptr<EventList> eventList_;
     // What the window shows while a region is dragged over it.
