@@ -7,6 +7,8 @@
 
 #include <QDialog>
 #include <QEvent>
+#include <QLineEdit>
+#include <QToolButton>
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +23,17 @@ enum class ControlKind {
     GroupBox,
     Text,          // a static label
     PasswordEdit,  // one line, characters shown masked, scrolling sideways
+    // The controls of the settings dialogs.
+    Icon,  // the program's icon
+    RadioButton,
+    CheckBox,
+    NumberEdit,    // one line that takes digits only
+    ReadOnlyEdit,  // one line the user reads and selects but does not change
+    UpDown,        // arrows that step the number of the control listed before it
+    HorizontalScrollBar,
+    // A list that drops down below a one-line box. The template's height is
+    // that of the dropped list; the box keeps the height of one line.
+    DropDownList,
 };
 
 // Ids of controls nobody asks for by number (labels, frames).
@@ -55,6 +68,38 @@ constexpr int DialogUnitsToPixelsX(int units) {
 constexpr int DialogUnitsToPixelsY(int units) {
     return units * kDialogBaseUnitY / 8;
 }
+
+// A scroll bar's range as the settings dialogs give it: positions `min` to
+// `max` with a page of `page`, so the thumb, one page wide, stops at
+// max - page + 1.
+struct ScrollRange {
+    int min;
+    int max;
+    int page;
+    constexpr int thumbMax() const { return max - page + 1; }
+};
+
+// The up-down control: two arrows beside its buddy edit that step the
+// number in it within a range, the number written back as the edit's text.
+class UpDownControl : public QWidget {
+  public:
+    UpDownControl(QLineEdit* buddy, QWidget* parent);
+    void setRange(int lower, int upper);
+    // One press of the upper (+1) or lower (-1) arrow.
+    void step(int delta);
+    QToolButton& upArrow() { return *up_; }
+    QToolButton& downArrow() { return *down_; }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QLineEdit* buddy_;
+    QToolButton* up_;
+    QToolButton* down_;
+    int lower_ = 0;
+    int upper_ = 100;
+};
 
 // The dialog with every control placed, named by its id and in tab order
 // as the template lists them. `parent` owns it.
