@@ -86,6 +86,17 @@ struct DialogRig {
         whenModalOpens(std::move(script));
         return CaptureSettingsDialog(services, nullptr).exec();
     }
+    // Presses `button` of the Advanced dialog, then cancels both dialogs.
+    void pressInAdvanced(int button) {
+        run([button](QDialog& d) {
+            whenModalOpens([button](QDialog& a) {
+                click(a, button);
+                click(a, kAdvancedCancel);
+            });
+            click(d, kAdvanced);
+            click(d, kCancel);
+        });
+    }
 };
 
 void typeFrameRate(QDialog& d, const QString& text) {
@@ -283,14 +294,7 @@ TEST(CaptureAdvancedDialog, TheChosenAudioFormatGoesToTheCaptureWindow) {
     DialogRig rig(audio);
     const std::vector<uint8_t> before = rig.v.capture.window->getAudioFormat();
     rig.chooser.choice = kStereo22k;
-    rig.run([&](QDialog& d) {
-        whenModalOpens([](QDialog& a) {
-            click(a, kAudioFormat);
-            click(a, kAdvancedCancel);
-        });
-        click(d, kAdvanced);
-        click(d, kCancel);
-    });
+    rig.pressInAdvanced(kAudioFormat);
     // The chooser starts from the window's format, in a buffer of the
     // larger of the two sizes.
     ASSERT_EQ(rig.chooser.offered.size(), 1u);
@@ -301,15 +305,17 @@ TEST(CaptureAdvancedDialog, TheChosenAudioFormatGoesToTheCaptureWindow) {
 
     // Cancelled in the chooser: the window keeps its format.
     rig.chooser.choice.reset();
-    rig.run([&](QDialog& d) {
-        whenModalOpens([](QDialog& a) {
-            click(a, kAudioFormat);
-            click(a, kAdvancedCancel);
-        });
-        click(d, kAdvanced);
-        click(d, kCancel);
-    });
+    rig.pressInAdvanced(kAudioFormat);
     EXPECT_EQ(rig.v.capture.window->getAudioFormat(), formats::encodeWaveFormat(kStereo22k));
+
+    // Without a capture window the chooser starts from an empty format and
+    // its choice goes nowhere; the compression button does nothing.
+    rig.v.capture.window.reset();
+    rig.chooser.choice = kStereo22k;
+    rig.pressInAdvanced(kAudioFormat);
+    rig.pressInAdvanced(kCompression);
+    ASSERT_EQ(rig.chooser.offered.size(), 3u);
+    EXPECT_EQ(rig.chooser.offered[2], std::vector<uint8_t>(20, 0));
 }
 
 TEST(PcmFormatChooser, StartsAtTheGivenFormatAndWritesTheChosenOne) {
