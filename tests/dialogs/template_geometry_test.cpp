@@ -104,14 +104,5 @@ TEST(TemplateGeometry, EachDialogIsItsTemplateInPixels) {
     }
 }
 
-TEST(TemplateGeometry, TheDesignedSizesInPixels) {
-    testing::qtApp();
-    // 6 x 13 base units: a dialog unit is 1.5 pixels across and 1.625 down.
-    EXPECT_EQ(BuildDialog(VideoSourceTemplate(), nullptr)->size(), QSize(373, 238));
-    EXPECT_EQ(BuildDialog(CaptureSettingsTemplate(), nullptr)->size(), QSize(328, 243));
-    EXPECT_EQ(BuildDialog(CaptureAdvancedTemplate(), nullptr)->size(), QSize(315, 261));
-    EXPECT_EQ(BuildDialog(SettingBarTemplate(), nullptr)->size(), QSize(280, 39));
-}
-
 }  // namespace
 }  // namespace zelkor::test
