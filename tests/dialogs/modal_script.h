@@ -19,6 +19,15 @@
 
 namespace zelkor::test {
 
+// A main window closed earlier in the test program ended the
+// application's loop, and until that loop runs again every modal dialog
+// returns at once: one short run lets the next dialogs wait for their
+// user. (Not quit(), which would close the windows too.)
+inline void letModalDialogsRun() {
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    QCoreApplication::exec();
+}
+
 // Queues `script` for the modal dialog opened next; it gets that dialog.
 inline void whenModalOpens(std::function<void(QDialog&)> script) {
     QTimer::singleShot(0, [script] {

@@ -42,14 +42,6 @@ class MainWindowTest : public ::testing::Test {
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&window(), Qt::Key(key), modifiers);
     }
-    // A main window closed by an earlier test ended the application's
-    // loop, and until that loop runs again every modal dialog returns at
-    // once: one short run lets the next dialogs wait for their user. (Not
-    // quit(), which would close the windows too.)
-    static void letModalDialogsRun() {
-        QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
-        QCoreApplication::exec();
-    }
 
     std::unique_ptr<test::ShellRig> shell;
 };
@@ -112,7 +104,7 @@ TEST_F(MainWindowTest, F3WhileGuardingSaysSetupCannotRun) {
 }
 
 TEST_F(MainWindowTest, SettingsCommandOpensTheBarWhoseButtonsReachTheSetUp) {
-    letModalDialogsRun();
+    test::letModalDialogsRun();
     v().ProgramDir = "/opt/oculara";
     v().settings.BRIGHTNESS = 128;
     test::whenModalOpens([](QDialog& bar) {
@@ -135,7 +127,7 @@ TEST_F(MainWindowTest, SettingsCommandOpensTheBarWhoseButtonsReachTheSetUp) {
 }
 
 TEST_F(MainWindowTest, SettingsCommandWhileTracingOpensNothing) {
-    letModalDialogsRun();
+    test::letModalDialogsRun();
     v().guardMode.trace.tracing = 1;
     bool opened = false;
     QTimer::singleShot(0, [&] {
@@ -152,7 +144,7 @@ TEST_F(MainWindowTest, SettingsCommandWhileTracingOpensNothing) {
 }
 
 TEST_F(MainWindowTest, CaptureSettingsCommandOpensTheDialogThatClampsTheFrameRate) {
-    letModalDialogsRun();
+    test::letModalDialogsRun();
     test::whenModalOpens([](QDialog& d) {
         EXPECT_EQ(d.objectName(), "112");
         auto& rate = test::item<QLineEdit>(d, capture_settings::kFrameRate);
