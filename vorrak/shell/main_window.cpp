@@ -231,8 +231,9 @@ void MainWindow::openSettingBar() {
 }
 
 void MainWindow::openVideoSource(QWidget& owner) {
-    VideoSourceServices services{v_.settings, v_.capture, s_->capture.bus, *this,
-                                 [this](uint32_t standard) { live_.ChangeVideoStandard(standard); }};
+    VideoSourceServices services{
+        v_.settings, v_.capture, s_->capture.bus, *this,
+        [this](uint32_t standard) { live_.ChangeVideoStandard(standard); }};
     VideoSourceDialog(services, &owner).exec();
 }
 
