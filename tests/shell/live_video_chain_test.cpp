@@ -5,15 +5,19 @@
 // change of the video standard.
 #include <gtest/gtest.h>
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QTest>
 
 #include "platform/qt/window.h"
+#include "tests/dialogs/modal_script.h"
 #include "tests/shell/shell_rig.h"
 #include "tests/support/qt_app.h"
 #include "vcard/capture_window.h"
 #include "vcard/display_window.h"
 #include "vcard/source.h"
+#include "vorrak/dialogs/setting_bar.h"
+#include "vorrak/dialogs/video_source.h"
 
 namespace zelkor::vorrak {
 namespace {
@@ -152,6 +156,33 @@ TEST_F(LiveVideoChainTest, AStandardChangeRebuildsTheChainForTheNewFieldHeight) 
     // Interleaved: both fields of the 50 Hz standard.
     EXPECT_EQ(v().live.overlay->description().height, 2 * 288u);
     EXPECT_EQ(livePeriod(), kLiveVideoPeriodMs);
+    EXPECT_TRUE(display().overlayView().shown);
+}
+
+TEST_F(LiveVideoChainTest, AStandardChosenInTheVideoSourceDialogRebuildsTheChainAtOnce) {
+    startUp();
+    window().message(kDisconnectCaptureMessage);
+    test::letModalDialogsRun();
+    test::whenModalOpens([&](QDialog& bar) {
+        test::whenModalOpens([&](QDialog& source) {
+            auto& list = test::item<QComboBox>(source, video_source::kStandardList);
+            list.setFocus();
+            for (int i = 0; i < 3; ++i) {
+                QTest::keyClick(&list, Qt::Key_Down);
+            }
+            EXPECT_EQ(list.currentText(), "PAL - BGHI");
+            EXPECT_EQ(v().videoPortParams.fieldHeight, 288u);
+            ASSERT_NE(v().live.overlay, nullptr);
+            EXPECT_EQ(v().live.overlay->description().height, 2 * 288u);
+            test::click(source, video_source::kCancel);
+        });
+        test::click(bar, setting_bar::kVideoSource);
+        bar.close();
+    });
+    window().command(command::Settings);
+    // Cancel went back to the stored standard and its field height.
+    EXPECT_EQ(v().settings.VIDEOSTANDARD, 0u);
+    EXPECT_EQ(v().videoPortParams.fieldHeight, uint32_t(v().chip.fieldHeight60));
     EXPECT_TRUE(display().overlayView().shown);
 }
 

@@ -3,7 +3,9 @@
 // programs, with the guard engine behind it on the virtual card.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalSpy>
 #include <QTest>
@@ -12,10 +14,14 @@
 #include <deque>
 
 #include "platform/qt/window.h"
+#include "tests/dialogs/modal_script.h"
 #include "tests/shell/shell_rig.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
 #include "vcard/capture_window.h"
+#include "vorrak/dialogs/capture_settings.h"
+#include "vorrak/dialogs/setting_bar.h"
+#include "vorrak/dialogs/video_source.h"
 #include "vorrak/guard/detection_cycle.h"
 
 namespace zelkor::vorrak {
@@ -124,6 +130,59 @@ TEST_F(MainWindowTest, F3WhileGuardingSaysSetupCannotRun) {
     press(Qt::Key_F3);
     ASSERT_EQ(shell->rig.boxTexts().size(), 1u);
     EXPECT_EQ(shell->rig.boxTexts()[0], kSetupWhileGuardingMessage);
+}
+
+TEST_F(MainWindowTest, SettingsCommandOpensTheBarWhoseButtonsReachTheSetUp) {
+    test::letModalDialogsRun();
+    v().ProgramDir = "/opt/oculara";
+    v().settings.BRIGHTNESS = 128;
+    test::whenModalOpens([](QDialog& bar) {
+        EXPECT_EQ(bar.objectName(), "184");
+        test::whenModalOpens([](QDialog& source) {
+            EXPECT_EQ(source.objectName(), "102");
+            test::item<QScrollBar>(source, video_source::kBrightnessBar).setSliderPosition(90);
+            test::click(source, video_source::kOk);
+        });
+        test::click(bar, setting_bar::kVideoSource);
+        test::click(bar, setting_bar::kSetupWizard);
+    });
+    window().command(command::Settings);
+    EXPECT_EQ(v().settings.BRIGHTNESS, 90u);
+    EXPECT_EQ(shell->rig.card->decoder()->reg(0x0A), 90);
+    ASSERT_EQ(shell->rig.recordedProcesses.commandLines.size(), 1u);
+    EXPECT_NE(shell->rig.recordedProcesses.commandLines[0].find("/opt/oculara/VrakSetup"),
+              std::string::npos);
+    EXPECT_TRUE(shell->rig.boxTexts().empty());
+}
+
+TEST_F(MainWindowTest, SettingsCommandWhileTracingOpensNothing) {
+    test::letModalDialogsRun();
+    v().guardMode.trace.tracing = 1;
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = true;
+            dialog->close();
+        }
+    });
+    window().command(command::Settings);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(shell->rig.boxTexts().empty());
+    v().guardMode.trace.tracing = 0;
+}
+
+TEST_F(MainWindowTest, CaptureSettingsCommandOpensTheDialogThatClampsTheFrameRate) {
+    test::letModalDialogsRun();
+    test::whenModalOpens([](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "112");
+        auto& rate = test::item<QLineEdit>(d, capture_settings::kFrameRate);
+        rate.clear();
+        QTest::keyClicks(&rate, "45");
+        test::click(d, capture_settings::kOk);
+    });
+    window().command(command::CaptureSettings);
+    EXPECT_EQ(v().settings.VIDEOFRAMERATE, 30u);
 }
 
 TEST_F(MainWindowTest, F1OpensTheHelpPageOrSaysItIsMissing) {

@@ -17,6 +17,8 @@
 #include "vorrak/capture/recording.h"
 #include "vorrak/config/decoder_ini.h"
 #include "vorrak/config/settings_store.h"
+#include "vorrak/dialogs/setting_bar.h"
+#include "vorrak/dialogs/video_source.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/event_history.h"
 #include "vorrak/guard/tracing.h"
@@ -215,11 +217,17 @@ void MainWindow::command(uint32_t id) {
             }
             break;
         case command::Settings:
-            // The setting bar itself is not part of this program yet; what
-            // blocks it is.
-            if (g.trace.tracing == 0 && g.active != 0) {
-                s_->ui.messageBox(kSetupWhileGuardingMessage, resources::kTitle, kVorrakBoxStyle);
+            if (g.trace.tracing != 0) {
+                break;
             }
+            if (g.active != 0) {
+                s_->ui.messageBox(kSetupWhileGuardingMessage, resources::kTitle, kVorrakBoxStyle);
+            } else {
+                openSettingBar();
+            }
+            break;
+        case command::CaptureSettings:
+            openCaptureSettings();
             break;
         case command::Help:
             if (s_->shell.open(v_.HelpPath) <= 32) {
@@ -259,6 +267,30 @@ void MainWindow::command(uint32_t id) {
         default:
             break;
     }
+}
+
+void MainWindow::openSettingBar() {
+    SettingBar bar(this, {.setupWizard =
+                              [this] {
+                                  AlarmServices alarms = s_->alarms();
+                                  LaunchSetupWizard(v_.companions, alarms, v_.ProgramDir, 0);
+                              },
+                          .setRegion = [this] { startRegionSelection(); },
+                          .videoSource = [this](QWidget& owner) { openVideoSource(owner); }});
+    bar.exec();
+}
+
+void MainWindow::openVideoSource(QWidget& owner) {
+    VideoSourceServices services{
+        v_.settings, v_.capture, s_->capture.bus, *this,
+        [this](uint32_t standard) { live_.ChangeVideoStandard(standard); }};
+    VideoSourceDialog(services, &owner).exec();
+}
+
+void MainWindow::openCaptureSettings() {
+    CaptureDialogServices services{v_.settings, v_.options, v_.capture,
+                                   s_->capture, aviFiles_,  audioFormats_};
+    CaptureSettingsDialog(services, this).exec();
 }
 
 void MainWindow::destroyWindow() {

@@ -16,7 +16,9 @@
 
 #include "platform/capture_driver.h"
 #include "vorrak/capture/capture_host.h"
+#include "vorrak/dialogs/capture_settings.h"
 #include "vorrak/dialogs/event_list.h"
+#include "vorrak/dialogs/pcm_format_chooser.h"
 #include "vorrak/dialogs/tracing_menu.h"
 #include "vorrak/guard/guard_host.h"
 #include "vorrak/guard/region_selection.h"
@@ -46,6 +48,7 @@ constexpr uint32_t EventList = 40072;
 constexpr uint32_t MailWithoutEvent = 40073;
 constexpr uint32_t Settings = 106;
 constexpr uint32_t Help = 107;
+constexpr uint32_t CaptureSettings = 40017;
 }  // namespace command
 
 // The tray icon's notification, which another program may send too: it
@@ -166,6 +169,9 @@ class MainWindow : public QWidget,
     void applyTopmost(bool on);
     void dragTo(const QPoint& globalPos);
     void takeOutsideCommands();
+    void openSettingBar();
+    void openVideoSource(QWidget& owner);
+    void openCaptureSettings();
 
     Vorrak& v_;
     LiveVideoSteps& live_;
@@ -183,6 +189,8 @@ class MainWindow : public QWidget,
     std::unique_ptr<QSocketNotifier> outside_;
     platform::InstanceClaim* claim_ = nullptr;
     std::function<bool()> passwordPrompt_;
+    AviSaveFileDialog aviFiles_;
+    PcmFormatChooser audioFormats_;
     FrameStyle frameStyle_ = FrameStyle::SizingFrame;
     bool buttonDown_ = false;
     QPoint lastPos_;
