@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/companions/companion_values.h"
 #include "tools/vraksetup/setup_request.h"
 #include "vorrak/resources/strings.h"
 
@@ -31,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (request.help) {
         return 0;
     }
-    const auto* workDir = tools::FindSetupSetting(resources::kWorkingDirValue);
+    const auto* workDir = tools::FindStoredValue(resources::kWorkingDirValue);
     if (!tools::TextProblem(*workDir, request.workDir).empty()) {
         std::abort();
     }

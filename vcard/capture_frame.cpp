@@ -1,6 +1,7 @@
 #include "vcard/capture_frame.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "formats/bmp_file.h"
 
@@ -78,11 +79,13 @@ std::vector<uint8_t> dibFile(const CaptureFrame& frame, const vf::Header& format
         const uint8_t* y = frame.y.data() + size_t(src) * size_t(frame.width);
         const uint8_t* u = frame.u.data() + size_t(src) * cw;
         const uint8_t* v = frame.v.data() + size_t(src) * cw;
+        if (grey) {
+            std::memcpy(d, y, size_t(frame.width));
+            continue;
+        }
         for (int x = 0; x < frame.width; ++x) {
             const size_t c = size_t(x / 2);
-            if (grey) {
-                d[x] = y[x];
-            } else if (uyvy) {
+            if (uyvy) {
                 d[size_t(x) * 2] = (x % 2 == 0) ? u[c] : v[c];
                 d[size_t(x) * 2 + 1] = y[x];
             } else {

@@ -15,6 +15,7 @@
 #include "platform/qt/window.h"
 #include "platform/ui.h"
 #include "vcard/card.h"
+#include "vcard/yuv_rows.h"
 
 namespace zelkor::vcard {
 
@@ -342,17 +343,9 @@ void VirtualCaptureWindow::showFrame(const CaptureFrame& frame) {
     }
     const size_t cw = size_t(frame.width / 2);
     for (int row = 0; row < frame.height; ++row) {
-        auto* line = reinterpret_cast<QRgb*>(picture_.scanLine(row));
-        const uint8_t* y = frame.y.data() + size_t(row) * size_t(frame.width);
-        const uint8_t* u = frame.u.data() + size_t(row) * cw;
-        const uint8_t* v = frame.v.data() + size_t(row) * cw;
-        for (int x = 0; x < frame.width; ++x) {
-            uint8_t r = 0;
-            uint8_t g = 0;
-            uint8_t b = 0;
-            yuvToRgb(y[x], u[size_t(x / 2)], v[size_t(x / 2)], r, g, b);
-            line[x] = qRgb(r, g, b);
-        }
+        planarToArgb(frame.y.data() + size_t(row) * size_t(frame.width),
+                     frame.u.data() + size_t(row) * cw, frame.v.data() + size_t(row) * cw, cw,
+                     reinterpret_cast<QRgb*>(picture_.scanLine(row)));
     }
     view_->update();
 }

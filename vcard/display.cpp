@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "vcard/card.h"
+#include "vcard/yuv_rows.h"
 
 namespace zelkor::vcard {
 
@@ -40,37 +41,6 @@ bool contains(const DisplayRect& outer, const DisplayRect& inner) {
            inner.bottom <= outer.bottom;
 }
 
-// BT.601 studio range to RGB, as the capture driver converts, by table.
-struct YuvTables {
-    std::array<int, 256> y{};
-    std::array<int, 256> rv{};
-    std::array<int, 256> gu{};
-    std::array<int, 256> gv{};
-    std::array<int, 256> bu{};
-    YuvTables() {
-        for (int i = 0; i < 256; ++i) {
-            y[size_t(i)] = (i - 16) * 298 + 128;
-            rv[size_t(i)] = 409 * (i - 128);
-            gu[size_t(i)] = -100 * (i - 128);
-            gv[size_t(i)] = -208 * (i - 128);
-            bu[size_t(i)] = 516 * (i - 128);
-        }
-    }
-};
-const YuvTables kYuv;
-
-inline uint32_t clamp8(int x) {
-    x >>= 8;
-    return uint32_t(x < 0 ? 0 : x > 255 ? 255 : x);
-}
-
-inline uint32_t argbOf(int y, int u, int v) {
-    const int yy = kYuv.y[size_t(y)];
-    return 0xFF000000u | clamp8(yy + kYuv.rv[size_t(v)]) << 16 |
-           clamp8(yy + kYuv.gu[size_t(u)] + kYuv.gv[size_t(v)]) << 8 |
-           clamp8(yy + kYuv.bu[size_t(u)]);
-}
-
 // Byte positions inside a 4-byte pixel pair.
 struct PairLayout {
     int y0, u, y1, v;
@@ -93,6 +63,11 @@ struct SurfaceData {
     int bufferCount = 0;
     int front = 0;
     size_t stride = 0;
+    // Overlays: each buffer's lines in ARGB, converted when first shown
+    // after the port wrote them. With interleaved fields a line changes
+    // every other field while the screen shows it every field.
+    std::array<std::vector<uint32_t>, 2> argb;
+    std::array<std::vector<uint8_t>, 2> argbCurrent;  // per line
     // The screen: its colour key and clipper.
     bool hasKey = false;
     uint32_t keyLow = 0;
@@ -130,7 +105,6 @@ struct DisplayState {
     VideoField field;
     uint64_t lastField = UINT64_MAX;
     std::vector<uint32_t> columns;  // scratch of the port and the composer
-    std::vector<uint32_t> rgbRow;
 
     // Surfaces belong to the display mode they were made in.
     uint64_t epoch() const {
@@ -507,9 +481,14 @@ void writeField(DisplayState& st, PortData& port, SurfaceData& s) {
             uint32_t(std::min(int64_t(x) * kFieldWidth / outW, int64_t(kFieldWidth - 1)));
     }
     const bool haveField = f.uyvy.size() >= size_t(kFieldWidth) * 2 * size_t(f.height);
+    // Unscaled into a UYVY surface, a line is the decoder's bytes as they are.
+    const bool asIs = outW == kFieldWidth && s.desc.pixelFormat.fourCC != dd::Yuy2;
     for (int r = 0; r < rows; ++r) {
         const size_t outLine = interleave ? size_t(2 * r + parity) : size_t(r);
         uint8_t* out = s.buffers[size_t(buffer)].data() + outLine * s.stride;
+        if (outLine < s.argbCurrent[size_t(buffer)].size()) {
+            s.argbCurrent[size_t(buffer)][outLine] = 0;
+        }
         const int line = int(int64_t(r) * fieldHeight / outH) - blanking;
         if (!haveField || line < 0 || line >= f.height) {
             for (int p = 0; p < pairs; ++p) {
@@ -520,6 +499,10 @@ void writeField(DisplayState& st, PortData& port, SurfaceData& s) {
             continue;
         }
         const uint8_t* in = f.uyvy.data() + size_t(line) * kFieldWidth * 2;
+        if (asIs) {
+            std::memcpy(out, in, size_t(pairs) * 4);
+            continue;
+        }
         for (int p = 0; p < pairs; ++p) {
             const uint32_t x0 = st.columns[size_t(2 * p)];
             const uint32_t x1 = st.columns[size_t(2 * p + 1)];
@@ -538,8 +521,28 @@ void writeField(DisplayState& st, PortData& port, SurfaceData& s) {
     }
 }
 
+// Line `sy` of the overlay's front buffer in ARGB, converted if the port
+// wrote it since it was last shown.
+const uint32_t* argbLine(SurfaceData& s, int sy) {
+    const auto buffer = size_t(s.front);
+    const size_t width = s.stride / 2;  // whole pairs
+    std::vector<uint32_t>& argb = s.argb[buffer];
+    std::vector<uint8_t>& current = s.argbCurrent[buffer];
+    if (current.empty()) {
+        argb.resize(width * s.desc.height);
+        current.assign(s.desc.height, 0);
+    }
+    uint32_t* line = argb.data() + size_t(sy) * width;
+    if (current[size_t(sy)] == 0) {
+        pairsToArgb(s.buffers[buffer].data() + size_t(sy) * s.stride, s.stride / 4,
+                    s.desc.pixelFormat.fourCC == dd::Yuy2, line);
+        current[size_t(sy)] = 1;
+    }
+    return line;
+}
+
 // The overlay's source rectangle scaled onto `span` of its destination.
-uint64_t drawOverlay(DisplayState& st, const SurfaceData& s, const DisplayRect& span,
+uint64_t drawOverlay(DisplayState& st, SurfaceData& s, const DisplayRect& span,
                      const DisplayRect& area, uint32_t* argb, size_t stride) {
     const DisplayRect& src = s.source;
     const DisplayRect& dst = s.destination;
@@ -549,48 +552,25 @@ uint64_t drawOverlay(DisplayState& st, const SurfaceData& s, const DisplayRect& 
     const int64_t dh = dst.height();
     const int maxX = int(s.desc.width) - 1;
     const int maxY = int(s.desc.height) - 1;
-    const PairLayout l = layoutOf(s.desc.pixelFormat.fourCC);
-    const uint8_t* base = s.buffers[size_t(s.front)].data();
 
-    // Source column of each output column, and the whole pairs they lie in.
+    // Source column of each output column, the same for every line.
     st.columns.resize(size_t(span.width()));
-    int first = maxX;
-    int last = 0;
     for (int x = span.left; x < span.right; ++x) {
-        const int sx = std::clamp(int(src.left + (x - dst.left) * sw / dw), 0, maxX);
-        st.columns[size_t(x - span.left)] = uint32_t(sx);
-        first = std::min(first, sx);
-        last = std::max(last, sx);
-    }
-    first &= ~1;
-    const int pairs = (last - first) / 2 + 1;
-    for (uint32_t& c : st.columns) {
-        c -= uint32_t(first);
+        st.columns[size_t(x - span.left)] =
+            uint32_t(std::clamp(int(src.left + (x - dst.left) * sw / dw), 0, maxX));
     }
     const bool straight =
-        sw == dw && st.columns.back() + 1 == st.columns.size() && st.columns.front() == 0;
-    // Each source line is converted once, two pixels per colour pair, and
-    // reused while the destination repeats it.
-    st.rgbRow.resize(size_t(pairs) * 2);
-    int converted = -1;
+        sw == dw && st.columns.back() - st.columns.front() + 1 == st.columns.size();
     for (int y = span.top; y < span.bottom; ++y) {
         const int sy = std::clamp(int(src.top + (y - dst.top) * sh / dh), 0, maxY);
-        if (sy != converted) {
-            const uint8_t* pair = base + size_t(sy) * s.stride + size_t(first / 2) * 4;
-            uint32_t* rgb = st.rgbRow.data();
-            for (int p = 0; p < pairs; ++p, pair += 4, rgb += 2) {
-                rgb[0] = argbOf(pair[l.y0], pair[l.u], pair[l.v]);
-                rgb[1] = argbOf(pair[l.y1], pair[l.u], pair[l.v]);
-            }
-            converted = sy;
-        }
+        const uint32_t* line = argbLine(s, sy);
         uint32_t* out = argb + size_t(y - area.top) * stride + size_t(span.left - area.left);
         if (straight) {
-            std::memcpy(out, st.rgbRow.data(), st.columns.size() * 4);
+            std::memcpy(out, line + st.columns.front(), st.columns.size() * 4);
             continue;
         }
         for (size_t i = 0; i < st.columns.size(); ++i) {
-            out[i] = st.rgbRow[st.columns[i]];
+            out[i] = line[st.columns[i]];
         }
     }
     return uint64_t(span.width()) * uint64_t(span.height());

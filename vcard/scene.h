@@ -4,6 +4,7 @@
 // its period and the field number, so runs repeat exactly.
 
 #include <string_view>
+#include <vector>
 
 #include "vcard/source.h"
 
@@ -26,9 +27,15 @@ class SceneSource : public VideoSource {
     void render(uint64_t fieldIndex, Picture& out) override;
 
   private:
+    // The room without anyone in it, for a picture of this size; and its
+    // luminance with the light down.
+    const Picture& room(int width, int height);
+
     Kind kind_;
     uint32_t seed_;
     uint32_t periodMs_;
+    Picture room_;
+    std::vector<uint8_t> dimmedRoom_;
 };
 
 std::unique_ptr<SceneSource> makeScene(std::string_view name, const SourceConfig& config);

@@ -36,10 +36,20 @@ class BarsSource : public vcard::VideoSource {
     }
 };
 
+// The bars with the whole picture's luminance changing from field to field.
+class ChangingSource : public BarsSource {
+  public:
+    ChangingSource() : BarsSource(60) {}
+    void render(uint64_t field, vcard::Picture& out) override {
+        BarsSource::render(field, out);
+        std::fill(out.y.begin(), out.y.end(), uint8_t(40 + 30 * (field % 5)));
+    }
+};
+
 struct ComposeRig {
     vcard::VcardConfig config;
     platform::VirtualClock clock;
-    vcard::VirtualCard card{config, clock, std::make_unique<BarsSource>(60), nullptr};
+    vcard::VirtualCard card;
     DecoderBus bus{card.ports(), clock};
     RectWindows windows;
     std::unique_ptr<platform::DisplayDevice> device;
@@ -47,7 +57,9 @@ struct ComposeRig {
     std::unique_ptr<platform::Surface> primary;
 
     // A port for fields of 242 lines, and the screen.
-    ComposeRig() {
+    explicit ComposeRig(
+        std::unique_ptr<vcard::VideoSource> source = std::make_unique<BarsSource>(60))
+        : card(config, clock, std::move(source), nullptr) {
         bus.BusMethod = 20;
         bus.driveIndex = 0x37;
         bus.senseIndex = 0x36;
@@ -183,6 +195,58 @@ TEST(CardDisplay, InterleavedFieldsFillOneBufferBeforeItIsShown) {
         // whole frame is shown.
         if (field > 10) {
             EXPECT_EQ(blackLines, 0) << "field " << field;
+        }
+    }
+}
+
+// The screen keeps converted overlay lines between compositions; each new
+// field must still show, whichever buffer it went into.
+TEST(CardDisplay, EveryComposedFieldShowsTheLatestPicture) {
+    // One field per frame into front and back buffer in turn.
+    {
+        ComposeRig rig(std::make_unique<ChangingSource>());
+        auto overlay = rig.overlay(242, 1);
+        ASSERT_TRUE(
+            rig.start(*overlay, dd::PortConvert | dd::PortPrescale | dd::PortAutoFlip, 360, 242));
+        const DisplayRect src{4, 2, 356, 242};
+        ASSERT_TRUE(
+            overlay->updateOverlay(&src, *rig.primary, &rig.windows.client, dd::OverlayShow));
+        std::vector<uint32_t> out(352 * 240);
+        for (uint64_t field = 7; field < 12; ++field) {
+            ASSERT_TRUE(rig.card.display().runPort(field));
+            rig.card.display().compose(rig.windows.client, out.data(), 352);
+            vcard::VideoField f;
+            rig.card.field(field, f);
+            EXPECT_LT(meanDifference(out, f, 352, 240, 8, 4, 0), 3.0) << "field " << field;
+        }
+    }
+    // Two fields interleaved per frame, composed after every field.
+    ComposeRig rig(std::make_unique<ChangingSource>());
+    auto overlay = rig.overlay(484, 1);
+    ASSERT_TRUE(rig.start(
+        *overlay, dd::PortConvert | dd::PortPrescale | dd::PortInterleave | dd::PortAutoFlip, 720,
+        242));
+    const DisplayRect src{8, 4, 712, 484};
+    const DisplayRect dst{0, 0, 704, 480};
+    ASSERT_TRUE(overlay->updateOverlay(&src, *rig.primary, &dst, dd::OverlayShow));
+    std::vector<uint32_t> out(704 * 480);
+    // The port's first field is its even lines.
+    for (uint64_t field = 20; field < 28; ++field) {
+        ASSERT_TRUE(rig.card.display().runPort(field));
+        rig.card.display().compose(dst, out.data(), 704);
+        if (field % 2 == 0) {
+            continue;  // half a frame, not shown yet
+        }
+        for (uint64_t written : {field - 1, field}) {
+            vcard::VideoField f;
+            rig.card.field(written, f);
+            const uint8_t* pair = f.uyvy.data() + (100 * 720 + 360) * 2;
+            uint8_t r, g, b;
+            vcard::yuvToRgb(pair[1], pair[0], pair[2], r, g, b);
+            const uint32_t want = 0xFF000000u | uint32_t(r) << 16 | uint32_t(g) << 8 | b;
+            // Screen line y shows overlay line y + 4, of the field of its parity.
+            const int y = written == field ? 201 : 200;
+            EXPECT_EQ(out[size_t(y) * 704 + 352], want) << "field " << written;
         }
     }
 }

@@ -10,12 +10,11 @@
 #include <QScreen>
 #include <QWidget>
 
-#include <poll.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <csignal>
+#include <sys/stat.h>
+
 #include <cstdlib>
+#include <filesystem>
+#include <optional>
 #include <string>
 #include <thread>
 
@@ -23,90 +22,25 @@
 #include "platform/fake/recording_ui.h"
 #include "platform/qt/services.h"
 #include "platform/qt/window.h"
+#include "tests/livevideo_screen/x_windows.h"
+#include "tests/support/program_runner.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
+#include "tests/support/temp_dir.h"
+#include "tests/support/xserver.h"
 #include "vcard/capture_frame.h"
 #include "vcard/card.h"
 #include "vcard/display_window.h"
 #include "vcard/source.h"
+#include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"
 #include "vorrak/livevideo/livevideo.h"
-
-extern char** environ;
 
 namespace zelkor::test {
 namespace {
 
 using platform::DisplayRect;
 using namespace vorrak;
-
-// An X server of our own. It picks a free display number itself and tells
-// it through a pipe, so programs starting servers side by side never share
-// one.
-class Xserver {
-  public:
-    static Xserver& instance() {
-        static Xserver x;
-        return x;
-    }
-    bool running() const { return pid_ > 0; }
-    const std::string& why() const { return why_; }
-
-  private:
-    Xserver() {
-        int fds[2];
-        if (pipe(fds) != 0) {
-            why_ = "no pipe for the X server's display number";
-            return;
-        }
-        std::string program = "Xvfb";
-        const std::string fd = std::to_string(fds[1]);
-        char* argv[] = {program.data(),
-                        const_cast<char*>("-displayfd"),
-                        const_cast<char*>(fd.c_str()),
-                        const_cast<char*>("-screen"),
-                        const_cast<char*>("0"),
-                        const_cast<char*>("1280x1024x24"),
-                        const_cast<char*>("-nolisten"),
-                        const_cast<char*>("tcp"),
-                        const_cast<char*>("-terminate"),
-                        nullptr};
-        pid_t pid = 0;
-        const int spawned = posix_spawnp(&pid, "Xvfb", nullptr, nullptr, argv, environ);
-        close(fds[1]);
-        if (spawned != 0) {
-            close(fds[0]);
-            why_ = "Xvfb cannot be started (is it installed?)";
-            return;
-        }
-        std::string number;
-        pollfd p{fds[0], POLLIN, 0};
-        char c = 0;
-        while (poll(&p, 1, 10000) == 1 && read(fds[0], &c, 1) == 1 && c != '\n') {
-            number += c;
-        }
-        close(fds[0]);
-        if (number.empty()) {
-            kill(pid, SIGTERM);
-            waitpid(pid, nullptr, 0);
-            why_ = "Xvfb did not come up";
-            return;
-        }
-        pid_ = pid;
-        setenv("DISPLAY", (":" + number).c_str(), 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-    }
-    // With an application connected the server ends by itself when the
-    // program does (-terminate); taking it away earlier would break Qt.
-    ~Xserver() {
-        if (pid_ > 0 && QCoreApplication::instance() == nullptr) {
-            kill(pid_, SIGTERM);
-            waitpid(pid_, nullptr, 0);
-        }
-    }
-    pid_t pid_ = 0;
-    std::string why_;
-};
 
 // Until the port has delivered `fields` more fields (two make a frame) and
 // the window has been painted after them; a slow machine gets up to 20 s.
@@ -120,13 +54,37 @@ void pumpFields(const vcard::CardDisplay& display, uint64_t fields) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
-void pump(int ms) {
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < ms) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+using testing::processEventsFor;
+
+// What the screen shows in `r`.
+QImage grab(const QRect& r) {
+    return QGuiApplication::primaryScreen()
+        ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
+}
+
+double meanDifference(const QImage& a, const QImage& b, const QRect& part) {
+    double sum = 0;
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        for (int x = part.left(); x <= part.right(); ++x) {
+            const QRgb p = a.pixel(x, y);
+            const QRgb q = b.pixel(x, y);
+            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
+                   std::abs(qBlue(p) - qBlue(q));
+        }
     }
+    return sum / (3.0 * part.width() * part.height());
+}
+
+double share(const QImage& image, const QRect& part, QRgb colour) {
+    int n = 0;
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        for (int x = part.left(); x <= part.right(); ++x) {
+            n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF) ? 1 : 0;
+        }
+    }
+    return double(n) / (part.width() * part.height());
 }
 
 // The main window as live video sees it: it paints the colour key.
@@ -164,8 +122,8 @@ class LiveWindow : public QWidget, public LiveVideoHost {
 class LiveScreen : public ::testing::TestWithParam<QSize> {
   protected:
     void SetUp() override {
-        if (!Xserver::instance().running()) {
-            GTEST_SKIP() << Xserver::instance().why();
+        if (!testing::Xserver::instance().running()) {
+            GTEST_SKIP() << testing::Xserver::instance().why();
         }
         testing::qtApp();
         config_.composite.location = "scene:static";
@@ -196,13 +154,6 @@ class LiveScreen : public ::testing::TestWithParam<QSize> {
         }
     }
 
-    QImage grab(const QRect& r) {
-        return QGuiApplication::primaryScreen()
-            ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
-            .toImage()
-            .convertToFormat(QImage::Format_RGB32);
-    }
-
     // The decoder's picture as the window should show it: field columns 8 to
     // 711 (the crop of 8 pixels per 720 on each side) and its 240 lines,
     // scaled to the client size.
@@ -222,29 +173,6 @@ class LiveScreen : public ::testing::TestWithParam<QSize> {
             }
         }
         return out;
-    }
-
-    static double meanDifference(const QImage& a, const QImage& b, const QRect& part) {
-        double sum = 0;
-        for (int y = part.top(); y <= part.bottom(); ++y) {
-            for (int x = part.left(); x <= part.right(); ++x) {
-                const QRgb p = a.pixel(x, y);
-                const QRgb q = b.pixel(x, y);
-                sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                       std::abs(qBlue(p) - qBlue(q));
-            }
-        }
-        return sum / (3.0 * part.width() * part.height());
-    }
-
-    static double share(const QImage& image, const QRect& part, QRgb colour) {
-        int n = 0;
-        for (int y = part.top(); y <= part.bottom(); ++y) {
-            for (int x = part.left(); x <= part.right(); ++x) {
-                n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF) ? 1 : 0;
-            }
-        }
-        return double(n) / (part.width() * part.height());
     }
 
     vcard::VcardConfig config_;
@@ -268,7 +196,7 @@ TEST_P(LiveScreen, ShowsTheStaticSceneCoveredAndMinimised) {
     window_->setWindowFlag(Qt::FramelessWindowHint);
     window_->setGeometry(QRect(QPoint(100, 100), size));
     window_->show();
-    pump(200);
+    processEventsFor(200);
     ASSERT_EQ(OpenDisplayDevice(live_, *services_, false), 1);
     StartLiveVideoAtLaunch(live_, *services_);
     ASSERT_EQ(window_->quits, 0);
@@ -293,7 +221,7 @@ TEST_P(LiveScreen, ShowsTheStaticSceneCoveredAndMinimised) {
     cover.setGeometry(100 + half, 100, size.width() - half, size.height());
     cover.show();
     cover.raise();
-    pump(400);
+    processEventsFor(400);
     pumpFields(card_->display(), 4);
     shot = grab(client);
     testing::saveScreenshot(shot, name + "_covered");
@@ -305,9 +233,9 @@ TEST_P(LiveScreen, ShowsTheStaticSceneCoveredAndMinimised) {
 
     // Minimised: the overlay is hidden and nothing more is composed.
     window_->showMinimized();
-    pump(600);
+    processEventsFor(600);
     const uint64_t composed = windows_->composedPixels();
-    pump(400);
+    processEventsFor(400);
     EXPECT_FALSE(card_->display().overlayView().shown);
     EXPECT_EQ(windows_->composedPixels(), composed);
     testing::saveScreenshot(grab(client), name + "_minimised");
@@ -318,6 +246,83 @@ INSTANTIATE_TEST_SUITE_P(Sizes, LiveScreen, ::testing::Values(QSize(352, 240), Q
                              return std::to_string(info.param.width()) + "x" +
                                     std::to_string(info.param.height());
                          });
+
+// The real Vorrak on the static scene: once started, its main window shows
+// the scene as the capture driver delivers it, 352 x 240.
+TEST(VorrakScreen, MainWindowShowsTheStaticScene) {
+    if (!testing::Xserver::instance().running()) {
+        GTEST_SKIP() << testing::Xserver::instance().why();
+    }
+    testing::qtApp();
+    testing::TempDir dir;
+    const std::string registry = dir.file("registry.reg");
+    const std::string runtime = dir.file("runtime");
+    std::filesystem::create_directory(runtime);
+    chmod(runtime.c_str(), 0700);
+    const std::string vcardIni = dir.write("vcard.ini", "[composite]\nsource = scene:static\n");
+    testing::Program setup("VrakSetup", registry, runtime, dir.file("setup.err"),
+                           testing::Screen::None, {"--workdir", dir.file("work"), "--no-password"});
+    ASSERT_EQ(setup.wait(), 0) << testing::readText(dir.file("setup.err"));
+
+    // On a real X server Qt opens a D-Bus connection whose buffer the D-Bus
+    // library never frees; a sanitizer build of Vorrak is not to blame.
+    const std::string suppressions = dir.write("lsan.supp", "leak:libdbus-1\n");
+    testing::Program vorrak("Vorrak", registry, runtime, dir.file("vorrak.err"),
+                            testing::Screen::None, {},
+                            {std::string("DISPLAY=") + std::getenv("DISPLAY"),
+                             "QT_QPA_PLATFORM=xcb", "ZELKOR_UI=console", "ZELKOR_VCARD=" + vcardIni,
+                             "LSAN_OPTIONS=suppressions=" + suppressions});
+    // Shown, connected to the driver (its frame size) and painted a while.
+    std::optional<DisplayRect> area;
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 30000 && vorrak.running()) {
+        area = testing::findTopLevelWindow("Zelkor Oculara");
+        if (area && area->width() == 352 && area->height() == 240) {
+            break;
+        }
+        processEventsFor(100);
+    }
+    ASSERT_TRUE(area && area->width() == 352 && area->height() == 240)
+        << testing::readText(dir.file("vorrak.err"));
+    processEventsFor(1500);
+    const QImage shot = grab(QRect(area->left, area->top, area->width(), area->height()));
+    testing::saveScreenshot(shot, "vorrak_main_window_xvfb");
+
+    // The same scene on a card of the test's own, as the driver frames it.
+    vcard::VcardConfig config;
+    config.composite.location = "scene:static";
+    std::string why;
+    vcard::VirtualCard card(config, platform::systemClock(),
+                            vcard::makeSource(config.composite, why), nullptr);
+    DecoderBus bus(card.ports(), platform::systemClock());
+    DisplayChipInfo chip;
+    DetectDisplayChip(card.pci(), bus, chip);
+    DecoderInit(bus);
+    DecoderOutputOn(bus);
+    vcard::VideoField field;
+    card.currentField(field);
+    vcard::CaptureFrame frame;
+    vcard::frameFromField(field, area->width(), area->height(), frame);
+    QImage expected(area->width(), area->height(), QImage::Format_RGB32);
+    for (int y = 0; y < frame.height; ++y) {
+        for (int x = 0; x < frame.width; ++x) {
+            const size_t luma = size_t(y) * size_t(frame.width) + size_t(x);
+            const size_t chroma = size_t(y) * size_t(frame.width / 2) + size_t(x / 2);
+            uint8_t r, g, b;
+            vcard::yuvToRgb(frame.y[luma], frame.u[chroma], frame.v[chroma], r, g, b);
+            expected.setPixel(x, y, qRgb(r, g, b));
+        }
+    }
+    const QRect whole(0, 0, area->width(), area->height());
+    EXPECT_LT(meanDifference(shot, expected, whole), 8.0);
+    EXPECT_LT(share(shot, whole, qRgb(0, 0, 0)), 0.5) << "the window is empty";
+
+    testing::Program send("sendcommand", registry, runtime, dir.file("send.err"),
+                          testing::Screen::None, {"ZelkorVorrak", "40004"});
+    EXPECT_EQ(send.wait(), 0);
+    EXPECT_EQ(vorrak.wait(), 0) << testing::readText(dir.file("vorrak.err"));
+}
 
 }  // namespace
 }  // namespace zelkor::test

@@ -3,16 +3,25 @@
 // programs, with the guard engine behind it on the virtual card.
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
+#include <QListWidget>
+#include <QScrollBar>
 #include <QShortcut>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <algorithm>
+#include <deque>
 
 #include "platform/qt/window.h"
+#include "tests/dialogs/modal_script.h"
 #include "tests/shell/shell_rig.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
 #include "vcard/capture_window.h"
+#include "vorrak/dialogs/capture_settings.h"
+#include "vorrak/dialogs/setting_bar.h"
+#include "vorrak/dialogs/video_source.h"
 #include "vorrak/guard/detection_cycle.h"
 
 namespace zelkor::vorrak {
@@ -35,6 +44,32 @@ class MainWindowTest : public ::testing::Test {
     }
     void press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
         QTest::keyClick(&window(), Qt::Key(key), modifiers);
+    }
+
+    // Events as the engine leaves them in the slots.
+    void raiseEvents(uint32_t count) {
+        for (uint32_t i = 0; i < count; ++i) {
+            const uint32_t n = ++v().guard.EventNumber;
+            v().guard.eventSlotIndex = n % 100 == 0 ? 100 : n % 100;
+            v().guard.eventSlots[v().guard.eventSlotIndex].description =
+                "Event " + std::to_string(n);
+        }
+    }
+    int listEntries() {
+        QDialog* list = window().eventList().dialog();
+        return list ? qobject_cast<QListWidget*>(DialogItem(*list, kEventListBox))->count() : -1;
+    }
+    std::vector<int> region() {
+        const DetectRegion& r = v().capture.region;
+        return {r.left, r.top, r.right, r.bottom};
+    }
+    // Region selection begun and answered OK, with `answers` for what follows.
+    void startRegion(std::deque<int> answers) {
+        shell->rig.ui.answers = {platform::answer::OK};
+        shell->rig.ui.answers.insert(shell->rig.ui.answers.end(), answers.begin(), answers.end());
+        window().startRegionSelection();
+        ASSERT_EQ(v().regionSelection.regionMode, 1u);
+        ASSERT_EQ(v().capture.CaptureState, kCaptureNotConnected);
     }
 
     std::unique_ptr<test::ShellRig> shell;
@@ -95,6 +130,59 @@ TEST_F(MainWindowTest, F3WhileGuardingSaysSetupCannotRun) {
     press(Qt::Key_F3);
     ASSERT_EQ(shell->rig.boxTexts().size(), 1u);
     EXPECT_EQ(shell->rig.boxTexts()[0], kSetupWhileGuardingMessage);
+}
+
+TEST_F(MainWindowTest, SettingsCommandOpensTheBarWhoseButtonsReachTheSetUp) {
+    test::letModalDialogsRun();
+    v().ProgramDir = "/opt/oculara";
+    v().settings.BRIGHTNESS = 128;
+    test::whenModalOpens([](QDialog& bar) {
+        EXPECT_EQ(bar.objectName(), "184");
+        test::whenModalOpens([](QDialog& source) {
+            EXPECT_EQ(source.objectName(), "102");
+            test::item<QScrollBar>(source, video_source::kBrightnessBar).setSliderPosition(90);
+            test::click(source, video_source::kOk);
+        });
+        test::click(bar, setting_bar::kVideoSource);
+        test::click(bar, setting_bar::kSetupWizard);
+    });
+    window().command(command::Settings);
+    EXPECT_EQ(v().settings.BRIGHTNESS, 90u);
+    EXPECT_EQ(shell->rig.card->decoder()->reg(0x0A), 90);
+    ASSERT_EQ(shell->rig.recordedProcesses.commandLines.size(), 1u);
+    EXPECT_NE(shell->rig.recordedProcesses.commandLines[0].find("/opt/oculara/VrakSetup"),
+              std::string::npos);
+    EXPECT_TRUE(shell->rig.boxTexts().empty());
+}
+
+TEST_F(MainWindowTest, SettingsCommandWhileTracingOpensNothing) {
+    test::letModalDialogsRun();
+    v().guardMode.trace.tracing = 1;
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        if (auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget())) {
+            opened = true;
+            dialog->close();
+        }
+    });
+    window().command(command::Settings);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(opened);
+    EXPECT_TRUE(shell->rig.boxTexts().empty());
+    v().guardMode.trace.tracing = 0;
+}
+
+TEST_F(MainWindowTest, CaptureSettingsCommandOpensTheDialogThatClampsTheFrameRate) {
+    test::letModalDialogsRun();
+    test::whenModalOpens([](QDialog& d) {
+        EXPECT_EQ(d.objectName(), "112");
+        auto& rate = test::item<QLineEdit>(d, capture_settings::kFrameRate);
+        rate.clear();
+        QTest::keyClicks(&rate, "45");
+        test::click(d, capture_settings::kOk);
+    });
+    window().command(command::CaptureSettings);
+    EXPECT_EQ(v().settings.VIDEOFRAMERATE, 30u);
 }
 
 TEST_F(MainWindowTest, F1OpensTheHelpPageOrSaysItIsMissing) {
@@ -207,6 +295,95 @@ TEST_F(MainWindowTest, CreatedWindowHoldsTheConnectedCapturePicture) {
         }
     }
     EXPECT_GT(lit, 100);
+}
+
+TEST_F(MainWindowTest, F4OpensTheEventListOnceThereIsAnEvent) {
+    press(Qt::Key_F4);
+    EXPECT_FALSE(window().eventList().isOpen());
+    raiseEvents(2);
+    press(Qt::Key_F4);
+    ASSERT_TRUE(window().eventList().isOpen());
+    EXPECT_EQ(listEntries(), 2);
+    // Open already: the same window stays.
+    QDialog* open = window().eventList().dialog();
+    window().command(command::EventList);
+    EXPECT_EQ(window().eventList().dialog(), open);
+}
+
+TEST_F(MainWindowTest, TheEngineRefillsTheListAndOpensItOnlyWhenAsked) {
+    raiseEvents(1);
+    window().refreshEventList(false);
+    EXPECT_FALSE(window().eventList().isOpen());
+    window().refreshEventList(true);
+    ASSERT_TRUE(window().eventList().isOpen());
+    raiseEvents(1);
+    window().refreshEventList(false);
+    EXPECT_EQ(listEntries(), 2);
+    // Hidden to the tray it counts as closed: the next event opens it anew.
+    window().hideToTray();
+    EXPECT_FALSE(window().eventList().isOpen());
+}
+
+TEST_F(MainWindowTest, GuardEventsOpenAndFillTheEventList) {
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 0);
+    window().command(command::GuardStartStop);
+    shell->rig.run(20000);
+    const uint32_t events = v().guard.EventNumber;
+    ASSERT_GE(events, 2u);
+    ASSERT_TRUE(window().eventList().isOpen());
+    QDialog& list = *window().eventList().dialog();
+    auto* entries = qobject_cast<QListWidget*>(DialogItem(list, kEventListBox));
+    ASSERT_EQ(entries->count(), int(std::min(events, 100u)));
+    EXPECT_EQ(entries->currentRow(), 0);
+    EXPECT_EQ(entries->item(0)->text().toStdString(),
+              v().guard.eventSlots[v().guard.eventSlotIndex].description);
+    EXPECT_TRUE(testing::saveScreenshot(list.grab().toImage(), "event_list_after_guard_events"));
+}
+
+TEST_F(MainWindowTest, RegionDraggedOverTheFrozenPictureIsConfirmedAndReconnects) {
+    startRegion({platform::answer::YES});
+    // Commands wait for the selection.
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 0);
+    press(Qt::Key_F2);
+    EXPECT_EQ(v().guardMode.active, 0u);
+
+    QTest::mousePress(&window(), Qt::LeftButton, {}, QPoint(300, 200));
+    QTest::mouseMove(&window(), QPoint(40, 30));
+    EXPECT_EQ(region(), (std::vector<int>{300, 200, 40, 30}));
+    const QImage drawn = window().grab().toImage();
+    EXPECT_TRUE(testing::saveScreenshot(drawn, "region_frame"));
+    // The frame in red along the dragged edges, the frozen picture inside.
+    for (const QPoint& p : {QPoint(170, 30), QPoint(40, 100), QPoint(300, 120)}) {
+        const QColor c = drawn.pixelColor(p);
+        EXPECT_TRUE(c.red() > 200 && c.green() < 60 && c.blue() < 60) << p.x() << "," << p.y();
+    }
+
+    QTest::mouseRelease(&window(), Qt::LeftButton, {}, QPoint(40, 30));
+    EXPECT_EQ(region(), (std::vector<int>{40, 30, 300, 200}));
+    EXPECT_EQ(shell->rig.ui.boxes.back().text, kConfirmRegionQuestion);
+    EXPECT_EQ(v().regionSelection.regionMode, 0u);
+    EXPECT_EQ(v().settings.USEREGIONCOMPARE, 1u);
+    EXPECT_EQ(v().capture.CaptureState, kCaptureConnected);
+}
+
+TEST_F(MainWindowTest, AClickWithoutMovementAsksForTheRegionAgain) {
+    startRegion({});
+    // The release of the press that answered the question ends no drag.
+    QTest::mouseRelease(&window(), Qt::LeftButton, {}, QPoint(50, 60));
+    EXPECT_EQ(shell->rig.ui.boxes.back().text, kRegionDragQuestion);
+    QTest::mouseClick(&window(), Qt::LeftButton, {}, QPoint(50, 60));
+    EXPECT_EQ(shell->rig.ui.boxes.back().text, kInvalidRegionMessage);
+    EXPECT_EQ(v().regionSelection.regionMode, 1u);
+    EXPECT_EQ(v().capture.CaptureState, kCaptureNotConnected);
+}
+
+TEST_F(MainWindowTest, ARegionDraggedPastTheTopLeftStopsAtTheEdges) {
+    startRegion({platform::answer::YES});
+    QTest::mousePress(&window(), Qt::LeftButton, {}, QPoint(200, 150));
+    QTest::mouseMove(&window(), QPoint(-30, -2));
+    QTest::mouseRelease(&window(), Qt::LeftButton, {}, QPoint(-30, -2));
+    EXPECT_EQ(region(), (std::vector<int>{0, 0, 200, 150}));
+    EXPECT_EQ(v().capture.CaptureState, kCaptureConnected);
 }
 
 }  // namespace

@@ -6,14 +6,36 @@
 #include <memory>
 
 #include "tests/guard_engine/engine_rig.h"
+#include "tests/shell/no_live_video.h"
 #include "vorrak/guard/detection_cycle.h"
+#include "vorrak/shell/live_video_chain.h"
 #include "vorrak/shell/main_window.h"
 
 namespace zelkor::test {
 
+// Which live video the main window drives: none, or the real chain on the
+// display of `ShellRig::displayCard` (the rig's card unless replaced).
+enum class LiveVideoKind { None, Chain };
+
 struct ShellRig {
+    explicit ShellRig(LiveVideoKind kind = LiveVideoKind::None)
+        : live(kind == LiveVideoKind::Chain ? static_cast<vorrak::LiveVideoSteps&>(chain)
+                                            : noLive) {
+        window.attach(services);
+        chain.attach(window);
+    }
+    ~ShellRig() {
+        vorrak::StopGuard(rig.vorrak, services, 1);
+        live.CloseLiveVideo();
+    }
+    vorrak::Vorrak& v() { return rig.vorrak; }
+
     EngineRig rig;
-    vorrak::NoLiveVideo live;
+    vcard::VirtualCard* displayCard = rig.card.get();
+    NoLiveVideo noLive;
+    vorrak::LiveVideoChain chain{rig.vorrak, rig.ui, rig.timers, rig.bus->BusMethod,
+                                 [this] { return displayCard->display().open(); }};
+    vorrak::LiveVideoSteps& live;
     vorrak::MainWindow window{rig.vorrak, live, rig.card->captureDriver()};
     vorrak::VorrakServices services{
         rig.registry,
@@ -28,10 +50,6 @@ struct ShellRig {
         rig.power,
         rig.instances,
         rig.shell};
-
-    ShellRig() { window.attach(services); }
-    ~ShellRig() { vorrak::StopGuard(rig.vorrak, services, 1); }
-    vorrak::Vorrak& v() { return rig.vorrak; }
 };
 
 }  // namespace zelkor::test

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "tests/guard_engine/engine_rig.h"
+#include "tests/shell/no_live_video.h"
 #include "tests/support/temp_dir.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
@@ -206,7 +207,7 @@ TEST_F(ExitSequenceTest, SessionEndSavesAndRestoresButStartsNothing) {
     rig.vorrak.PowerOffWasActive = true;
     rig.power.refuseChanges = true;
     rig.ui.boxes.clear();
-    NoLiveVideo live;
+    test::NoLiveVideo live;
     EndSession(rig.vorrak, *rig.services, live);
     EXPECT_FALSE(histranStarted());
     EXPECT_EQ(rig.card->decoder()->reg(0x11), 0x84);

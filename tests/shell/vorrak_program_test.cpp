@@ -19,6 +19,7 @@
 #include "vorrak/config/settings_store.h"
 #include "vorrak/guard/event_history.h"
 #include "vorrak/hardware/detection.h"
+#include "vorrak/livevideo/livevideo.h"
 #include "vorrak/resources/strings.h"
 #include "vorrak/shell/startup.h"
 
@@ -70,9 +71,11 @@ class VorrakProgramTest : public ::testing::Test {
         scene("walker");
     }
 
-    void scene(const std::string& name, const std::string& card = "") {
+    void scene(const std::string& name, const std::string& card = "",
+               const std::string& display = "") {
         std::ofstream(vcard) << "[card]\n"
-                             << card << "\n[composite]\nsource = scene:" << name << "\n";
+                             << card << "\n[composite]\nsource = scene:" << name << "\n[display]\n"
+                             << display << "\n";
     }
     // The installation as the setup wizard leaves it, plus `settings`.
     void setUp(std::vector<std::string> settings = {}) {
@@ -258,6 +261,33 @@ TEST_F(VorrakProgramTest, InterruptEndsNormallyButTerminationSkipsTheExitSequenc
     // No second end-of-work line: the session ended under the program.
     EXPECT_EQ(testing::readLines(history()).size(), 1u);
     EXPECT_FALSE(instances->exists(kVorrakClass));
+}
+
+// What the display device and its driver report decides the start: a
+// missing part refuses it before the window, an overlay that cannot be made
+// ends it after the window showed, a port that does not start is only told.
+TEST_F(VorrakProgramTest, DisplayFaultsAreToldAtStartUp) {
+    setUp();
+    scene("static", "", "video_port = no");
+    expectRefused(kNoVideoPortMessage);
+    scene("static", "", "overlay = no");
+    expectRefused(kNoOverlayMessage);
+    scene("static", "", "auto_flip = no");
+    expectRefused(kBandwidthMessage);
+}
+
+TEST_F(VorrakProgramTest, APortThatDoesNotStartIsToldAndTheProgramRuns) {
+    scene("static", "", "port_start_fails = yes");
+    setUp();
+    auto vorrak = start();
+    ASSERT_TRUE(running()) << boxes();
+    ASSERT_TRUE(waitFor(
+        [&] { return boxes().find(std::string(kStartPortFailedMessage)) != std::string::npos; },
+        20000))
+        << boxes();
+    EXPECT_TRUE(vorrak->running());
+    EXPECT_EQ(send(std::string(kVorrakClass), "40004"), 0);
+    EXPECT_EQ(vorrak->wait(), 0);
 }
 
 TEST(VorrakInstallationTest, TheHelpPageLiesBesideThePrograms) {

@@ -8,4 +8,8 @@ namespace zelkor::testing {
 
 QApplication& qtApp();
 
+// Runs the event loop for `ms` of real time, as a program on a real screen
+// would, so windows get mapped, painted and moved meanwhile.
+void processEventsFor(int ms);
+
 }  // namespace zelkor::testing

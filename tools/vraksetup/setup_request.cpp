@@ -3,6 +3,7 @@
 #include <charconv>
 #include <filesystem>
 
+#include "tools/companions/companion_values.h"
 #include "vorrak/config/password.h"
 #include "vorrak/resources/strings.h"
 
@@ -27,7 +28,7 @@ std::string assign(std::string_view arg, SetupRequest& request) {
     const auto eq = arg.find('=');
     const auto name = arg.substr(0, eq);
     const auto value = arg.substr(eq + 1);
-    const auto* entry = FindSetupSetting(name);
+    const auto* entry = FindStoredValue(name);
     if (entry == nullptr) {
         return "unknown setting \"" + std::string(name) + "\"";
     }
@@ -38,8 +39,9 @@ std::string assign(std::string_view arg, SetupRequest& request) {
     if (entry->kind == SettingKind::Number) {
         const auto number = parseNumber(value);
         if (!number) {
-            return std::string(entry->name) + " takes a number from 0 to 4294967295, not \"" +
-                   std::string(value) + "\"";
+            return std::string(entry->name) + " takes a number from " +
+                   std::to_string(entry->minimum) + " to " + std::to_string(entry->maximum) +
+                   ", not \"" + std::string(value) + "\"";
         }
         if (auto problem = NumberProblem(*entry, *number); !problem.empty()) {
             return problem;
@@ -134,7 +136,7 @@ ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
             "the working directory cannot be made absolute (is the current directory "
             "still there?); give it as an absolute path");
     }
-    const auto* workDirEntry = FindSetupSetting(resources::kWorkingDirValue);
+    const auto* workDirEntry = FindStoredValue(resources::kWorkingDirValue);
     if (auto problem = TextProblem(*workDirEntry, request.workDir); !problem.empty()) {
         return refuse(std::move(problem));
     }

@@ -1,10 +1,10 @@
 #include "tools/vraksetup/setup_values.h"
 
-#include <array>
 #include <filesystem>
 
 #include "eventdb/event_database.h"
 #include "platform/registry_data.h"
+#include "tools/companions/companion_values.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
@@ -17,14 +17,13 @@ using vorrak::SettingDefault;
 using vorrak::SettingKind;
 using vorrak::SettingSpec;
 
-const std::array<SettingSpec, 0> kCompanionTable = {};
-
 // Vorrak's settings followed by the companions' values, made once.
 const std::vector<SettingSpec>& allSettings() {
     static const std::vector<SettingSpec> all = [] {
         std::vector<SettingSpec> list(vorrak::ProductSettings().begin(),
                                       vorrak::ProductSettings().end());
-        list.insert(list.end(), kCompanionTable.begin(), kCompanionTable.end());
+        const auto companions = CompanionSettings();
+        list.insert(list.end(), companions.begin(), companions.end());
         return list;
     }();
     return all;
@@ -48,19 +47,6 @@ std::span<const SettingSpec> SetupSettings() {
     return allSettings();
 }
 
-std::span<const SettingSpec> CompanionSettings() {
-    return kCompanionTable;
-}
-
-const SettingSpec* FindSetupSetting(std::string_view name) {
-    for (const auto& entry : allSettings()) {
-        if (platform::equalsIgnoreCase(entry.name, name)) {
-            return &entry;
-        }
-    }
-    return nullptr;
-}
-
 SetupValues::SetupValues() : numbers_(allSettings().size()), texts_(allSettings().size()) {
     for (size_t i = 0; i < allSettings().size(); ++i) {
         const auto& entry = allSettings()[i];
@@ -74,8 +60,11 @@ SetupValues::SetupValues() : numbers_(allSettings().size()), texts_(allSettings(
 }
 
 size_t SetupValues::indexOf(std::string_view name) const {
-    const auto* entry = FindSetupSetting(name);
-    return entry == nullptr ? allSettings().size() : size_t(entry - allSettings().data());
+    size_t i = 0;
+    while (i < allSettings().size() && !platform::equalsIgnoreCase(allSettings()[i].name, name)) {
+        ++i;
+    }
+    return i;
 }
 
 uint32_t SetupValues::number(std::string_view name) const {

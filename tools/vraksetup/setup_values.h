@@ -15,16 +15,9 @@
 namespace zelkor::tools {
 
 // Every value of the product key the tool sets: Vorrak's settings, then
-// those only the companion programs read.
+// those only the companion programs read (CompanionSettings, which the
+// wizard's notification page shows).
 std::span<const vorrak::SettingSpec> SetupSettings();
-
-// The values read by the companion programs alone (the mailer and the
-// dialer); the wizard's notification page shows each of them. Adding one
-// is adding its row to this table.
-std::span<const vorrak::SettingSpec> CompanionSettings();
-
-// The entry of `name` in SetupSettings (case-insensitive), or null.
-const vorrak::SettingSpec* FindSetupSetting(std::string_view name);
 
 enum class PasswordChange {
     Untouched,  // the maker key is left as it is

@@ -20,6 +20,7 @@
 #include <functional>
 #include <utility>
 
+#include "tools/companions/companion_values.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
@@ -118,6 +119,12 @@ const std::vector<std::pair<std::string_view, const char*>>& titles() {
         {"PHONECALL", "Place a call:"},
         {"PHONENUMBER", "Phone number:"},
         {"USEACCESS", "Event database:"},
+        {"SMTPSERVER", "Mail server:"},
+        {"SMTPFROM", "Mail from:"},
+        {"SMTPUSER", "Server user:"},
+        {"SMTPPASSWORD", "Server password:"},
+        {"MODEMDEVICE", "Modem device:"},
+        {"RINGSECONDS", "Ring time (s):"},
     };
     return list;
 }
@@ -191,7 +198,7 @@ std::string textOf(const SetupWizard::Field& field) {
 std::vector<const SettingSpec*> specs(std::initializer_list<std::string_view> names) {
     std::vector<const SettingSpec*> out;
     for (const auto name : names) {
-        out.push_back(FindSetupSetting(name));
+        out.push_back(FindStoredValue(name));
     }
     return out;
 }
@@ -264,6 +271,9 @@ QWidget* SetupWizard::makeControl(const SettingSpec& spec, uint32_t number, cons
     if (spec.kind == SettingKind::Text) {
         auto* edit = new QLineEdit(text);
         edit->setMaxLength(int(spec.size - 1));
+        if (spec.name.ends_with("PASSWORD")) {
+            edit->setEchoMode(QLineEdit::Password);
+        }
         control = edit;
     } else if (const auto* list = choicesOf(spec.name)) {
         auto* combo = new QComboBox;

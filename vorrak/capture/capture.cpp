@@ -10,9 +10,6 @@
 namespace zelkor::vorrak {
 
 namespace {
-constexpr uint32_t kFrameWidth = 352;
-constexpr uint32_t kFrameHeight60 = 240;
-constexpr uint32_t kFrameHeight50 = 288;
 constexpr uint32_t kBoxStyle = platform::mb::ICONHAND | platform::mb::TOPMOST;
 
 // Sizing to one pixel less first makes the window repaint even when the
@@ -31,11 +28,14 @@ bool IsFiftyHertzStandard(uint32_t videoStandard) {
     return videoStandard == 3 || videoStandard == 5 || videoStandard == 6 || videoStandard == 7;
 }
 
+uint32_t FrameHeightOf(uint32_t videoStandard) {
+    return IsFiftyHertzStandard(videoStandard) ? kFrameHeight50 : kFrameHeight60;
+}
+
 void CreateCaptureWindow(Capture& capture, CaptureServices& services, const Settings& settings,
                          std::unique_ptr<platform::CaptureWindow> window, int driverIndex) {
     capture.FrameWidth = kFrameWidth;
-    capture.FrameHeight =
-        IsFiftyHertzStandard(settings.VIDEOSTANDARD) ? kFrameHeight50 : kFrameHeight60;
+    capture.FrameHeight = FrameHeightOf(settings.VIDEOSTANDARD);
     capture.region = {0, 0, int32_t(capture.FrameWidth), int32_t(capture.FrameHeight)};
     capture.blockColumns = capture.FrameWidth / kBlockSize;
     capture.blockRows = capture.FrameHeight / kBlockSize;

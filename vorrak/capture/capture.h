@@ -71,7 +71,11 @@ struct CaptureServices {
 
 // The frame size of a video standard: 352 x 240 for the 60 Hz ones, else
 // 352 x 288.
+constexpr uint32_t kFrameWidth = 352;
+constexpr uint32_t kFrameHeight60 = 240;
+constexpr uint32_t kFrameHeight50 = 288;
 bool IsFiftyHertzStandard(uint32_t videoStandard);
+uint32_t FrameHeightOf(uint32_t videoStandard);
 
 // Part of the main window's creation: frame size, region, block grid, the
 // window size, `window` as the capture window, "NOOV", the driver index

@@ -1,10 +1,19 @@
 #include "vorrak/dialogs/dialog_template.h"
 
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QScrollBar>
+#include <QStyle>
+#include <algorithm>
 
 namespace zelkor::vorrak {
 
@@ -14,7 +23,45 @@ QString text(std::string_view s) {
     return QString::fromLatin1(s.data(), qsizetype(s.size()));
 }
 
-QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
+// The design's font is seldom installed. Its stand-in, a sans serif of
+// similar letter shapes where there is one, is sized so that its letters
+// are on average no wider and its lines no taller than the design font's
+// base units: texts then fit the places laid out for them.
+QFont dialogFont() {
+    QFont font;
+    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
+    font.setPointSize(8);
+    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
+    for (int pixels = QFontInfo(font).pixelSize(); pixels > 1; --pixels) {
+        font.setPixelSize(pixels);
+        const QFontMetrics metrics(font);
+        if (metrics.horizontalAdvance(alphabet) <= alphabet.size() * kDialogBaseUnitX &&
+            metrics.height() <= kDialogBaseUnitY) {
+            break;
+        }
+    }
+    return font;
+}
+
+QLabel* programIcon(const ControlTemplate& c, QDialog& dialog) {
+    auto* label = new QLabel(&dialog);
+    QIcon icon = QApplication::windowIcon();
+    if (icon.isNull()) {
+        icon = dialog.style()->standardIcon(QStyle::SP_ComputerIcon);
+    }
+    label->setPixmap(icon.pixmap(DialogUnitsToPixelsX(c.width), DialogUnitsToPixelsY(c.height)));
+    return label;
+}
+
+// Check boxes and radio buttons were laid out for a small gap between the
+// box and its text; the style's wider one would cut the text short.
+QWidget* tightIndicator(QAbstractButton* button) {
+    button->setStyleSheet(QStringLiteral("spacing: 3px"));
+    return button;
+}
+
+// `last` is the control made before this one: an up-down control's buddy.
+QWidget* makeControl(const ControlTemplate& c, QDialog& dialog, QWidget* last) {
     switch (c.kind) {
         case ControlKind::PushButton:
         case ControlKind::DefaultPushButton: {
@@ -27,14 +74,61 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog) {
             return new QGroupBox(text(c.text), &dialog);
         case ControlKind::Text:
             return new QLabel(text(c.text), &dialog);
+        case ControlKind::Icon: {
+            QLabel* picture = programIcon(c, dialog);
+            picture->setProperty(kIconResourceProperty, text(c.text));
+            return picture;
+        }
         case ControlKind::PasswordEdit: {
             auto* edit = new QLineEdit(&dialog);
             edit->setEchoMode(QLineEdit::Password);
             return edit;
         }
+        case ControlKind::ListBox: {
+            auto* list = new QListWidget(&dialog);
+            list->setSortingEnabled(false);
+            list->setSelectionMode(QAbstractItemView::SingleSelection);
+            list->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+            list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+            return list;
+        }
+        case ControlKind::RadioButton:
+            return tightIndicator(new QRadioButton(text(c.text), &dialog));
+        case ControlKind::CheckBox:
+            return tightIndicator(new QCheckBox(text(c.text), &dialog));
+        case ControlKind::NumberEdit: {
+            auto* edit = new QLineEdit(&dialog);
+            edit->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), edit));
+            return edit;
+        }
+        case ControlKind::ReadOnlyEdit: {
+            auto* edit = new QLineEdit(&dialog);
+            edit->setReadOnly(true);
+            return edit;
+        }
+        case ControlKind::UpDown:
+            return new UpDownControl(qobject_cast<QLineEdit*>(last), &dialog);
+        case ControlKind::HorizontalScrollBar:
+            return new QScrollBar(Qt::Horizontal, &dialog);
+        case ControlKind::DropDownList:
+            return new QComboBox(&dialog);
     }
     return nullptr;
 }
+
+class DismissBlocker : public QObject {
+  public:
+    using QObject::QObject;
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (IsDismissRequest(*event)) {
+            event->ignore();
+            return true;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
 
 }  // namespace
 
@@ -43,17 +137,21 @@ std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& t, QWidget* parent) {
     dialog->setObjectName(QString::number(t.id));
     dialog->setWindowTitle(text(t.title));
     dialog->setFixedSize(DialogUnitsToPixelsX(t.width), DialogUnitsToPixelsY(t.height));
-    QFont font("MS Sans Serif");
-    font.setPointSize(8);
+    static const QFont font = dialogFont();
     dialog->setFont(font);
     QWidget* previous = nullptr;
+    QWidget* last = nullptr;
     for (const ControlTemplate& c : t.controls) {
-        QWidget* control = makeControl(c, *dialog);
+        QWidget* control = makeControl(c, *dialog, last);
+        last = control;
         if (c.id != kStaticControlId) {
             control->setObjectName(QString::number(c.id));
         }
         control->setGeometry(DialogUnitsToPixelsX(c.x), DialogUnitsToPixelsY(c.y),
                              DialogUnitsToPixelsX(c.width), DialogUnitsToPixelsY(c.height));
+        if (c.kind == ControlKind::DropDownList) {
+            control->resize(control->width(), control->sizeHint().height());
+        }
         // Frames drawn after the controls inside them would hide them.
         if (c.kind == ControlKind::GroupBox) {
             control->lower();
@@ -68,10 +166,48 @@ std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& t, QWidget* parent) {
     return dialog;
 }
 
+UpDownControl::UpDownControl(QLineEdit* buddy, QWidget* parent)
+    : QWidget(parent), buddy_(buddy), up_(new QToolButton(this)), down_(new QToolButton(this)) {
+    up_->setArrowType(Qt::UpArrow);
+    down_->setArrowType(Qt::DownArrow);
+    up_->setFocusPolicy(Qt::NoFocus);
+    down_->setFocusPolicy(Qt::NoFocus);
+    up_->setAutoRepeat(true);
+    down_->setAutoRepeat(true);
+    QObject::connect(up_, &QToolButton::clicked, this, [this] { step(1); });
+    QObject::connect(down_, &QToolButton::clicked, this, [this] { step(-1); });
+}
+
+void UpDownControl::setRange(int lower, int upper) {
+    lower_ = lower;
+    upper_ = upper;
+}
+
+void UpDownControl::step(int delta) {
+    if (buddy_ == nullptr) {
+        return;
+    }
+    // A buddy that holds no number steps from the bottom of the range.
+    bool ok = false;
+    const int current = buddy_->text().toInt(&ok);
+    const int next = std::clamp((ok ? current : lower_) + delta, lower_, upper_);
+    buddy_->setText(QString::number(next));
+}
+
+void UpDownControl::resizeEvent(QResizeEvent*) {
+    const int half = height() / 2;
+    up_->setGeometry(0, 0, width(), half);
+    down_->setGeometry(0, half, width(), height() - half);
+}
+
 bool IsDismissRequest(const QEvent& event) {
     return event.type() == QEvent::Close ||
            (event.type() == QEvent::KeyPress &&
             static_cast<const QKeyEvent&>(event).key() == Qt::Key_Escape);
+}
+
+void IgnoreDismissRequests(QDialog& dialog) {
+    dialog.installEventFilter(new DismissBlocker(&dialog));
 }
 
 QWidget* DialogItem(QDialog& dialog, int id) {

@@ -7,6 +7,8 @@
 
 #include <QDialog>
 #include <QEvent>
+#include <QLineEdit>
+#include <QToolButton>
 
 #include <cstdint>
 #include <memory>
@@ -21,7 +23,26 @@ enum class ControlKind {
     GroupBox,
     Text,          // a static label
     PasswordEdit,  // one line, characters shown masked, scrolling sideways
+    // A list of lines in the order they are added, one selected at a time,
+    // bordered, with a vertical scroll bar when the lines do not fit.
+    ListBox,
+    // The program's icon, unless the owner puts in the picture of the
+    // resource the text names.
+    Icon,
+    // The controls of the settings dialogs.
+    RadioButton,
+    CheckBox,
+    NumberEdit,    // one line that takes digits only
+    ReadOnlyEdit,  // one line the user reads and selects but does not change
+    UpDown,        // arrows that step the number of the control listed before it
+    HorizontalScrollBar,
+    // A list that drops down below a one-line box. The template's height is
+    // that of the dropped list; the box keeps the height of one line.
+    DropDownList,
 };
+
+// The property of an Icon control that holds its resource's name.
+constexpr const char* kIconResourceProperty = "resource";
 
 // Ids of controls nobody asks for by number (labels, frames).
 constexpr int kStaticControlId = -1;
@@ -56,6 +77,38 @@ constexpr int DialogUnitsToPixelsY(int units) {
     return units * kDialogBaseUnitY / 8;
 }
 
+// A scroll bar's range as the settings dialogs give it: positions `min` to
+// `max` with a page of `page`, so the thumb, one page wide, stops at
+// max - page + 1.
+struct ScrollRange {
+    int min;
+    int max;
+    int page;
+    constexpr int thumbMax() const { return max - page + 1; }
+};
+
+// The up-down control: two arrows beside its buddy edit that step the
+// number in it within a range, the number written back as the edit's text.
+class UpDownControl : public QWidget {
+  public:
+    UpDownControl(QLineEdit* buddy, QWidget* parent);
+    void setRange(int lower, int upper);
+    // One press of the upper (+1) or lower (-1) arrow.
+    void step(int delta);
+    QToolButton& upArrow() { return *up_; }
+    QToolButton& downArrow() { return *down_; }
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QLineEdit* buddy_;
+    QToolButton* up_;
+    QToolButton* down_;
+    int lower_ = 0;
+    int upper_ = 100;
+};
+
 // The dialog with every control placed, named by its id and in tab order
 // as the template lists them. `parent` owns it.
 std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& dialog, QWidget* parent);
@@ -63,6 +116,10 @@ std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& dialog, QWidget* pare
 // Escape or the close box: what would end a dialog that only its own
 // buttons may end.
 bool IsDismissRequest(const QEvent& event);
+
+// Only the dialog's own buttons end it from now on: Escape and the close
+// box are swallowed. The dialog owns what does it.
+void IgnoreDismissRequests(QDialog& dialog);
 
 // The control of `id` in a built dialog, or null.
 QWidget* DialogItem(QDialog& dialog, int id);

@@ -128,7 +128,8 @@ int TraceTick(Vorrak& v, VorrakServices& s) {
                   tracingContext(v), v.guard.compare);
     if (LocateObject(t, v.guard.compare.ChangedBlocks, v.guard.lastFrame.width,
                      v.guard.lastFrame.height, v.capture.FrameHeight) != 0) {
-        DrawObjectBox(canvas, t.box.x1, t.box.y2, t.box.x2, t.box.y1, v.capture.FrameWidth);
+        DrawObjectBox(canvas, t.box.x1, t.box.y2, t.box.x2, t.box.y1, v.capture.FrameWidth,
+                      v.capture.window.get());
     } else {
         EndTracing(v, s, 0);
     }
@@ -187,10 +188,13 @@ int LocateObject(TracingState& trace, const BlockGrid& changed, int32_t lastWidt
 }
 
 void DrawObjectBox(platform::Canvas& canvas, int32_t left, int32_t top, int32_t right,
-                   int32_t bottom, uint32_t frameWidth) {
+                   int32_t bottom, uint32_t frameWidth, platform::CaptureWindow* window) {
     right = std::min(right, int32_t(frameWidth) - 1);
     const auto length = int32_t(0.2 * std::min(bottom - top, right - left));
     if (length <= 1) {
+        if (window != nullptr) {
+            window->repaint();
+        }
         DrawRegionFrame(canvas, left, top, right, bottom, true);
         return;
     }

@@ -26,9 +26,11 @@ int TraceTick(Vorrak& v, VorrakServices& s);
 // 1 when an object was found. The grid is that of the last frame read.
 int LocateObject(TracingState& trace, const BlockGrid& changed, int32_t lastWidth,
                  int32_t lastHeight, uint32_t frameHeight);
-// Corner marks and a centre cross, or the plain frame of a small box.
+// Corner marks and a centre cross, or the plain frame of a small box. The
+// frame is the region's, drawn as while tracing: in yellow, on `window`
+// (when given) first cleared of what was drawn over its picture.
 void DrawObjectBox(platform::Canvas& canvas, int32_t left, int32_t top, int32_t right,
-                   int32_t bottom, uint32_t frameWidth);
+                   int32_t bottom, uint32_t frameWidth, platform::CaptureWindow* window = nullptr);
 // final: guard mode is being stopped for good, so nothing re-arms.
 void EndTracing(Vorrak& v, VorrakServices& s, uint32_t final);
 

@@ -27,18 +27,6 @@ constexpr std::array<ControlTemplate, 3> kControls{{
 constexpr DialogTemplate kTemplate{kPasswordDialog, "Zelkor Oculara - Password Verification", 187,
                                    60, kControls};
 
-// Escape and the close box would end the dialog: they are swallowed.
-class KeepOpen : public QObject {
-  public:
-    bool eventFilter(QObject* watched, QEvent* event) override {
-        if (IsDismissRequest(*event)) {
-            event->ignore();
-            return true;
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
-
 class EchoOff {
   public:
     explicit EchoOff(int fd) : fd_(fd) {
@@ -137,8 +125,8 @@ std::optional<std::string> PromptTerminalPassword() {
 bool AskPasswordDialog(Vorrak& v, VorrakServices& s, QWidget* owner) {
     const auto dialog = BuildDialog(kTemplate, owner);
     dialog->setModal(true);
-    KeepOpen keepOpen;
-    dialog->installEventFilter(&keepOpen);
+    // Escape and the close box would end the dialog: they are swallowed.
+    IgnoreDismissRequests(*dialog);
     auto* field = qobject_cast<QLineEdit*>(DialogItem(*dialog, kPasswordEdit));
     auto* ok = qobject_cast<QPushButton*>(DialogItem(*dialog, kPasswordOk));
     field->setMaxLength(int(kPasswordFieldMax));
@@ -161,7 +149,6 @@ bool AskPasswordDialog(Vorrak& v, VorrakServices& s, QWidget* owner) {
     });
     field->setFocus();
     dialog->exec();
-    dialog->removeEventFilter(&keepOpen);
     return right;
 }
 

@@ -19,8 +19,10 @@
 #include "vorrak/alarms/alarms.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/hardware/picture_controls.h"
+#include "vorrak/panel/splash_window.h"
 #include "vorrak/resources/strings.h"
 #include "vorrak/shell/access_password.h"
+#include "vorrak/shell/live_video_chain.h"
 #include "vorrak/shell/main_window.h"
 #include "vorrak/shell/startup.h"
 
@@ -95,8 +97,10 @@ int main(int argc, char** argv) {
 
     vorrak::DecoderBus bus(hardware->ports(), clock);
     vorrak::Vorrak v;
-    vorrak::NoLiveVideo live;
+    vorrak::LiveVideoChain live(v, *ui, *timers, bus.BusMethod,
+                                [&hardware] { return hardware->createDisplayDevice(); });
     vorrak::MainWindow window(v, live, hardware->captureDriver());
+    live.attach(window);
     vorrak::AlarmServices alarms{*processes, *ui, *sound};
 
     vorrak::SettingsHost settingsHost{*registry, *ui, std::string(platform::kDesktopOpener),
@@ -137,7 +141,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     vorrak::QueryCaptureDevice(hardware->deviceControl());
-    if (!vorrak::PrepareRun(v, s, live, platform::programDirectory())) {
+    // Up from here until the signal search is done; never shown again.
+    vorrak::SplashWindow splash;
+    if (!vorrak::PrepareRun(v, s, live, platform::programDirectory(), &splash)) {
         return 0;
     }
     if (!window.create()) {

@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QResizeEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QSocketNotifier>
@@ -14,11 +15,16 @@
 #include "platform/qt/window.h"
 #include "vorrak/alarms/alarms.h"
 #include "vorrak/capture/recording.h"
+#include "vorrak/config/decoder_ini.h"
 #include "vorrak/config/settings_store.h"
+#include "vorrak/dialogs/setting_bar.h"
+#include "vorrak/dialogs/video_source.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/event_history.h"
 #include "vorrak/guard/tracing.h"
 #include "vorrak/hardware/picture_controls.h"
+#include "vorrak/panel/about_box.h"
+#include "vorrak/panel/skin_pixmap.h"
 #include "vorrak/resources/strings.h"
 #include "vorrak/shell/access_password.h"
 #include "vorrak/shell/startup.h"
@@ -31,19 +37,43 @@ QString latin1(std::string_view s) {
     return QString::fromLatin1(s.data(), qsizetype(s.size()));
 }
 
-// The tray's picture: a green lens on a dark body.
-QIcon trayIcon() {
-    QPixmap pixmap(32, 32);
-    pixmap.fill(Qt::transparent);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.setBrush(QColor(40, 44, 52));
-    painter.setPen(Qt::NoPen);
-    painter.drawRoundedRect(2, 6, 28, 20, 5, 5);
-    painter.setBrush(QColor(0, 200, 90));
-    painter.drawEllipse(QPoint(16, 16), 7, 7);
-    return QIcon(pixmap);
-}
+// Drawing on a widget while it paints, or on a picture: each call paints on
+// its own. Lines are two pixels wide, as the region's frame is drawn.
+class DeviceCanvas : public platform::Canvas {
+  public:
+    explicit DeviceCanvas(QPaintDevice& device) : device_(device) {}
+
+    void fillRect(const platform::CanvasRect& r, uint32_t colour) override {
+        QPainter(&device_).fillRect(rectOf(r), colourOf(colour));
+    }
+    void frameRect(const platform::CanvasRect& r, uint32_t colour) override {
+        QPainter painter(&device_);
+        painter.setPen(colourOf(colour));
+        painter.drawRect(rectOf(r).adjusted(0, 0, -1, -1));
+    }
+    void drawLine(int x0, int y0, int x1, int y1, uint32_t colour) override {
+        QPainter painter(&device_);
+        painter.setPen(QPen(colourOf(colour), 2));
+        painter.drawLine(x0, y0, x1, y1);
+    }
+    void drawText(std::string_view text, const platform::CanvasRect& r, const platform::CanvasFont&,
+                  uint32_t colour, uint32_t) override {
+        QPainter painter(&device_);
+        painter.setPen(colourOf(colour));
+        painter.drawText(rectOf(r), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                         latin1(text));
+    }
+
+  private:
+    static QColor colourOf(uint32_t bgr) {
+        return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
+    }
+    static QRect rectOf(const platform::CanvasRect& r) {
+        return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
+    }
+
+    QPaintDevice& device_;
+};
 
 }  // namespace
 
@@ -52,9 +82,11 @@ MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver&
       v_(v),
       live_(live),
       drivers_(drivers),
-      popup_(latin1("ContextMenu")) {
+      popup_(latin1("ContextMenu")),
+      frozenCanvas_(std::make_unique<DeviceCanvas>(frozenPicture_)) {
     setObjectName(latin1(kMainWindowClass));
     setWindowTitle(latin1(resources::kTitle));
+    setWindowIcon(ProgramIcon());
     setAutoFillBackground(false);
     alwaysOnTop_ = popup_.addAction(latin1("Always On Top"));
     alwaysOnTop_->setObjectName(QString::number(command::AlwaysOnTop));
@@ -95,7 +127,19 @@ void MainWindow::postCreationSetup() {
     PictureSettings picture = PictureOf(v_.settings);
     ApplyPictureSettings(s_->capture.bus, picture, v_.signalFound);
     TakeInput(v_.settings, picture);
+    createControlPanel();
     applyTopmost(v_.settings.RUNSTYLE == 2);
+}
+
+void MainWindow::createControlPanel() {
+    // Made once, after the main window, whose place it takes its own from.
+    if (panel_) {
+        return;
+    }
+    panel_ =
+        std::make_unique<ControlPanel>(*this, s_->clock, IsJapaneseLocale(s_->capture.profile));
+    panel_->placeUnder(frameGeometry());
+    v_.WindowsShown = 1;
 }
 
 void MainWindow::listen(platform::InstanceClaim& claim) {
@@ -125,6 +169,9 @@ void MainWindow::message(uint32_t id) {
     switch (id) {
         case kStartUpMessage:
             live_.StartLiveVideoAtLaunch();
+            if (destroyed_) {
+                return;
+            }
             if (v_.access.PasswordRequired != 0 && v_.settings.RUNSTARTUP == 0) {
                 askPassword();
             }
@@ -155,7 +202,7 @@ void MainWindow::message(uint32_t id) {
 }
 
 void MainWindow::command(uint32_t id) {
-    if (destroyed_) {
+    if (destroyed_ || v_.regionSelection.regionMode != 0) {
         return;
     }
     const GuardMode& g = v_.guardMode;
@@ -170,11 +217,17 @@ void MainWindow::command(uint32_t id) {
             }
             break;
         case command::Settings:
-            // The setting bar itself is not part of this program yet; what
-            // blocks it is.
-            if (g.trace.tracing == 0 && g.active != 0) {
-                s_->ui.messageBox(kSetupWhileGuardingMessage, resources::kTitle, kVorrakBoxStyle);
+            if (g.trace.tracing != 0) {
+                break;
             }
+            if (g.active != 0) {
+                s_->ui.messageBox(kSetupWhileGuardingMessage, resources::kTitle, kVorrakBoxStyle);
+            } else {
+                openSettingBar();
+            }
+            break;
+        case command::CaptureSettings:
+            openCaptureSettings();
             break;
         case command::Help:
             if (s_->shell.open(v_.HelpPath) <= 32) {
@@ -192,6 +245,14 @@ void MainWindow::command(uint32_t id) {
         case command::AlwaysOnTop:
             applyTopmost(v_.AlwaysOnTop == 0);
             break;
+        case command::EventList:
+            if (v_.guard.EventNumber >= 1 && !eventList().isOpen()) {
+                eventList().show();
+            }
+            break;
+        case command::About:
+            ShowAbout(panel_.get(), v_.chip.aboutText);
+            break;
         case command::MailWithoutEvent: {
             AlarmServices alarms = s_->alarms();
             std::string unused;
@@ -208,6 +269,30 @@ void MainWindow::command(uint32_t id) {
     }
 }
 
+void MainWindow::openSettingBar() {
+    SettingBar bar(this, {.setupWizard =
+                              [this] {
+                                  AlarmServices alarms = s_->alarms();
+                                  LaunchSetupWizard(v_.companions, alarms, v_.ProgramDir, 0);
+                              },
+                          .setRegion = [this] { startRegionSelection(); },
+                          .videoSource = [this](QWidget& owner) { openVideoSource(owner); }});
+    bar.exec();
+}
+
+void MainWindow::openVideoSource(QWidget& owner) {
+    VideoSourceServices services{
+        v_.settings, v_.capture, s_->capture.bus, *this,
+        [this](uint32_t standard) { live_.ChangeVideoStandard(standard); }};
+    VideoSourceDialog(services, &owner).exec();
+}
+
+void MainWindow::openCaptureSettings() {
+    CaptureDialogServices services{v_.settings, v_.options, v_.capture,
+                                   s_->capture, aviFiles_,  audioFormats_};
+    CaptureSettingsDialog(services, this).exec();
+}
+
 void MainWindow::destroyWindow() {
     if (destroyed_) {
         return;
@@ -222,6 +307,12 @@ void MainWindow::destroyWindow() {
     }
     if (tracingMenu_) {
         tracingMenu_->close();
+    }
+    if (eventList_) {
+        eventList_->close();
+    }
+    if (panel_) {
+        panel_->hide();
     }
     hide();
     QCoreApplication::exit(0);
@@ -242,6 +333,11 @@ void MainWindow::applyTopmost(bool on) {
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
     if (visible) {
         show();
+    }
+    if (panel_) {
+        const bool panelVisible = panel_->isVisible();
+        panel_->setWindowFlag(Qt::WindowStaysOnTopHint, on);
+        panel_->setVisible(panelVisible);
     }
     alwaysOnTop_->setChecked(on);
     v_.AlwaysOnTop = on ? 1 : 0;
@@ -273,12 +369,19 @@ void MainWindow::postMessage(uint32_t id) {
 }
 
 void MainWindow::hideToTray() {
+    if (panel_) {
+        panel_->hide();
+    }
     hide();
+    // The list goes too; the next event opens it anew.
+    if (eventList_) {
+        eventList_->close();
+    }
     v_.WindowsShown = 0;
     // Without a tray the windows stay hidden and the program keeps running;
     // the tray's notification, sent by another program, still restores them.
     if (!tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
-        tray_ = std::make_unique<QSystemTrayIcon>(trayIcon());
+        tray_ = std::make_unique<QSystemTrayIcon>(ProgramIcon());
         tray_->setToolTip(latin1(resources::kTitle));
         QObject::connect(
             tray_.get(), &QSystemTrayIcon::activated, this,
@@ -293,9 +396,42 @@ void MainWindow::hideToTray() {
 
 void MainWindow::restoreFromTray() {
     showNormal();
+    if (panel_) {
+        panel_->show();
+        panel_->raise();
+    }
     raise();
     tray_.reset();
     v_.WindowsShown = 1;
+}
+
+void MainWindow::repaintControlPanel() {
+    if (panel_) {
+        panel_->update();
+    }
+}
+
+bool MainWindow::regionSelectionRuns() {
+    return v_.regionSelection.regionMode != 0;
+}
+
+void MainWindow::showControlPanel(bool show) {
+    if (panel_) {
+        panel_->setVisible(show);
+    }
+}
+
+void MainWindow::exitFromPanel() {
+    v_.WindowsShown = 0;
+    destroyWindow();
+}
+
+PanelState MainWindow::panelState() {
+    const GuardMode& g = v_.guardMode;
+    return {v_.capture.CaptureState,    g.active != 0,
+            g.trace.tracing != 0,       v_.settings.VIDEOSTANDARD,
+            v_.settings.VIDEOCONNECTOR, v_.capture.FrameWidth,
+            v_.capture.FrameHeight};
 }
 
 platform::Canvas& MainWindow::mainWindowCanvas() {
@@ -309,12 +445,43 @@ void MainWindow::focusMainWindow() {
     setFocus();
 }
 
+void MainWindow::refreshEventList(bool openIfClosed) {
+    if (eventList().isOpen()) {
+        eventList().refill();
+    } else if (openIfClosed) {
+        eventList().show();
+    }
+}
+
+EventList& MainWindow::eventList() {
+    if (!eventList_) {
+        eventList_ = std::make_unique<EventList>(v_.guard, s_->shell, s_->ui);
+    }
+    return *eventList_;
+}
+
 void MainWindow::startRegionSelection() {
-    // Choosing a region with the mouse is not part of this program yet: the
-    // driver is connected as a finished selection would leave it, and guard
-    // mode watches the region it has, the whole frame unless set otherwise.
-    message(kDisconnectCaptureMessage);
-    message(kConnectCaptureMessage);
+    StartRegionSelection(v_, *s_, *this);
+}
+
+void MainWindow::freezePicture() {
+    const QSize frame(int(v_.capture.FrameWidth), int(v_.capture.FrameHeight));
+    frozenPicture_ = QImage(frame, QImage::Format_RGB32);
+    frozenPicture_.fill(Qt::black);
+    // What the window and the capture window in it draw now, not what the
+    // screen holds there: a box just answered may not have left it yet.
+    QPainter painter(&frozenPicture_);
+    render(&painter, QPoint(), QRegion(QRect(QPoint(), frame)));
+}
+
+platform::Canvas& MainWindow::frozenPictureCanvas() {
+    return *frozenCanvas_;
+}
+
+// Every paint of the region starts from the frozen picture, so what was
+// drawn over it goes whether erasing was asked or not.
+void MainWindow::invalidateMainWindow(bool) {
+    update();
 }
 
 bool MainWindow::askPassword() {
@@ -335,24 +502,55 @@ void MainWindow::closeTracingMenu() {
     }
 }
 
+bool MainWindow::clientRectOnScreen(platform::DisplayRect& rect) {
+    const QPoint origin = mapToGlobal(QPoint(0, 0));
+    rect = {origin.x(), origin.y(), origin.x() + width(), origin.y() + height()};
+    return !isMinimized();
+}
+
+bool MainWindow::showsCapturePreview() {
+    return v_.capture.CaptureState == kCaptureConnected;
+}
+
 void MainWindow::paintEvent(QPaintEvent*) {
-    // Once connected, the capture window paints the picture itself.
-    if (v_.capture.CaptureState != kCaptureConnected) {
+    if (v_.regionSelection.regionMode != 0) {
+        QPainter(this).drawImage(QPoint(0, 0), frozenPicture_);
+        DeviceCanvas canvas(*this);
+        const DetectRegion& r = v_.capture.region;
+        DrawRegionFrame(canvas, r.left, r.top, r.right, r.bottom, v_.guardMode.trace.tracing != 0);
+        return;
+    }
+    // Once connected, the capture window paints the picture itself. Before,
+    // the live overlay shows where the colour key is painted; where it is
+    // not (no key chosen yet, no overlay) the window is empty.
+    if (!showsCapturePreview()) {
         QPainter painter(this);
         painter.fillRect(rect(), QColor(kEmptyPictureColour));
     }
+    live_.PaintColorKey();
 }
 
 void MainWindow::mousePressEvent(QMouseEvent* event) {
     // Clicks on the capture window come here too: it leaves them to us.
-    if (event->button() == Qt::LeftButton) {
-        buttonDown_ = true;
-        lastPos_ = event->globalPosition().toPoint();
+    if (event->button() != Qt::LeftButton) {
+        return;
     }
+    buttonDown_ = true;
+    if (v_.regionSelection.regionMode != 0) {
+        const QPoint p = event->position().toPoint();
+        RegionButtonDown(v_, p.x(), p.y());
+        return;
+    }
+    lastPos_ = event->globalPosition().toPoint();
 }
 
 void MainWindow::mouseMoveEvent(QMouseEvent* event) {
     if (!buttonDown_) {
+        return;
+    }
+    if (v_.regionSelection.regionMode != 0) {
+        const QPoint p = event->position().toPoint();
+        RegionMouseMove(v_, *this, p.x(), p.y());
         return;
     }
     if (v_.capture.CaptureState == kCaptureConnected) {
@@ -366,8 +564,16 @@ void MainWindow::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void MainWindow::mouseReleaseEvent(QMouseEvent* event) {
-    if (event->button() == Qt::LeftButton) {
-        buttonDown_ = false;
+    if (event->button() != Qt::LeftButton) {
+        return;
+    }
+    // A release whose press came before the selection began (the press that
+    // answered its question) ends no drag.
+    const bool dragged = buttonDown_;
+    buttonDown_ = false;
+    if (v_.regionSelection.regionMode != 0 && dragged) {
+        const QPoint p = event->position().toPoint();
+        RegionButtonUp(v_, *s_, *this, p.x(), p.y());
     }
 }
 
@@ -387,8 +593,19 @@ void MainWindow::dragTo(const QPoint& p) {
 }
 
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
+    if (v_.regionSelection.regionMode != 0) {
+        event->accept();
+        return;
+    }
     popup_.popup(event->globalPos());
     event->accept();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    // The panel shows the new size until its clock next repaints it.
+    if (panel_) {
+        panel_->showClientSize(event->size().width(), event->size().height());
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

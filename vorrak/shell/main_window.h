@@ -4,6 +4,7 @@
 // dispatched, whether they come from keys, the popup menu, the guard engine
 // or another program.
 
+#include <QImage>
 #include <QMenu>
 #include <QPoint>
 #include <QSystemTrayIcon>
@@ -15,8 +16,14 @@
 
 #include "platform/capture_driver.h"
 #include "vorrak/capture/capture_host.h"
+#include "vorrak/dialogs/capture_settings.h"
+#include "vorrak/dialogs/event_list.h"
+#include "vorrak/dialogs/pcm_format_chooser.h"
 #include "vorrak/dialogs/tracing_menu.h"
 #include "vorrak/guard/guard_host.h"
+#include "vorrak/guard/region_selection.h"
+#include "vorrak/livevideo/livevideo.h"
+#include "vorrak/panel/control_panel.h"
 #include "vorrak/shell/live_video_steps.h"
 #include "vorrak/shell/vorrak.h"
 
@@ -41,6 +48,7 @@ constexpr uint32_t EventList = 40072;
 constexpr uint32_t MailWithoutEvent = 40073;
 constexpr uint32_t Settings = 106;
 constexpr uint32_t Help = 107;
+constexpr uint32_t CaptureSettings = 40017;
 }  // namespace command
 
 // The tray icon's notification, which another program may send too: it
@@ -55,7 +63,12 @@ constexpr std::string_view kHelpMissingMessage =
 // The window's background where no picture is drawn.
 constexpr QRgb kEmptyPictureColour = qRgb(0, 0, 0);
 
-class MainWindow : public QWidget, public CaptureHost, public GuardHost {
+class MainWindow : public QWidget,
+                   public CaptureHost,
+                   public GuardHost,
+                   public LiveVideoHost,
+                   public RegionHost,
+                   public PanelHost {
   public:
     // `services` may be completed after construction (it refers to this
     // window); nothing of it is used before create().
@@ -82,6 +95,8 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost {
     void endSession();
 
     QMenu& popupMenu() { return popup_; }
+    // The control panel, once post-creation set-up has made it.
+    ControlPanel* controlPanel() { return panel_.get(); }
     bool trayIconShown() const { return tray_ != nullptr; }
 
     // CaptureHost
@@ -96,15 +111,44 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost {
     // GuardHost
     void hideToTray() override;
     void restoreFromTray() override;
-    void repaintControlPanel() override {}
+    void repaintControlPanel() override;
     void repaintMainWindow() override { update(); }
     platform::Canvas& mainWindowCanvas() override;
     void focusMainWindow() override;
-    void refreshEventList(bool) override {}
+    void refreshEventList(bool openIfClosed) override;
     void startRegionSelection() override;
     bool askPassword() override;
     void openTracingMenu() override;
     void closeTracingMenu() override;
+
+    // LiveVideoHost
+    platform::WindowHandle mainWindow() override { return parentWindow(); }
+    bool clientRectOnScreen(platform::DisplayRect& rect) override;
+    void hide() override { QWidget::hide(); }
+    void invalidate() override { update(); }
+    // The loop ends as after the window's destruction, so nothing more of
+    // the start-up runs once the user was told the program ends.
+    void quit() override { destroyWindow(); }
+    bool showsCapturePreview() override;
+    // The capture window is a child widget: Qt paints it after this window.
+    void paintCaptureWindow() override {}
+
+    // RegionHost
+    void sendMessage(uint32_t id) override { message(id); }
+    void showControlPanel(bool show) override;
+    void freezePicture() override;
+    platform::Canvas& frozenPictureCanvas() override;
+    void invalidateMainWindow(bool erase) override;
+
+    // The detected-event list, made on first use.
+    EventList& eventList();
+
+    // PanelHost
+    void panelCommand(uint32_t id) override { command(id); }
+    bool regionSelectionRuns() override;
+    void exitFromPanel() override;
+    void minimiseFromPanel() override { hideToTray(); }
+    PanelState panelState() override;
 
     // How the password is asked: the dialog unless replaced (a terminal
     // prompt when boxes go to the console).
@@ -116,13 +160,18 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost {
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
     void addAccelerator(const QKeySequence& key, uint32_t id);
+    void createControlPanel();
     void applyTopmost(bool on);
     void dragTo(const QPoint& globalPos);
     void takeOutsideCommands();
+    void openSettingBar();
+    void openVideoSource(QWidget& owner);
+    void openCaptureSettings();
 
     Vorrak& v_;
     LiveVideoSteps& live_;
@@ -131,10 +180,17 @@ class MainWindow : public QWidget, public CaptureHost, public GuardHost {
     QMenu popup_;
     QAction* alwaysOnTop_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    std::unique_ptr<ControlPanel> panel_;
     std::unique_ptr<TracingMenu> tracingMenu_;
+    std::unique_ptr<EventList> eventList_;
+    // What the window shows while a region is dragged over it.
+    QImage frozenPicture_;
+    std::unique_ptr<platform::Canvas> frozenCanvas_;
     std::unique_ptr<QSocketNotifier> outside_;
     platform::InstanceClaim* claim_ = nullptr;
     std::function<bool()> passwordPrompt_;
+    AviSaveFileDialog aviFiles_;
+    PcmFormatChooser audioFormats_;
     FrameStyle frameStyle_ = FrameStyle::SizingFrame;
     bool buttonDown_ = false;
     QPoint lastPos_;

@@ -8,6 +8,7 @@
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/event_history.h"
 #include "vorrak/hardware/picture_controls.h"
+#include "vorrak/panel/skin.h"
 #include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
@@ -113,8 +114,16 @@ bool CheckStartup(Vorrak& v, VorrakServices& s, platform::Pci& pci) {
     return true;
 }
 
-bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::string& programDir) {
+bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::string& programDir,
+                SplashScreen* splash) {
     DecoderBus& bus = s.capture.bus;
+    if (splash != nullptr) {
+        // The frame size is the splash picture's until the main window
+        // sets the capture frame's.
+        v.capture.FrameWidth = kSplashWidth;
+        v.capture.FrameHeight = kSplashHeight;
+        splash->show();
+    }
     DecoderInit(bus);
     v.ProgramDir = programDir;
     v.HelpPath = HelpPathOf(programDir, '/');
@@ -139,7 +148,13 @@ bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::s
     if (v.signalFound) {
         TakeInput(v.settings, picture);
         s.clock.sleepMs(kSignalSettleMs);
+        if (splash != nullptr) {
+            splash->hide();
+        }
     } else {
+        if (splash != nullptr) {
+            splash->hide();
+        }
         if (v.settings.VIDEOSTANDARD >= uint32_t(StandardCount)) {
             v.settings.VIDEOSTANDARD = 0;
         }
@@ -147,7 +162,7 @@ bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::s
     }
 
     v.videoPortParams = MakeVideoPortParams(v.settings.VIDEOSTANDARD, v.chip);
-    if (live.OpenDisplayDevice(v.videoPortParams) == 0) {
+    if (live.OpenDisplayDevice() == 0) {
         live.CloseLiveVideo();
         DecoderOutputOff(bus);
         return false;

@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "platform/pci.h"
+#include "vorrak/panel/splash.h"
 #include "vorrak/shell/live_video_steps.h"
 #include "vorrak/shell/vorrak.h"
 
@@ -68,7 +69,9 @@ bool CheckStartup(Vorrak& v, VorrakServices& s, platform::Pci& pci);
 // program's folder (`programDir`) and help page, the settings, the guard files, the history file,
 // the power-off feature, the signal search and the display set-up. `endProcess` of the services
 // ends the process when the settings fail. False when the start is refused (the user was told).
-bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::string& programDir);
+// `splash`, when given, is shown first and hidden once the signal search is done.
+bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::string& programDir,
+                SplashScreen* splash = nullptr);
 
 // After the message loop: guard mode off, the end-of-work line, settings,
 // decoder settings file, decoder output, power-off feature, Histran, work

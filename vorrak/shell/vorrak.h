@@ -24,8 +24,9 @@
 #include "vorrak/guard/guard_host.h"
 #include "vorrak/guard/guard_mode.h"
 #include "vorrak/guard/guard_state.h"
-#include "vorrak/livevideo/livevideo.h"
+#include "vorrak/guard/region_selection.h"
 #include "vorrak/hardware/detection.h"
+#include "vorrak/livevideo/livevideo.h"
 #include "vorrak/shell/live_video_steps.h"
 
 namespace zelkor::vorrak {
@@ -58,6 +59,7 @@ struct Vorrak {
     GuardFiles files;
     GuardState guard;
     GuardMode guardMode;
+    RegionSelection regionSelection;
     HistoryLog history;
     // The current event's picture, handed to the mailer.
     std::string eventPicture;

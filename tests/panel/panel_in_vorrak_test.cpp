@@ -1,0 +1,143 @@
+// The control panel inside Vorrak: made by the main window's post-creation
+// set-up, its buttons working the main window's commands, and the main
+// window's size, placement and hiding reaching it.
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "tests/shell/shell_rig.h"
+#include "tests/support/qt_app.h"
+#include "vorrak/guard/detection_cycle.h"
+#include "vorrak/panel/about_box.h"
+
+namespace zelkor::vorrak {
+namespace {
+
+QPoint centreOf(int button) {
+    for (const HitArea& hit : kHitAreas) {
+        if (hit.button == button) {
+            return {(hit.area.left + hit.area.right) / 2, (hit.area.top + hit.area.bottom) / 2};
+        }
+    }
+    return {};
+}
+
+class PanelInVorrakTest : public ::testing::Test {
+  protected:
+    PanelInVorrakTest() {
+        testing::qtApp();
+        shell = std::make_unique<test::ShellRig>();
+        window().resize(352, 240);
+        window().move(100, 100);
+        window().show();
+        window().postCreationSetup();
+        panel = window().controlPanel();
+    }
+    MainWindow& window() { return shell->window; }
+    Vorrak& v() { return shell->v(); }
+    void click(int button) { QTest::mouseClick(panel, Qt::LeftButton, {}, centreOf(button)); }
+
+    std::unique_ptr<test::ShellRig> shell;
+    ControlPanel* panel = nullptr;
+};
+
+TEST_F(PanelInVorrakTest, MadeOnceCentredUnderTheMainWindow) {
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->pos(), QPoint(100 + (352 - 360) / 2, 100 + 240 + 5));
+    EXPECT_EQ(v().WindowsShown, 1u);
+    window().postCreationSetup();
+    EXPECT_EQ(window().controlPanel(), panel);
+}
+
+TEST_F(PanelInVorrakTest, ButtonsWorkTheMainWindowsCommands) {
+    EXPECT_EQ(panel_command::GuardStartStop, command::GuardStartStop);
+    EXPECT_EQ(panel_command::Settings, command::Settings);
+    EXPECT_EQ(panel_command::Help, command::Help);
+    EXPECT_EQ(panel_command::About, command::About);
+
+    v().settings.USESCHEDULE = 0;
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 0);
+    click(panel_button::StartStop);
+    EXPECT_EQ(v().guardMode.active, 1u);
+    panel->grab();
+    EXPECT_EQ(panel->shownTexts().state, "Vorrak");
+    // The setup button is refused while guarding, as F3 is.
+    click(panel_button::Setup);
+    ASSERT_EQ(shell->rig.ui.boxes.size(), 1u);
+    EXPECT_EQ(shell->rig.ui.boxes[0].text, kSetupWhileGuardingMessage);
+    click(panel_button::StartStop);
+    EXPECT_EQ(v().guardMode.active, 0u);
+    click(panel_button::Help);
+    ASSERT_EQ(shell->rig.shell.opened.size(), 1u);
+    EXPECT_EQ(shell->rig.shell.opened[0], v().HelpPath);
+}
+
+TEST_F(PanelInVorrakTest, MainWindowSizeReachesThePanel) {
+    window().resize(400, 300);
+    panel->grab();
+    EXPECT_EQ(panel->shownTexts().size, "400 x 300");
+}
+
+TEST_F(PanelInVorrakTest, AboutButtonOpensTheAboutBoxOverThePanel) {
+    v().chip.aboutText = "Zelkor Oculara\nVersion 1.1\n(Test Card)";
+    QString shown;
+    QObject* owner = nullptr;
+    bool onTop = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        EXPECT_EQ(box->objectName(), "104");
+        owner = box->parent();
+        onTop = box->windowFlags().testFlag(Qt::WindowStaysOnTopHint);
+        shown = box->findChild<QLabel*>(QString::number(kAboutTextId))->text();
+        box->findChild<QPushButton*>(QString::number(kAboutOkId))->click();
+    });
+    click(panel_button::About);
+    EXPECT_EQ(owner, panel);
+    EXPECT_TRUE(onTop);
+    EXPECT_TRUE(shown.startsWith("Zelkor Oculara\nVersion 1.1\n(Test Card)"));
+    EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+}
+
+TEST_F(PanelInVorrakTest, ExitButtonEndsTheProgramWhileGuarding) {
+    v().settings.USESCHEDULE = 0;
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 0);
+    window().command(command::GuardStartStop);
+    ASSERT_EQ(v().guardMode.active, 1u);
+    v().access.PasswordRequired = 1;
+    QTimer::singleShot(0, panel, [this] { click(panel_button::Exit); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+    EXPECT_EQ(v().WindowsShown, 0u);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(window().isVisible());
+    // No password was asked.
+    EXPECT_TRUE(shell->rig.ui.boxes.empty());
+}
+
+TEST_F(PanelInVorrakTest, MinimiseHidesBothWindowsUntilTheTrayBringsThemBack) {
+    click(panel_button::Minimise);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_FALSE(window().isVisible());
+    EXPECT_EQ(v().WindowsShown, 0u);
+    window().message(kTrayMessage);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_TRUE(window().isVisible());
+}
+
+TEST_F(PanelInVorrakTest, AlwaysOnTopTakesThePanelAlong) {
+    window().command(command::AlwaysOnTop);
+    EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_TRUE(panel->isVisible());
+    window().command(command::AlwaysOnTop);
+    EXPECT_FALSE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+}  // namespace
+}  // namespace zelkor::vorrak
