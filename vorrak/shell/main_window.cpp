@@ -86,7 +86,8 @@ MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver&
       frozenCanvas_(std::make_unique<DeviceCanvas>(frozenPicture_)) {
     setObjectName(latin1(kMainWindowClass));
     setWindowTitle(latin1(resources::kTitle));
-    setWindowIcon(ProgramIcon());
+    // Every window of the program, its dialogs included, shows the icon.
+    QApplication::setWindowIcon(ProgramIcon());
     setAutoFillBackground(false);
     alwaysOnTop_ = popup_.addAction(latin1("Always On Top"));
     alwaysOnTop_->setObjectName(QString::number(command::AlwaysOnTop));
