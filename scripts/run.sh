@@ -5,7 +5,8 @@
 # card's default scene.
 #
 #   bash scripts/run.sh               with a display: Vorrak in its window
-#                                     until you close it (Esc); without one,
+#                                     until you end it (the control panel's
+#                                     exit button); without one,
 #                                     as with --seconds 30
 #   bash scripts/run.sh --seconds N   headless guard run of N seconds, then
 #                                     what it recorded
@@ -55,7 +56,7 @@ echo
 
 if [ $headless = 0 ]; then
     "$bin/VrakSetup" --workdir "$work" --no-password USEACCESS=1
-    echo "Starting Vorrak; F2 starts and stops guard mode, Esc (guard mode off) ends it."
+    echo "Starting Vorrak; F2 starts and stops guard mode, the control panel's exit button ends it."
     exec "$bin/Vorrak"
 fi
 
