@@ -55,7 +55,7 @@ echo "== The virtual card, as the start-up checks see it =="
 echo
 
 if [ $headless = 0 ]; then
-    "$bin/VrakSetup" --workdir "$work" --no-password USEACCESS=1
+    "$bin/VrakSetup" --workdir "$work" --no-password RUNSTARTUP=0 USEACCESS=1
     echo "Starting Vorrak; F2 starts and stops guard mode, the control panel's exit button ends it."
     exec "$bin/Vorrak"
 fi
