@@ -270,14 +270,19 @@ void MainWindow::command(uint32_t id) {
     }
 }
 
+QWidget* MainWindow::dialogOwner() {
+    return panel_ ? static_cast<QWidget*>(panel_.get()) : this;
+}
+
 void MainWindow::openSettingBar() {
-    SettingBar bar(this, {.setupWizard =
-                              [this] {
-                                  AlarmServices alarms = s_->alarms();
-                                  LaunchSetupWizard(v_.companions, alarms, v_.ProgramDir, 0);
-                              },
-                          .setRegion = [this] { startRegionSelection(); },
-                          .videoSource = [this](QWidget& owner) { openVideoSource(owner); }});
+    SettingBar bar(dialogOwner(),
+                   {.setupWizard =
+                        [this] {
+                            AlarmServices alarms = s_->alarms();
+                            LaunchSetupWizard(v_.companions, alarms, v_.ProgramDir, 0);
+                        },
+                    .setRegion = [this] { startRegionSelection(); },
+                    .videoSource = [this](QWidget& owner) { openVideoSource(owner); }});
     bar.exec();
 }
 

@@ -169,6 +169,8 @@ class MainWindow : public QWidget,
     void applyTopmost(bool on);
     void dragTo(const QPoint& globalPos);
     void takeOutsideCommands();
+    // The control panel owns the setting dialogs; before it exists, this window.
+    QWidget* dialogOwner();
     void openSettingBar();
     void openVideoSource(QWidget& owner);
     void openCaptureSettings();
