@@ -10,10 +10,10 @@ namespace {
 
 using vorrak::SettingDefault;
 using vorrak::SettingKind;
-using vorrak::SettingSpec;
+using vorrak::SettingRow;
 
-constexpr SettingSpec text(std::string_view name, uint32_t size, std::string_view value,
-                           std::string_view help) {
+constexpr SettingRow text(std::string_view name, uint32_t size, std::string_view value,
+                          std::string_view help) {
     return {name, SettingKind::Text, size, SettingDefault::Fixed, 0, value, nullptr, nullptr, 0, 0,
             help};
 }
@@ -25,24 +25,24 @@ const std::array kCompanionTable = {
     text("SMTPUSER", kSmtpTextSize, "", "User name at the mail server (empty: none)."),
     text("SMTPPASSWORD", kSmtpTextSize, "", "Password at the mail server."),
     text("MODEMDEVICE", kModemDeviceSize, "/dev/ttyACM0", "Serial device of the modem."),
-    SettingSpec{"RINGSECONDS",
-                SettingKind::Number,
-                4,
-                SettingDefault::Fixed,
-                30,
-                {},
-                nullptr,
-                nullptr,
-                1,
-                kMaxRingSeconds,
-                "Seconds the call rings before the dialer hangs up."},
+    SettingRow{"RINGSECONDS",
+               SettingKind::Number,
+               4,
+               SettingDefault::Fixed,
+               30,
+               {},
+               nullptr,
+               nullptr,
+               1,
+               kMaxRingSeconds,
+               "Seconds the call rings before the dialer hangs up."},
 };
 
 // Written by Vorrak for the mailer just before it starts it, never read by
 // Vorrak and not set up by VrakSetup.
-constexpr SettingSpec kPictureValue = text("STOREIMAGEFILENAME", vorrak::kPathSize, "", "");
+constexpr SettingRow kPictureValue = text("STOREIMAGEFILENAME", vorrak::kPathSize, "", "");
 
-const SettingSpec& readable(std::string_view name) {
+const SettingRow& readable(std::string_view name) {
     if (const auto* entry = FindStoredValue(name)) {
         return *entry;
     }
@@ -51,11 +51,11 @@ const SettingSpec& readable(std::string_view name) {
 
 }  // namespace
 
-std::span<const SettingSpec> CompanionSettings() {
+std::span<const SettingRow> CompanionSettings() {
     return kCompanionTable;
 }
 
-const SettingSpec* FindStoredValue(std::string_view name) {
+const SettingRow* FindStoredValue(std::string_view name) {
     if (const auto* entry = vorrak::FindSetting(name)) {
         return entry;
     }

@@ -24,11 +24,11 @@ constexpr uint32_t kMaxRingSeconds = 300;
 
 // SMTPSERVER, SMTPFROM, SMTPUSER, SMTPPASSWORD, MODEMDEVICE, RINGSECONDS.
 // Vorrak never loads them, so they have no field in its Settings.
-std::span<const vorrak::SettingSpec> CompanionSettings();
+std::span<const vorrak::SettingRow> CompanionSettings();
 
 // The entry of `name` among Vorrak's values and then the companions'
 // (case-insensitive), or null.
-const vorrak::SettingSpec* FindStoredValue(std::string_view name);
+const vorrak::SettingRow* FindStoredValue(std::string_view name);
 
 // The product key opened for reading, as a companion program sees it.
 class StoredValues {

@@ -13,7 +13,7 @@
 namespace zelkor::tools {
 
 struct SettingAssignment {
-    const vorrak::SettingSpec* entry = nullptr;
+    const vorrak::SettingRow* entry = nullptr;
     uint32_t number = 0;
     std::string text;
 };

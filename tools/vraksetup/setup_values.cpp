@@ -15,13 +15,13 @@ namespace {
 
 using vorrak::SettingDefault;
 using vorrak::SettingKind;
-using vorrak::SettingSpec;
+using vorrak::SettingRow;
 
 // Vorrak's settings followed by the companions' values, made once.
-const std::vector<SettingSpec>& allSettings() {
-    static const std::vector<SettingSpec> all = [] {
-        std::vector<SettingSpec> list(vorrak::ProductSettings().begin(),
-                                      vorrak::ProductSettings().end());
+const std::vector<SettingRow>& allSettings() {
+    static const std::vector<SettingRow> all = [] {
+        std::vector<SettingRow> list(vorrak::ProductSettings().begin(),
+                                     vorrak::ProductSettings().end());
         const auto companions = CompanionSettings();
         list.insert(list.end(), companions.begin(), companions.end());
         return list;
@@ -43,7 +43,7 @@ void addDirectXVersion(platform::Registry& registry, std::vector<platform::RegWr
 
 }  // namespace
 
-std::span<const SettingSpec> SetupSettings() {
+std::span<const SettingRow> SetupSettings() {
     return allSettings();
 }
 
@@ -113,21 +113,21 @@ SetupValues ReadSetupValues(platform::Registry& registry) {
     return values;
 }
 
-std::string NumberProblem(const SettingSpec& spec, uint32_t value) {
-    if (vorrak::InRange(spec, value)) {
+std::string NumberProblem(const SettingRow& setting, uint32_t value) {
+    if (vorrak::InRange(setting, value)) {
         return {};
     }
-    return std::string(spec.name) + " takes a number from " + std::to_string(spec.minimum) +
-           " to " + std::to_string(spec.maximum) + ", not " + std::to_string(value);
+    return std::string(setting.name) + " takes a number from " + std::to_string(setting.minimum) +
+           " to " + std::to_string(setting.maximum) + ", not " + std::to_string(value);
 }
 
-std::string TextProblem(const SettingSpec& spec, std::string_view value) {
-    if (spec.rule == SettingDefault::Required) {
+std::string TextProblem(const SettingRow& setting, std::string_view value) {
+    if (setting.rule == SettingDefault::Required) {
         const auto problem = vorrak::WorkingDirProblem(value);
         return problem.empty() ? problem : "the working directory " + problem;
     }
-    if (value.size() >= spec.size) {
-        return std::string(spec.name) + " holds at most " + std::to_string(spec.size - 1) +
+    if (value.size() >= setting.size) {
+        return std::string(setting.name) + " holds at most " + std::to_string(setting.size - 1) +
                " characters, \"" + std::string(value) + "\" has " + std::to_string(value.size());
     }
     return {};

@@ -17,7 +17,7 @@ namespace zelkor::tools {
 // Every value of the product key the tool sets: Vorrak's settings, then
 // those only the companion programs read (CompanionSettings, which the
 // wizard's notification page shows).
-std::span<const vorrak::SettingSpec> SetupSettings();
+std::span<const vorrak::SettingRow> SetupSettings();
 
 enum class PasswordChange {
     Untouched,  // the maker key is left as it is
@@ -54,10 +54,10 @@ class SetupValues {
 // empty WORKINGDIR when none is stored).
 SetupValues ReadSetupValues(platform::Registry& registry);
 
-// Why `value` cannot be stored for `spec`, naming the value and its range;
+// Why `value` cannot be stored for `setting`, naming the value and its range;
 // empty when it can.
-std::string NumberProblem(const vorrak::SettingSpec& spec, uint32_t value);
-std::string TextProblem(const vorrak::SettingSpec& spec, std::string_view value);
+std::string NumberProblem(const vorrak::SettingRow& setting, uint32_t value);
+std::string TextProblem(const vorrak::SettingRow& setting, std::string_view value);
 
 // Creates the working directory when missing and the event database in it
 // when missing; false with `*error` set when that cannot be done.

@@ -30,7 +30,7 @@ namespace zelkor::tools {
 namespace {
 
 using vorrak::SettingKind;
-using vorrak::SettingSpec;
+using vorrak::SettingRow;
 
 struct Choice {
     uint32_t value;
@@ -138,18 +138,19 @@ QString titleOf(std::string_view name) {
     return QString::fromUtf8(name.data(), qsizetype(name.size())) + ":";
 }
 
-bool isFlag(const SettingSpec& spec) {
-    return spec.kind == SettingKind::Number && spec.minimum == 0 && spec.maximum == 1;
+bool isFlag(const SettingRow& setting) {
+    return setting.kind == SettingKind::Number && setting.minimum == 0 && setting.maximum == 1;
 }
 
-QString helpOf(const SettingSpec& spec) {
-    QString help = QString::fromUtf8(spec.help.data(), qsizetype(spec.help.size()));
-    if (spec.kind == SettingKind::Number && !isFlag(spec) && choicesOf(spec.name) == nullptr) {
-        help += QString(" From %1 to %2.").arg(spec.minimum).arg(spec.maximum);
-    } else if (spec.rule == vorrak::SettingDefault::Required) {
+QString helpOf(const SettingRow& setting) {
+    QString help = QString::fromUtf8(setting.help.data(), qsizetype(setting.help.size()));
+    if (setting.kind == SettingKind::Number && !isFlag(setting) &&
+        choicesOf(setting.name) == nullptr) {
+        help += QString(" From %1 to %2.").arg(setting.minimum).arg(setting.maximum);
+    } else if (setting.rule == vorrak::SettingDefault::Required) {
         help += QString(" An absolute path of at most %1 characters.").arg(vorrak::kWorkingDirMax);
-    } else if (spec.kind == SettingKind::Text) {
-        help += QString(" At most %1 characters.").arg(spec.size - 1);
+    } else if (setting.kind == SettingKind::Text) {
+        help += QString(" At most %1 characters.").arg(setting.size - 1);
     }
     return help;
 }
@@ -195,8 +196,8 @@ std::string textOf(const SetupWizard::Field& field) {
     return static_cast<QLineEdit*>(field.widget)->text().toStdString();
 }
 
-std::vector<const SettingSpec*> specs(std::initializer_list<std::string_view> names) {
-    std::vector<const SettingSpec*> out;
+std::vector<const SettingRow*> settingRows(std::initializer_list<std::string_view> names) {
+    std::vector<const SettingRow*> out;
     for (const auto name : names) {
         out.push_back(FindStoredValue(name));
     }
@@ -238,21 +239,22 @@ SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, QWidget
     addFieldPage("workingDirPage", "Working directory",
                  "Vorrak keeps its event pictures and clips, the event history and the event "
                  "database in this folder. It is created when missing.",
-                 specs({"WORKINGDIR"}));
+                 settingRows({"WORKINGDIR"}));
+    addFieldPage("cameraPage", "Camera input and picture",
+                 "Where the camera is plugged in, its video standard, and the picture values "
+                 "Vorrak starts with.",
+                 settingRows({"VIDEOCONNECTOR", "VIDEOSTANDARD", "BRIGHTNESS", "CONTRAST",
+                              "SATURATION", "HUE"}));
     addFieldPage(
-        "cameraPage", "Camera input and picture",
-        "Where the camera is plugged in, its video standard, and the picture values "
-        "Vorrak starts with.",
-        specs({"VIDEOCONNECTOR", "VIDEOSTANDARD", "BRIGHTNESS", "CONTRAST", "SATURATION", "HUE"}));
-    addFieldPage("detectionPage", "Detection",
-                 "How guard mode watches the picture, and when it starts.",
-                 specs({"SENSIBILITY", "SCANTIME", "USEREGIONCOMPARE", "USESCHEDULE", "DELAYTIME",
-                        "STARTHOUR", "STARTMINUTE", "STARTSECOND", "RUNSTYLE", "RUNSTARTUP"}));
-    addFieldPage("eventPage", "What an event does", "What happens when guard mode sees a change.",
-                 specs({"PROCESSSTYLE", "STOPSTYLE", "ERRORAMOUNT", "RELEASETIME",
-                        "PLAYWARNINGSOUND", "VIDEOCAPTURE", "VIDEOFRAMERATE", "VIDEORECORDINGTIME",
-                        "EXECUTEPROGRAM", "EXECUTEFILENAME", "VIEWERFILENAME"}));
-    auto notification = specs(
+        "detectionPage", "Detection", "How guard mode watches the picture, and when it starts.",
+        settingRows({"SENSIBILITY", "SCANTIME", "USEREGIONCOMPARE", "USESCHEDULE", "DELAYTIME",
+                     "STARTHOUR", "STARTMINUTE", "STARTSECOND", "RUNSTYLE", "RUNSTARTUP"}));
+    addFieldPage(
+        "eventPage", "What an event does", "What happens when guard mode sees a change.",
+        settingRows({"PROCESSSTYLE", "STOPSTYLE", "ERRORAMOUNT", "RELEASETIME", "PLAYWARNINGSOUND",
+                     "VIDEOCAPTURE", "VIDEOFRAMERATE", "VIDEORECORDINGTIME", "EXECUTEPROGRAM",
+                     "EXECUTEFILENAME", "VIEWERFILENAME"}));
+    auto notification = settingRows(
         {"EMAILNOTIFY", "EMAILADDRESS", "CCEMAILADDRESS", "EMAILBODY", "PHONECALL", "PHONENUMBER"});
     for (const auto& entry : CompanionSettings()) {
         notification.push_back(&entry);
@@ -262,20 +264,20 @@ SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, QWidget
     addFieldPage("databasePage", "Event database",
                  "Histran can copy the event history into the event database (Vrak.mdb in the "
                  "working directory) each time Vorrak ends, for browsing with manage.",
-                 specs({"USEACCESS"}));
+                 settingRows({"USEACCESS"}));
     addPasswordPage();
 }
 
-QWidget* SetupWizard::makeControl(const SettingSpec& spec, uint32_t number, const QString& text) {
+QWidget* SetupWizard::makeControl(const SettingRow& setting, uint32_t number, const QString& text) {
     QWidget* control = nullptr;
-    if (spec.kind == SettingKind::Text) {
+    if (setting.kind == SettingKind::Text) {
         auto* edit = new QLineEdit(text);
-        edit->setMaxLength(int(spec.size - 1));
-        if (spec.name.ends_with("PASSWORD")) {
+        edit->setMaxLength(int(setting.size - 1));
+        if (setting.name.ends_with("PASSWORD")) {
             edit->setEchoMode(QLineEdit::Password);
         }
         control = edit;
-    } else if (const auto* list = choicesOf(spec.name)) {
+    } else if (const auto* list = choicesOf(setting.name)) {
         auto* combo = new QComboBox;
         for (const auto& choice : list->choices) {
             combo->addItem(choice.label, choice.value);
@@ -289,8 +291,9 @@ QWidget* SetupWizard::makeControl(const SettingSpec& spec, uint32_t number, cons
         }
         combo->setCurrentIndex(index);
         control = combo;
-    } else if (isFlag(spec)) {
-        auto* box = new QCheckBox(QString::fromUtf8(spec.help.data(), qsizetype(spec.help.size())));
+    } else if (isFlag(setting)) {
+        auto* box =
+            new QCheckBox(QString::fromUtf8(setting.help.data(), qsizetype(setting.help.size())));
         box->setChecked(number == 1);
         control = box;
     } else {
@@ -298,17 +301,18 @@ QWidget* SetupWizard::makeControl(const SettingSpec& spec, uint32_t number, cons
         // A stored value out of range stays visible (and refused) rather
         // than being silently changed.
         const int shown = int(std::min<uint32_t>(number, INT_MAX));
-        spin->setRange(std::min(int(spec.minimum), shown), std::max(int(spec.maximum), shown));
+        spin->setRange(std::min(int(setting.minimum), shown),
+                       std::max(int(setting.maximum), shown));
         spin->setValue(shown);
         control = spin;
     }
-    control->setObjectName(QString::fromUtf8(spec.name.data(), qsizetype(spec.name.size())));
-    control->setToolTip(helpOf(spec));
+    control->setObjectName(QString::fromUtf8(setting.name.data(), qsizetype(setting.name.size())));
+    control->setToolTip(helpOf(setting));
     return control;
 }
 
 void SetupWizard::addFieldPage(const char* objectName, const QString& title, const QString& text,
-                               const std::vector<const SettingSpec*>& fieldSpecs) {
+                               const std::vector<const SettingRow*>& fieldSettings) {
     const int id = int(pageFields_.size());
     auto* page = new CheckedPage([this, id] { return pageProblem(id); });
     page->setObjectName(objectName);
@@ -321,13 +325,14 @@ void SetupWizard::addFieldPage(const char* objectName, const QString& title, con
     layout->addWidget(page->problemLabel());
 
     std::vector<Field> fields;
-    for (const auto* spec : fieldSpecs) {
-        const uint32_t number = spec->kind == SettingKind::Number ? stored_.number(spec->name) : 0;
-        const QString stored = spec->kind == SettingKind::Text
-                                   ? QString::fromStdString(stored_.text(spec->name))
+    for (const auto* setting : fieldSettings) {
+        const uint32_t number =
+            setting->kind == SettingKind::Number ? stored_.number(setting->name) : 0;
+        const QString stored = setting->kind == SettingKind::Text
+                                   ? QString::fromStdString(stored_.text(setting->name))
                                    : QString();
-        QWidget* control = makeControl(*spec, number, stored);
-        fields.push_back({spec, control, number});
+        QWidget* control = makeControl(*setting, number, stored);
+        fields.push_back({setting, control, number});
         if (auto* edit = qobject_cast<QLineEdit*>(control)) {
             connect(edit, &QLineEdit::textChanged, page, &CheckedPage::refresh);
         } else if (auto* combo = qobject_cast<QComboBox*>(control)) {
@@ -338,7 +343,7 @@ void SetupWizard::addFieldPage(const char* objectName, const QString& title, con
             connect(spin, &QSpinBox::valueChanged, page, &CheckedPage::refresh);
         }
         QWidget* row = control;
-        if (spec->rule == vorrak::SettingDefault::Required) {
+        if (setting->rule == vorrak::SettingDefault::Required) {
             row = new QWidget;
             auto* line = new QHBoxLayout(row);
             line->setContentsMargins(0, 0, 0, 0);
@@ -355,9 +360,9 @@ void SetupWizard::addFieldPage(const char* objectName, const QString& title, con
             });
             line->addWidget(browse);
         }
-        form->addRow(titleOf(spec->name), row);
-        if (!isFlag(*spec)) {
-            auto* help = new QLabel(helpOf(*spec));
+        form->addRow(titleOf(setting->name), row);
+        if (!isFlag(*setting)) {
+            auto* help = new QLabel(helpOf(*setting));
             help->setWordWrap(true);
             help->setStyleSheet("color: #555555; font-size: small");
             form->addRow(QString(), help);
@@ -442,17 +447,17 @@ std::string SetupWizard::pageProblem(int page) const {
         return passwordProblem();
     }
     for (const auto& field : pageFields_[size_t(page)]) {
-        if (field.spec->kind == SettingKind::Number) {
-            if (auto problem = NumberProblem(*field.spec, numberOf(field)); !problem.empty()) {
+        if (field.setting->kind == SettingKind::Number) {
+            if (auto problem = NumberProblem(*field.setting, numberOf(field)); !problem.empty()) {
                 return problem + ".";
             }
             continue;
         }
         const std::string text = textOf(field);
-        if (auto problem = TextProblem(*field.spec, text); !problem.empty()) {
+        if (auto problem = TextProblem(*field.setting, text); !problem.empty()) {
             return problem + ".";
         }
-        if (field.spec->rule == vorrak::SettingDefault::Required && !IsWritableFolder(text)) {
+        if (field.setting->rule == vorrak::SettingDefault::Required && !IsWritableFolder(text)) {
             return "the working directory cannot be created or written to.";
         }
     }
@@ -463,10 +468,10 @@ SetupValues SetupWizard::values() const {
     SetupValues values = stored_;
     for (const auto& fields : pageFields_) {
         for (const auto& field : fields) {
-            if (field.spec->kind == SettingKind::Number) {
-                values.setNumber(field.spec->name, numberOf(field));
+            if (field.setting->kind == SettingKind::Number) {
+                values.setNumber(field.setting->name, numberOf(field));
             } else {
-                values.setText(field.spec->name, textOf(field));
+                values.setText(field.setting->name, textOf(field));
             }
         }
     }

@@ -20,7 +20,7 @@ class SetupWizard : public QWizard {
   public:
     // The control of one value and what it showed at the start.
     struct Field {
-        const vorrak::SettingSpec* spec = nullptr;
+        const vorrak::SettingRow* setting = nullptr;
         QWidget* widget = nullptr;
         uint32_t initial = 0;
     };
@@ -42,9 +42,9 @@ class SetupWizard : public QWizard {
 
   private:
     void addFieldPage(const char* objectName, const QString& title, const QString& text,
-                      const std::vector<const vorrak::SettingSpec*>& specs);
+                      const std::vector<const vorrak::SettingRow*>& settingRows);
     void addPasswordPage();
-    QWidget* makeControl(const vorrak::SettingSpec& spec, uint32_t number, const QString& text);
+    QWidget* makeControl(const vorrak::SettingRow& setting, uint32_t number, const QString& text);
     std::string passwordProblem() const;
 
     platform::Registry& registry_;

@@ -9,8 +9,8 @@ namespace zelkor::vorrak {
 
 namespace {
 
-constexpr SettingSpec number(std::string_view name, uint32_t value, uint32_t minimum,
-                             uint32_t maximum, uint32_t Settings::*field, std::string_view help) {
+constexpr SettingRow number(std::string_view name, uint32_t value, uint32_t minimum,
+                            uint32_t maximum, uint32_t Settings::*field, std::string_view help) {
     return {name,    SettingKind::Number,
             4,       SettingDefault::Fixed,
             value,   {},
@@ -20,14 +20,14 @@ constexpr SettingSpec number(std::string_view name, uint32_t value, uint32_t min
 }
 
 // An on/off switch: 1 is on.
-constexpr SettingSpec flag(std::string_view name, uint32_t value, uint32_t Settings::*field,
-                           std::string_view help) {
+constexpr SettingRow flag(std::string_view name, uint32_t value, uint32_t Settings::*field,
+                          std::string_view help) {
     return number(name, value, 0, 1, field, help);
 }
 
-constexpr SettingSpec text(std::string_view name, uint32_t size, SettingDefault rule,
-                           std::string_view value, std::string Settings::*field,
-                           std::string_view help) {
+constexpr SettingRow text(std::string_view name, uint32_t size, SettingDefault rule,
+                          std::string_view value, std::string Settings::*field,
+                          std::string_view help) {
     return {name, SettingKind::Text, size, rule, 0, value, nullptr, field, 0, 0, help};
 }
 
@@ -105,11 +105,11 @@ const std::array kTable = {
 
 }  // namespace
 
-std::span<const SettingSpec> ProductSettings() {
+std::span<const SettingRow> ProductSettings() {
     return kTable;
 }
 
-const SettingSpec* FindSetting(std::string_view name) {
+const SettingRow* FindSetting(std::string_view name) {
     for (const auto& entry : kTable) {
         if (platform::equalsIgnoreCase(entry.name, name)) {
             return &entry;
@@ -122,8 +122,8 @@ bool IsUsableWorkingDir(std::string_view path) {
     return path.find_first_of("[]") == std::string_view::npos;
 }
 
-bool InRange(const SettingSpec& spec, uint32_t value) {
-    return value >= spec.minimum && value <= spec.maximum;
+bool InRange(const SettingRow& setting, uint32_t value) {
+    return value >= setting.minimum && value <= setting.maximum;
 }
 
 std::string WorkingDirProblem(std::string_view path) {

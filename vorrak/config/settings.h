@@ -93,7 +93,7 @@ enum class SettingDefault {
     Viewer,    // the picture viewer default of the platform
 };
 
-struct SettingSpec {
+struct SettingRow {
     std::string_view name;
     SettingKind kind;
     uint32_t size;  // bytes read: 4 for numbers, the buffer size for texts
@@ -108,11 +108,11 @@ struct SettingSpec {
 };
 
 // The values of the product key, in the order they are read.
-std::span<const SettingSpec> ProductSettings();
+std::span<const SettingRow> ProductSettings();
 
 // The table entry of `name` (case-insensitive, as the store matches names),
 // or null.
-const SettingSpec* FindSetting(std::string_view name);
+const SettingRow* FindSetting(std::string_view name);
 
 // Whether `path` can be the working directory: the event history writes
 // the paths of event files inside it between brackets, so a bracket in it
@@ -120,7 +120,7 @@ const SettingSpec* FindSetting(std::string_view name);
 bool IsUsableWorkingDir(std::string_view path);
 
 // Whether a number lies in the range its setting allows.
-bool InRange(const SettingSpec& spec, uint32_t value);
+bool InRange(const SettingRow& setting, uint32_t value);
 
 // Longest working directory: the longest file name the guard engine keeps
 // inside it (History.Log) must still fit its path limit.

@@ -47,15 +47,15 @@ void LoadAccess(platform::Registry& registry, AccessControl& access) {
             : std::string(kDefaultPassword);
 }
 
-uint32_t ReadStoredNumber(platform::RegistryKey& key, const SettingSpec& spec) {
+uint32_t ReadStoredNumber(platform::RegistryKey& key, const SettingRow& setting) {
     // A value shorter than 4 bytes gives its bytes, zero-extended, rather
     // than mixing them with whatever the caller held before.
     uint32_t value = 0;
-    return platform::queryNumber(key, spec.name, &value) ? value : spec.numberDefault;
+    return platform::queryNumber(key, setting.name, &value) ? value : setting.numberDefault;
 }
 
-bool ReadStoredText(platform::RegistryKey& key, const SettingSpec& spec, std::string* value) {
-    return platform::queryText(key, spec.name, spec.size, value);
+bool ReadStoredText(platform::RegistryKey& key, const SettingRow& setting, std::string* value) {
+    return platform::queryText(key, setting.name, setting.size, value);
 }
 
 bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& access,

@@ -40,9 +40,9 @@ void LoadAccess(platform::Registry& registry, AccessControl& access);
 
 // A number of the product key as the loader takes it: the stored value, or
 // the default when it counts as missing.
-uint32_t ReadStoredNumber(platform::RegistryKey& key, const SettingSpec& spec);
+uint32_t ReadStoredNumber(platform::RegistryKey& key, const SettingRow& setting);
 // A text of the product key, read into its buffer size; false when missing.
-bool ReadStoredText(platform::RegistryKey& key, const SettingSpec& spec, std::string* value);
+bool ReadStoredText(platform::RegistryKey& key, const SettingRow& setting, std::string* value);
 
 // Fills `settings` and `access` from the store and switches `options` off.
 // When the product key or WORKINGDIR is missing, WORKINGDIR is empty or

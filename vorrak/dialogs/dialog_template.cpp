@@ -23,10 +23,10 @@ QString text(std::string_view s) {
     return QString::fromLatin1(s.data(), qsizetype(s.size()));
 }
 
-// The design's font is seldom installed. Its stand-in, a sans serif of
-// similar letter shapes where there is one, is sized so that its letters
-// are on average no wider and its lines no taller than the design font's
-// base units: texts then fit the places laid out for them.
+// "MS Sans Serif" is seldom installed. A sans serif of similar letter
+// shapes takes its place, sized so that its letters are on average no wider
+// and its lines no taller than the dialog base units: every text then fits
+// the place the templates lay out for it.
 QFont dialogFont() {
     QFont font;
     font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
