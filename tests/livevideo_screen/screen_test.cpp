@@ -22,11 +22,11 @@
 #include "platform/fake/recording_ui.h"
 #include "platform/qt/services.h"
 #include "platform/qt/window.h"
-#include "tests/livevideo_screen/x_windows.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_screen.h"
 #include "tests/support/xserver.h"
 #include "vcard/capture_frame.h"
 #include "vcard/card.h"
@@ -54,38 +54,10 @@ void pumpFields(const vcard::CardDisplay& display, uint64_t fields) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
 }
 
+using testing::colourShare;
+using testing::grabScreen;
+using testing::meanDifference;
 using testing::processEventsFor;
-
-// What the screen shows in `r`.
-QImage grab(const QRect& r) {
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
-
-double meanDifference(const QImage& a, const QImage& b, const QRect& part) {
-    double sum = 0;
-    for (int y = part.top(); y <= part.bottom(); ++y) {
-        for (int x = part.left(); x <= part.right(); ++x) {
-            const QRgb p = a.pixel(x, y);
-            const QRgb q = b.pixel(x, y);
-            sum += std::abs(qRed(p) - qRed(q)) + std::abs(qGreen(p) - qGreen(q)) +
-                   std::abs(qBlue(p) - qBlue(q));
-        }
-    }
-    return sum / (3.0 * part.width() * part.height());
-}
-
-double share(const QImage& image, const QRect& part, QRgb colour) {
-    int n = 0;
-    for (int y = part.top(); y <= part.bottom(); ++y) {
-        for (int x = part.left(); x <= part.right(); ++x) {
-            n += (image.pixel(x, y) & 0xFFFFFF) == (colour & 0xFFFFFF) ? 1 : 0;
-        }
-    }
-    return double(n) / (part.width() * part.height());
-}
 
 // The main window as live video sees it: it paints the colour key.
 class LiveWindow : public QWidget, public LiveVideoHost {
@@ -205,10 +177,10 @@ TEST_P(LiveScreen, ShowsTheStaticSceneCoveredAndMinimised) {
 
     const QRect client(QPoint(100, 100), size);
     const QRect whole(QPoint(0, 0), size);
-    QImage shot = grab(client);
+    QImage shot = grabScreen(client);
     testing::saveScreenshot(shot, name);
     EXPECT_LT(meanDifference(shot, expected(size), whole), 8.0);
-    EXPECT_LT(share(shot, whole, qRgb(255, 0, 255)), 0.01) << "the key colour shows";
+    EXPECT_LT(colourShare(shot, whole, qRgb(255, 0, 255)), 0.01) << "the key colour shows";
 
     // A window of the program over the right half.
     QWidget cover;
@@ -223,12 +195,12 @@ TEST_P(LiveScreen, ShowsTheStaticSceneCoveredAndMinimised) {
     cover.raise();
     processEventsFor(400);
     pumpFields(card_->display(), 4);
-    shot = grab(client);
+    shot = grabScreen(client);
     testing::saveScreenshot(shot, name + "_covered");
     const QRect left(0, 0, half, size.height());
     const QRect right(half, 0, size.width() - half, size.height());
     EXPECT_LT(meanDifference(shot, expected(size), left), 8.0);
-    EXPECT_GT(share(shot, right, qRgb(0, 200, 0)), 0.99) << "the covering window shows";
+    EXPECT_GT(colourShare(shot, right, qRgb(0, 200, 0)), 0.99) << "the covering window shows";
     cover.hide();
 
     // Minimised: the overlay is hidden and nothing more is composed.
@@ -238,7 +210,7 @@ TEST_P(LiveScreen, ShowsTheStaticSceneCoveredAndMinimised) {
     processEventsFor(400);
     EXPECT_FALSE(card_->display().overlayView().shown);
     EXPECT_EQ(windows_->composedPixels(), composed);
-    testing::saveScreenshot(grab(client), name + "_minimised");
+    testing::saveScreenshot(grabScreen(client), name + "_minimised");
 }
 
 INSTANTIATE_TEST_SUITE_P(Sizes, LiveScreen, ::testing::Values(QSize(352, 240), QSize(704, 480)),
@@ -273,20 +245,10 @@ TEST(VorrakScreen, MainWindowShowsTheStaticScene) {
                              "QT_QPA_PLATFORM=xcb", "ZELKOR_UI=console", "ZELKOR_VCARD=" + vcardIni,
                              "LSAN_OPTIONS=suppressions=" + suppressions});
     // Shown, connected to the driver (its frame size) and painted a while.
-    std::optional<DisplayRect> area;
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 30000 && vorrak.running()) {
-        area = testing::findTopLevelWindow("Zelkor Oculara");
-        if (area && area->width() == 352 && area->height() == 240) {
-            break;
-        }
-        processEventsFor(100);
-    }
-    ASSERT_TRUE(area && area->width() == 352 && area->height() == 240)
-        << testing::readText(dir.file("vorrak.err"));
+    const auto area = testing::waitForTopLevelWindow("Zelkor Oculara", QSize(352, 240), 30000);
+    ASSERT_TRUE(area) << testing::readText(dir.file("vorrak.err"));
     processEventsFor(1500);
-    const QImage shot = grab(QRect(area->left, area->top, area->width(), area->height()));
+    const QImage shot = grabScreen(*area);
     testing::saveScreenshot(shot, "vorrak_main_window_xvfb");
 
     // The same scene on a card of the test's own, as the driver frames it.
@@ -316,7 +278,7 @@ TEST(VorrakScreen, MainWindowShowsTheStaticScene) {
     }
     const QRect whole(0, 0, area->width(), area->height());
     EXPECT_LT(meanDifference(shot, expected, whole), 8.0);
-    EXPECT_LT(share(shot, whole, qRgb(0, 0, 0)), 0.5) << "the window is empty";
+    EXPECT_LT(colourShare(shot, whole, qRgb(0, 0, 0)), 0.5) << "the window is empty";
 
     testing::Program send("sendcommand", registry, runtime, dir.file("send.err"),
                           testing::Screen::None, {"ZelkorVorrak", "40004"});

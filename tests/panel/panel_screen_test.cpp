@@ -1,40 +1,42 @@
-// The splash, the real Vorrak with its control panel, and the about box on
-// a real X server (Xvfb), left as screenshots under build/<preset>/screenshots.
+// The splash, the real Vorrak with its control panel, the setting bar, the
+// about box and the password dialog on a real X server (Xvfb), left as
+// screenshots under build/<preset>/screenshots.
 
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QElapsedTimer>
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <csignal>
 #include <filesystem>
 #include <fstream>
+#include <memory>
 
 #include "platform/instance.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/temp_dir.h"
+#include "tests/support/x_screen.h"
 #include "tests/support/xserver.h"
+#include "vorrak/dialogs/setting_bar.h"
 #include "vorrak/panel/skin.h"
+#include "vorrak/panel/skin_pixmap.h"
 #include "vorrak/panel/splash_window.h"
+#include "vorrak/shell/access_password.h"
 #include "vorrak/shell/startup.h"
 
 namespace zelkor::test {
 namespace {
 
 using namespace vorrak;
+using testing::grabScreen;
 using testing::Program;
 using testing::Xserver;
-
-QImage grabScreen(const QRect& r) {
-    return QGuiApplication::primaryScreen()
-        ->grabWindow(0, r.x(), r.y(), r.width(), r.height())
-        .toImage()
-        .convertToFormat(QImage::Format_RGB32);
-}
 
 // How many of a grid of points differ between two pictures of one size.
 int changedPoints(const QImage& a, const QImage& b) {
@@ -72,40 +74,90 @@ TEST_F(PanelScreen, SplashShowsItsPictureOnTheScreen) {
     splash.hide();
 }
 
-// The real program on the virtual card's walker scene: the main window
-// with the capture picture, the panel under it, then the about box that
-// another program's command 40001 opens, then the end by command 40004.
-TEST_F(PanelScreen, VorrakWithItsPanelAndTheAboutBox) {
+// The real program on the virtual card's walker scene, set up by VrakSetup
+// with `setupArgs`, its windows on the test's X server.
+class VorrakOnScreen : public PanelScreen {
+  protected:
+    std::unique_ptr<Program> start(const std::vector<std::string>& setupArgs,
+                                   const std::vector<std::string>& env) {
+        std::filesystem::create_directory(runtime);
+        chmod(runtime.c_str(), 0700);
+        std::ofstream(vcard) << "[card]\n\n[composite]\nsource = scene:walker\n";
+        std::vector<std::string> args{"--workdir", dir.path() + "/work"};
+        args.insert(args.end(), setupArgs.begin(), setupArgs.end());
+        Program setup("VrakSetup", registry, runtime, dir.path() + "/setup.err",
+                      testing::Screen::None, args);
+        if (setup.wait() != 0) {
+            ADD_FAILURE() << testing::readText(dir.path() + "/setup.err");
+            return nullptr;
+        }
+        // On X11 the font and D-Bus libraries keep buffers for the life of
+        // the process; under the leak checker they are not the program's
+        // leaks.
+        const std::string suppressions = dir.path() + "/lsan.supp";
+        std::ofstream(suppressions) << "leak:libfontconfig\nleak:libdbus-1\n";
+        std::vector<std::string> vorrakEnv{
+            "ZELKOR_VCARD=" + vcard, std::string("DISPLAY=") + std::getenv("DISPLAY"),
+            "QT_QPA_PLATFORM=xcb", "LSAN_OPTIONS=suppressions=" + suppressions};
+        vorrakEnv.insert(vorrakEnv.end(), env.begin(), env.end());
+        return std::make_unique<Program>("Vorrak", registry, runtime, errors(),
+                                         testing::Screen::None, std::vector<std::string>{},
+                                         vorrakEnv);
+    }
+    int send(const char* id) {
+        Program sender(testing::binDir() + "/sendcommand", registry, runtime,
+                       dir.path() + "/send.err", testing::Screen::None, {"ZelkorVorrak", id});
+        return sender.wait();
+    }
+    std::string errors() const { return dir.path() + "/vorrak.err"; }
+
     testing::TempDir dir;
     const std::string registry = dir.path() + "/registry.reg";
     const std::string runtime = dir.path() + "/runtime";
     const std::string vcard = dir.path() + "/vcard.ini";
-    std::filesystem::create_directory(runtime);
-    chmod(runtime.c_str(), 0700);
-    std::ofstream(vcard) << "[card]\n\n[composite]\nsource = scene:walker\n";
-    {
-        Program setup("VrakSetup", registry, runtime, dir.path() + "/setup.err",
-                      testing::Screen::None, {"--workdir", dir.path() + "/work", "--no-password"});
-        ASSERT_EQ(setup.wait(), 0) << testing::readText(dir.path() + "/setup.err");
-    }
-    const std::string display = std::getenv("DISPLAY");
+};
+
+// How the test's own Qt draws a dialog built from `dialogTemplate`, with
+// Vorrak's icon: what Vorrak's window is to show.
+QImage rendered(const DialogTemplate& dialogTemplate) {
+    QApplication::setWindowIcon(ProgramIcon());
+    const auto dialog = BuildDialog(dialogTemplate, nullptr);
+    dialog->show();
+    testing::processEventsFor(300);
+    return dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+}
+
+// What the screen shows of the window titled `title`, `size` big, saved as
+// `name`: it is to look as the test's own Qt draws `dialogTemplate`
+// (focus and caret aside), not be left blank or black.
+void expectShownAsBuilt(const std::string& title, const QSize& size,
+                        const DialogTemplate& dialogTemplate, const std::string& name) {
+    const auto area = testing::waitForTopLevelWindow(title, size, 10000);
+    ASSERT_TRUE(area) << title << " is not on the screen at " << size.width() << " x "
+                      << size.height();
+    testing::processEventsFor(500);
+    const QImage shot = grabScreen(*area);
+    EXPECT_TRUE(testing::saveScreenshot(shot, name));
+    const QImage expected = rendered(dialogTemplate);
+    ASSERT_EQ(expected.size(), size);
+    EXPECT_LT(testing::meanDifference(shot, expected, QRect(QPoint(0, 0), size)), 8.0);
+}
+
+// The main window with the capture picture and the panel under it, the
+// setting bar (command 106), then the about box that another program's
+// command 40001 opens, then the end by command 40004.
+TEST_F(VorrakOnScreen, WithItsPanelTheSettingBarAndTheAboutBox) {
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
     const QImage empty = grabScreen(screen);
-    // On X11 the font and D-Bus libraries keep buffers for the life of the
-    // process; under the leak checker they are not the program's leaks.
-    const std::string suppressions = dir.path() + "/lsan.supp";
-    std::ofstream(suppressions) << "leak:libfontconfig\nleak:libdbus-1\n";
-    Program vorrak("Vorrak", registry, runtime, dir.path() + "/vorrak.err", testing::Screen::None,
-                   {},
-                   {"ZELKOR_VCARD=" + vcard, "ZELKOR_UI=console", "DISPLAY=" + display,
-                    "QT_QPA_PLATFORM=xcb", "LSAN_OPTIONS=suppressions=" + suppressions});
+    const auto vorrak = start({"--no-password"}, {"ZELKOR_UI=console"});
+    ASSERT_TRUE(vorrak);
     const auto instances = platform::makeInstances(runtime);
     QElapsedTimer t;
     t.start();
     while (!instances->exists(kVorrakClass) && t.elapsed() < 20000) {
         testing::processEventsFor(100);
     }
-    ASSERT_TRUE(instances->exists(kVorrakClass)) << testing::readText(dir.path() + "/vorrak.err");
+    ASSERT_TRUE(instances->exists(kVorrakClass)) << testing::readText(errors());
     // The picture settles and the clock has ticked.
     testing::processEventsFor(3000);
     const QRect around(screen.width() / 2 - 260, screen.height() / 3 - 140, 520, 560);
@@ -113,11 +165,10 @@ TEST_F(PanelScreen, VorrakWithItsPanelAndTheAboutBox) {
     EXPECT_TRUE(testing::saveScreenshot(windows, "vorrak_main_window_with_panel"));
     EXPECT_GT(changedPoints(windows, empty.copy(around)), 2000);
 
-    auto send = [&](const char* id) {
-        Program sender(testing::binDir() + "/sendcommand", registry, runtime,
-                       dir.path() + "/send.err", testing::Screen::None, {"ZelkorVorrak", id});
-        return sender.wait();
-    };
+    ASSERT_EQ(send("106"), 0);
+    expectShownAsBuilt("Zelkor Oculara Setting", QSize(280, 39), SettingBarTemplate(),
+                       "setting_bar_184_xvfb");
+
     ASSERT_EQ(send("40001"), 0);
     testing::processEventsFor(1500);
     const QImage about = grabScreen(around);
@@ -125,7 +176,18 @@ TEST_F(PanelScreen, VorrakWithItsPanelAndTheAboutBox) {
     EXPECT_GT(changedPoints(about, windows), 200);
 
     ASSERT_EQ(send("40004"), 0);
-    EXPECT_EQ(vorrak.wait(), 0) << testing::readText(dir.path() + "/vorrak.err");
+    EXPECT_EQ(vorrak->wait(), 0) << testing::readText(errors());
+}
+
+// Started with a password set, Vorrak asks for it in dialog 206 before
+// anything else; the end of the session ends it there.
+TEST_F(VorrakOnScreen, AsksForThePasswordInItsDialog) {
+    const auto vorrak = start({"--password", "guard"}, {});
+    ASSERT_TRUE(vorrak);
+    expectShownAsBuilt("Zelkor Oculara - Password Verification", QSize(280, 97), PasswordTemplate(),
+                       "vorrak_password_dialog");
+    vorrak->sendSignal(SIGTERM);
+    EXPECT_EQ(vorrak->wait(), 0) << testing::readText(errors());
 }
 
 }  // namespace

@@ -134,7 +134,7 @@ TEST_F(PasswordDialogTest, LaidOutAsDialog206) {
     EXPECT_TRUE(button->isDefault());
     dialog->show();
     field->setText("secret");
-    EXPECT_TRUE(testing::saveScreenshot(dialog->grab().toImage(), "vorrak_password_dialog"));
+    EXPECT_TRUE(testing::saveScreenshot(dialog->grab().toImage(), "vorrak_password_dialog_offscreen"));
 }
 
 TEST_F(PasswordDialogTest, ThreePressesAtGuardStopCloseWithoutThePassword) {
