@@ -11,7 +11,6 @@
 #include <chrono>
 
 #include "tests/guard_engine/engine_rig.h"
-#include "vorrak/capture/capture_format.h"
 #include "vorrak/capture/recording.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/tracing.h"
@@ -27,9 +26,7 @@ double seconds(Clock::time_point a, Clock::time_point b) {
 
 // What every tick starts with: the frame grabbed and saved as a work file.
 void grabOnly(vorrak::Vorrak& v, vorrak::VorrakServices& s) {
-    vorrak::SetCaptureFormat(*v.capture.window, vorrak::kFrameFormatMode, 8);
-    vorrak::GrabFrame(v.capture, s.capture, v.guard, v.files, vorrak::GuardView{});
-    vorrak::SetCaptureFormat(*v.capture.window, vorrak::kRecordingFormatMode, 8);
+    vorrak::GrabFrameInFrameFormat(v.capture, s.capture, v.guard, v.files, vorrak::GuardView{});
 }
 
 template <typename Tick>

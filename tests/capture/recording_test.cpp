@@ -235,6 +235,17 @@ TEST(RecordClip, RefusedWhenTheDriverTakesNoRecordingFormat) {
     EXPECT_FALSE(std::filesystem::exists(v.capture.eventFolder + "/error0.avi"));
 }
 
+// Every grab for guard mode leaves the driver in its recording format and
+// says so: a clip refused once is not refused for good.
+TEST(RecordClip, AGuardGrabRestoresTheRecordingFormatForTheNextClip) {
+    Connected v;
+    v.capture.recordingFormatSet = false;
+    EXPECT_EQ(vorrak::GrabFrameInFrameFormat(v.capture, v.services, v.guard, v.files, {}), 1);
+    EXPECT_TRUE(v.capture.recordingFormatSet);
+    EXPECT_EQ(v.record(), 1);
+    EXPECT_TRUE(v.boxTexts().empty());
+}
+
 TEST(CaptureCallbacks, StatusCountsTestsTheDiskAndPaints) {
     Connected v;
     RecordingCanvas canvas;

@@ -80,8 +80,7 @@ void ConnectCapture(Capture& capture, CaptureServices& services, const Settings&
     if (capture.audioAvailable == 0) {
         options.captureAudio = false;
     }
-    capture.recordingFormatSet =
-        SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth) != 0;
+    SetRecordingFormat(capture);
     services.host.setFrameStyle(FrameStyle::DialogFrame);
     capture.FrameWidth = status.uiImageWidth;
     capture.FrameHeight = status.uiImageHeight;
@@ -125,6 +124,11 @@ void ChooseCaptureFormat(Capture& capture, CaptureServices& services) {
     services.host.resizeClient(capture.FrameWidth, capture.FrameHeight);
     placeWindow(capture, capture.FrameWidth, capture.FrameHeight);
     capture.window->setOverlay(true);
+}
+
+void SetRecordingFormat(Capture& capture) {
+    capture.recordingFormatSet =
+        SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth) != 0;
 }
 
 void DisconnectCapture(Capture& capture, CaptureServices& services) {

@@ -92,5 +92,7 @@ void DisconnectCapture(Capture& capture, CaptureServices& services);
 // the user is told and given the format dialog, and the result is 0.
 int CheckCaptureSize(Capture& capture, CaptureServices& services, const Settings& settings);
 void ChooseCaptureFormat(Capture& capture, CaptureServices& services);
+// Puts the driver in its recording format and keeps whether it took it.
+void SetRecordingFormat(Capture& capture);
 
 }  // namespace zelkor::vorrak

@@ -167,6 +167,14 @@ int CaptureErrorCallback(Capture& capture, CaptureServices& services, GuardState
     return 1;
 }
 
+int GrabFrameInFrameFormat(Capture& capture, CaptureServices& services, GuardState& guard,
+                           const GuardFiles& files, const GuardView& view) {
+    SetCaptureFormat(*capture.window, kFrameFormatMode, capture.frameBitDepth);
+    const int grabbed = GrabFrame(capture, services, guard, files, view);
+    SetRecordingFormat(capture);
+    return grabbed;
+}
+
 int RecordClip(Capture& capture, CaptureServices& services, const Settings& settings,
                GuardState& guard, const GuardView& view) {
     platform::CaptureWindow& window = *capture.window;
@@ -242,10 +250,7 @@ void SnapshotCommand(Capture& capture, CaptureServices& services, GuardState& gu
     if (capture.CaptureState != kCaptureConnected) {
         return;
     }
-    SetCaptureFormat(*capture.window, kFrameFormatMode, capture.frameBitDepth);
-    GrabFrame(capture, services, guard, files, view);
-    capture.recordingFormatSet =
-        SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth) != 0;
+    GrabFrameInFrameFormat(capture, services, guard, files, view);
 }
 
 int RecordCommand(Capture& capture, CaptureServices& services, const Settings& settings,

@@ -55,6 +55,10 @@ platform::CaptureParms RecordingParms(const Settings& settings);
 // 1 when the frame file was written.
 int GrabFrame(Capture& capture, CaptureServices& services, GuardState& guard,
               const GuardFiles& files, const GuardView& view);
+// GrabFrame in the frame format guard mode compares, with the driver put
+// back in its recording format afterwards.
+int GrabFrameInFrameFormat(Capture& capture, CaptureServices& services, GuardState& guard,
+                           const GuardFiles& files, const GuardView& view);
 // 1 when a clip with at least one frame was recorded.
 int RecordClip(Capture& capture, CaptureServices& services, const Settings& settings,
                GuardState& guard, const GuardView& view);

@@ -3,7 +3,6 @@
 #include <cstdio>
 #include <memory>
 
-#include "vorrak/capture/capture_format.h"
 #include "vorrak/capture/recording.h"
 #include "vorrak/guard/frame_bitmap.h"
 #include "vorrak/guard/tracing.h"
@@ -187,10 +186,8 @@ int ScanTick(Vorrak& v, VorrakServices& s) {
     DrawRegionFrame(canvas, capture.region.left, capture.region.top, capture.region.right,
                     capture.region.bottom, false);
 
-    SetCaptureFormat(*capture.window, kFrameFormatMode, capture.frameBitDepth);
-    const int grabbed =
-        GrabFrame(capture, s.capture, v.guard, v.files, GuardView{false, false, g.frameCounter});
-    SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth);
+    const int grabbed = GrabFrameInFrameFormat(capture, s.capture, v.guard, v.files,
+                                               GuardView{false, false, g.frameCounter});
     if (grabbed == 0) {
         return 0;
     }

@@ -5,7 +5,6 @@
 #include <cstdlib>
 #include <memory>
 
-#include "vorrak/capture/capture_format.h"
 #include "vorrak/capture/recording.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/frame_bitmap.h"
@@ -28,9 +27,8 @@ CompareContext tracingContext(const Vorrak& v) {
 // The tracing's own frame: grabbed into work file 1 and read back.
 bool takeFrame(Vorrak& v, VorrakServices& s, FrameRef& out) {
     Capture& capture = v.capture;
-    SetCaptureFormat(*capture.window, kFrameFormatMode, capture.frameBitDepth);
-    const int grabbed = GrabFrame(capture, s.capture, v.guard, v.files, tracingView(v, false));
-    SetCaptureFormat(*capture.window, kRecordingFormatMode, capture.frameBitDepth);
+    const int grabbed =
+        GrabFrameInFrameFormat(capture, s.capture, v.guard, v.files, tracingView(v, false));
     if (grabbed == 0) {
         return false;
     }
