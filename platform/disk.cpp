@@ -10,8 +10,14 @@ namespace {
 class FileSystemDisk : public Disk {
   public:
     std::optional<uint64_t> freeBytes(std::string_view path) override {
+        // A file yet to be written (a clip's name before its recording) is
+        // on the file system of its folder.
+        const std::filesystem::path asked{std::string(path)};
         std::error_code ec;
-        const auto info = std::filesystem::space(std::filesystem::path(std::string(path)), ec);
+        auto info = std::filesystem::space(asked, ec);
+        if (ec && asked.has_parent_path()) {
+            info = std::filesystem::space(asked.parent_path(), ec);
+        }
         if (ec) {
             return std::nullopt;
         }

@@ -25,6 +25,10 @@ TEST(Disk, FreeSpaceAndFileSizes) {
     const auto free = disk->freeBytes(fs::temp_directory_path().string());
     ASSERT_TRUE(free);
     EXPECT_EQ(*free, uint64_t(fs::space(fs::temp_directory_path()).available));
+    // A file not written yet is on its folder's file system; a missing
+    // folder is on none.
+    EXPECT_TRUE(disk->freeBytes((fs::temp_directory_path() / "zelkor_clip_to_be.avi").string())
+                    .has_value());
     EXPECT_EQ(disk->freeBytes("/nonexistent/zelkor"), std::nullopt);
     fs::remove(file);
 }
