@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -183,7 +182,9 @@ void CaptureSettingsDialog::ok() {
 CaptureAdvancedDialog::CaptureAdvancedDialog(CaptureDialogServices& services, QWidget* owner)
     : s_(services), dialog_(BuildDialog(kAdvancedTemplate, owner)) {
     QDialog& d = *dialog_;
-    d.installEventFilter(this);
+    // Neither button is the dialog's OK or Cancel, so the keys that press
+    // those press nothing here.
+    IgnoreInput(d, {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}, false);
     auto* playback = qobject_cast<QCheckBox*>(DialogItem(d, kPlayback));
     playback->setChecked(s_.options.playbackAfterRecording);
     QObject::connect(button(d, kVideoFormat), &QPushButton::clicked, &d, [this] {
@@ -207,24 +208,8 @@ CaptureAdvancedDialog::CaptureAdvancedDialog(CaptureDialogServices& services, QW
     QObject::connect(button(d, kAdvancedCancel), &QPushButton::clicked, &d, &QDialog::reject);
 }
 
-CaptureAdvancedDialog::~CaptureAdvancedDialog() {
-    dialog_->removeEventFilter(this);
-}
-
 void CaptureAdvancedDialog::exec() {
     dialog_->exec();
-}
-
-bool CaptureAdvancedDialog::eventFilter(QObject* watched, QEvent* event) {
-    // Neither button is the dialog's OK or Cancel, so the keys that press
-    // those press nothing here.
-    if (watched == dialog_.get() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
-            return true;
-        }
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void CaptureAdvancedDialog::chooseAudioFormat() {

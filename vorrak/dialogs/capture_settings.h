@@ -110,16 +110,12 @@ class CaptureSettingsDialog {
 
 // Dialog 174, modal over its owner: Escape does nothing, the close box
 // cancels.
-class CaptureAdvancedDialog : public QObject {
+class CaptureAdvancedDialog {
   public:
     CaptureAdvancedDialog(CaptureDialogServices& services, QWidget* owner);
-    ~CaptureAdvancedDialog() override;
 
     void exec();
     QDialog& dialog() { return *dialog_; }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void chooseAudioFormat();
