@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <array>
 
@@ -181,7 +182,12 @@ void VideoSourceDialog::defaults() {
     const std::array<uint32_t, 4> values{kDefaultBrightness, kDefaultContrast, kDefaultSaturation,
                                          kDefaultHue};
     for (int i = 0; i < 4; ++i) {
-        qobject_cast<QScrollBar*>(DialogItem(d, kBars[i]))->setSliderPosition(int(values[i]));
+        // Moving the thumb would report a scroll that shows and writes the
+        // value too; it is shown and written once, below, even when the
+        // thumb is already there.
+        auto* bar = qobject_cast<QScrollBar*>(DialogItem(d, kBars[i]));
+        const QSignalBlocker quiet(bar);
+        bar->setSliderPosition(int(values[i]));
         showValue(i, values[i]);
         writePicture(s_.bus, i, values[i]);
     }
