@@ -118,9 +118,7 @@ CaptureSettingsDialog::CaptureSettingsDialog(CaptureDialogServices& services, QW
         s_.options.captureAudio = false;
         audio->setEnabled(false);
     }
-    captureAudio_ = s_.options.captureAudio;
-    audio->setChecked(captureAudio_);
-    QObject::connect(audio, &QCheckBox::toggled, &d, [this](bool on) { captureAudio_ = on; });
+    audio->setChecked(s_.options.captureAudio);
 
     showPath(s_.capture.clipPath);
     QObject::connect(button(d, kRename), &QPushButton::clicked, &d, [this] { rename(); });
@@ -168,7 +166,7 @@ void CaptureSettingsDialog::ok() {
     QDialog& d = *dialog_;
     s_.settings.VIDEOFRAMERATE = FrameRateFromText(
         qobject_cast<QLineEdit*>(DialogItem(d, kFrameRate))->text().toLatin1().toStdString());
-    s_.options.captureAudio = captureAudio_;
+    s_.options.captureAudio = qobject_cast<QCheckBox*>(DialogItem(d, kCaptureAudio))->isChecked();
     s_.capture.clipPath =
         qobject_cast<QLineEdit*>(DialogItem(d, kFilePath))->text().toLocal8Bit().toStdString();
     Capture& c = s_.capture;

@@ -105,7 +105,6 @@ class CaptureSettingsDialog {
 
     CaptureDialogServices& s_;
     std::unique_ptr<QDialog> dialog_;
-    bool captureAudio_ = false;
 };
 
 // Dialog 174, modal over its owner: Escape does nothing, the close box
