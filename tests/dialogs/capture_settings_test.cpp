@@ -263,6 +263,7 @@ TEST(CaptureAdvancedDialog, EscapeDoesNothingOkKeepsPlayback) {
             EXPECT_TRUE(testing::saveScreenshot(a.grab().toImage(), "capture_advanced_174"));
             QTest::keyClick(&a, Qt::Key_Escape);
             QTest::keyClick(&a, Qt::Key_Return);
+            QTest::keyClick(&a, Qt::Key_Enter, Qt::KeypadModifier);
             EXPECT_TRUE(a.isVisible());
             QTest::mouseClick(&item<QCheckBox>(a, kPlayback), Qt::LeftButton);
             click(a, kAdvancedOk);

@@ -12,6 +12,7 @@
 
 #include "tests/support/qt_app.h"
 #include "vorrak/dialogs/capture_settings.h"
+#include "vorrak/dialogs/event_list.h"
 #include "vorrak/dialogs/pcm_format_chooser.h"
 #include "vorrak/dialogs/setting_bar.h"
 #include "vorrak/dialogs/tracing_menu.h"
@@ -33,6 +34,22 @@ QString textOf(const QWidget& w) {
         return button->text();
     }
     return {};
+}
+
+// The kinds whose template text is the text the control shows; an icon's
+// names its picture, an edit's and a list's is empty.
+bool showsText(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::PushButton:
+        case ControlKind::DefaultPushButton:
+        case ControlKind::GroupBox:
+        case ControlKind::Text:
+        case ControlKind::RadioButton:
+        case ControlKind::CheckBox:
+            return true;
+        default:
+            return false;
+    }
 }
 
 // A control without an id is found by its text, each only once.
@@ -77,6 +94,9 @@ void expectTemplateGeometry(const DialogTemplate& t) {
             expected.setHeight(w->height());
         }
         EXPECT_EQ(w->geometry(), expected);
+        if (showsText(c.kind)) {
+            EXPECT_EQ(textOf(*w), QString::fromLatin1(c.text.data(), qsizetype(c.text.size())));
+        }
         // Only one button of a dialog can be the one Enter presses.
         if (auto* button = qobject_cast<QPushButton*>(w); button && button->isDefault()) {
             EXPECT_EQ(c.kind, ControlKind::DefaultPushButton);
@@ -99,7 +119,8 @@ TEST(TemplateGeometry, EachDialogIsItsTemplateInPixels) {
     testing::qtApp();
     for (const DialogTemplate* t :
          {&VideoSourceTemplate(), &CaptureSettingsTemplate(), &CaptureAdvancedTemplate(),
-          &SettingBarTemplate(), &AudioFormatTemplate(), &TracingMenuTemplate()}) {
+          &SettingBarTemplate(), &AudioFormatTemplate(), &TracingMenuTemplate(),
+          &EventListTemplate()}) {
         expectTemplateGeometry(*t);
     }
 }

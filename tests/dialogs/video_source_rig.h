@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
+#include "tests/capture/host_rig.h"
 #include "tests/dialogs/modal_script.h"
 #include "tests/livevideo/live_rig.h"
-#include "tests/support/capture_host_stub.h"
 #include "tests/support/qt_app.h"
 #include "vorrak/dialogs/video_source.h"
 #include "vorrak/hardware/detection.h"
@@ -21,12 +21,6 @@
 namespace zelkor::test {
 
 using Size = std::pair<uint32_t, uint32_t>;
-
-class ResizeRecorder : public testing::CaptureHostStub {
-  public:
-    std::vector<Size> resizes;
-    void resizeClient(uint32_t w, uint32_t h) override { resizes.emplace_back(w, h); }
-};
 
 // Registers of the decoder that the dialog writes: input, standard and the
 // four picture values.
@@ -39,7 +33,7 @@ struct VideoSourceRig {
     vorrak::DisplayChipInfo chip;
     vorrak::Settings settings;
     vorrak::Capture capture;
-    ResizeRecorder mainWindow;
+    HostWindow mainWindow;
     std::vector<uint32_t> restarts;
     vorrak::VideoSourceServices services{
         settings, capture, bus, mainWindow, [this](uint32_t standard) {

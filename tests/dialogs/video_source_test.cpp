@@ -231,15 +231,16 @@ TEST(VideoSourceDialog, ConnectorRadiosSwitchTheInputAndEscapeCancels) {
 }
 
 TEST(ScrollPictureValue, EachCodeMovesWithinTheRange) {
-    EXPECT_EQ(ScrollPictureValue(0, ScrollCode::LineLeft, 0), 0u);
-    EXPECT_EQ(ScrollPictureValue(7, ScrollCode::LineLeft, 0), 6u);
-    EXPECT_EQ(ScrollPictureValue(255, ScrollCode::LineRight, 0), 255u);
-    EXPECT_EQ(ScrollPictureValue(4, ScrollCode::PageLeft, 0), 0u);
-    EXPECT_EQ(ScrollPictureValue(250, ScrollCode::PageRight, 0), 255u);
-    EXPECT_EQ(ScrollPictureValue(100, ScrollCode::PageRight, 0), 110u);
-    EXPECT_EQ(ScrollPictureValue(100, ScrollCode::ThumbTrack, 264), 255u);
-    EXPECT_EQ(ScrollPictureValue(100, ScrollCode::ThumbPosition, 37), 37u);
-    EXPECT_EQ(ScrollPictureValue(100, ScrollCode::Other, 37), 100u);
+    EXPECT_EQ(ScrollPictureValue(0, QAbstractSlider::SliderSingleStepSub, 0), 0u);
+    EXPECT_EQ(ScrollPictureValue(7, QAbstractSlider::SliderSingleStepSub, 0), 6u);
+    EXPECT_EQ(ScrollPictureValue(255, QAbstractSlider::SliderSingleStepAdd, 0), 255u);
+    EXPECT_EQ(ScrollPictureValue(4, QAbstractSlider::SliderPageStepSub, 0), 0u);
+    EXPECT_EQ(ScrollPictureValue(250, QAbstractSlider::SliderPageStepAdd, 0), 255u);
+    EXPECT_EQ(ScrollPictureValue(100, QAbstractSlider::SliderPageStepAdd, 0), 110u);
+    EXPECT_EQ(ScrollPictureValue(100, QAbstractSlider::SliderMove, 264), 255u);
+    EXPECT_EQ(ScrollPictureValue(100, QAbstractSlider::SliderMove, 37), 37u);
+    EXPECT_EQ(ScrollPictureValue(100, QAbstractSlider::SliderToMinimum, 37), 100u);
+    EXPECT_EQ(ScrollPictureValue(100, QAbstractSlider::SliderNoAction, 37), 100u);
     EXPECT_EQ(kPictureScrollRange.thumbMax(), 255);
 }
 

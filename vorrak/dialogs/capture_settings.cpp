@@ -2,7 +2,6 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -119,9 +118,7 @@ CaptureSettingsDialog::CaptureSettingsDialog(CaptureDialogServices& services, QW
         s_.options.captureAudio = false;
         audio->setEnabled(false);
     }
-    captureAudio_ = s_.options.captureAudio;
-    audio->setChecked(captureAudio_);
-    QObject::connect(audio, &QCheckBox::toggled, &d, [this](bool on) { captureAudio_ = on; });
+    audio->setChecked(s_.options.captureAudio);
 
     showPath(s_.capture.clipPath);
     QObject::connect(button(d, kRename), &QPushButton::clicked, &d, [this] { rename(); });
@@ -169,7 +166,7 @@ void CaptureSettingsDialog::ok() {
     QDialog& d = *dialog_;
     s_.settings.VIDEOFRAMERATE = FrameRateFromText(
         qobject_cast<QLineEdit*>(DialogItem(d, kFrameRate))->text().toLatin1().toStdString());
-    s_.options.captureAudio = captureAudio_;
+    s_.options.captureAudio = qobject_cast<QCheckBox*>(DialogItem(d, kCaptureAudio))->isChecked();
     s_.capture.clipPath =
         qobject_cast<QLineEdit*>(DialogItem(d, kFilePath))->text().toLocal8Bit().toStdString();
     Capture& c = s_.capture;
@@ -183,7 +180,9 @@ void CaptureSettingsDialog::ok() {
 CaptureAdvancedDialog::CaptureAdvancedDialog(CaptureDialogServices& services, QWidget* owner)
     : s_(services), dialog_(BuildDialog(kAdvancedTemplate, owner)) {
     QDialog& d = *dialog_;
-    d.installEventFilter(this);
+    // Neither button is the dialog's OK or Cancel, so the keys that press
+    // those press nothing here.
+    IgnoreInput(d, {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}, false);
     auto* playback = qobject_cast<QCheckBox*>(DialogItem(d, kPlayback));
     playback->setChecked(s_.options.playbackAfterRecording);
     QObject::connect(button(d, kVideoFormat), &QPushButton::clicked, &d, [this] {
@@ -207,24 +206,8 @@ CaptureAdvancedDialog::CaptureAdvancedDialog(CaptureDialogServices& services, QW
     QObject::connect(button(d, kAdvancedCancel), &QPushButton::clicked, &d, &QDialog::reject);
 }
 
-CaptureAdvancedDialog::~CaptureAdvancedDialog() {
-    dialog_->removeEventFilter(this);
-}
-
 void CaptureAdvancedDialog::exec() {
     dialog_->exec();
-}
-
-bool CaptureAdvancedDialog::eventFilter(QObject* watched, QEvent* event) {
-    // Neither button is the dialog's OK or Cancel, so the keys that press
-    // those press nothing here.
-    if (watched == dialog_.get() && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Escape || key == Qt::Key_Return || key == Qt::Key_Enter) {
-            return true;
-        }
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void CaptureAdvancedDialog::chooseAudioFormat() {

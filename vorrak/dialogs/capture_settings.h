@@ -105,21 +105,16 @@ class CaptureSettingsDialog {
 
     CaptureDialogServices& s_;
     std::unique_ptr<QDialog> dialog_;
-    bool captureAudio_ = false;
 };
 
 // Dialog 174, modal over its owner: Escape does nothing, the close box
 // cancels.
-class CaptureAdvancedDialog : public QObject {
+class CaptureAdvancedDialog {
   public:
     CaptureAdvancedDialog(CaptureDialogServices& services, QWidget* owner);
-    ~CaptureAdvancedDialog() override;
 
     void exec();
     QDialog& dialog() { return *dialog_; }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void chooseAudioFormat();

@@ -14,6 +14,7 @@
 #include <QScrollBar>
 #include <QStyle>
 #include <algorithm>
+#include <vector>
 
 namespace zelkor::vorrak {
 
@@ -116,18 +117,34 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog, QWidget* last) {
     return nullptr;
 }
 
-class DismissBlocker : public QObject {
+// Swallows the keys and, if asked, the close event sent to the dialog it
+// watches. Ignoring the close event is what keeps the window open: a
+// filtered event that stays accepted would still let it close.
+class InputBlocker : public QObject {
   public:
-    using QObject::QObject;
+    InputBlocker(QDialog& dialog, std::initializer_list<Qt::Key> keys, bool closeBox)
+        : QObject(&dialog), keys_(keys), closeBox_(closeBox) {}
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (IsDismissRequest(*event)) {
+        if (blocks(*event)) {
             event->ignore();
             return true;
         }
         return QObject::eventFilter(watched, event);
     }
+
+  private:
+    bool blocks(const QEvent& event) const {
+        if (event.type() == QEvent::Close) {
+            return closeBox_;
+        }
+        return event.type() == QEvent::KeyPress &&
+               std::ranges::find(keys_, static_cast<const QKeyEvent&>(event).key()) != keys_.end();
+    }
+
+    std::vector<Qt::Key> keys_;
+    bool closeBox_;
 };
 
 }  // namespace
@@ -200,14 +217,12 @@ void UpDownControl::resizeEvent(QResizeEvent*) {
     down_->setGeometry(0, half, width(), height() - half);
 }
 
-bool IsDismissRequest(const QEvent& event) {
-    return event.type() == QEvent::Close ||
-           (event.type() == QEvent::KeyPress &&
-            static_cast<const QKeyEvent&>(event).key() == Qt::Key_Escape);
+void IgnoreInput(QDialog& dialog, std::initializer_list<Qt::Key> keys, bool closeBox) {
+    dialog.installEventFilter(new InputBlocker(dialog, keys, closeBox));
 }
 
 void IgnoreDismissRequests(QDialog& dialog) {
-    dialog.installEventFilter(new DismissBlocker(&dialog));
+    IgnoreInput(dialog, {Qt::Key_Escape}, true);
 }
 
 QWidget* DialogItem(QDialog& dialog, int id) {

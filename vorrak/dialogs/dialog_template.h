@@ -11,6 +11,7 @@
 #include <QToolButton>
 
 #include <cstdint>
+#include <initializer_list>
 #include <memory>
 #include <span>
 #include <string_view>
@@ -113,12 +114,13 @@ class UpDownControl : public QWidget {
 // as the template lists them. `parent` owns it.
 std::unique_ptr<QDialog> BuildDialog(const DialogTemplate& dialog, QWidget* parent);
 
-// Escape or the close box: what would end a dialog that only its own
-// buttons may end.
-bool IsDismissRequest(const QEvent& event);
+// From now on the dialog swallows the `keys` pressed in it (those its
+// focused control leaves to it) and, when `closeBox`, the close box, so
+// that they end or press nothing. The dialog owns what does it.
+void IgnoreInput(QDialog& dialog, std::initializer_list<Qt::Key> keys, bool closeBox);
 
 // Only the dialog's own buttons end it from now on: Escape and the close
-// box are swallowed. The dialog owns what does it.
+// box are swallowed.
 void IgnoreDismissRequests(QDialog& dialog);
 
 // The control of `id` in a built dialog, or null.

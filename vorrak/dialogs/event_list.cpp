@@ -83,9 +83,8 @@ void EventList::show() {
     dialog_ = BuildDialog(kTemplate, nullptr).release();
     dialog_->setModal(false);
     dialog_->setAttribute(Qt::WA_DeleteOnClose);
-    dialog_->installEventFilter(this);
-    listArea_ = listBox()->viewport();
-    listArea_->installEventFilter(this);
+    // Presses on the list arrive at its viewport.
+    listBox()->viewport()->installEventFilter(this);
     const std::pair<int, void (EventList::*)()> actions[] = {
         {kViewImageButton, &EventList::viewImage},
         {kPlayVideoButton, &EventList::playVideo},
@@ -95,7 +94,6 @@ void EventList::show() {
         auto* button = qobject_cast<QPushButton*>(DialogItem(*dialog_, id));
         QObject::connect(button, &QPushButton::clicked, this, action);
     }
-    open_ = true;
     refill();
     dialog_->showNormal();
 }
@@ -118,7 +116,6 @@ void EventList::close() {
     if (dialog_) {
         dialog_->close();
     }
-    open_ = false;
 }
 
 QListWidget* EventList::listBox() const {
@@ -168,18 +165,17 @@ void EventList::pressedAt(const QPoint& point) {
     previousPress_ = point;
 }
 
-// The event's kind is looked at first: the window is also told of its own
-// destruction, when it is no longer a dialog to look at. A quick second press
-// arrives as a double click: it is a press all the same.
+// The event's kind is looked at first: the list is also told of its own
+// destruction, when the window is no longer one to look into. A quick second
+// press arrives as a double click: it is a press all the same.
 bool EventList::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
-    if (type == QEvent::Close && dialog_ && watched == dialog_.data()) {
-        open_ = false;
-    } else if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) &&
-               dialog_ && listArea_ && watched == listArea_.data() && guard_.EventNumber >= 1) {
+    if ((type == QEvent::MouseButtonPress || type == QEvent::MouseButtonDblClick) && dialog_ &&
+        guard_.EventNumber >= 1) {
+        QWidget* area = listBox()->viewport();
         const auto* press = static_cast<QMouseEvent*>(event);
-        if (press->button() == Qt::LeftButton) {
-            pressedAt(listArea_->mapTo(dialog_.data(), press->position().toPoint()));
+        if (watched == area && press->button() == Qt::LeftButton) {
+            pressedAt(area->mapTo(dialog_.data(), press->position().toPoint()));
         }
     }
     return QObject::eventFilter(watched, event);

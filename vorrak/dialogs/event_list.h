@@ -4,6 +4,7 @@
 // bitmap or the clip of the chosen one with the desktop's handler. It keeps
 // working while guard mode runs, and the engine refills it after each event.
 
+#include <QDialog>
 #include <QObject>
 #include <QPoint>
 #include <QPointer>
@@ -56,7 +57,8 @@ class EventList : public QObject {
     void refill();
     // Exit: the window goes and counts as closed.
     void close();
-    bool isOpen() const { return open_; }
+    // Closing deletes the window, so an open one is a visible one.
+    bool isOpen() const { return dialog_ && dialog_->isVisible(); }
 
     // The open window, or null.
     QDialog* dialog() { return dialog_.data(); }
@@ -76,9 +78,6 @@ class EventList : public QObject {
     platform::Shell& shell_;
     platform::Ui& ui_;
     QPointer<QDialog> dialog_;
-    // Where presses on the list arrive.
-    QPointer<QWidget> listArea_;
-    bool open_ = false;
     // The previous press on the list, kept across windows for the whole run.
     QPoint previousPress_{0, 0};
 };

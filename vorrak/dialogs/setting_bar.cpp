@@ -1,6 +1,5 @@
 #include "vorrak/dialogs/setting_bar.h"
 
-#include <QKeyEvent>
 #include <QPushButton>
 #include <array>
 
@@ -28,7 +27,7 @@ const DialogTemplate& SettingBarTemplate() {
 SettingBar::SettingBar(QWidget* owner, SettingBarActions actions)
     : actions_(std::move(actions)), dialog_(BuildDialog(kTemplate, owner)) {
     QDialog& d = *dialog_;
-    d.installEventFilter(this);
+    IgnoreInput(d, {Qt::Key_Escape}, false);
     for (const int id : {kSetupWizard, kSetRegion}) {
         QObject::connect(qobject_cast<QPushButton*>(DialogItem(d, id)), &QPushButton::clicked, &d,
                          [&d, id] { d.done(id); });
@@ -38,10 +37,6 @@ SettingBar::SettingBar(QWidget* owner, SettingBarActions actions)
                          actions_.videoSource(*dialog_);
                          dialog_->activateWindow();
                      });
-}
-
-SettingBar::~SettingBar() {
-    dialog_->removeEventFilter(this);
 }
 
 void SettingBar::exec() {
@@ -55,14 +50,6 @@ void SettingBar::exec() {
         default:
             break;
     }
-}
-
-bool SettingBar::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == dialog_.get() && event->type() == QEvent::KeyPress &&
-        static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace zelkor::vorrak

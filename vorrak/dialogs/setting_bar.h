@@ -5,8 +5,6 @@
 // action runs with the bar gone; Video Source keeps the bar open behind it.
 // Escape does not close the bar, the close box does.
 
-#include <QObject>
-
 #include <functional>
 #include <memory>
 
@@ -31,18 +29,14 @@ struct SettingBarActions {
 
 const DialogTemplate& SettingBarTemplate();
 
-class SettingBar : public QObject {
+class SettingBar {
   public:
     SettingBar(QWidget* owner, SettingBarActions actions);
-    ~SettingBar() override;
 
     // Runs the bar until it ends, then the action of the button that ended
     // it, if any.
     void exec();
     QDialog& dialog() { return *dialog_; }
-
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     SettingBarActions actions_;

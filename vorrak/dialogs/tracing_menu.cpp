@@ -30,17 +30,14 @@ TracingMenu::TracingMenu(QWidget* owner, std::function<void(int button)> onButto
     : dialog_(BuildDialog(kTemplate, owner)) {
     dialog_->setModal(false);
     dialog_->setWindowFlag(Qt::WindowCloseButtonHint, false);
-    dialog_->installEventFilter(this);
+    IgnoreDismissRequests(*dialog_);
     for (const ControlTemplate& c : kTemplate.controls) {
         if (auto* button = qobject_cast<QPushButton*>(DialogItem(*dialog_, c.id))) {
             const int id = c.id;
-            QObject::connect(button, &QPushButton::clicked, this, [onButton, id] { onButton(id); });
+            QObject::connect(button, &QPushButton::clicked, dialog_.get(),
+                             [onButton, id] { onButton(id); });
         }
     }
-}
-
-TracingMenu::~TracingMenu() {
-    dialog_->removeEventFilter(this);
 }
 
 void TracingMenu::open() {
@@ -49,21 +46,12 @@ void TracingMenu::open() {
 }
 
 void TracingMenu::close() {
-    closing_ = true;
+    // Hiding sends no close event, so the blocked close box does not stop it.
     dialog_->hide();
-    closing_ = false;
 }
 
 bool TracingMenu::isOpen() const {
     return dialog_->isVisible();
-}
-
-bool TracingMenu::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == dialog_.get() && !closing_ && IsDismissRequest(*event)) {
-        event->ignore();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 }  // namespace zelkor::vorrak

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <array>
 
@@ -46,23 +47,6 @@ constexpr DialogTemplate kTemplate{kVideoSourceDialog, "Zelkor Oculara Video Sou
 constexpr std::array<int, 4> kBars{kBrightnessBar, kContrastBar, kSaturationBar, kHueBar};
 constexpr std::array<int, 4> kLabels{kBrightnessValue, kContrastValue, kSaturationValue, kHueValue};
 
-ScrollCode codeOf(int action) {
-    switch (action) {
-        case QAbstractSlider::SliderSingleStepSub:
-            return ScrollCode::LineLeft;
-        case QAbstractSlider::SliderSingleStepAdd:
-            return ScrollCode::LineRight;
-        case QAbstractSlider::SliderPageStepSub:
-            return ScrollCode::PageLeft;
-        case QAbstractSlider::SliderPageStepAdd:
-            return ScrollCode::PageRight;
-        case QAbstractSlider::SliderMove:
-            return ScrollCode::ThumbTrack;
-        default:
-            return ScrollCode::Other;
-    }
-}
-
 // The picture value at `index` (brightness, contrast, saturation, hue) to
 // the decoder, scaled as its register takes it.
 void writePicture(DecoderBus& bus, int index, uint32_t value) {
@@ -92,26 +76,26 @@ void writeConnector(DecoderBus& bus, uint32_t value) {
 
 }  // namespace
 
-uint32_t ScrollPictureValue(uint32_t value, ScrollCode code, int thumbPosition) {
+uint32_t ScrollPictureValue(uint32_t value, QAbstractSlider::SliderAction action,
+                            int thumbPosition) {
     int next = int(std::min(value, kPictureValueMax));
-    switch (code) {
-        case ScrollCode::LineLeft:
+    switch (action) {
+        case QAbstractSlider::SliderSingleStepSub:
             next -= 1;
             break;
-        case ScrollCode::LineRight:
+        case QAbstractSlider::SliderSingleStepAdd:
             next += 1;
             break;
-        case ScrollCode::PageLeft:
+        case QAbstractSlider::SliderPageStepSub:
             next -= kPictureScrollRange.page;
             break;
-        case ScrollCode::PageRight:
+        case QAbstractSlider::SliderPageStepAdd:
             next += kPictureScrollRange.page;
             break;
-        case ScrollCode::ThumbTrack:
-        case ScrollCode::ThumbPosition:
+        case QAbstractSlider::SliderMove:
             next = thumbPosition;
             break;
-        case ScrollCode::Other:
+        default:
             return value;
     }
     return uint32_t(std::clamp(next, 0, int(kPictureValueMax)));
@@ -170,8 +154,8 @@ bool VideoSourceDialog::exec() {
 }
 
 void VideoSourceDialog::scrolled(int index, QScrollBar& bar, int action) {
-    const uint32_t value =
-        ScrollPictureValue(w_.values[index], codeOf(action), bar.sliderPosition());
+    const uint32_t value = ScrollPictureValue(
+        w_.values[index], QAbstractSlider::SliderAction(action), bar.sliderPosition());
     bar.setSliderPosition(int(value));
     showValue(index, value);
     writePicture(s_.bus, index, value);
@@ -198,7 +182,12 @@ void VideoSourceDialog::defaults() {
     const std::array<uint32_t, 4> values{kDefaultBrightness, kDefaultContrast, kDefaultSaturation,
                                          kDefaultHue};
     for (int i = 0; i < 4; ++i) {
-        qobject_cast<QScrollBar*>(DialogItem(d, kBars[i]))->setSliderPosition(int(values[i]));
+        // Moving the thumb would report a scroll that shows and writes the
+        // value too; it is shown and written once, below, even when the
+        // thumb is already there.
+        auto* bar = qobject_cast<QScrollBar*>(DialogItem(d, kBars[i]));
+        const QSignalBlocker quiet(bar);
+        bar->setSliderPosition(int(values[i]));
         showValue(i, values[i]);
         writePicture(s_.bus, i, values[i]);
     }

@@ -4,6 +4,8 @@
 // so the user sees its effect while choosing; only OK keeps the values in
 // the settings, Cancel sends the stored ones back.
 
+#include <QAbstractSlider>
+
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -47,20 +49,11 @@ constexpr uint32_t kDefaultContrast = 142;
 constexpr uint32_t kDefaultSaturation = 128;
 constexpr uint32_t kDefaultHue = 128;
 
-enum class ScrollCode {
-    LineLeft,
-    LineRight,
-    PageLeft,
-    PageRight,
-    ThumbTrack,
-    ThumbPosition,
-    Other
-};
-
-// A picture value after one scroll code: lines move by one, pages by ten,
-// the thumb gives its position, each kept within 0 to 255; any other code
-// keeps the value.
-uint32_t ScrollPictureValue(uint32_t value, ScrollCode code, int thumbPosition);
+// A picture value after one action of its scroll bar: lines move by one,
+// pages by ten, the thumb gives its position, each kept within 0 to 255;
+// any other action keeps the value.
+uint32_t ScrollPictureValue(uint32_t value, QAbstractSlider::SliderAction action,
+                            int thumbPosition);
 
 struct VideoSourceServices {
     Settings& settings;
