@@ -1,5 +1,4 @@
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/qt/services.h"
 
@@ -13,8 +12,7 @@ bool isSet(const char* name) {
 }  // namespace
 
 std::unique_ptr<QApplication> startGuiApplication(int& argc, char** argv) {
-    const char* mode = std::getenv("ZELKOR_UI");
-    if (mode != nullptr && std::strcmp(mode, "console") == 0) {
+    if (consoleUiRequested()) {
         return nullptr;
     }
     // Without one of these Qt finds no platform to run on and aborts.

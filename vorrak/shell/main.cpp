@@ -35,11 +35,6 @@ bool isSet(const char* name) {
     return value != nullptr && *value != '\0';
 }
 
-bool consoleBoxes() {
-    const char* mode = std::getenv("ZELKOR_UI");
-    return mode != nullptr && std::strcmp(mode, "console") == 0;
-}
-
 // Signals reach the event loop through a pipe, so that their handling runs
 // on the one thread like everything else.
 int signalPipe[2] = {-1, -1};
@@ -132,7 +127,7 @@ int main(int argc, char** argv) {
         *instances,
         *shell};
     window.attach(s);
-    if (consoleBoxes()) {
+    if (platform::consoleUiRequested()) {
         window.setPasswordPrompt(
             [&] { return vorrak::AskPasswordWith(v, s, vorrak::PromptTerminalPassword); });
     }
