@@ -11,12 +11,12 @@ bool isSet(const char* name) {
 }
 }  // namespace
 
+bool hasScreen() {
+    return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+}
+
 std::unique_ptr<QApplication> startGuiApplication(int& argc, char** argv) {
-    if (consoleUiRequested()) {
-        return nullptr;
-    }
-    // Without one of these Qt finds no platform to run on and aborts.
-    if (!isSet("QT_QPA_PLATFORM") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+    if (consoleUiRequested() || !hasScreen()) {
         return nullptr;
     }
     return std::make_unique<QApplication>(argc, argv);
