@@ -1,5 +1,4 @@
 #include <cstdlib>
-#include <cstring>
 
 #include "platform/qt/services.h"
 
@@ -12,13 +11,12 @@ bool isSet(const char* name) {
 }
 }  // namespace
 
+bool hasScreen() {
+    return isSet("QT_QPA_PLATFORM") || isSet("DISPLAY") || isSet("WAYLAND_DISPLAY");
+}
+
 std::unique_ptr<QApplication> startGuiApplication(int& argc, char** argv) {
-    const char* mode = std::getenv("ZELKOR_UI");
-    if (mode != nullptr && std::strcmp(mode, "console") == 0) {
-        return nullptr;
-    }
-    // Without one of these Qt finds no platform to run on and aborts.
-    if (!isSet("QT_QPA_PLATFORM") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+    if (consoleUiRequested() || !hasScreen()) {
         return nullptr;
     }
     return std::make_unique<QApplication>(argc, argv);

@@ -10,6 +10,10 @@
 
 namespace zelkor::platform {
 
+// A display server to show windows on, or a Qt platform named in
+// QT_QPA_PLATFORM: without one of these Qt finds no platform and aborts.
+bool hasScreen();
+
 // The program's QApplication when there is a screen to show windows on (a
 // display server, or a Qt platform named in QT_QPA_PLATFORM), else null: a
 // program that only shows message boxes then runs headless with console

@@ -1,8 +1,6 @@
 #include "platform/qt/ui_qt.h"
 
 #include <QApplication>
-#include <cstdlib>
-#include <cstring>
 
 #include "platform/qt/services.h"
 #include "platform/ui_console.h"
@@ -92,9 +90,8 @@ std::unique_ptr<Ui> makeQtUi() {
 }
 
 std::unique_ptr<Ui> makeUi() {
-    const char* mode = std::getenv("ZELKOR_UI");
-    const bool console = mode != nullptr && std::strcmp(mode, "console") == 0;
-    if (console || qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
+    if (consoleUiRequested() ||
+        qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr) {
         return makeConsoleUi();
     }
     return makeQtUi();

@@ -94,6 +94,17 @@ TEST_F(DialProgram, OverlongRingTimeAndBadArgumentsAreRefusedWithNothingWritten)
     EXPECT_EQ(bytes_, 0u);
 }
 
+// A call that never rang is no alarm: a ring time below the table's
+// minimum is refused like one above its maximum, before the modem is touched.
+TEST_F(DialProgram, AZeroRingTimeIsRefusedWithNothingWritten) {
+    rig_.setNumber("RINGSECONDS", 0);
+    const auto r = dial({});
+    EXPECT_EQ(r.status, 2) << r.stderrText;
+    EXPECT_EQ(r.stderrText, "dial: RINGSECONDS is 0; at least 1\n");
+    EXPECT_EQ(bytes_, 0u);
+    EXPECT_TRUE(commands_.empty());
+}
+
 TEST_F(DialProgram, AMissingOrNonSerialDeviceEndsItNonZero) {
     rig_.setText("MODEMDEVICE", rig_.dir().file("ttyNone"));
     auto r = rig_.run("dial");

@@ -20,6 +20,7 @@
 #include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/temp_dir.h"
+#include "tools/vraksetup/setup_request.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
@@ -226,6 +227,25 @@ TEST_F(SetupWizardTest, AFilledStoreChangesOnlyWhatTheUserChanges) {
     expected.replace(expected.find(oldLine), oldLine.size(), "\"SCANTIME\"=dword:000002bc");
     EXPECT_EQ(zelkor::testing::readText(store), expected);
     EXPECT_EQ(load().access.AccessPassword, "Open Sesame");
+}
+
+// The folder is stored in the form VrakSetup's command line stores it, so
+// that Vorrak's files get the same names whichever way it was set up.
+TEST_F(SetupWizardTest, TheWorkingDirectoryIsStoredNormalisedAsTheCommandLineStoresIt) {
+    fillStore();
+    auto wizard = open();
+    const std::string typed = dir.file("cams") + "/old/.././cam1//";
+    control<QLineEdit>(*wizard, "WORKINGDIR")->setText(QString::fromStdString(typed));
+    while (wizard->nextId() != -1) {
+        next(*wizard);
+    }
+    finish(*wizard);
+    ASSERT_EQ(wizard->result(), QDialog::Accepted);
+    const std::string normalised = dir.file("cams") + "/cam1";
+    EXPECT_EQ(normalised, AbsoluteWorkDir(typed));
+    EXPECT_EQ(load().settings.WORKINGDIR, normalised);
+    EXPECT_TRUE(fs::is_directory(normalised));
+    EXPECT_FALSE(fs::exists(dir.file("cams") + "/old")) << "created only to be left again";
 }
 
 TEST_F(SetupWizardTest, CancelWritesNothing) {

@@ -386,6 +386,9 @@ TEST_F(VrakSetupTest, ARelativeWorkingDirWithoutACurrentDirectoryIsRefused) {
     const pid_t pid = fork();
     if (pid == 0) {
         // The child leaves the folder only after it is removed beneath it.
+        // It works on the temporary store, so that a VrakSetup which stored
+        // the folder relative is seen here and never writes the real one.
+        setenv("ZELKOR_REGISTRY", store.c_str(), 1);
         _exit(chdir(gone.c_str()) == 0 && rmdir(gone.c_str()) == 0 &&
                       execl(VRAKSETUP_PROGRAM, "VrakSetup", "--workdir", "work", nullptr) == 0
                   ? 0

@@ -6,9 +6,7 @@
 
 namespace zelkor::tools {
 
-namespace {
-
-std::optional<uint32_t> parseDecimal(std::string_view text) {
+std::optional<uint32_t> ParseDecimal(std::string_view text) {
     uint32_t value = 0;
     const char* end = text.data() + text.size();
     const auto result = std::from_chars(text.data(), end, value);
@@ -18,8 +16,6 @@ std::optional<uint32_t> parseDecimal(std::string_view text) {
     return value;
 }
 
-}  // namespace
-
 EventArgument ParseEventArgument(std::span<const std::string_view> args) {
     if (args.empty()) {
         return {true, std::nullopt};
@@ -27,7 +23,7 @@ EventArgument ParseEventArgument(std::span<const std::string_view> args) {
     if (args.size() > 1) {
         return {};
     }
-    const auto event = parseDecimal(args[0]);
+    const auto event = ParseDecimal(args[0]);
     if (!event || *event == 0) {
         return {};
     }
@@ -44,7 +40,7 @@ int TimeoutFromEnvironment(const char* name, int fallbackMs) {
     if (text == nullptr) {
         return fallbackMs;
     }
-    const auto value = parseDecimal(text);
+    const auto value = ParseDecimal(text);
     if (!value || *value >= uint32_t(fallbackMs)) {
         return fallbackMs;
     }

@@ -3,6 +3,7 @@
 #include <array>
 
 #include "platform/text.h"
+#include "vorrak/config/settings_store.h"
 
 namespace zelkor::tools {
 
@@ -73,7 +74,7 @@ StoredValues::StoredValues(platform::Registry& registry)
 std::string StoredValues::text(std::string_view name) {
     const auto& entry = readable(name);
     std::string value;
-    if (key_ != nullptr && platform::queryText(*key_, entry.name, entry.size, &value)) {
+    if (key_ != nullptr && vorrak::ReadStoredText(*key_, entry, &value)) {
         return value;
     }
     return std::string(entry.textDefault);
@@ -81,11 +82,7 @@ std::string StoredValues::text(std::string_view name) {
 
 uint32_t StoredValues::number(std::string_view name) {
     const auto& entry = readable(name);
-    uint32_t value = 0;
-    if (key_ != nullptr && platform::queryNumber(*key_, entry.name, &value)) {
-        return value;
-    }
-    return entry.numberDefault;
+    return key_ != nullptr ? vorrak::ReadStoredNumber(*key_, entry) : entry.numberDefault;
 }
 
 }  // namespace zelkor::tools

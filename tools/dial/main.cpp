@@ -20,7 +20,6 @@ namespace {
 
 using namespace zelkor;
 
-using tools::kMaxRingSeconds;
 constexpr int kStepTimeoutMs = 15000;
 
 int stop(int code, const std::string& reason) {
@@ -45,10 +44,16 @@ int main(int argc, char** argv) {
     if (!dialString) {
         return stop(tools::kExitRefused, error);
     }
-    const uint32_t ringSeconds = values.number("RINGSECONDS");
-    if (ringSeconds > kMaxRingSeconds) {
-        return stop(tools::kExitRefused, "RINGSECONDS is " + std::to_string(ringSeconds) +
-                                             "; at most " + std::to_string(kMaxRingSeconds));
+    // The table's range, not just its top: a ring time of 0 would hang up
+    // at once and still report a placed call.
+    const auto& ringEntry = *tools::FindStoredValue("RINGSECONDS");
+    const uint32_t ringSeconds = values.number(ringEntry.name);
+    if (!vorrak::InRange(ringEntry, ringSeconds)) {
+        const bool tooShort = ringSeconds < ringEntry.minimum;
+        return stop(tools::kExitRefused,
+                    "RINGSECONDS is " + std::to_string(ringSeconds) +
+                        (tooShort ? "; at least " + std::to_string(ringEntry.minimum)
+                                  : "; at most " + std::to_string(ringEntry.maximum)));
     }
     const std::string device = values.text("MODEMDEVICE");
     // A modem adapter unplugged in mid-call must end the call with its

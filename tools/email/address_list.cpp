@@ -2,6 +2,8 @@
 
 #include <charconv>
 
+#include "platform/text.h"
+
 namespace zelkor::tools {
 
 namespace {
@@ -65,15 +67,6 @@ bool isIpv6Literal(std::string_view host) {
            inner.find_first_not_of("0123456789abcdefABCDEF:.") == std::string_view::npos;
 }
 
-std::string_view trimBlanks(std::string_view text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
-
 // A stored value as it may appear in a one-line message.
 std::string printable(std::string_view text) {
     std::string out;
@@ -104,7 +97,7 @@ std::optional<std::vector<std::string>> ParseAddressList(std::string_view text,
     std::vector<std::string> addresses;
     while (true) {
         const auto end = text.find_first_of(";,");
-        const auto item = trimBlanks(text.substr(0, end));
+        const auto item = platform::trim(text.substr(0, end));
         if (!item.empty()) {
             if (!IsMailAddress(item)) {
                 *error = "\"" + printable(item) + "\" is not a mail address";

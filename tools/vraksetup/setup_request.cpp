@@ -1,8 +1,8 @@
 #include "tools/vraksetup/setup_request.h"
 
-#include <charconv>
 #include <filesystem>
 
+#include "tools/companions/companion_run.h"
 #include "tools/companions/companion_values.h"
 #include "vorrak/config/password.h"
 #include "vorrak/resources/strings.h"
@@ -12,16 +12,6 @@ namespace zelkor::tools {
 namespace {
 
 using vorrak::SettingKind;
-
-std::optional<uint32_t> parseNumber(std::string_view text) {
-    uint32_t value = 0;
-    const auto* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    if (text.empty() || result.ec != std::errc{} || result.ptr != end) {
-        return std::nullopt;
-    }
-    return value;
-}
 
 // NAME=VALUE checked against the table; an error text when refused.
 std::string assign(std::string_view arg, SetupRequest& request) {
@@ -37,7 +27,7 @@ std::string assign(std::string_view arg, SetupRequest& request) {
     }
     SettingAssignment a{entry, 0, {}};
     if (entry->kind == SettingKind::Number) {
-        const auto number = parseNumber(value);
+        const auto number = ParseDecimal(value);
         if (!number) {
             return std::string(entry->name) + " takes a number from " +
                    std::to_string(entry->minimum) + " to " + std::to_string(entry->maximum) +

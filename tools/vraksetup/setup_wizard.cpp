@@ -21,6 +21,7 @@
 #include <utility>
 
 #include "tools/companions/companion_values.h"
+#include "tools/vraksetup/setup_request.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
@@ -497,7 +498,11 @@ void SetupWizard::accept() {
             return;
         }
     }
-    const SetupValues chosen = values();
+    // Stored as the command line stores it, so that both ways of setting up
+    // give Vorrak's files the same names and no detour folder is created.
+    SetupValues chosen = values();
+    chosen.setText(resources::kWorkingDirValue,
+                   AbsoluteWorkDir(chosen.text(resources::kWorkingDirValue)));
     const std::string& dir = chosen.text(resources::kWorkingDirValue);
     std::string error;
     if (!PrepareWorkingDirectory(dir, &error)) {

@@ -30,16 +30,6 @@ namespace {
 
 using namespace zelkor;
 
-bool isSet(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && *value != '\0';
-}
-
-bool consoleBoxes() {
-    const char* mode = std::getenv("ZELKOR_UI");
-    return mode != nullptr && std::strcmp(mode, "console") == 0;
-}
-
 // Signals reach the event loop through a pipe, so that their handling runs
 // on the one thread like everything else.
 int signalPipe[2] = {-1, -1};
@@ -66,7 +56,7 @@ bool catchSignals() {
 int main(int argc, char** argv) {
     // The windows need a Qt platform; a machine without a display gets the
     // offscreen one, where the program runs unseen.
-    if (!isSet("QT_QPA_PLATFORM") && !isSet("DISPLAY") && !isSet("WAYLAND_DISPLAY")) {
+    if (!platform::hasScreen()) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     QApplication app(argc, argv);
@@ -132,7 +122,7 @@ int main(int argc, char** argv) {
         *instances,
         *shell};
     window.attach(s);
-    if (consoleBoxes()) {
+    if (platform::consoleUiRequested()) {
         window.setPasswordPrompt(
             [&] { return vorrak::AskPasswordWith(v, s, vorrak::PromptTerminalPassword); });
     }
