@@ -56,11 +56,6 @@ TEST_F(PanelInVorrakTest, MadeOnceCentredUnderTheMainWindow) {
 }
 
 TEST_F(PanelInVorrakTest, ButtonsWorkTheMainWindowsCommands) {
-    EXPECT_EQ(panel_command::GuardStartStop, command::GuardStartStop);
-    EXPECT_EQ(panel_command::Settings, command::Settings);
-    EXPECT_EQ(panel_command::Help, command::Help);
-    EXPECT_EQ(panel_command::About, command::About);
-
     v().settings.USESCHEDULE = 0;
     shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 0);
     click(panel_button::StartStop);

@@ -118,13 +118,13 @@ std::optional<uint32_t> ButtonCommand(int button, bool regionSelection) {
             if (regionSelection) {
                 return std::nullopt;
             }
-            return panel_command::GuardStartStop;
+            return command::GuardStartStop;
         case panel_button::Setup:
-            return panel_command::Settings;
+            return command::Settings;
         case panel_button::Help:
-            return panel_command::Help;
+            return command::Help;
         case panel_button::About:
-            return panel_command::About;
+            return command::About;
         default:
             return std::nullopt;
     }
