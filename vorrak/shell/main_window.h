@@ -32,8 +32,6 @@ class QSocketNotifier;
 
 namespace zelkor::vorrak {
 
-constexpr std::string_view kMainWindowClass = "ZelkorVorrak";
-
 // The tray icon's notification, which another program may send too: it
 // restores the hidden windows.
 constexpr uint32_t kTrayMessage = 2001;
