@@ -51,7 +51,6 @@ ControlPanel::ControlPanel(PanelHost& host, platform::Clock& clock, bool japanes
     }
     setObjectName(QString::number(kPanelDialog));
     setWindowTitle(text(resources::kTitle));
-    setWindowIcon(ProgramIcon());
     setFixedSize(kPanelWidth, kPanelHeight);
     // The panel never takes the keyboard: the keys belong to the main window.
     setFocusPolicy(Qt::NoFocus);
