@@ -39,6 +39,11 @@ class Instances {
     virtual bool send(std::string_view className, uint32_t command) = 0;
 };
 
+// A class name that names one socket file in the instance folder: not
+// empty, not "." or "..", and without '/' or NUL, either of which would
+// put the socket somewhere else than the name says.
+bool validClassName(std::string_view name);
+
 // Unix sockets in `directory` ($XDG_RUNTIME_DIR, else /tmp/zelkor-<uid>),
 // used only while the folder belongs to this user (or root) and no one else
 // can write it: others could plant sockets there that pose as our programs.

@@ -40,10 +40,6 @@ class Fd {
     int fd_;
 };
 
-bool validClassName(std::string_view name) {
-    return !name.empty() && name.find('/') == std::string_view::npos && name != "." && name != "..";
-}
-
 // The socket address of a class; false when the path does not fit.
 bool addressOf(const std::string& path, sockaddr_un& addr) {
     addr = {};
@@ -261,6 +257,11 @@ class SocketInstances : public Instances {
 };
 
 }  // namespace
+
+bool validClassName(std::string_view name) {
+    return !name.empty() && name.find('/') == std::string_view::npos &&
+           name.find('\0') == std::string_view::npos && name != "." && name != "..";
+}
 
 std::string defaultInstanceDirectory() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");

@@ -121,6 +121,21 @@ TEST_F(InstanceTest, OnlySocketsAreTakenOverAndNamesStayInTheirFolder) {
     EXPECT_EQ(instances_->claim(""), nullptr);
     EXPECT_EQ(instances_->claim(std::string(200, 'x')), nullptr);  // beyond a socket path
     EXPECT_FALSE(instances_->send("", 1));
+
+    // A NUL would end the socket's path early, at a file of another name.
+    const std::string cut("ZelkorHistran\0x", 15);
+    std::string error;
+    EXPECT_EQ(instances_->claim(cut, &error), nullptr);
+    EXPECT_NE(error.find("Not an instance class name"), std::string::npos);
+    EXPECT_TRUE(fs::is_empty(dir_));
+    EXPECT_FALSE(instances_->exists(cut));
+
+    EXPECT_TRUE(validClassName("ZelkorVorrak"));
+    EXPECT_TRUE(validClassName(".hidden"));
+    for (const std::string_view bad : {"", ".", "..", "a/b", "/abs"}) {
+        EXPECT_FALSE(validClassName(bad)) << bad;
+    }
+    EXPECT_FALSE(validClassName(cut));
 }
 
 // Only a live holder means "another copy is running"; any other reason not

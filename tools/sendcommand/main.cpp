@@ -16,7 +16,7 @@ int main(int argc, char** argv) {
     constexpr int kNotRunning = 1;
     constexpr int kUsage = 2;
     const auto id = argc == 3 ? zelkor::tools::ParseCommandId(argv[2]) : std::nullopt;
-    if (!id || !zelkor::tools::IsClassName(argv[1])) {
+    if (!id || !zelkor::platform::validClassName(argv[1])) {
         std::fprintf(stderr,
                      "usage: sendcommand CLASS ID\n"
                      "  CLASS  a window class, such as ZelkorVorrak\n"

@@ -23,10 +23,6 @@ constexpr DialogTemplate kTemplate{kAboutDialog, "About Zelkor Oculara", 201, 83
 
 }  // namespace
 
-const DialogTemplate& AboutTemplate() {
-    return kTemplate;
-}
-
 std::string AboutText(std::string_view chipText) {
     return std::string(chipText) + "\n\n" + std::string(kRightsLines);
 }

@@ -17,8 +17,6 @@ constexpr int kAboutDialog = 104;
 constexpr int kAboutTextId = 1245;
 constexpr int kAboutOkId = 1;
 
-const DialogTemplate& AboutTemplate();
-
 // What the box says: the display chip's about text and the rights lines.
 std::string AboutText(std::string_view chipText);
 

@@ -45,9 +45,12 @@ ControlPanel::ControlPanel(PanelHost& host, platform::Clock& clock, bool japanes
       smallFont_(panelFont(kSmallTextPixels, japanese)),
       background_(SkinPixmap(skin::PanelBackground)),
       titleKeysPressed_(SkinPixmap(skin::PanelTitleButtonsPressed)) {
+    for (const int id : {skin::StartNormal, skin::StartPressed, skin::StopNormal, skin::StopPressed,
+                         skin::SetupNormal, skin::SetupPressed}) {
+        buttonImages_.emplace(id, SkinPixmap(id));
+    }
     setObjectName(QString::number(kPanelDialog));
     setWindowTitle(text(resources::kTitle));
-    setWindowIcon(ProgramIcon());
     setFixedSize(kPanelWidth, kPanelHeight);
     // The panel never takes the keyboard: the keys belong to the main window.
     setFocusPolicy(Qt::NoFocus);
@@ -101,8 +104,8 @@ void ControlPanel::paintEvent(QPaintEvent*) {
     p.drawPixmap(0, 0, background_);
     const int pressed = press_.state;
     p.drawPixmap(kStartStopAt,
-                 SkinPixmap(StartStopImage(state, pressed == panel_button::StartStop)));
-    p.drawPixmap(kSetupAt, SkinPixmap(SetupImage(pressed == panel_button::Setup)));
+                 buttonImages_.at(StartStopImage(state, pressed == panel_button::StartStop)));
+    p.drawPixmap(kSetupAt, buttonImages_.at(SetupImage(pressed == panel_button::Setup)));
     // The small title keys look pressed by a piece of the pressed skin.
     if (pressed == panel_button::Help || pressed == panel_button::Exit ||
         pressed == panel_button::Minimise) {

@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 
@@ -64,6 +65,9 @@ class ControlPanel : public QWidget {
     QFont smallFont_;
     QPixmap background_;
     QPixmap titleKeysPressed_;
+    // The start, stop and setup buttons' looks by skin id, decoded once:
+    // the panel repaints every second and on every press.
+    std::map<int, QPixmap> buttonImages_;
     QTimer timer_;
     PanelPress press_;
     std::optional<std::string> clientSize_;

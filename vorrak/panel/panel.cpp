@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "vorrak/capture/capture.h"
+#include "vorrak/hardware/picture_controls.h"
 #include "vorrak/panel/skin.h"
 
 namespace zelkor::vorrak {
@@ -10,9 +12,6 @@ namespace {
 
 constexpr std::array<std::string_view, 8> kStandardNames{
     "NTSC-M", "NTSC-N", "NTSC-4.43", "PAL-BGHI", "PAL-M", "PAL-N", "PAL-4.43", "SECAM"};
-constexpr uint32_t kSVideoConnector = 1001;
-constexpr uint32_t kCompositeConnector = 1002;
-constexpr uint32_t kCaptureConnected = 2;
 // The panel hangs this far below the main window.
 constexpr int kPanelGap = 5;
 
@@ -81,13 +80,13 @@ PanelTexts PanelTextsOf(const PanelState& s, const platform::LocalTime& now) {
     } else {
         t.state = "StandBy";
     }
-    if (s.CaptureState == 1 || s.CaptureState == kCaptureConnected) {
+    if (s.CaptureState == kCaptureNotConnected || s.CaptureState == kCaptureConnected) {
         if (s.VIDEOSTANDARD < kStandardNames.size()) {
             t.standard = kStandardNames[s.VIDEOSTANDARD];
         }
-        if (s.VIDEOCONNECTOR == kSVideoConnector) {
+        if (s.VIDEOCONNECTOR == connector::SVideo) {
             t.input = "S-Video";
-        } else if (s.VIDEOCONNECTOR == kCompositeConnector) {
+        } else if (s.VIDEOCONNECTOR == connector::Composite) {
             t.input = "Composite";
         }
     }
@@ -118,13 +117,13 @@ std::optional<uint32_t> ButtonCommand(int button, bool regionSelection) {
             if (regionSelection) {
                 return std::nullopt;
             }
-            return panel_command::GuardStartStop;
+            return command::GuardStartStop;
         case panel_button::Setup:
-            return panel_command::Settings;
+            return command::Settings;
         case panel_button::Help:
-            return panel_command::Help;
+            return command::Help;
         case panel_button::About:
-            return panel_command::About;
+            return command::About;
         default:
             return std::nullopt;
     }

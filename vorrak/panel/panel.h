@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "platform/clock.h"
+#include "vorrak/resources/commands.h"
 
 namespace zelkor::vorrak {
 
@@ -125,14 +126,6 @@ std::string SizeText(uint32_t width, uint32_t height);
 // each with a press on it or not.
 int StartStopImage(const PanelState& state, bool pressed);
 int SetupImage(bool pressed);
-
-// The main window's commands the panel sends.
-namespace panel_command {
-constexpr uint32_t GuardStartStop = 40071;
-constexpr uint32_t Settings = 106;
-constexpr uint32_t Help = 107;
-constexpr uint32_t About = 40001;
-}  // namespace panel_command
 
 // The main window's command a button sends, or nothing: start/stop is
 // ignored while a region is being selected; exit and minimise are done by

@@ -84,7 +84,7 @@ MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver&
       drivers_(drivers),
       popup_(latin1("ContextMenu")),
       frozenCanvas_(std::make_unique<DeviceCanvas>(frozenPicture_)) {
-    setObjectName(latin1(kMainWindowClass));
+    setObjectName(latin1(kVorrakClass));
     setWindowTitle(latin1(resources::kTitle));
     // Every window of the program, its dialogs included, shows the icon.
     QApplication::setWindowIcon(ProgramIcon());

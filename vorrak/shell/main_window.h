@@ -24,32 +24,13 @@
 #include "vorrak/guard/region_selection.h"
 #include "vorrak/livevideo/livevideo.h"
 #include "vorrak/panel/control_panel.h"
+#include "vorrak/resources/commands.h"
 #include "vorrak/shell/live_video_steps.h"
 #include "vorrak/shell/vorrak.h"
 
 class QSocketNotifier;
 
 namespace zelkor::vorrak {
-
-constexpr std::string_view kMainWindowClass = "ZelkorVorrak";
-
-// Commands of the dispatch table.
-namespace command {
-constexpr uint32_t About = 40001;
-constexpr uint32_t Exit = 40004;
-constexpr uint32_t SnapshotOutside = 40011;
-constexpr uint32_t RecordOutside = 40012;
-constexpr uint32_t Snapshot = 40018;
-constexpr uint32_t Record = 40019;
-constexpr uint32_t CloseByEscape = 40057;
-constexpr uint32_t AlwaysOnTop = 40058;
-constexpr uint32_t GuardStartStop = 40071;
-constexpr uint32_t EventList = 40072;
-constexpr uint32_t MailWithoutEvent = 40073;
-constexpr uint32_t Settings = 106;
-constexpr uint32_t Help = 107;
-constexpr uint32_t CaptureSettings = 40017;
-}  // namespace command
 
 // The tray icon's notification, which another program may send too: it
 // restores the hidden windows.
