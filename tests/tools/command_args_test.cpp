@@ -17,8 +17,9 @@ TEST(ParseCommandId, TakesDecimalIdsUpToThirtyTwoBits) {
 }
 
 TEST(ParseCommandId, RefusesSignsSpacesAndAnythingButDigits) {
-    for (const std::string_view bad : {"", "+1", "-1", " 1", "1 ", "\t1", "0x10", "4000x", "1e3",
-                                       "4294967296", std::string_view("1\0", 2)}) {
+    using std::string_view_literals::operator""sv;
+    for (const std::string_view bad : {""sv, "+1"sv, "-1"sv, " 1"sv, "1 "sv, "\t1"sv, "0x10"sv,
+                                       "4000x"sv, "1e3"sv, "4294967296"sv, "1\0"sv}) {
         EXPECT_EQ(ParseCommandId(bad), std::nullopt) << "\"" << bad << "\"";
     }
 }
