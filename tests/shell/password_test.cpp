@@ -72,6 +72,8 @@ class AskPasswordTest : public ::testing::Test {
 
 TEST_F(AskPasswordTest, AtStartUpTwoWrongEntriesAndAThirdEndTheProgramWithOne) {
     rig.vorrak.capture.CaptureState = kCaptureNotConnected;
+    rig.vorrak.PowerOffWasActive = true;
+    rig.power.active = false;
     EXPECT_FALSE(AskPasswordWith(rig.vorrak, *rig.services, entries({"a", "b", "QTRWKe4"})));
     EXPECT_EQ(prompts, 3);
     EXPECT_EQ(rig.boxTexts(), (std::vector<std::string>{std::string(kPasswordWrongMessage),
@@ -80,13 +82,19 @@ TEST_F(AskPasswordTest, AtStartUpTwoWrongEntriesAndAThirdEndTheProgramWithOne) {
     EXPECT_EQ(rig.ui.boxes.back().title, resources::kTitle);
     EXPECT_EQ(rig.ui.boxes.back().style, kVorrakBoxStyle);
     EXPECT_EQ(exitCodes, std::vector<int>{1});
+    // The program ends at once, but not with the desktop's power-off
+    // feature left off or the decoder still driving the display.
+    EXPECT_EQ(rig.power.changes, std::vector<bool>{true});
+    EXPECT_EQ(rig.card->decoder()->reg(0x11), 0x84);
 }
 
 TEST_F(AskPasswordTest, WhenStoppingGuardModeARefusalOnlyCloses) {
     ASSERT_EQ(rig.vorrak.capture.CaptureState, kCaptureConnected);
+    rig.vorrak.PowerOffWasActive = true;
     EXPECT_FALSE(AskPasswordWith(rig.vorrak, *rig.services, entries({"a", "b", "c"})));
     EXPECT_EQ(rig.boxTexts().back(), kNotAuthorizedMessage);
     EXPECT_TRUE(exitCodes.empty());
+    EXPECT_TRUE(rig.power.changes.empty());
 }
 
 TEST_F(AskPasswordTest, TheRightPasswordPassesAndLetterCaseCounts) {
@@ -134,7 +142,8 @@ TEST_F(PasswordDialogTest, LaidOutAsDialog206) {
     EXPECT_TRUE(button->isDefault());
     dialog->show();
     field->setText("secret");
-    EXPECT_TRUE(testing::saveScreenshot(dialog->grab().toImage(), "vorrak_password_dialog_offscreen"));
+    EXPECT_TRUE(
+        testing::saveScreenshot(dialog->grab().toImage(), "vorrak_password_dialog_offscreen"));
 }
 
 TEST_F(PasswordDialogTest, ThreePressesAtGuardStopCloseWithoutThePassword) {

@@ -216,5 +216,19 @@ TEST_F(ExitSequenceTest, SessionEndSavesAndRestoresButStartsNothing) {
     EXPECT_EQ(rig.boxTexts()[0], kPowerOffNotOnAtEndMessage);
 }
 
+// The display cannot be opened: the start is given up with the power-off
+// feature, which the preparation turned off, back on.
+TEST(PrepareRunTest, ADisplayThatCannotBeOpenedGivesThePowerOffFeatureBack) {
+    test::EngineRig rig;
+    rig.power.active = true;
+    struct NoDisplay : test::NoLiveVideo {
+        int OpenDisplayDevice() override { return 0; }
+    } live;
+    EXPECT_FALSE(PrepareRun(rig.vorrak, *rig.services, live, "/opt/oculara"));
+    EXPECT_EQ(rig.power.changes, (std::vector<bool>{false, true}));
+    EXPECT_EQ(rig.power.active, true);
+    EXPECT_EQ(rig.card->decoder()->reg(0x11), 0x84);
+}
+
 }  // namespace
 }  // namespace zelkor::vorrak

@@ -10,6 +10,7 @@
 
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
+#include "vorrak/shell/startup.h"
 
 namespace zelkor::vorrak {
 
@@ -69,6 +70,7 @@ PasswordVerdict PasswordAttempts::press(const std::function<std::string()>& type
 void PasswordRefused(Vorrak& v, VorrakServices& s) {
     if (v.capture.CaptureState != kCaptureConnected) {
         s.ui.messageBox(kNotAuthorizedAbortMessage, resources::kTitle, kVorrakBoxStyle);
+        ReleaseRefusedStart(v, s);
         s.settingsHost.endProcess(kStartUpRefusalExitCode);
         return;
     }

@@ -164,10 +164,15 @@ bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::s
     v.videoPortParams = MakeVideoPortParams(v.settings.VIDEOSTANDARD, v.chip);
     if (live.OpenDisplayDevice() == 0) {
         live.CloseLiveVideo();
-        DecoderOutputOff(bus);
+        ReleaseRefusedStart(v, s);
         return false;
     }
     return true;
+}
+
+void ReleaseRefusedStart(Vorrak& v, VorrakServices& s) {
+    DecoderOutputOff(s.capture.bus);
+    restorePowerOff(v, s, kPowerOffNotOnMessage);
 }
 
 int ExitSequence(Vorrak& v, VorrakServices& s) {

@@ -34,7 +34,6 @@ constexpr std::string_view kDirectXMessage =
 constexpr std::string_view kPowerOffNotOffMessage = "Power save can't be turned off...";
 constexpr std::string_view kPowerOffNotOnMessage = "Power save can't be turned on...";
 constexpr std::string_view kPowerOffNotOnAtEndMessage = "Power save is can't on...";
-constexpr std::string_view kCreateWindowMessage = "Error on Create window!";
 
 // The display library's version is read into a buffer of this size.
 constexpr uint32_t kDirectXVersionSize = 80;
@@ -72,6 +71,10 @@ bool CheckStartup(Vorrak& v, VorrakServices& s, platform::Pci& pci);
 // `splash`, when given, is shown first and hidden once the signal search is done.
 bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::string& programDir,
                 SplashScreen* splash = nullptr);
+
+// A start given up after PrepareRun took the hardware: the decoder output
+// off and the power-off feature back as it was before the start.
+void ReleaseRefusedStart(Vorrak& v, VorrakServices& s);
 
 // After the message loop: guard mode off, the end-of-work line, settings,
 // decoder settings file, decoder output, power-off feature, Histran, work
