@@ -272,13 +272,40 @@ TEST_F(MainWindowTest, ExitCommandEndsTheLoopWithZero) {
     EXPECT_EQ(code, 0);
 }
 
+// The start-up password may be answered by an exit request (Ctrl+C,
+// "sendcommand ZelkorVorrak 40004") instead of a password: the start then
+// goes no further, whatever the prompt gives back.
+TEST_F(MainWindowTest, AnExitAskedForAtTheStartUpPasswordEndsTheStart) {
+    v().access.PasswordRequired = 1;
+    v().settings.RUNSTARTUP = 0;
+    v().settings.USEREGIONCOMPARE = 0;
+    const auto start = [this](bool exitFirst, bool passed) {
+        auto rigged = std::make_unique<test::ShellRig>();
+        rigged->v().access = v().access;
+        rigged->v().settings = v().settings;
+        rigged->v().capture.CaptureState = kCaptureNotConnected;
+        MainWindow& w = rigged->window;
+        w.setPasswordPrompt([&w, exitFirst, passed] {
+            if (exitFirst) {
+                w.command(command::Exit);
+            }
+            return passed;
+        });
+        w.message(kStartUpMessage);
+        return rigged->v().capture.CaptureState;
+    };
+    EXPECT_EQ(start(false, true), kCaptureConnected);
+    EXPECT_EQ(start(true, false), kCaptureNotConnected);
+    EXPECT_EQ(start(true, true), kCaptureNotConnected);
+}
+
 TEST_F(MainWindowTest, CreatedWindowHoldsTheConnectedCapturePicture) {
     // The window made as the program makes it: its own capture window,
     // connected by the start-up message's connect step.
     vcard::installCaptureWindows(*shell->rig.card);
     v().capture.window.reset();
     v().capture.CaptureState = kCaptureNotConnected;
-    ASSERT_TRUE(window().create());
+    window().create();
     window().message(kConnectCaptureMessage);
     ASSERT_EQ(v().capture.CaptureState, kCaptureConnected);
     EXPECT_EQ(window().size(), QSize(352, 240));

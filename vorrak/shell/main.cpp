@@ -136,11 +136,7 @@ int main(int argc, char** argv) {
     if (!vorrak::PrepareRun(v, s, live, platform::programDirectory(), &splash)) {
         return 0;
     }
-    if (!window.create()) {
-        ui->messageBox(vorrak::kCreateWindowMessage, resources::kTitle, vorrak::kVorrakBoxStyle);
-        vorrak::DecoderOutputOff(bus);
-        return 0;
-    }
+    window.create();
     window.postCreationSetup();
     if (v.instance) {
         window.listen(*v.instance);

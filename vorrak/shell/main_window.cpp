@@ -112,7 +112,7 @@ void MainWindow::addAccelerator(const QKeySequence& key, uint32_t id) {
     QObject::connect(shortcut, &QShortcut::activated, this, [this, id] { command(id); });
 }
 
-bool MainWindow::create() {
+void MainWindow::create() {
     auto window = drivers_.createCaptureWindow(platform::handleOf(this));
     const int index = FindCaptureDriver(drivers_, s_->capture.bus.BusMethod, s_->ui);
     CreateCaptureWindow(v_.capture, s_->capture, v_.settings, std::move(window), index);
@@ -121,7 +121,6 @@ bool MainWindow::create() {
     move(std::max(0, (screen.width() - width()) / 2),
          std::max(0, (screen.height() - height()) / 3));
     show();
-    return true;
 }
 
 void MainWindow::postCreationSetup() {
@@ -173,8 +172,11 @@ void MainWindow::message(uint32_t id) {
             if (destroyed_) {
                 return;
             }
-            if (v_.access.PasswordRequired != 0 && v_.settings.RUNSTARTUP == 0) {
-                askPassword();
+            // The program may be asked to end while the password is asked
+            // for; it then ends without going on with the start.
+            if (v_.access.PasswordRequired != 0 && v_.settings.RUNSTARTUP == 0 &&
+                (!askPassword() || destroyed_ || exitRequested_)) {
+                return;
             }
             CreateEventFolder(v_.capture.eventFolder, v_.settings.WORKINGDIR, s_->clock);
             if (v_.settings.RUNSTARTUP == 1) {
@@ -262,6 +264,7 @@ void MainWindow::command(uint32_t id) {
             break;
         }
         case command::Exit:
+            exitRequested_ = true;
             live_.CloseLiveVideo();
             QCoreApplication::exit(0);
             break;

@@ -57,8 +57,9 @@ class MainWindow : public QWidget,
     ~MainWindow() override;
 
     void attach(VorrakServices& services) { s_ = &services; }
-    // Shows the window and makes the capture window; false when that failed.
-    bool create();
+    // Shows the window and makes the capture window. A Qt window cannot fail
+    // to be made; without a capture driver the program runs on without one.
+    void create();
     // After creation, with what the start-up signal search found.
     void postCreationSetup();
     // Listens for the commands other programs send to the window class.
@@ -178,6 +179,8 @@ class MainWindow : public QWidget,
     bool buttonDown_ = false;
     QPoint lastPos_;
     bool destroyed_ = false;
+    // Exit was asked for; the loop ends once control is back in it.
+    bool exitRequested_ = false;
 };
 
 }  // namespace zelkor::vorrak
