@@ -1,7 +1,11 @@
 // The access password: two real attempts and a refusing third press, with
 // the start-up and guard-stop outcomes, from the terminal prompt and from
 // dialog 206 by its control ids.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <stdlib.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <QLineEdit>
 #include <QPushButton>
@@ -107,6 +111,88 @@ TEST_F(AskPasswordTest, WithoutATerminalTheCheckFailsAsTheThirdPressWould) {
     EXPECT_FALSE(AskPasswordWith(rig.vorrak, *rig.services, entries({std::nullopt})));
     EXPECT_EQ(rig.boxTexts(), std::vector<std::string>{std::string(kNotAuthorizedAbortMessage)});
     EXPECT_EQ(exitCodes, std::vector<int>{1});
+}
+
+TEST_F(AskPasswordTest, AnEndingProgramLeavesTheCheckWithoutARefusal) {
+    rig.vorrak.capture.CaptureState = kCaptureNotConnected;
+    EXPECT_FALSE(AskPasswordWith(rig.vorrak, *rig.services, entries({"a", std::nullopt}),
+                                 [] { return true; }));
+    EXPECT_EQ(prompts, 2);
+    EXPECT_EQ(rig.boxTexts(), std::vector<std::string>{std::string(kPasswordWrongMessage)});
+    EXPECT_TRUE(exitCodes.empty());
+}
+
+// The terminal prompt on a terminal of its own: a child in a new session
+// whose controlling terminal is a pty, with `typed` sent once the prompt
+// shows. Gives what the prompt returned and whether the interrupt was left
+// to be read.
+struct PromptOutcome {
+    std::optional<std::string> entry;
+    bool interruptLeft = false;
+};
+PromptOutcome promptOnPty(const std::string& typed, bool interrupt) {
+    const int master = posix_openpt(O_RDWR | O_NOCTTY);
+    EXPECT_GE(master, 0);
+    EXPECT_EQ(grantpt(master), 0);
+    EXPECT_EQ(unlockpt(master), 0);
+    const std::string slave = ptsname(master);
+    int result[2];
+    int interruptPipe[2];
+    EXPECT_EQ(pipe(result), 0);
+    EXPECT_EQ(pipe(interruptPipe), 0);
+    if (interrupt) {
+        EXPECT_EQ(write(interruptPipe[1], "!", 1), 1);
+    }
+    const pid_t child = fork();
+    if (child == 0) {
+        setsid();
+        const int tty = open(slave.c_str(), O_RDWR);  // becomes the controlling terminal
+        const auto entry = tty >= 0 ? PromptTerminalPassword(interruptPipe[0]) : std::nullopt;
+        const std::string answer =
+            (entry ? "=" + *entry : "-") + (Readable(interruptPipe[0]) ? "!" : ".");
+        _exit(write(result[1], answer.data(), answer.size()) == ssize_t(answer.size()) ? 0 : 1);
+    }
+    close(result[1]);
+    if (!interrupt) {
+        // Sent only once echo is off: switching it flushes what came before.
+        std::string shown;
+        char buffer[256];
+        while (shown.find(kPasswordPrompt) == std::string::npos) {
+            const ssize_t n = read(master, buffer, sizeof buffer);
+            if (n <= 0) {
+                break;
+            }
+            shown.append(buffer, size_t(n));
+        }
+        EXPECT_EQ(write(master, typed.data(), typed.size()), ssize_t(typed.size()));
+    }
+    std::string answer;
+    char c = 0;
+    while (read(result[0], &c, 1) == 1) {
+        answer += c;
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    for (const int fd : {master, result[0], interruptPipe[0], interruptPipe[1]}) {
+        close(fd);
+    }
+    PromptOutcome outcome;
+    if (answer.size() >= 2 && answer.front() == '=') {
+        outcome.entry = answer.substr(1, answer.size() - 2);
+    }
+    outcome.interruptLeft = !answer.empty() && answer.back() == '!';
+    return outcome;
+}
+
+TEST(TerminalPasswordTest, ReadsALineAndEndsAtOnceWhenTheProgramIsAskedToEnd) {
+    const PromptOutcome typed = promptOnPty("Open Sesame\n", false);
+    EXPECT_EQ(typed.entry, "Open Sesame");
+    EXPECT_FALSE(typed.interruptLeft);
+
+    const PromptOutcome interrupted = promptOnPty("", true);
+    EXPECT_EQ(interrupted.entry, std::nullopt);
+    EXPECT_TRUE(interrupted.interruptLeft) << "the signal is still there to be taken";
 }
 
 class PasswordDialogTest : public AskPasswordTest {

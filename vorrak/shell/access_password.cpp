@@ -1,12 +1,14 @@
 #include "vorrak/shell/access_password.h"
 
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <QLineEdit>
 #include <QPushButton>
 #include <array>
+#include <cerrno>
 
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
@@ -51,6 +53,36 @@ class EchoOff {
     bool restore_ = false;
 };
 
+// A line from the terminal, waiting on `interruptFd` as well: nothing when
+// that is readable first or the terminal ends before a newline.
+std::optional<std::string> readLine(int fd, int interruptFd) {
+    std::string line;
+    for (;;) {
+        pollfd waits[2] = {{fd, POLLIN, 0}, {interruptFd, POLLIN, 0}};
+        if (poll(waits, interruptFd >= 0 ? 2 : 1, -1) < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (interruptFd >= 0 && (waits[1].revents & POLLIN) != 0) {
+            return std::nullopt;
+        }
+        char c = 0;
+        const ssize_t n = read(fd, &c, 1);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n != 1) {
+            return std::nullopt;
+        }
+        if (c == '\n') {
+            return line;
+        }
+        line += c;
+    }
+}
+
 }  // namespace
 
 const DialogTemplate& PasswordTemplate() {
@@ -77,10 +109,14 @@ void PasswordRefused(Vorrak& v, VorrakServices& s) {
     s.ui.messageBox(kNotAuthorizedMessage, resources::kTitle, kVorrakBoxStyle);
 }
 
-bool AskPasswordWith(Vorrak& v, VorrakServices& s, const PasswordPromptFn& prompt) {
+bool AskPasswordWith(Vorrak& v, VorrakServices& s, const PasswordPromptFn& prompt,
+                     const std::function<bool()>& ending) {
     PasswordAttempts attempts;
     for (;;) {
         const std::optional<std::string> entry = prompt();
+        if (!entry && ending && ending()) {
+            return false;
+        }
         PasswordVerdict verdict = PasswordVerdict::Refused;
         if (entry) {
             verdict = attempts.press([&] { return *entry; }, v.access.AccessPassword);
@@ -96,7 +132,12 @@ bool AskPasswordWith(Vorrak& v, VorrakServices& s, const PasswordPromptFn& promp
     }
 }
 
-std::optional<std::string> PromptTerminalPassword() {
+bool Readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return fd >= 0 && poll(&p, 1, 0) == 1 && (p.revents & POLLIN) != 0;
+}
+
+std::optional<std::string> PromptTerminalPassword(int interruptFd) {
     const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) {
         return std::nullopt;
@@ -107,15 +148,7 @@ std::optional<std::string> PromptTerminalPassword() {
             std::string(resources::kTitle) + " - " + std::string(kPasswordPrompt) + " ";
         EchoOff quiet(fd);
         if (write(fd, prompt.data(), prompt.size()) == ssize_t(prompt.size())) {
-            std::string line;
-            char c = 0;
-            ssize_t n = 0;
-            while ((n = read(fd, &c, 1)) == 1 && c != '\n') {
-                line += c;
-            }
-            if (n == 1) {
-                entry = line;
-            }
+            entry = readLine(fd, interruptFd);
         }
         const char newline = '\n';
         (void)!write(fd, &newline, 1);

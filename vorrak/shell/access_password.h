@@ -43,15 +43,24 @@ class PasswordAttempts {
 // and the check ends without effect.
 void PasswordRefused(Vorrak& v, VorrakServices& s);
 
-// One entry typed at the terminal; nothing when no terminal can be asked.
+// One entry typed at the terminal; nothing when no terminal can be asked
+// or when the program is being ended while it waits.
 using PasswordPromptFn = std::function<std::optional<std::string>()>;
 
 // The check without a dialog, each entry from `prompt`; an entry that
-// cannot be had counts as the refusing press. True for the right password.
-bool AskPasswordWith(Vorrak& v, VorrakServices& s, const PasswordPromptFn& prompt);
+// cannot be had counts as the refusing press, unless `ending` (when given)
+// says the program is being ended: then the check just fails, and the
+// program ends the way it was asked to. True for the right password.
+bool AskPasswordWith(Vorrak& v, VorrakServices& s, const PasswordPromptFn& prompt,
+                     const std::function<bool()>& ending = {});
 
-// The controlling terminal, without echo.
-std::optional<std::string> PromptTerminalPassword();
+// The controlling terminal, without echo. While it waits, `interruptFd`
+// (-1 for none) becoming readable ends the wait with nothing: the program
+// is asked to end. What made it readable is left there to be read.
+std::optional<std::string> PromptTerminalPassword(int interruptFd = -1);
+
+// Whether `fd` has something to read now.
+bool Readable(int fd);
 
 // Dialog 206, modal, over `owner`; Escape and the close box do nothing.
 bool AskPasswordDialog(Vorrak& v, VorrakServices& s, QWidget* owner);

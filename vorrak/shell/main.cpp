@@ -123,8 +123,13 @@ int main(int argc, char** argv) {
         *shell};
     window.attach(s);
     if (platform::consoleUiRequested()) {
-        window.setPasswordPrompt(
-            [&] { return vorrak::AskPasswordWith(v, s, vorrak::PromptTerminalPassword); });
+        // A signal while the terminal is asked ends the wait; it is then
+        // taken as any other once the loop runs again.
+        window.setPasswordPrompt([&] {
+            return vorrak::AskPasswordWith(
+                v, s, [] { return vorrak::PromptTerminalPassword(signalPipe[0]); },
+                [] { return vorrak::Readable(signalPipe[0]); });
+        });
     }
 
     if (!vorrak::CheckStartup(v, s, hardware->pci())) {
