@@ -14,11 +14,11 @@
 #include "platform/canvas.h"
 #include "platform/capture_driver.h"
 #include "platform/clock.h"
+#include "platform/qt/painter_canvas.h"
 #include "vcard/avi_writer.h"
 #include "vcard/capture_dialogs.h"
 #include "vcard/capture_frame.h"
 #include "vcard/config.h"
-#include "vcard/image_canvas.h"
 #include "vcard/mjpeg.h"
 
 class QTimer;
@@ -110,7 +110,7 @@ class VirtualCaptureWindow : public platform::CaptureWindow {
     QTimer* liveTimer_ = nullptr;
     QImage picture_;
     QImage drawing_;
-    ImageCanvas canvas_;
+    platform::PainterCanvas canvas_;
 
     int connectedIndex_ = -1;
     platform::video_format::Header format_;

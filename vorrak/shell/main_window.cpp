@@ -12,6 +12,7 @@
 #include <QSocketNotifier>
 #include <algorithm>
 
+#include "platform/qt/painter_canvas.h"
 #include "platform/qt/window.h"
 #include "vorrak/alarms/alarms.h"
 #include "vorrak/capture/recording.h"
@@ -37,43 +38,8 @@ QString latin1(std::string_view s) {
     return QString::fromLatin1(s.data(), qsizetype(s.size()));
 }
 
-// Drawing on a widget while it paints, or on a picture: each call paints on
-// its own. Lines are two pixels wide, as the region's frame is drawn.
-class DeviceCanvas : public platform::Canvas {
-  public:
-    explicit DeviceCanvas(QPaintDevice& device) : device_(device) {}
-
-    void fillRect(const platform::CanvasRect& r, uint32_t colour) override {
-        QPainter(&device_).fillRect(rectOf(r), colourOf(colour));
-    }
-    void frameRect(const platform::CanvasRect& r, uint32_t colour) override {
-        QPainter painter(&device_);
-        painter.setPen(colourOf(colour));
-        painter.drawRect(rectOf(r).adjusted(0, 0, -1, -1));
-    }
-    void drawLine(int x0, int y0, int x1, int y1, uint32_t colour) override {
-        QPainter painter(&device_);
-        painter.setPen(QPen(colourOf(colour), 2));
-        painter.drawLine(x0, y0, x1, y1);
-    }
-    void drawText(std::string_view text, const platform::CanvasRect& r, const platform::CanvasFont&,
-                  uint32_t colour, uint32_t) override {
-        QPainter painter(&device_);
-        painter.setPen(colourOf(colour));
-        painter.drawText(rectOf(r), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
-                         latin1(text));
-    }
-
-  private:
-    static QColor colourOf(uint32_t bgr) {
-        return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-    }
-    static QRect rectOf(const platform::CanvasRect& r) {
-        return QRect(QPoint(r.left, r.top), QPoint(r.right - 1, r.bottom - 1));
-    }
-
-    QPaintDevice& device_;
-};
+// The region's frame is drawn two pixels wide.
+constexpr int kRegionLineWidth = 2;
 
 }  // namespace
 
@@ -83,7 +49,7 @@ MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver&
       live_(live),
       drivers_(drivers),
       popup_(latin1("ContextMenu")),
-      frozenCanvas_(std::make_unique<DeviceCanvas>(frozenPicture_)) {
+      frozenCanvas_(std::make_unique<platform::PainterCanvas>(frozenPicture_, kRegionLineWidth)) {
     setObjectName(latin1(kVorrakClass));
     setWindowTitle(latin1(resources::kTitle));
     // Every window of the program, its dialogs included, shows the icon.
@@ -524,7 +490,7 @@ bool MainWindow::showsCapturePreview() {
 void MainWindow::paintEvent(QPaintEvent*) {
     if (v_.regionSelection.regionMode != 0) {
         QPainter(this).drawImage(QPoint(0, 0), frozenPicture_);
-        DeviceCanvas canvas(*this);
+        platform::PainterCanvas canvas(*this, kRegionLineWidth);
         const DetectRegion& r = v_.capture.region;
         DrawRegionFrame(canvas, r.left, r.top, r.right, r.bottom, v_.guardMode.trace.tracing != 0);
         return;
