@@ -43,19 +43,19 @@ struct ChoiceList {
     std::vector<Choice> choices;
 };
 
+std::vector<Choice> standardChoices() {
+    std::vector<Choice> choices;
+    for (uint32_t standard = 0; standard < resources::kStandardShortNames.size(); ++standard) {
+        choices.push_back({standard, resources::kStandardShortNames[standard].data()});
+    }
+    return choices;
+}
+
 // The values whose numbers stand for a few named choices.
 const std::vector<ChoiceList>& choiceLists() {
     static const std::vector<ChoiceList> lists = {
         {"VIDEOCONNECTOR", {{1001, "S-Video"}, {1002, "Composite"}}},
-        {"VIDEOSTANDARD",
-         {{0, "NTSC-M"},
-          {1, "NTSC-N"},
-          {2, "NTSC-4.43"},
-          {3, "PAL-BGHI"},
-          {4, "PAL-M"},
-          {5, "PAL-N"},
-          {6, "PAL-4.43"},
-          {7, "SECAM"}}},
+        {"VIDEOSTANDARD", standardChoices()},
         {"RUNSTYLE",
          {{1, "Normal windows"},
           {2, "Always on top"},

@@ -1,17 +1,14 @@
 #include "vorrak/panel/panel.h"
 
-#include <array>
-
 #include "vorrak/capture/capture.h"
 #include "vorrak/hardware/picture_controls.h"
 #include "vorrak/panel/skin.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 
 namespace {
 
-constexpr std::array<std::string_view, 8> kStandardNames{
-    "NTSC-M", "NTSC-N", "NTSC-4.43", "PAL-BGHI", "PAL-M", "PAL-N", "PAL-4.43", "SECAM"};
 // The panel hangs this far below the main window.
 constexpr int kPanelGap = 5;
 
@@ -81,8 +78,8 @@ PanelTexts PanelTextsOf(const PanelState& s, const platform::LocalTime& now) {
         t.state = "StandBy";
     }
     if (s.CaptureState == kCaptureNotConnected || s.CaptureState == kCaptureConnected) {
-        if (s.VIDEOSTANDARD < kStandardNames.size()) {
-            t.standard = kStandardNames[s.VIDEOSTANDARD];
+        if (s.VIDEOSTANDARD < resources::kStandardShortNames.size()) {
+            t.standard = resources::kStandardShortNames[s.VIDEOSTANDARD];
         }
         if (s.VIDEOCONNECTOR == connector::SVideo) {
             t.input = "S-Video";

@@ -4,6 +4,7 @@
 // on both sides of it, and the files one program leaves for another. They
 // are kept exactly as the suite has always written them.
 
+#include <array>
 #include <cstddef>
 #include <string_view>
 
@@ -15,6 +16,11 @@ inline constexpr std::string_view kTitle = "Zelkor Oculara";
 // Settings store keys under HKEY_LOCAL_MACHINE.
 inline constexpr std::string_view kProductKey = "SOFTWARE\\Zelkor\\Oculara";
 inline constexpr std::string_view kMakerKey = "SOFTWARE\\Zelkor";
+
+// The video standards' short names by VIDEOSTANDARD, as the control panel
+// shows them and the setup wizard offers them.
+inline constexpr std::array<std::string_view, 8> kStandardShortNames{
+    "NTSC-M", "NTSC-N", "NTSC-4.43", "PAL-BGHI", "PAL-M", "PAL-N", "PAL-4.43", "SECAM"};
 
 // Values of the product key that Vorrak and the setup wizard write and
 // Histran and manage read.
