@@ -1,2 +1,2 @@
 # Vorrak's start-up inputs and the command sender's arguments.
-zelkor_add_fuzzer(shell_inputs LIBS vorrak_shell sendcommand_args)
+zelkor_add_fuzzer(shell_inputs LIBS vorrak_shell)

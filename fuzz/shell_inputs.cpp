@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "tools/sendcommand/command_args.h"
+#include "platform/text.h"
 #include "vorrak/shell/startup.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -23,7 +23,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
 
-    if (const auto id = zelkor::tools::ParseCommandId(text)) {
+    if (const auto id = zelkor::platform::parseDecimal(text)) {
         const size_t first = text.find_first_not_of('0');
         const std::string_view digits = first == std::string_view::npos ? "0" : text.substr(first);
         if (digits != std::to_string(*id)) {

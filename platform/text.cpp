@@ -1,6 +1,7 @@
 #include "platform/text.h"
 
 #include <algorithm>
+#include <charconv>
 
 namespace zelkor::platform {
 
@@ -38,6 +39,16 @@ std::string_view trimRight(std::string_view text, std::string_view blanks) {
 
 std::string_view trim(std::string_view text, std::string_view blanks) {
     return trimRight(trimLeft(text, blanks), blanks);
+}
+
+std::optional<uint32_t> parseDecimal(std::string_view text) {
+    uint32_t value = 0;
+    const char* end = text.data() + text.size();
+    const auto result = std::from_chars(text.data(), end, value);
+    if (text.empty() || result.ec != std::errc{} || result.ptr != end) {
+        return std::nullopt;
+    }
+    return value;
 }
 
 }  // namespace zelkor::platform

@@ -60,17 +60,6 @@ TEST(CompanionCommandLine, TakesNothingOrOneEventNumber) {
     }
 }
 
-// VrakSetup's NAME=VALUE numbers go through it as well: a value it let
-// through with a sign, a blank or wrapped to 32 bits would be stored changed.
-TEST(CompanionCommandLine, DecimalsAreWholeUnsigned32BitNumbers) {
-    EXPECT_EQ(ParseDecimal("0"), 0u);
-    EXPECT_EQ(ParseDecimal("007"), 7u);
-    EXPECT_EQ(ParseDecimal("4294967295"), 4294967295u);
-    for (const std::string_view bad : {"", "+5", "-0", " 5", "5 ", "0x10", "4294967296"}) {
-        EXPECT_FALSE(ParseDecimal(bad)) << '"' << bad << '"';
-    }
-}
-
 TEST(CompanionTimeOut, TheEnvironmentCanOnlyShortenIt) {
     ::unsetenv("ZELKOR_TEST_TIMEOUT_MS");
     EXPECT_EQ(TimeoutFromEnvironment("ZELKOR_TEST_TIMEOUT_MS", 15000), 15000);

@@ -1,20 +1,11 @@
 #include "tools/companions/companion_run.h"
 
-#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 
-namespace zelkor::tools {
+#include "platform/text.h"
 
-std::optional<uint32_t> ParseDecimal(std::string_view text) {
-    uint32_t value = 0;
-    const char* end = text.data() + text.size();
-    const auto result = std::from_chars(text.data(), end, value);
-    if (text.empty() || result.ec != std::errc{} || result.ptr != end) {
-        return std::nullopt;
-    }
-    return value;
-}
+namespace zelkor::tools {
 
 EventArgument ParseEventArgument(std::span<const std::string_view> args) {
     if (args.empty()) {
@@ -23,7 +14,7 @@ EventArgument ParseEventArgument(std::span<const std::string_view> args) {
     if (args.size() > 1) {
         return {};
     }
-    const auto event = ParseDecimal(args[0]);
+    const auto event = platform::parseDecimal(args[0]);
     if (!event || *event == 0) {
         return {};
     }
@@ -40,7 +31,7 @@ int TimeoutFromEnvironment(const char* name, int fallbackMs) {
     if (text == nullptr) {
         return fallbackMs;
     }
-    const auto value = ParseDecimal(text);
+    const auto value = platform::parseDecimal(text);
     if (!value || *value >= uint32_t(fallbackMs)) {
         return fallbackMs;
     }

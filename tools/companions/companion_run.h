@@ -1,7 +1,6 @@
 #pragma once
 // What the mailer and the dialer share about how they are started: the
-// optional event number Vorrak passes, and the time-outs a test may shorten;
-// and the reading of a decimal number, which VrakSetup's command line shares.
+// optional event number Vorrak passes, and the time-outs a test may shorten.
 
 #include <cstdint>
 #include <optional>
@@ -16,10 +15,6 @@ namespace zelkor::tools {
 constexpr int kExitDone = 0;     // the mail was accepted, the call placed, or none was asked for
 constexpr int kExitFailed = 1;   // the server or the modem failed
 constexpr int kExitRefused = 2;  // the command line or a stored value was refused; nothing sent
-
-// The whole of `text` as a decimal number of 32 bits; none when it is empty,
-// has a sign or anything after the digits, or does not fit.
-std::optional<uint32_t> ParseDecimal(std::string_view text);
 
 // Writes "<program>: <reason>" as one line to stderr; returns `code`.
 int EndWith(std::string_view program, int code, const std::string& reason);

@@ -9,13 +9,13 @@
 #include <string>
 
 #include "platform/instance.h"
-#include "tools/sendcommand/command_args.h"
+#include "platform/text.h"
 
 int main(int argc, char** argv) {
     constexpr int kDelivered = 0;
     constexpr int kNotRunning = 1;
     constexpr int kUsage = 2;
-    const auto id = argc == 3 ? zelkor::tools::ParseCommandId(argv[2]) : std::nullopt;
+    const auto id = argc == 3 ? zelkor::platform::parseDecimal(argv[2]) : std::nullopt;
     if (!id || !zelkor::platform::validClassName(argv[1])) {
         std::fprintf(stderr,
                      "usage: sendcommand CLASS ID\n"

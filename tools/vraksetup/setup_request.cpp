@@ -2,7 +2,8 @@
 
 #include <filesystem>
 
-#include "tools/companions/companion_run.h"
+#include "platform/text.h"
+
 #include "tools/companions/companion_values.h"
 #include "vorrak/config/password.h"
 #include "vorrak/resources/strings.h"
@@ -27,7 +28,7 @@ std::string assign(std::string_view arg, SetupRequest& request) {
     }
     SettingAssignment a{entry, 0, {}};
     if (entry->kind == SettingKind::Number) {
-        const auto number = ParseDecimal(value);
+        const auto number = platform::parseDecimal(value);
         if (!number) {
             return std::string(entry->name) + " takes a number from " +
                    std::to_string(entry->minimum) + " to " + std::to_string(entry->maximum) +
