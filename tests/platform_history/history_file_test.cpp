@@ -7,6 +7,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <filesystem>
@@ -120,9 +121,19 @@ TEST_F(HistoryFileTest, AWriterWaitingForTheLockFollowsTheName) {
     EXPECT_EQ(contents(path), "[2] [c] [d] []\r\n");
 }
 
+// Made in an order that is neither their age nor its reverse, so a listing
+// in the folder's own order cannot pass for oldest first by chance.
 TEST_F(HistoryFileTest, TakenFilesAreOnlyOwnNamesOldestFirst) {
     const std::string older = dir.write("History.Log.taken-00000000000000000001-9-1", "");
+    std::vector<std::string> valid{older};
+    for (const int stamp : {17, 11, 23, 13, 29, 12, 31, 19, 14, 27, 16}) {
+        valid.push_back(
+            dir.write("History.Log.taken-000000000000000000" + std::to_string(stamp) + "-7", ""));
+    }
     const std::string newer = dir.write("History.Log.taken-00000000000000000002-7", "");
+    valid.push_back(newer);
+    // The stamps have the same width, so name order is age order.
+    std::sort(valid.begin(), valid.end());
     dir.write("History.Log.taken-0000000000000000003-7", "");  // 19 digits
     dir.write("History.Log.taken-00000000000000000004-", "");
     dir.write("History.Log.taken-00000000000000000005-7-", "");
@@ -130,7 +141,7 @@ TEST_F(HistoryFileTest, TakenFilesAreOnlyOwnNamesOldestFirst) {
     dir.write("history.log.taken-00000000000000000007-7", "");
     std::filesystem::create_directory(dir.file("History.Log.taken-00000000000000000008-7"));
     std::filesystem::create_symlink(older, dir.file("History.Log.taken-00000000000000000009-7"));
-    EXPECT_EQ(TakenHistoryFiles(dir.path()), (std::vector<std::string>{older, newer}));
+    EXPECT_EQ(TakenHistoryFiles(dir.path()), valid);
     EXPECT_TRUE(TakenHistoryFiles(dir.file("missing")).empty());
 }
 
