@@ -205,6 +205,36 @@ TEST(GuardCycle, AnArrivalIsTracedUntilItStandsStillThenReset) {
     EXPECT_EQ(rig.vorrak.guardMode.active, 1u) << "style 2 re-arms after the pause";
 }
 
+// An object that leaves ends tracing with the moment it left: the note's
+// hour, minute and second are the clock's (which starts at 12:00, so an
+// hour and minute swapped read 0:12 and cannot pass).
+TEST(GuardCycle, TracingOfAnObjectThatLeavesNotesTheReleaseTimeOfTheClock) {
+    GuardSettings settings;
+    settings.processStyle = 2;
+    settings.scanTime = 100;
+    EngineRig rig(scene("walker", 8000, 1), settings);
+    rig.start();
+    for (int i = 0; i < 1000 && rig.vorrak.guard.EventNumber == 0; ++i) {
+        rig.run(100);
+    }
+    ASSERT_EQ(rig.vorrak.guardMode.trace.tracing, 1u);
+    for (int i = 0; i < 1000 && rig.vorrak.guardMode.trace.tracing != 0; ++i) {
+        rig.run(100);
+    }
+    ASSERT_EQ(rig.vorrak.guardMode.trace.tracing, 0u);
+    const platform::LocalTime ended = rig.clock.localTime();
+    const auto lines = rig.historyLines();
+    ASSERT_EQ(lines.size(), 1u);
+    std::smatch note;
+    ASSERT_TRUE(
+        std::regex_search(lines[0], note, std::regex(" Release Time:(\\d+):(\\d+):(\\d+) \\]")))
+        << lines[0];
+    const int noted = std::stoi(note[1]) * 3600 + std::stoi(note[2]) * 60 + std::stoi(note[3]);
+    const int clock = ended.hour * 3600 + ended.minute * 60 + ended.second;
+    EXPECT_GE(noted, clock - 1) << lines[0];
+    EXPECT_LE(noted, clock) << lines[0];
+}
+
 // Companions that are still running when the next event comes: the second
 // event notes it in its description and tells nobody (style 0).
 TEST(GuardCycle, MailerAndDialerStillRunningAtTheNextEventAreNoted) {
