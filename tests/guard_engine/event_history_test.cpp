@@ -2,9 +2,12 @@
 
 #include <filesystem>
 
+#include "platform/fake/recording_ui.h"
 #include "platform/fake/virtual_clock.h"
+#include "tests/support/small_disk.h"
 #include "tests/support/temp_dir.h"
 #include "vorrak/guard/event_history.h"
+#include "vorrak/guard/event_journal.h"
 
 namespace zelkor::vorrak {
 namespace {
@@ -21,12 +24,13 @@ TEST(EventHistory, EventLinesThenTheEndOfWorkLine) {
 
     HistoryLog log;
     ASSERT_TRUE(OpenHistoryLog(log, dir.path() + "/History.Log"));
+    platform::RecordingUi ui;
     GuardState guard;
     std::string picture;
     for (int event = 1; event <= 2; ++event) {
         ++guard.EventNumber;
         FillEventSlot(guard, folder, clock, picture);
-        WriteEventLine(log, guard);
+        WriteEventLine(log, guard, ui, 0);
         clock.advance(61000);
     }
     EXPECT_EQ(picture, folder + "/error2.bmp");
@@ -69,9 +73,74 @@ TEST(EventHistory, NothingIsWrittenWhenTheHistoryIsNotOpen) {
     log.path = dir.path() + "/History.Log";
     GuardState guard;
     guard.EventNumber = 1;
-    WriteEventLine(log, guard);
+    platform::RecordingUi ui;
+    WriteEventLine(log, guard, ui, 0);
     WriteEndOfWork(log, guard, clock);
     EXPECT_FALSE(std::filesystem::exists(log.path));
+}
+
+void raiseEvent(HistoryLog& log, GuardState& guard, const std::string& folder,
+                platform::Clock& clock, platform::Ui& ui, uint32_t processStyle) {
+    ++guard.EventNumber;
+    std::string picture;
+    FillEventSlot(guard, folder, clock, picture);
+    JournalRaisedEvent(log, guard);
+    WriteEventLine(log, guard, ui, processStyle);
+}
+
+// On a full disk the lines wait in memory; the user hears of it once (a box
+// only where someone follows the events), they are written in order as soon
+// as there is room, and at exit the lines that never fitted are counted.
+TEST(EventHistory, LinesThatDoNotFitWaitAndAreWrittenInOrderOnceThereIsRoom) {
+    testing::SmallDisk disk;
+    if (!disk.mounted()) {
+        GTEST_SKIP() << "a small tmpfs cannot be mounted here (" << disk.error()
+                     << "): run as root to test a full disk";
+    }
+    platform::VirtualClock clock({2000, 1, 5, 3, 9, 3, 7, 0});
+    platform::RecordingUi ui;
+    const std::string followed = disk.path() + "/followed";
+    const std::string unattended = disk.path() + "/unattended";
+    std::filesystem::create_directory(followed);
+    std::filesystem::create_directory(unattended);
+
+    HistoryLog log;
+    ASSERT_TRUE(OpenHistoryLog(log, followed + "/History.Log"));
+    GuardState guard;
+    ASSERT_TRUE(disk.fill());
+    ::testing::internal::CaptureStderr();
+    for (int event = 1; event <= 3; ++event) {
+        raiseEvent(log, guard, followed, clock, ui, 1);
+    }
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(testing::readText(log.path), "");
+    ASSERT_EQ(ui.boxes.size(), 1u);
+    EXPECT_TRUE(ui.boxes[0].text.starts_with(kHistoryWriteFailedMessage)) << ui.boxes[0].text;
+    EXPECT_NE(told.find(kHistoryWriteFailedMessage), std::string::npos) << told;
+    EXPECT_EQ(told.find(kHistoryWriteFailedMessage), told.rfind(kHistoryWriteFailedMessage));
+    disk.free();
+    raiseEvent(log, guard, followed, clock, ui, 1);
+    const auto lines = testing::readLines(log.path);
+    ASSERT_EQ(lines.size(), 4u);
+    for (size_t i = 0; i < lines.size(); ++i) {
+        EXPECT_TRUE(lines[i].starts_with("[" + std::to_string(i + 1) + "] ")) << lines[i];
+    }
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(followed + "/" + std::string(kEventJournalName)))
+        << "nothing is pending any more";
+
+    HistoryLog other;
+    ASSERT_TRUE(OpenHistoryLog(other, unattended + "/History.Log"));
+    GuardState otherGuard;
+    ASSERT_TRUE(disk.fill());
+    ::testing::internal::CaptureStderr();
+    raiseEvent(other, otherGuard, unattended, clock, ui, 0);
+    WriteEndOfWork(other, otherGuard, clock);
+    const std::string atExit = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ui.boxes.size(), 1u) << "no box when nobody follows the events";
+    EXPECT_NE(atExit.find(kHistoryWriteFailedMessage), std::string::npos) << atExit;
+    EXPECT_NE(atExit.find("2 lines of the event history could not be written"), std::string::npos)
+        << atExit;
 }
 
 TEST(EventSlotIndex, SlotsOneToAHundredInTurnNeverZero) {

@@ -3,6 +3,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <random>
 #include <regex>
 #include <thread>
 
@@ -10,6 +11,7 @@
 #include "tests/support/history_rows.h"
 #include "tests/support/program_runner.h"
 #include "tests/support/temp_dir.h"
+#include "vorrak/guard/event_journal.h"
 
 namespace zelkor::vorrak {
 namespace {
@@ -80,6 +82,76 @@ TEST(GuardKill, EveryFinishedEventHasItsLineAfterSigkill) {
         ASSERT_EQ(histran.wait(), 0) << testing::readText(runtime.file("histran.txt"));
         EXPECT_EQ(testing::countDistinctRows(work.path() + "/Vrak.mdb", "Desc, Bitmap"),
                   int64_t(lines.size()));
+    }
+}
+
+std::string runnerPath() {
+    return std::string(std::getenv("ZELKOR_BUILD_DIR")) + "/tests/guard_runner";
+}
+
+size_t eventBitmapsUnder(const std::string& folder) {
+    const std::regex name("error\\d+\\.bmp");
+    size_t n = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        n += std::regex_match(entry.path().filename().string(), name) ? 1 : 0;
+    }
+    return n;
+}
+
+// A start of Vorrak and its exit, then Histran; Histran's exit status.
+int startExitAndStore(const testing::TempDir& work, const testing::TempDir& runtime) {
+    testing::Program vorrak(runnerPath(), runtime.file("registry-unused.reg"), runtime.path(),
+                            runtime.file("exit.txt"), testing::Screen::Offscreen,
+                            {work.path(), "exit"});
+    if (vorrak.wait() != 0) {
+        return -1;
+    }
+    testing::Program histran("Histran", runtime.file("registry.reg"), runtime.path(),
+                             runtime.file("histran.txt"));
+    return histran.wait();
+}
+
+// Killed during a clip, during tracing or anywhere between, the guard
+// leaves event bitmaps whose lines were not due yet; the next start brings
+// each into History.Log once, and a start after that adds nothing.
+TEST(GuardKill, EveryEventBitmapReachesTheDatabaseOnceAfterKillsAtRandomMoments) {
+    std::mt19937 random(20261210);
+    for (int round = 0; round < 20; ++round) {
+        SCOPED_TRACE("round " + std::to_string(round));
+        testing::TempDir work;
+        testing::TempDir runtime;
+        {
+            testing::Program runner(runnerPath(), runtime.file("registry-unused.reg"),
+                                    runtime.path(), runtime.file("runner.txt"),
+                                    testing::Screen::Offscreen,
+                                    {work.path(), round % 2 == 0 ? "clip" : "trace"});
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            while (eventBitmapsUnder(work.path()) == 0 &&
+                   std::chrono::steady_clock::now() < deadline && runner.running()) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            }
+            std::this_thread::sleep_for(
+                std::chrono::milliseconds(std::uniform_int_distribution<int>(0, 300)(random)));
+            ASSERT_TRUE(runner.running()) << testing::readText(runtime.file("runner.txt"));
+            runner.killHard();
+            runner.wait();
+        }
+        const size_t bitmaps = eventBitmapsUnder(work.path());
+        ASSERT_GE(bitmaps, 1u);
+
+        ASSERT_TRUE(testing::writeProductSettings(runtime.file("registry.reg"), work.path(), 1));
+        std::string error;
+        const std::string db = work.path() + "/Vrak.mdb";
+        ASSERT_TRUE(eventdb::CreateEventDatabase(db, &error)) << error;
+        ASSERT_EQ(startExitAndStore(work, runtime), 0)
+            << testing::readText(runtime.file("exit.txt"))
+            << testing::readText(runtime.file("histran.txt"));
+        EXPECT_EQ(testing::countDistinctRows(db, "Bitmap"), int64_t(bitmaps));
+        EXPECT_FALSE(std::filesystem::exists(work.file(std::string(kEventJournalName))));
+        if (round % 5 == 0) {
+            ASSERT_EQ(startExitAndStore(work, runtime), 0);
+            EXPECT_EQ(testing::countDistinctRows(db, "Bitmap"), int64_t(bitmaps));
+        }
     }
 }
 

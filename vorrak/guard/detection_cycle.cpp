@@ -263,6 +263,7 @@ void HandleGuardEvent(Vorrak& v, VorrakServices& s, uint32_t code) {
     }
     ++v.guard.EventNumber;
     FillEventSlot(v.guard, v.capture.eventFolder, s.clock, v.eventPicture);
+    JournalRaisedEvent(v.history, v.guard);
     EventSlot& slot = v.guard.eventSlots[v.guard.eventSlotIndex];
     const FrameHistory& history = v.guard.history;
     WriteEventBitmap(slot.bitmapPath, history.previous->pixels(), history.newest->pixels(),
@@ -294,7 +295,7 @@ void HandleGuardEvent(Vorrak& v, VorrakServices& s, uint32_t code) {
         StartTracing(v, s);
         return;
     }
-    WriteEventLine(v.history, v.guard);
+    WriteEventLine(v.history, v.guard, s.ui, v.settings.PROCESSSTYLE);
     RearmGuard(v, s, true);
 }
 

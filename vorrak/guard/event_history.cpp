@@ -8,6 +8,9 @@
 #include <filesystem>
 
 #include "platform/history_file.h"
+#include "platform/store_file.h"
+#include "vorrak/guard/event_journal.h"
+#include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
 
@@ -19,17 +22,107 @@ std::string format(const char* pattern, auto... args) {
     return text;
 }
 
+std::string eventLine(uint32_t number, std::string_view description, std::string_view bitmap,
+                      std::string_view video) {
+    return "[" + std::to_string(number) + "] [" + std::string(description) + "] [" +
+           std::string(bitmap) + "] [" + std::string(video) + "]";
+}
+
+// Writes the waiting lines in order and marks each event's journal record
+// done; stops at the first that cannot be written. Empty, or why not.
+std::string writeWaitingLines(HistoryLog& log) {
+    std::string error;
+    bool journalled = false;
+    while (!log.unwritten.empty()) {
+        const UnwrittenLine& next = log.unwritten.front();
+        if (!platform::AppendHistoryLine(log.path, next.line, &error)) {
+            return error;
+        }
+        // A done mark that cannot be written leaves the event pending; the
+        // next start finds its line in History.Log and adds none.
+        if (!next.bitmapPath.empty()) {
+            std::string ignored;
+            JournalEventDone(log.journalPath, next.bitmapPath, &ignored);
+            journalled = true;
+        }
+        log.unwritten.pop_front();
+    }
+    if (journalled) {
+        CompactEventJournal(log.journalPath);
+    }
+    return {};
+}
+
+void keepLine(HistoryLog& log, std::string line, std::string bitmapPath) {
+    if (log.unwritten.size() >= kUnwrittenLinesMax) {
+        ++log.dropped;
+        return;
+    }
+    log.unwritten.push_back({std::move(line), std::move(bitmapPath)});
+}
+
+// Whether History.Log, or a file Histran took over from it and has not
+// consumed yet, holds a line of the event with this bitmap.
+bool historyHoldsEvent(const std::string& historyPath, const std::string& bitmapPath) {
+    const std::filesystem::path folder = std::filesystem::path(historyPath).parent_path();
+    std::vector<std::string> files =
+        platform::TakenHistoryFiles(folder.empty() ? "." : folder.string());
+    files.push_back(historyPath);
+    const std::string field = "] [" + bitmapPath + "] [";
+    for (const auto& file : files) {
+        std::string text;
+        std::string error;
+        if (platform::readWholeFile(file, &text, &error) == platform::ReadStatus::Ok &&
+            text.find(field) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+void recoverPendingEvents(HistoryLog& log) {
+    for (const JournalEvent& event : ReadPendingJournalEvents(log.journalPath)) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(event.bitmapPath, ec) ||
+            historyHoldsEvent(log.path, event.bitmapPath)) {
+            std::string ignored;
+            JournalEventDone(log.journalPath, event.bitmapPath, &ignored);
+            continue;
+        }
+        std::string description = event.description;
+        AppendEventText(description, kRecoveredEventText);
+        keepLine(log, eventLine(event.number, description, event.bitmapPath, ""), event.bitmapPath);
+    }
+    writeWaitingLines(log);
+    CompactEventJournal(log.journalPath);
+}
+
 }  // namespace
 
 bool OpenHistoryLog(HistoryLog& log, const std::string& path) {
     log.path = path;
+    log.journalPath =
+        (std::filesystem::path(path).parent_path() / std::string(kEventJournalName)).string();
     const int fd =
         ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
     log.open = fd >= 0;
     if (fd >= 0) {
         ::close(fd);
+        recoverPendingEvents(log);
     }
     return log.open;
+}
+
+void JournalRaisedEvent(const HistoryLog& log, const GuardState& guard) {
+    if (!log.open) {
+        return;
+    }
+    const EventSlot& slot = guard.eventSlots[guard.eventSlotIndex];
+    // Without the record the event still gets its line when the run goes
+    // on; only a crash before that would lose it.
+    std::string ignored;
+    JournalEventRaised(log.journalPath, {guard.EventNumber, slot.bitmapPath, slot.description},
+                       &ignored);
 }
 
 uint32_t EventSlotIndex(uint32_t eventNumber) {
@@ -65,28 +158,42 @@ int FillEventSlot(GuardState& guard, const std::string& eventFolder, platform::C
     return 1;
 }
 
-int WriteEventLine(const HistoryLog& log, const GuardState& guard) {
+int WriteEventLine(HistoryLog& log, const GuardState& guard, platform::Ui& ui,
+                   uint32_t processStyle) {
     if (!log.open) {
         return 1;
     }
     const EventSlot& slot = guard.eventSlots[guard.eventSlotIndex];
-    const std::string line = "[" + std::to_string(guard.EventNumber) + "] [" + slot.description +
-                             "] [" + slot.bitmapPath + "] [" + slot.videoPath + "]";
-    std::string error;
-    platform::AppendHistoryLine(log.path, line, &error);
+    keepLine(log, eventLine(guard.EventNumber, slot.description, slot.bitmapPath, slot.videoPath),
+             slot.bitmapPath);
+    const std::string error = writeWaitingLines(log);
+    if (!error.empty() && !log.failureTold) {
+        log.failureTold = true;
+        const std::string text = std::string(kHistoryWriteFailedMessage) + error;
+        std::fprintf(stderr, "%s\n", text.c_str());
+        if (processStyle == 1) {
+            ui.messageBox(text, resources::kTitle, platform::mb::ICONHAND | platform::mb::TOPMOST);
+        }
+    }
     return 1;
 }
 
-int WriteEndOfWork(const HistoryLog& log, const GuardState& guard, platform::Clock& clock) {
+int WriteEndOfWork(HistoryLog& log, const GuardState& guard, platform::Clock& clock) {
     if (!log.open) {
         return 1;
     }
     const platform::LocalTime t = clock.localTime();
-    const std::string line =
-        format("[%d] [ . End of this work at %d/%d/%d %d:%d:%d] [] []", int(guard.EventNumber + 1),
-               t.year, t.month, t.day, t.hour, t.minute, t.second);
-    std::string error;
-    platform::AppendHistoryLine(log.path, line, &error);
+    keepLine(log,
+             format("[%d] [ . End of this work at %d/%d/%d %d:%d:%d] [] []",
+                    int(guard.EventNumber + 1), t.year, t.month, t.day, t.hour, t.minute, t.second),
+             "");
+    const std::string error = writeWaitingLines(log);
+    const uint64_t lost = log.unwritten.size() + log.dropped;
+    if (lost != 0) {
+        std::fprintf(stderr, "%llu %s of the event history could not be written to %s: %s\n",
+                     static_cast<unsigned long long>(lost), lost == 1 ? "line" : "lines",
+                     log.path.c_str(), error.empty() ? "too many waited" : error.c_str());
+    }
     return 1;
 }
 

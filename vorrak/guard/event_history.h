@@ -4,30 +4,67 @@
 // stores in the event database.
 
 #include <cstdint>
+#include <deque>
 #include <string>
 #include <string_view>
 
 #include "platform/clock.h"
+#include "platform/ui.h"
 #include "vorrak/guard/guard_state.h"
 
 namespace zelkor::vorrak {
 
+// A line that could not be written yet, with the bitmap path that names its
+// event in the journal (empty for the end-of-work line).
+struct UnwrittenLine {
+    std::string line;
+    std::string bitmapPath;
+};
+
+// At most this many lines wait in memory; more are counted as lost.
+constexpr size_t kUnwrittenLinesMax = 10000;
+
 // History.Log as the engine writes it: each line is appended on its own,
 // under the lock Histran takes, and reaches the disk before the call
 // returns, so a crash loses no finished event and no line ever goes into a
-// file Histran has taken over.
+// file Histran has taken over. Every raised event is also in the event
+// journal beside it until its line is written, so a crash before the line
+// was due loses no event either.
+//
+// A line that cannot be written (a full disk) waits in memory and is
+// written, in order, before the next line, and at exit; the user hears of
+// it once per run.
 struct HistoryLog {
     std::string path;
+    std::string journalPath;
     bool open = false;
+    std::deque<UnwrittenLine> unwritten;
+    uint64_t dropped = 0;  // lines beyond kUnwrittenLinesMax
+    bool failureTold = false;
 };
 
 constexpr std::string_view kHistoryOpenFailedMessage =
     "Error writting data file, Please check your working directory...\n Zelkor Oculara is "
     "abort....";
 
+// Told once per run when a history line cannot be written; followed by the
+// reason.
+constexpr std::string_view kHistoryWriteFailedMessage =
+    "The event history cannot be written; its lines are kept and written as soon as it can be "
+    "written again:\n";
+// Appended to the description of an event brought back from the journal.
+constexpr std::string_view kRecoveredEventText = " no release time recorded";
+
 // Checks at start-up that History.Log can be appended to (creating it when
-// missing); `log.open` tells the result.
+// missing); `log.open` tells the result. Then every event of an earlier run
+// that the journal holds as pending and whose bitmap is on disk gets its
+// line, unless History.Log or a file Histran took over from it holds one
+// already, so recovering twice adds nothing.
 bool OpenHistoryLog(HistoryLog& log, const std::string& path);
+
+// The journal record of the current slot's event, before its bitmap is
+// written.
+void JournalRaisedEvent(const HistoryLog& log, const GuardState& guard);
 
 // The run's event folder, WORKINGDIR + "/" + "%d.%d.%d_%d.%d.%d" of the
 // local time. When it cannot be made the event files go into WORKINGDIR
@@ -40,10 +77,15 @@ int CreateEventFolder(std::string& eventFolder, const std::string& workingDir,
 int FillEventSlot(GuardState& guard, const std::string& eventFolder, platform::Clock& clock,
                   std::string& eventPicture);
 
-// The current slot's line: "[n] [description] [bitmap] [video]".
-int WriteEventLine(const HistoryLog& log, const GuardState& guard);
-// "[n+1] [ . End of this work at y/m/d h:m:s] [] []", once at exit.
-int WriteEndOfWork(const HistoryLog& log, const GuardState& guard, platform::Clock& clock);
+// The current slot's line: "[n] [description] [bitmap] [video]". The first
+// line of a run that cannot be written is told on stderr, and in a box
+// under `processStyle` 1, where someone follows the events.
+int WriteEventLine(HistoryLog& log, const GuardState& guard, platform::Ui& ui,
+                   uint32_t processStyle);
+// "[n+1] [ . End of this work at y/m/d h:m:s] [] []", once at exit, after
+// the lines still waiting; how many of them could not be written is told on
+// stderr.
+int WriteEndOfWork(HistoryLog& log, const GuardState& guard, platform::Clock& clock);
 
 // The slot an event number uses: 1 ... 100 in turn, never 0.
 uint32_t EventSlotIndex(uint32_t eventNumber);

@@ -234,7 +234,7 @@ void EndTracing(Vorrak& v, VorrakServices& s, uint32_t final) {
         s.guardHost.closeTracingMenu();
         t.menuOpen = 0;
     }
-    WriteEventLine(v.history, v.guard);
+    WriteEventLine(v.history, v.guard, s.ui, v.settings.PROCESSSTYLE);
     if (final == 0) {
         WaitThen(v, s, kPauseAfterTracingMs, PendingStart::RearmOrStop);
     }
