@@ -100,15 +100,16 @@ size_t eventBitmapsUnder(const std::string& folder) {
 
 // A start of Vorrak and its exit, then Histran; Histran's exit status.
 int startExitAndStore(const testing::TempDir& work, const testing::TempDir& runtime) {
+    constexpr std::chrono::seconds kLimit(10);
     testing::Program vorrak(runnerPath(), runtime.file("registry-unused.reg"), runtime.path(),
                             runtime.file("exit.txt"), testing::Screen::Offscreen,
                             {work.path(), "exit"});
-    if (vorrak.wait() != 0) {
+    if (vorrak.waitAtMost(kLimit) != 0) {
         return -1;
     }
     testing::Program histran("Histran", runtime.file("registry.reg"), runtime.path(),
                              runtime.file("histran.txt"));
-    return histran.wait();
+    return histran.waitAtMost(kLimit);
 }
 
 // Killed during a clip, during tracing or anywhere between, the guard
@@ -125,7 +126,7 @@ TEST(GuardKill, EveryEventBitmapReachesTheDatabaseOnceAfterKillsAtRandomMoments)
                                     runtime.path(), runtime.file("runner.txt"),
                                     testing::Screen::Offscreen,
                                     {work.path(), round % 2 == 0 ? "clip" : "trace"});
-            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+            const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
             while (eventBitmapsUnder(work.path()) == 0 &&
                    std::chrono::steady_clock::now() < deadline && runner.running()) {
                 std::this_thread::sleep_for(std::chrono::milliseconds(2));

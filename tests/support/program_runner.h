@@ -6,8 +6,10 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "eventdb/event_database.h"
@@ -87,6 +89,21 @@ class Program {
         waitpid(pid_, &raw, 0);
         done_ = true;
         status_ = WIFEXITED(raw) ? WEXITSTATUS(raw) : 128 + WTERMSIG(raw);
+        return status_;
+    }
+    // Exit status as wait() gives it; a program still running after
+    // `limit` is killed and -1 returned, so a hanging program cannot hold
+    // a test up.
+    int waitAtMost(std::chrono::milliseconds limit) {
+        const auto deadline = std::chrono::steady_clock::now() + limit;
+        while (running()) {
+            if (std::chrono::steady_clock::now() >= deadline) {
+                killHard();
+                wait();
+                return -1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
         return status_;
     }
     bool running() {
