@@ -1,5 +1,7 @@
 #include "platform/fake/recording_processes.h"
 
+#include <utility>
+
 namespace zelkor::platform {
 
 namespace {
@@ -12,6 +14,10 @@ class RecordedChildProcess : public ChildProcess {
     std::optional<uint32_t> exitCode() override {
         ++child_->polls;
         return child_->exitCode;
+    }
+
+    void whenEnded(std::function<void(uint32_t)> ended) override {
+        child_->ended = std::move(ended);
     }
 
   private:
@@ -41,8 +47,13 @@ std::unique_ptr<ChildProcess> RecordingProcesses::start(std::string_view command
 }
 
 void RecordingProcesses::finishLast(uint32_t code) {
-    if (!children.empty()) {
-        children.back()->exitCode = code;
+    if (children.empty()) {
+        return;
+    }
+    FakeChild& child = *children.back();
+    child.exitCode = code;
+    if (child.ended) {
+        std::exchange(child.ended, nullptr)(code);
     }
 }
 
