@@ -46,14 +46,16 @@ std::unique_ptr<ChildProcess> RecordingProcesses::start(std::string_view command
     return std::make_unique<RecordedChildProcess>(std::move(child));
 }
 
-void RecordingProcesses::finishLast(uint32_t code) {
-    if (children.empty()) {
-        return;
-    }
-    FakeChild& child = *children.back();
+void RecordingProcesses::finish(FakeChild& child, uint32_t code) {
     child.exitCode = code;
     if (child.ended) {
         std::exchange(child.ended, nullptr)(code);
+    }
+}
+
+void RecordingProcesses::finishLast(uint32_t code) {
+    if (!children.empty()) {
+        finish(*children.back(), code);
     }
 }
 

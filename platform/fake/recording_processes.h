@@ -46,8 +46,10 @@ class RecordingProcesses : public Processes {
 
     std::unique_ptr<ChildProcess> start(std::string_view commandLine) override;
 
-    // Ends the last child started with `code`, and the event loop takes its
-    // end in: its whenEnded handler is called.
+    // Ends `child` with `code`, and the event loop takes its end in: its
+    // whenEnded handler is called.
+    static void finish(FakeChild& child, uint32_t code);
+    // The same for the last child started.
     void finishLast(uint32_t code);
 };
 
