@@ -11,6 +11,11 @@ namespace zelkor::vorrak {
 
 namespace {
 
+// The names that notes give the dialer, the mailer and the alarm program.
+constexpr std::string_view kDialerName = "Zelkor Dial";
+constexpr std::string_view kMailerName = "Zelkor EMail";
+constexpr std::string_view kAlarmProgramName = "Alarm Program";
+
 // What tells the dialer's and the mailer's refused and failed starts apart.
 struct NotifierTexts {
     std::string_view program;
@@ -39,6 +44,15 @@ std::string WithoutBrackets(std::string_view text) {
         }
     }
     return kept;
+}
+
+std::string ExitNote(std::string_view name, uint32_t code) {
+    return " #Error:" + WithoutBrackets(name) + " exit code " + std::to_string(code) + "....";
+}
+
+std::string AlarmProgramFailedNote(std::string_view commandLine) {
+    return " #Error:" + std::string(kAlarmProgramName) + " " + WithoutBrackets(commandLine) +
+           " execute error....";
 }
 
 // Nobody may be at the screen, and the description is cut to its field:
@@ -130,15 +144,6 @@ int LaunchNotifier(std::unique_ptr<platform::ChildProcess>& record, const Notifi
 }
 
 }  // namespace
-
-std::string ExitNote(std::string_view name, uint32_t code) {
-    return " #Error:" + WithoutBrackets(name) + " exit code " + std::to_string(code) + "....";
-}
-
-std::string AlarmProgramFailedNote(std::string_view commandLine) {
-    return " #Error:" + std::string(kAlarmProgramName) + " " + WithoutBrackets(commandLine) +
-           " execute error....";
-}
 
 int SetupWizardDone(Companions& companions) {
     return Done(companions.setupWizard);

@@ -42,15 +42,6 @@ constexpr std::string_view kMailerRunningNote =
     " #Error : Another warning message is sending, this mail will be ignored....";
 constexpr std::string_view kMailerFailedNote = " #Error:Zelkor EMail execute error....";
 
-// The names that notes give the dialer, the mailer and the user's alarm
-// program, and what a note says of a program that did not start or ended
-// with a non-zero code: " #Error:<name> exit code <code>....".
-constexpr std::string_view kDialerName = "Zelkor Dial";
-constexpr std::string_view kMailerName = "Zelkor EMail";
-constexpr std::string_view kAlarmProgramName = "Alarm Program";
-std::string ExitNote(std::string_view name, uint32_t code);
-std::string AlarmProgramFailedNote(std::string_view commandLine);
-
 // The dialer's and mailer's failures are shown only when their start came
 // from the Tracing Menu, that is with this PROCESSSTYLE; otherwise nobody
 // may be at the screen and the event's description is the only record.
@@ -71,8 +62,11 @@ struct Companions {
 };
 
 // Where a failure that shows only once a program has ended is noted, as
-// far as the event it was started for is still at hand. Every note also
-// goes to stderr.
+// far as the event it was started for is still at hand: a non-zero end of
+// the dialer, the mailer or the alarm program, as " #Error:Zelkor Dial
+// exit code 2....", " #Error:Zelkor EMail exit code 2...." or " #Error:Alarm
+// Program <its command line> exit code 2....". Every note, those of refused
+// and failed starts included, also goes to stderr.
 using LateNote = std::function<void(std::string_view note)>;
 
 struct AlarmServices {
