@@ -1,9 +1,11 @@
 #include "platform/process.h"
 
+#include <signal.h>
 #include <sys/wait.h>
 
 #include <cerrno>
 
+#include "platform/child_watch.h"
 #include "platform/spawn.h"
 
 namespace zelkor::platform {
@@ -70,36 +72,22 @@ void appendArguments(std::string_view line, size_t i, std::vector<std::string>& 
 
 class SpawnedChild : public ChildProcess {
   public:
-    explicit SpawnedChild(pid_t pid) : pid_(pid) {}
-    ~SpawnedChild() override {
-        if (!code_) {
-            reapWhenDone(pid_);
-        }
-    }
+    explicit SpawnedChild(std::shared_ptr<WatchedChild> child) : child_(std::move(child)) {}
 
     std::optional<uint32_t> exitCode() override {
-        if (code_) {
-            return code_;
-        }
-        int status = 0;
-        pid_t r;
-        do {
-            r = waitpid(pid_, &status, WNOHANG);
-        } while (r < 0 && errno == EINTR);
-        if (r == 0) {
-            return STILL_ACTIVE;
-        }
-        if (r < 0) {
+        child_->poll();
+        if (child_->unreadable) {
             return std::nullopt;
         }
-        code_ =
-            WIFSIGNALED(status) ? 128 + uint32_t(WTERMSIG(status)) : uint32_t(WEXITSTATUS(status));
-        return code_;
+        return child_->code.value_or(STILL_ACTIVE);
+    }
+
+    void whenEnded(std::function<void(uint32_t)> ended) override {
+        child_->ended = std::move(ended);
     }
 
   private:
-    pid_t pid_;
-    std::optional<uint32_t> code_;
+    std::shared_ptr<WatchedChild> child_;
 };
 
 class SpawnProcesses : public Processes {
@@ -113,8 +101,23 @@ class SpawnProcesses : public Processes {
         if (pid < 0) {
             return nullptr;
         }
-        return std::make_unique<SpawnedChild>(pid);
+        auto child = watch_.watch(pid);
+        if (!child) {
+            // A child nobody could reap would linger as a zombie: it
+            // counts as not started.
+            kill(pid, SIGKILL);
+            while (waitpid(pid, nullptr, 0) < 0 && errno == EINTR) {
+            }
+            return nullptr;
+        }
+        return std::make_unique<SpawnedChild>(std::move(child));
     }
+
+    int endedDescriptor() const override { return watch_.descriptor(); }
+    void reapEnded() override { watch_.reapEnded(); }
+
+  private:
+    ChildWatch watch_;
 };
 
 }  // namespace

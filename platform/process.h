@@ -1,6 +1,6 @@
 #pragma once
-// Starting other programs from one command line, without a shell, and
-// polling their end.
+// Starting other programs from one command line, without a shell, polling
+// their end, and hearing of it on the event loop.
 
 #include <cstdint>
 #include <functional>
@@ -40,6 +40,11 @@ class ChildProcess {
     // STILL_ACTIVE while running, then the exit code (128 + signal number for
     // a process ended by a signal); nothing when the state cannot be read.
     virtual std::optional<uint32_t> exitCode() = 0;
+    // Has `ended` called once with the exit code when Processes::reapEnded
+    // takes in the child's end, also when this handle is gone by then. It is
+    // not called for an end whose state cannot be read. A later call
+    // replaces the handler.
+    virtual void whenEnded(std::function<void(uint32_t code)> ended) = 0;
 };
 
 class Processes {
@@ -47,10 +52,19 @@ class Processes {
     virtual ~Processes() = default;
     // Starts the program that `commandLine` names (a path, or a name looked
     // up in PATH), trying its readings as tryCommandLineReadings orders them:
-    // the first that starts is the program. Null when none starts. The
-    // caller never has to wait: an ended child is reaped by exitCode() or
-    // by the destructor without blocking.
+    // the first that starts is the program. Null when none starts, and also
+    // when it started but cannot be watched: it is then ended at once. The
+    // caller never has to wait: an ended child is reaped by exitCode() or,
+    // handle dropped or not, by reapEnded().
     virtual std::unique_ptr<ChildProcess> start(std::string_view commandLine) = 0;
+
+    // A descriptor that turns readable when a child started here has ended,
+    // for the event loop to watch; -1 when there is none to watch.
+    virtual int endedDescriptor() const { return -1; }
+    // Reaps the children that have ended and calls their whenEnded
+    // handlers, after its own bookkeeping, so a handler may start programs.
+    // Never blocks; no thread waits for any child.
+    virtual void reapEnded() {}
 };
 
 std::unique_ptr<Processes> makeProcesses();

@@ -1,5 +1,7 @@
 #include "platform/fake/recording_processes.h"
 
+#include <utility>
+
 namespace zelkor::platform {
 
 namespace {
@@ -12,6 +14,10 @@ class RecordedChildProcess : public ChildProcess {
     std::optional<uint32_t> exitCode() override {
         ++child_->polls;
         return child_->exitCode;
+    }
+
+    void whenEnded(std::function<void(uint32_t)> ended) override {
+        child_->ended = std::move(ended);
     }
 
   private:
@@ -40,9 +46,16 @@ std::unique_ptr<ChildProcess> RecordingProcesses::start(std::string_view command
     return std::make_unique<RecordedChildProcess>(std::move(child));
 }
 
+void RecordingProcesses::finish(FakeChild& child, uint32_t code) {
+    child.exitCode = code;
+    if (child.ended) {
+        std::exchange(child.ended, nullptr)(code);
+    }
+}
+
 void RecordingProcesses::finishLast(uint32_t code) {
     if (!children.empty()) {
-        children.back()->exitCode = code;
+        finish(*children.back(), code);
     }
 }
 

@@ -21,6 +21,7 @@ struct FakeChild {
     std::optional<uint32_t> exitCode = STILL_ACTIVE;  // nothing: unreadable
     uint64_t polls = 0;                               // exitCode() calls
     bool released = false;                            // the handle was destroyed
+    std::function<void(uint32_t)> ended;              // whenEnded's handler
 };
 
 class RecordingProcesses : public Processes {
@@ -45,7 +46,10 @@ class RecordingProcesses : public Processes {
 
     std::unique_ptr<ChildProcess> start(std::string_view commandLine) override;
 
-    // Ends the last child started with `code`.
+    // Ends `child` with `code`, and the event loop takes its end in: its
+    // whenEnded handler is called.
+    static void finish(FakeChild& child, uint32_t code);
+    // The same for the last child started.
     void finishLast(uint32_t code);
 };
 

@@ -1,10 +1,12 @@
 #pragma once
-// The services that need the window system: Qt message boxes and timers of
-// the Qt event loop, and the application object that both run in.
+// The services that need the window system: Qt message boxes, timers and
+// the watch of child ends on the Qt event loop, and the application object
+// they run in.
 
 #include <QApplication>
 #include <memory>
 
+#include "platform/process.h"
 #include "platform/timers.h"
 #include "platform/ui.h"
 
@@ -26,5 +28,10 @@ std::unique_ptr<Ui> makeUi();
 
 // Timers of the Qt event loop of the calling thread.
 std::unique_ptr<Timers> makeQtTimers();
+
+// Takes in the ends of `processes`' children on the Qt event loop of the
+// calling thread, as they happen. Null when they have nothing to watch.
+// Keep it while the loop runs, and no longer than `processes`.
+std::unique_ptr<QObject> watchChildEnds(Processes& processes);
 
 }  // namespace zelkor::platform

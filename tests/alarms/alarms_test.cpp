@@ -41,7 +41,8 @@ TEST_F(AlarmsTest, EachLauncherStartsItsExactCommandLine) {
     EXPECT_NE(LaunchDialer(companions, services, kDir, 0, 17, 0, description), 0);
     EXPECT_NE(LaunchMailer(companions, services, kDir, 0, 17, 0, description), 0);
     EXPECT_NE(ShowPicture(services, "/opt/My Viewer/view", "/var/ev/manual 3.bmp"), 0);
-    EXPECT_NE(LaunchAlarmProgram(services, "/usr/local/bin/siren --room \"hall 2\""), 0);
+    EXPECT_NE(
+        LaunchAlarmProgram(services, "/usr/local/bin/siren --room \"hall 2\"", 17, description), 0);
 
     EXPECT_EQ(processes.commandLines,
               (Strings{"/opt/oculara/VrakSetup ", "/opt/oculara/Histran ", "/opt/oculara/dial 17",
@@ -115,7 +116,9 @@ TEST_F(AlarmsTest, FailedStartsShowTheirBoxAndKeepThePreviousRecord) {
     processes.defaultOutcome.starts = false;
     EXPECT_EQ(LaunchHistran(services, kDir, 1, 1), 0);
     EXPECT_EQ(ShowPicture(services, "/usr/bin/view", "/var/ev/manual1.bmp"), 0);
-    EXPECT_EQ(LaunchAlarmProgram(services, "/usr/local/bin/siren"), 0);  // told to nobody
+    std::string description = "Event 1";
+    EXPECT_EQ(LaunchAlarmProgram(services, "/usr/local/bin/siren", 1, description), 0);  // no box
+    EXPECT_EQ(description, "Event 1 #Error:Alarm Program /usr/local/bin/siren execute error....");
     ASSERT_EQ(ui.boxes.size(), 3u);
     EXPECT_EQ(ui.boxes[1].text, "Error Executing Error Log Translation ...");
     EXPECT_EQ(ui.boxes[1].title, "Zelkor Oculara");
@@ -241,6 +244,30 @@ TEST_F(AlarmsTest, NotesKeepTheDescriptionWithinItsField) {
     EXPECT_EQ(description.substr(kEventDescriptionMax - 10), " #Error:A");
     LaunchDialer(companions, services, kDir, 1, 3, 0, description);
     EXPECT_EQ(description.size(), kEventDescriptionMax - 1);
+}
+
+// A non-zero end shows only once the program has ended: it goes to the
+// sink the start was given and to stderr, a signal's end as 128 + signal.
+TEST_F(AlarmsTest, NonZeroEndsAreNotedThroughTheStartsSinkAndStderr) {
+    Strings notes;
+    services.lateNote = [&notes](std::string_view note) { notes.emplace_back(note); };
+    std::string description = "Event 4";
+    ASSERT_NE(LaunchDialer(companions, services, kDir, 1, 4, 0, description), 0);
+    ASSERT_NE(LaunchMailer(companions, services, kDir, 1, 4, 0, description), 0);
+    ASSERT_NE(LaunchAlarmProgram(services, "/usr/local/bin/siren", 4, description), 0);
+    services.lateNote = nullptr;
+    ASSERT_EQ(processes.children.size(), 3u);
+
+    ::testing::internal::CaptureStderr();
+    RecordingProcesses::finish(*processes.children[0], 0);
+    RecordingProcesses::finish(*processes.children[1], 1);
+    RecordingProcesses::finish(*processes.children[2], 128 + 9);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
+              "Vorrak: event 4: #Error:Zelkor EMail exit code 1....\n"
+              "Vorrak: event 4: #Error:Alarm Program /usr/local/bin/siren exit code 137....\n");
+    EXPECT_EQ(notes, (Strings{" #Error:Zelkor EMail exit code 1....",
+                              " #Error:Alarm Program /usr/local/bin/siren exit code 137...."}));
+    EXPECT_EQ(description, "Event 4");
 }
 
 }  // namespace

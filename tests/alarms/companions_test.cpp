@@ -134,7 +134,8 @@ TEST_F(CompanionsTest, PictureViewerWithBlanksInItsPathGetsThePictureWhole) {
 TEST_F(CompanionsTest, AlarmProgramStartsAsWritten) {
     const std::string alarm = writeCompanion(fs::path(dir.path()) / "Alarm Tools" / "alarm");
     release(alarm);
-    ASSERT_NE(LaunchAlarmProgram(services, alarm + " --room \"hall 2\""), 0);
+    std::string description;
+    ASSERT_NE(LaunchAlarmProgram(services, alarm + " --room \"hall 2\"", 1, description), 0);
     EXPECT_EQ(argumentsOf(alarm), "--room|hall 2|");
 }
 

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "platform/fake/recording_processes.h"
 #include "platform/process.h"
 #include "platform/regedit_format.h"
 #include "platform/store_file.h"
@@ -17,6 +18,8 @@
 #include "tests/companions/smtp_sink.h"
 #include "tests/guard_engine/engine_rig.h"
 #include "tests/support/program_runner.h"
+#include "vorrak/guard/event_alarms.h"
+#include "vorrak/guard/tracing.h"
 
 namespace zelkor::testing {
 namespace {
@@ -111,6 +114,101 @@ TEST(GuardCompanions, AnEventMailsItsBitmapAndRingsThePhone) {
     EXPECT_EQ(sink.field(1, "attachment0"), bitmap) << "the event bitmap, byte for byte";
     EXPECT_EQ(sink.field(1, "attachment0_name"), "error1.bmp");
     EXPECT_EQ(modem.commands(), (std::vector<std::string>{"ATZ", "ATD+15550100;", "ATH"}));
+}
+
+using platform::RecordingProcesses;
+
+test::SceneOptions walker() {
+    test::SceneOptions scene;
+    scene.scene = "walker";
+    scene.periodMs = 8000;
+    scene.seed = 1;
+    return scene;
+}
+
+void runToFirstEvent(test::EngineRig& rig) {
+    rig.start();
+    for (int i = 0; i < 100 && rig.vorrak.guard.EventNumber < 1; ++i) {
+        rig.run(500);
+    }
+}
+
+// What an event's programs fail at reaches that event: a failed start its
+// history line; an end with a non-zero code after the line was written its
+// slot, the event list and stderr, while the line stays as it was.
+TEST(GuardCompanions, FailuresOfAnEventsProgramsAreNotedInThatEvent) {
+    test::GuardSettings settings;
+    settings.emailNotify = 1;
+    settings.phoneCall = 1;
+    settings.stopStyle = 1;
+    test::EngineRig rig(walker(), settings);
+    rig.registry.putNumber(vorrak::kProductKey, "EXECUTEPROGRAM", 1);
+    rig.registry.putText(vorrak::kProductKey, "EXECUTEFILENAME", "/opt/siren [hall]");
+    RecordingProcesses& processes = rig.recordedProcesses;
+    processes.script.push_back({false});  // the alarm program does not start
+    runToFirstEvent(rig);
+    ASSERT_EQ(rig.vorrak.guard.EventNumber, 1u);
+    ASSERT_EQ(processes.children.size(), 2u);  // the mailer and the dialer
+    const auto lines = rig.historyLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find(" #Error:Alarm Program /opt/siren (hall) execute error...."),
+              std::string::npos)
+        << lines[0];
+
+    const size_t refreshes = rig.host.count("refreshEventList");
+    ::testing::internal::CaptureStderr();
+    RecordingProcesses::finish(*processes.children[0], 0);  // the mail went out
+    RecordingProcesses::finish(*processes.children[1], 2);  // the call did not
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    const std::string& description = rig.vorrak.guard.eventSlots[1].description;
+    EXPECT_TRUE(description.ends_with(" #Error:Zelkor Dial exit code 2....")) << description;
+    EXPECT_EQ(description.find("EMail"), std::string::npos) << description;
+    EXPECT_EQ(told, "Vorrak: event 1: #Error:Zelkor Dial exit code 2....\n");
+    EXPECT_EQ(rig.host.count("refreshEventList"), refreshes + 1);
+    EXPECT_EQ(rig.historyLines(), lines);
+}
+
+// While an event is traced, the mail of Ctrl+F12 and the mailer that ends
+// with a non-zero code are noted in the traced event, and so reach its
+// history line when tracing ends.
+TEST(GuardCompanions, MailFailuresDuringTracingReachTheTracedEventsLine) {
+    test::GuardSettings settings;
+    settings.emailNotify = 1;
+    settings.processStyle = 2;
+    test::EngineRig rig(walker(), settings);
+    runToFirstEvent(rig);
+    ASSERT_EQ(rig.vorrak.guard.EventNumber, 1u);
+    ASSERT_EQ(rig.vorrak.guardMode.trace.tracing, 1u);
+    ASSERT_EQ(rig.recordedProcesses.children.size(), 1u);
+
+    ::testing::internal::CaptureStderr();
+    vorrak::MailCommand(rig.vorrak, *rig.services);  // the first mailer still runs
+    rig.recordedProcesses.finishLast(3);
+    const std::string told = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(rig.recordedProcesses.children.size(), 1u);
+    EXPECT_EQ(told, std::string("Vorrak: event 1:") + std::string(vorrak::kMailerRunningNote) +
+                        "\nVorrak: event 1: #Error:Zelkor EMail exit code 3....\n");
+
+    vorrak::TracingMenuCommand(rig.vorrak, *rig.services, vorrak::kTracingStopButton);
+    const auto lines = rig.historyLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_NE(lines[0].find(std::string(vorrak::kMailerRunningNote) +
+                            " #Error:Zelkor EMail exit code 3.... Release Time:"),
+              std::string::npos)
+        << lines[0];
+}
+
+// A hundred events later the slot is another event's: a late note for the
+// first one leaves it alone.
+TEST(GuardCompanions, ALateNoteSkipsASlotThatALaterEventHolds) {
+    test::EngineRig rig(walker());
+    vorrak::GuardState& guard = rig.vorrak.guard;
+    guard.EventNumber = 101;
+    guard.eventSlots[1].description = "Event 101";
+    vorrak::EventAlarms(rig.vorrak, *rig.services, 1).lateNote(" #Error:x");
+    EXPECT_EQ(guard.eventSlots[1].description, "Event 101");
+    vorrak::EventAlarms(rig.vorrak, *rig.services, 101).lateNote(" #Error:x");
+    EXPECT_EQ(guard.eventSlots[1].description, "Event 101 #Error:x");
 }
 
 }  // namespace

@@ -1,4 +1,5 @@
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -9,7 +10,9 @@
 #include <thread>
 
 #include "platform/process.h"
+#include "platform/qt/services.h"
 #include "platform/shell.h"
+#include "tests/support/qt_app.h"
 #include "tests/support/temp_dir.h"
 
 namespace zelkor::platform {
@@ -77,16 +80,24 @@ TEST(Processes, RunningChildIsStillActiveAndMissingProgramDoesNotStart) {
     EXPECT_EQ(processes->start("   "), nullptr);
 }
 
+// Ends are taken in on the event loop, without a thread per child: a
+// dropped child is reaped there, and its handler still hears how it ended.
 TEST(Processes, DroppedChildrenAreReapedNotLeftAsZombies) {
+    zelkor::testing::qtApp();
     auto processes = makeProcesses();
+    const auto watch = watchChildEnds(*processes);
+    ASSERT_NE(watch, nullptr);
+    std::optional<uint32_t> told;
     pid_t pid = 0;
     {
         // The child reports its pid through a file, then ends shortly after
         // its handle has gone.
         const fs::path dir = tempDir("zelkor_reap_");
         const fs::path out = dir / "pid";
-        auto child = processes->start("/bin/sh -c \"echo $$ > " + out.string() + "; sleep 0.2\"");
+        auto child =
+            processes->start("/bin/sh -c \"echo $$ > " + out.string() + "; sleep 0.2; exit 7\"");
         ASSERT_NE(child, nullptr);
+        child->whenEnded([&told](uint32_t code) { told = code; });
         for (int i = 0; i < 500 && zelkor::testing::readText(out).empty(); ++i) {
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         }
@@ -100,10 +111,40 @@ TEST(Processes, DroppedChildrenAreReapedNotLeftAsZombies) {
         const fs::path stat = "/proc/" + std::to_string(pid) + "/stat";
         reaped = !fs::exists(stat);
         if (!reaped) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            zelkor::testing::processEventsFor(10);
         }
     }
     EXPECT_TRUE(reaped) << "child " << pid << " left as a zombie";
+    EXPECT_EQ(told, 7u);
+}
+
+// Where no thread can be made any more, a dropped child still needs none,
+// and a program that cannot be started is a failed start, not a crash.
+void startAtTheProcessLimit() {
+    // A user of its own with room for one more process or thread (the
+    // limit does not bind root).
+    const uid_t uid = 2000000000 + uid_t(getpid() % 100000);
+    const rlimit limit{2, 2};
+    if (setresgid(uid, uid, uid) != 0 || setresuid(uid, uid, uid) != 0 ||
+        setrlimit(RLIMIT_NPROC, &limit) != 0) {
+        std::_Exit(10);
+    }
+    auto processes = makeProcesses();
+    if (!processes->start("sleep 1")) {
+        std::_Exit(11);
+    }
+    if (processes->start("sleep 1")) {
+        std::_Exit(12);
+    }
+    std::_Exit(0);
+}
+
+TEST(Processes, AtTheProcessLimitStartsFailAndNothingAborts) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "needs root to take on a user whose process limit binds";
+    }
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(startAtTheProcessLimit(), ::testing::ExitedWithCode(0), "");
 }
 
 // A program at `path` that writes its arguments, each followed by '|', to

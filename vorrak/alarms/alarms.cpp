@@ -1,5 +1,8 @@
 #include "vorrak/alarms/alarms.h"
 
+#include <cstdio>
+#include <utility>
+
 #include "vorrak/alarms/warning_wave.h"
 #include "vorrak/guard/guard_state.h"
 #include "vorrak/resources/strings.h"
@@ -8,19 +11,82 @@ namespace zelkor::vorrak {
 
 namespace {
 
+// The names that notes give the dialer, the mailer and the alarm program.
+constexpr std::string_view kDialerName = "Zelkor Dial";
+constexpr std::string_view kMailerName = "Zelkor EMail";
+constexpr std::string_view kAlarmProgramName = "Alarm Program";
+
 // What tells the dialer's and the mailer's refused and failed starts apart.
 struct NotifierTexts {
     std::string_view program;
+    std::string_view name;
     std::string_view runningMessage;
     std::string_view runningNote;
     std::string_view failedMessage;
     std::string_view failedNote;
 };
 
-constexpr NotifierTexts kDialerTexts{kDialerProgram, kDialerRunningMessage, kDialerRunningNote,
-                                     kDialerFailedMessage, kDialerFailedNote};
-constexpr NotifierTexts kMailerTexts{kMailerProgram, kMailerRunningMessage, kMailerRunningNote,
-                                     kMailerFailedMessage, kMailerFailedNote};
+constexpr NotifierTexts kDialerTexts{kDialerProgram,        kDialerName,
+                                     kDialerRunningMessage, kDialerRunningNote,
+                                     kDialerFailedMessage,  kDialerFailedNote};
+constexpr NotifierTexts kMailerTexts{kMailerProgram,        kMailerName,
+                                     kMailerRunningMessage, kMailerRunningNote,
+                                     kMailerFailedMessage,  kMailerFailedNote};
+
+// Brackets delimit the fields of the history line, so a note keeps none.
+std::string WithoutBrackets(std::string_view text) {
+    std::string kept(text);
+    for (char& c : kept) {
+        if (c == '[') {
+            c = '(';
+        } else if (c == ']') {
+            c = ')';
+        }
+    }
+    return kept;
+}
+
+std::string ExitNote(std::string_view name, uint32_t code) {
+    return " #Error:" + WithoutBrackets(name) + " exit code " + std::to_string(code) + "....";
+}
+
+std::string AlarmProgramFailedNote(std::string_view commandLine) {
+    return " #Error:" + std::string(kAlarmProgramName) + " " + WithoutBrackets(commandLine) +
+           " execute error....";
+}
+
+// Nobody may be at the screen, and the description is cut to its field:
+// every note also goes to stderr, whole.
+void TellStderr(uint32_t eventNumber, std::string_view note) {
+    if (eventNumber != 0) {
+        std::fprintf(stderr, "Vorrak: event %u:%.*s\n", unsigned(eventNumber), int(note.size()),
+                     note.data());
+    } else {
+        std::fprintf(stderr, "Vorrak:%.*s\n", int(note.size()), note.data());
+    }
+}
+
+void Note(std::string& description, uint32_t eventNumber, std::string_view note) {
+    AppendEventText(description, note);
+    TellStderr(eventNumber, note);
+}
+
+// A program that ends with a non-zero code has failed at its job; that
+// shows only once it has ended, long after its start may have returned.
+void NoteFailedExit(platform::ChildProcess& child, const AlarmServices& services,
+                    uint32_t eventNumber, std::string name) {
+    child.whenEnded(
+        [lateNote = services.lateNote, eventNumber, name = std::move(name)](uint32_t code) {
+            if (code == 0) {
+                return;
+            }
+            const std::string note = ExitNote(name, code);
+            TellStderr(eventNumber, note);
+            if (lateNote) {
+                lateNote(note);
+            }
+        });
+}
 
 int Done(const std::unique_ptr<platform::ChildProcess>& record) {
     if (!record) {
@@ -39,15 +105,16 @@ std::string ProgramPath(const std::string& programDir, std::string_view program)
 }
 
 // Keeps the previous record when the start fails: the monitor must still
-// see a companion that runs.
-int StartMonitored(std::unique_ptr<platform::ChildProcess>& record, platform::Processes& processes,
-                   const std::string& commandLine) {
+// see a companion that runs. The new record, or null.
+platform::ChildProcess* StartMonitored(std::unique_ptr<platform::ChildProcess>& record,
+                                       platform::Processes& processes,
+                                       const std::string& commandLine) {
     auto child = processes.start(commandLine);
     if (!child) {
-        return 0;
+        return nullptr;
     }
     record = std::move(child);
-    return 1;
+    return record.get();
 }
 
 int LaunchNotifier(std::unique_ptr<platform::ChildProcess>& record, const NotifierTexts& texts,
@@ -58,20 +125,21 @@ int LaunchNotifier(std::unique_ptr<platform::ChildProcess>& record, const Notifi
         if (tell) {
             ShowError(services.ui, texts.runningMessage);
         }
-        AppendEventText(description, texts.runningNote);
+        Note(description, eventNumber, texts.runningNote);
         return 0;
     }
     std::string commandLine = ProgramPath(programDir, texts.program);
     if (withEvent != 0) {
         commandLine += " " + std::to_string(eventNumber);
     }
-    if (StartMonitored(record, services.processes, commandLine)) {
+    if (auto* child = StartMonitored(record, services.processes, commandLine)) {
+        NoteFailedExit(*child, services, eventNumber, std::string(texts.name));
         return 1;
     }
     if (tell) {
         ShowError(services.ui, texts.failedMessage);
     }
-    AppendEventText(description, texts.failedNote);
+    Note(description, eventNumber, texts.failedNote);
     return 0;
 }
 
@@ -139,8 +207,16 @@ int ShowPicture(AlarmServices& services, const std::string& viewer, const std::s
     return 0;
 }
 
-int LaunchAlarmProgram(AlarmServices& services, const std::string& commandLine) {
-    return services.processes.start(commandLine) ? 1 : 0;
+int LaunchAlarmProgram(AlarmServices& services, const std::string& commandLine,
+                       uint32_t eventNumber, std::string& description) {
+    const auto child = services.processes.start(commandLine);
+    if (!child) {
+        Note(description, eventNumber, AlarmProgramFailedNote(commandLine));
+        return 0;
+    }
+    NoteFailedExit(*child, services, eventNumber,
+                   std::string(kAlarmProgramName) + " " + commandLine);
+    return 1;
 }
 
 int PlayWarningSound(platform::Sound& sound, uint32_t resource) {

@@ -5,6 +5,7 @@
 // never waits for a program it starts.
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -60,10 +61,19 @@ struct Companions {
     std::unique_ptr<platform::ChildProcess> mailer;
 };
 
+// Where a failure that shows only once a program has ended is noted, as
+// far as the event it was started for is still at hand: a non-zero end of
+// the dialer, the mailer or the alarm program, as " #Error:Zelkor Dial
+// exit code 2....", " #Error:Zelkor EMail exit code 2...." or " #Error:Alarm
+// Program <its command line> exit code 2....". Every note, those of refused
+// and failed starts included, also goes to stderr.
+using LateNote = std::function<void(std::string_view note)>;
+
 struct AlarmServices {
     platform::Processes& processes;
     platform::Ui& ui;
     platform::Sound& sound;
+    LateNote lateNote = {};
 };
 
 // 1 when nothing was started yet or the last start has ended; 0 while it
@@ -88,9 +98,11 @@ int LaunchHistran(AlarmServices& services, const std::string& programDir, uint32
 
 // Start the dialer ("dial N") or the mailer ("email N"), N = `eventNumber`
 // when `withEvent` is nonzero, else with no argument, unless the last one
-// still runs. A refused or failed start appends its note to `description`
-// (within the event description's field) and shows its box only when
-// `processStyle` is kProcessStyleTracingMenu.
+// still runs. `eventNumber` is the event the start belongs to (0: none). A
+// refused or failed start appends its note to `description` (within the
+// event description's field) and shows its box only when `processStyle` is
+// kProcessStyleTracingMenu. A started one that ends with a non-zero code
+// is noted through `services.lateNote`.
 int LaunchDialer(Companions& companions, AlarmServices& services, const std::string& programDir,
                  uint32_t withEvent, uint32_t eventNumber, uint32_t processStyle,
                  std::string& description);
@@ -102,9 +114,12 @@ int LaunchMailer(Companions& companions, AlarmServices& services, const std::str
 // starts) with `path` in double quotes.
 int ShowPicture(AlarmServices& services, const std::string& viewer, const std::string& path);
 
-// Starts the user's alarm program (EXECUTEFILENAME) as it stands; a failure
-// is not reported: the event goes on without it.
-int LaunchAlarmProgram(AlarmServices& services, const std::string& commandLine);
+// Starts the user's alarm program (EXECUTEFILENAME) as it stands for event
+// `eventNumber`. The event goes on without it when it fails: a failed start
+// is noted in `description`, a non-zero exit through `services.lateNote`;
+// no box is shown, nobody may be at the screen.
+int LaunchAlarmProgram(AlarmServices& services, const std::string& commandLine,
+                       uint32_t eventNumber, std::string& description);
 
 // Plays the warning sound once, from memory, without waiting; a new one
 // restarts it. 1 when it started; 0 for any resource but

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "vorrak/capture/recording.h"
+#include "vorrak/guard/event_alarms.h"
 #include "vorrak/guard/frame_bitmap.h"
 #include "vorrak/guard/tracing.h"
 #include "vorrak/resources/strings.h"
@@ -269,9 +270,10 @@ void HandleGuardEvent(Vorrak& v, VorrakServices& s, uint32_t code) {
     WriteEventBitmap(slot.bitmapPath, history.previous->pixels(), history.newest->pixels(),
                      v.guard.lastFrame, v.capture.FrameWidth, v.capture.FrameHeight, s.ui);
     s.guardHost.refreshEventList(true);
-    AlarmServices alarms = s.alarms();
+    AlarmServices alarms = EventAlarms(v, s, v.guard.EventNumber);
     if (v.settings.EXECUTEPROGRAM != 0) {
-        LaunchAlarmProgram(alarms, v.settings.EXECUTEFILENAME);
+        LaunchAlarmProgram(alarms, v.settings.EXECUTEFILENAME, v.guard.EventNumber,
+                           slot.description);
     }
     if (v.settings.PROCESSSTYLE == 1) {
         StartTracing(v, s);

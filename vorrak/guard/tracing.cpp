@@ -7,6 +7,7 @@
 
 #include "vorrak/capture/recording.h"
 #include "vorrak/guard/detection_cycle.h"
+#include "vorrak/guard/event_alarms.h"
 #include "vorrak/guard/frame_bitmap.h"
 
 namespace zelkor::vorrak {
@@ -258,13 +259,13 @@ void TracingMenuCommand(Vorrak& v, VorrakServices& s, int button) {
             t.manualAction = 0;
             return;
         case kTracingMailButton: {
-            AlarmServices alarms = s.alarms();
+            AlarmServices alarms = EventAlarms(v, s, v.guard.EventNumber);
             LaunchMailer(v.companions, alarms, v.ProgramDir, 0, v.guard.EventNumber,
                          v.settings.PROCESSSTYLE, currentSlot(v).description);
             return;
         }
         case kTracingPhoneButton: {
-            AlarmServices alarms = s.alarms();
+            AlarmServices alarms = EventAlarms(v, s, v.guard.EventNumber);
             LaunchDialer(v.companions, alarms, v.ProgramDir, 0, v.guard.EventNumber,
                          v.settings.PROCESSSTYLE, currentSlot(v).description);
             return;

@@ -79,6 +79,8 @@ int main(int argc, char** argv) {
         platform::openFileProfile(platform::defaultWindowsDirectory().value_or(""));
     const auto timers = platform::makeQtTimers();
     const auto processes = platform::makeProcesses();
+    // Companions are reaped, and their failures told, as they end.
+    const auto childEnds = platform::watchChildEnds(*processes);
     const auto sound = platform::makeSound();
     const auto disk = platform::makeDisk();
     const auto power = platform::makePower();

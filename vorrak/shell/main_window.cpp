@@ -21,6 +21,7 @@
 #include "vorrak/dialogs/setting_bar.h"
 #include "vorrak/dialogs/video_source.h"
 #include "vorrak/guard/detection_cycle.h"
+#include "vorrak/guard/event_alarms.h"
 #include "vorrak/guard/event_history.h"
 #include "vorrak/guard/tracing.h"
 #include "vorrak/hardware/picture_controls.h"
@@ -222,13 +223,9 @@ void MainWindow::command(uint32_t id) {
         case command::About:
             ShowAbout(panel_.get(), v_.chip.aboutText);
             break;
-        case command::MailWithoutEvent: {
-            AlarmServices alarms = s_->alarms();
-            std::string unused;
-            LaunchMailer(v_.companions, alarms, v_.ProgramDir, 0, 0, v_.settings.PROCESSSTYLE,
-                         unused);
+        case command::MailWithoutEvent:
+            MailCommand(v_, *s_);
             break;
-        }
         case command::Exit:
             exitRequested_ = true;
             live_.CloseLiveVideo();
