@@ -81,7 +81,12 @@ HistranOutcome RunHistran(HistranContext& context) {
     }
     eventdb::EventDatabase database;
     if (!eventdb::OpenEventDatabase(database, databasePath)) {
-        context.ui.messageBox(kOpenFailed, kTitle, platform::mb::OK | platform::mb::ICONHAND);
+        // The fixed text names the driver as the cause; the database's own
+        // reason (a full disk, a damaged file) is what the user can act on.
+        const std::string& reason =
+            database.connection.isOpen() ? database.table.error() : database.connection.error();
+        context.ui.messageBox(std::string(kOpenFailed) + "\n" + reason, kTitle,
+                              platform::mb::OK | platform::mb::ICONHAND);
         return HistranOutcome::OpenFailed;
     }
     // Histran only appends: the table's snapshot of all row ids would only

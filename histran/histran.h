@@ -16,6 +16,7 @@ inline constexpr std::string_view kTitle = "Zelkor Oculara - Event Log Translati
 
 inline constexpr std::string_view kNoHistory =
     "No data record is found for appending to Database...";
+// Followed by the database's reason on a line of its own.
 inline constexpr std::string_view kOpenFailed =
     "Error occured while opening Oculara Error Log Database ...\nPlease install Microsoft ACCESS "
     "or ACCESS ODBC driver. ";

@@ -290,8 +290,10 @@ void VrakQuery::view(QLineEdit* box, const eventdb::Value& shown, std::string_vi
                                 platform::mb::ICONHAND);
         return;
     }
-    if (services_.shell.open(path) <= 32) {
-        services_.ui.messageBox(failure, resources::kTitle, platform::mb::ICONHAND);
+    if (const int result = services_.shell.open(path); result <= 32) {
+        services_.ui.messageBox(
+            std::string(failure) + platform::OpenerNotStartedNote(services_.shell, result),
+            resources::kTitle, platform::mb::ICONHAND);
     }
 }
 

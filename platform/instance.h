@@ -20,6 +20,14 @@ class InstanceClaim {
     virtual std::vector<uint32_t> takeCommands() = 0;
 };
 
+// What became of a command sent to the holder of a class.
+enum class Delivery {
+    Delivered,
+    NotRunning,  // nobody holds the class
+    Busy,        // the holder took nothing for a second: its queue is full
+    Failed,      // the folder or the socket cannot be used
+};
+
 class Instances {
   public:
     virtual ~Instances() = default;
@@ -35,8 +43,13 @@ class Instances {
     }
     // Whether a live process holds `className` (FindWindow).
     virtual bool exists(std::string_view className) = 0;
-    // Sends a command id to the holder of `className`; false when none.
-    virtual bool send(std::string_view className, uint32_t command) = 0;
+    // Sends a command id to the holder of `className`. `*reason` (when
+    // given) says why for Busy and Failed, so a sender tells "nobody runs"
+    // from a fault it has to report.
+    virtual Delivery deliver(std::string_view className, uint32_t command, std::string* reason) = 0;
+    bool send(std::string_view className, uint32_t command) {
+        return deliver(className, command, nullptr) == Delivery::Delivered;
+    }
 };
 
 // A class name that names one socket file in the instance folder: not

@@ -135,15 +135,37 @@ class SocketInstances : public Instances {
         return usable(className) && connectTo(pathOf(className)).get() >= 0;
     }
 
-    bool send(std::string_view className, uint32_t command) override {
-        if (!usable(className)) {
-            return false;
+    Delivery deliver(std::string_view className, uint32_t command, std::string* reason) override {
+        std::string why;
+        const Delivery delivery = sendTo(className, command, &why);
+        if (reason != nullptr) {
+            *reason = std::move(why);
         }
-        const Fd s = connectTo(pathOf(className));
+        return delivery;
+    }
+
+  private:
+    Delivery sendTo(std::string_view className, uint32_t command, std::string* reason) {
+        *reason = problemWith(className);
+        if (!reason->empty()) {
+            return Delivery::Failed;
+        }
+        const std::string path = pathOf(className);
+        sockaddr_un addr;
+        if (!addressOf(path, addr)) {
+            *reason = path + " is too long for a socket name";
+            return Delivery::Failed;
+        }
+        int failure = 0;
+        const Fd s = connectTo(path, &failure);
         if (s.get() < 0) {
-            return false;
+            // No socket, or one nobody has bound any more.
+            if (failure == ENOENT || failure == ECONNREFUSED) {
+                return Delivery::NotRunning;
+            }
+            *reason = describe("Cannot reach the program holding " + path, failure);
+            return Delivery::Failed;
         }
-        // A holder that does not read for a second is as good as absent.
         setsockopt(s.get(), SOL_SOCKET, SO_SNDTIMEO, &SendTimeout, sizeof SendTimeout);
         uint8_t buffer[4];
         std::memcpy(buffer, &command, 4);
@@ -151,10 +173,21 @@ class SocketInstances : public Instances {
         do {
             n = ::send(s.get(), buffer, sizeof buffer, MSG_NOSIGNAL);
         } while (n < 0 && errno == EINTR);
-        return n == 4;
+        if (n == 4) {
+            return Delivery::Delivered;
+        }
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            *reason = "The program holding " + path +
+                      " took no command for a second: its queue of commands is full";
+            return Delivery::Busy;
+        }
+        if (n < 0 && errno == ECONNREFUSED) {
+            return Delivery::NotRunning;  // it ended since the connection
+        }
+        *reason = describe("Cannot send to the program holding " + path, n < 0 ? errno : EIO);
+        return Delivery::Failed;
     }
 
-  private:
     // Null with an empty `*error` when a live program holds the name.
     std::unique_ptr<InstanceClaim> take(std::string_view className, std::string* error) {
         *error = problemWith(className);

@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 
@@ -8,9 +9,6 @@ namespace zelkor::platform {
 
 namespace {
 
-// The codes of the desktop opener: file not found, no handler, started.
-constexpr int FileNotFound = 2;
-constexpr int NoHandler = 31;
 constexpr int Started = 42;
 
 // The opener's own exit status for a file it cannot find.
@@ -25,14 +23,14 @@ class OpenerShell : public Shell {
         std::error_code ec;
         if (path.empty() ||
             !std::filesystem::exists(std::filesystem::path(std::string(path)), ec)) {
-            return FileNotFound;
+            return kOpenFileNotFound;
         }
         // A name that starts with '-' would be taken for an option.
         const std::string target =
             path.front() == '-' ? "./" + std::string(path) : std::string(path);
         const pid_t pid = spawnProgram({opener_, target});
         if (pid < 0) {
-            return NoHandler;
+            return kOpenerNotStarted;
         }
         const auto status = waitForEnd(pid, wait_);
         if (!status) {
@@ -42,8 +40,10 @@ class OpenerShell : public Shell {
         if (*status == 0) {
             return Started;
         }
-        return *status == OpenerFileNotFound ? FileNotFound : NoHandler;
+        return *status == OpenerFileNotFound ? kOpenFileNotFound : kOpenNoHandler;
     }
+
+    std::string opener() const override { return opener_; }
 
   private:
     std::string opener_;
@@ -51,6 +51,21 @@ class OpenerShell : public Shell {
 };
 
 }  // namespace
+
+std::string desktopOpener() {
+    const char* chosen = std::getenv(kOpenerVariable);
+    return chosen != nullptr && chosen[0] != '\0' ? chosen : std::string(kDesktopOpener);
+}
+
+std::string OpenerNotStartedNote(const Shell& shell, int result) {
+    if (result != kOpenerNotStarted) {
+        return {};
+    }
+    return "\nCould not start \"" + shell.opener() +
+           "\", the program that opens files: install it (xdg-open comes with xdg-utils) or "
+           "name another in the environment variable " +
+           kOpenerVariable + ".";
+}
 
 std::unique_ptr<Shell> makeShell(std::string opener, std::chrono::milliseconds wait) {
     return std::make_unique<OpenerShell>(std::move(opener), wait);

@@ -8,7 +8,7 @@ packages=(
     qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev libasound2-dev
     libx11-dev libxext-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    sqlite3 ffmpeg imagemagick xvfb x11-apps desktop-file-utils
+    sqlite3 ffmpeg imagemagick xvfb x11-apps desktop-file-utils xdg-utils
     sigrok-cli
     libcurl4-openssl-dev python3-aiosmtpd
     fonts-liberation

@@ -15,6 +15,7 @@ class RecordingShell : public Shell {
     std::vector<std::string> opened;
     std::deque<int> results;
     int defaultResult = 42;  // above 32: started
+    std::string openerName = std::string(kDesktopOpener);
 
     int open(std::string_view path) override {
         opened.emplace_back(path);
@@ -25,6 +26,7 @@ class RecordingShell : public Shell {
         results.pop_front();
         return r;
     }
+    std::string opener() const override { return openerName; }
 };
 
 }  // namespace zelkor::platform

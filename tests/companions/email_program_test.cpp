@@ -213,6 +213,18 @@ TEST_F(EmailServerTrouble, ServerDownFailsAtOnce) {
     EXPECT_LT(r.seconds, 10.0);
 }
 
+// A server that goes silent after the body holds the reply to the body and
+// then the reply to the goodbye; the limit covers both.
+TEST_F(EmailServerTrouble, ServerSilentAfterTheBodyFailsWithinTheLimit) {
+    SmtpSink sink(SmtpSink::Mode::SilentAfterBody);
+    ASSERT_NE(sink.port(), 0);
+    rig_.setText("SMTPSERVER", sink.url());
+    const auto r = rig_.run("email", {}, {"ZELKOR_MAIL_TIMEOUT_MS=2000"});
+    expectNotSent(r);
+    EXPECT_NE(r.stderrText.find("timeout"), std::string::npos) << r.stderrText;
+    EXPECT_LT(r.seconds, 6.0);
+}
+
 TEST_F(EmailServerTrouble, SilentServerFailsAtTheTimeOut) {
     LocalPort port;
     rig_.setText("SMTPSERVER", port.url());
@@ -220,6 +232,27 @@ TEST_F(EmailServerTrouble, SilentServerFailsAtTheTimeOut) {
     expectNotSent(r);
     EXPECT_GE(r.seconds, 0.9);
     EXPECT_LT(r.seconds, 10.0);
+}
+
+// Debian's Python holds the sink's SMTP module; a Python of another
+// installation first in PATH must not be the one that runs it.
+TEST(SmtpSinkTest, StartsWithAnotherPythonFirstInPath) {
+    TempDir other;
+    std::filesystem::create_directories(other.file("bin"));
+    other.write("bin/python3", "#!/bin/sh\nexit 1\n");
+    std::filesystem::permissions(other.file("bin/python3"), std::filesystem::perms::owner_all);
+    for (const auto& entry : std::filesystem::directory_iterator("/usr/lib")) {
+        const std::string lib = "lib/" + entry.path().filename().string();
+        if (lib.starts_with("lib/python3.")) {
+            std::filesystem::create_directories(other.file(lib));
+            other.write(lib + "/os.py", "");
+        }
+    }
+    const std::string path = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    ::setenv("PATH", (other.file("bin") + ":" + path).c_str(), 1);
+    const SmtpSink sink;
+    ::setenv("PATH", path.c_str(), 1);
+    EXPECT_NE(sink.port(), 0);
 }
 
 }  // namespace

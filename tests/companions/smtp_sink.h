@@ -17,7 +17,12 @@ namespace zelkor::testing {
 
 class SmtpSink {
   public:
-    SmtpSink() {
+    enum class Mode {
+        Accept,           // records and accepts every message
+        SilentAfterBody,  // takes the body, then never answers again
+    };
+
+    explicit SmtpSink(Mode mode = Mode::Accept) {
         int out[2];
         if (::pipe(out) != 0) {
             return;
@@ -28,7 +33,12 @@ class SmtpSink {
             ::close(out[0]);
             ::close(out[1]);
             const std::string script = scriptPath();
-            ::execl("/usr/bin/python3", "python3", script.c_str(), folder_.path().c_str(),
+            // The full path as argv[0] too: Python finds its modules from
+            // argv[0], and a bare name would be looked up in PATH, where
+            // another installation without aiosmtpd may come first.
+            const char* python = "/usr/bin/python3";
+            ::execl(python, python, script.c_str(), folder_.path().c_str(),
+                    mode == Mode::SilentAfterBody ? "silent" : static_cast<char*>(nullptr),
                     static_cast<char*>(nullptr));
             ::_exit(127);
         }

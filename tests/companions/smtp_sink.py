@@ -7,6 +7,9 @@ code) into OUTDIR/<n>/: envelope sender and recipients, the To, Cc and
 Subject headers, the text, and each attachment's bytes, name and type.
 The files are written before the server accepts the message, so they are
 complete when the mailer ends.
+
+With "silent" after OUTDIR the server takes the whole message and then
+never answers again, as a server that hangs after the body.
 """
 
 import asyncio
@@ -19,11 +22,16 @@ from aiosmtpd.smtp import SMTP
 
 
 class Recorder:
-    def __init__(self, out):
+    def __init__(self, out, silent):
         self.out = out
+        self.silent = silent
         self.count = 0
 
     async def handle_DATA(self, server, session, envelope):
+        if self.silent:
+            # Holds the connection's command loop: the QUIT that follows
+            # gets no answer either.
+            await asyncio.Event().wait()
         self.count += 1
         folder = os.path.join(self.out, str(self.count))
         os.mkdir(folder)
@@ -55,8 +63,8 @@ class CountingSMTP(SMTP):
         super().connection_made(transport)
 
 
-async def serve(out):
-    recorder = Recorder(out)
+async def serve(out, silent):
+    recorder = Recorder(out, silent)
     loop = asyncio.get_running_loop()
     server = await loop.create_server(lambda: CountingSMTP(recorder), "127.0.0.1", 0)
     print("PORT", server.sockets[0].getsockname()[1], flush=True)
@@ -64,4 +72,4 @@ async def serve(out):
 
 
 if __name__ == "__main__":
-    asyncio.run(serve(sys.argv[1]))
+    asyncio.run(serve(sys.argv[1], sys.argv[2:] == ["silent"]))

@@ -142,13 +142,19 @@ TEST_F(EventListTest, PlayVideoOpensTheClipOrSaysThereIsNone) {
 TEST_F(EventListTest, ShellFailuresAreToldForPictureAndClip) {
     raiseEvents(2);
     list.show();
-    shell.results = {2, 31, 33};
+    shell.results = {2, 31, 33, platform::kOpenerNotStarted};
     click(kViewImageButton);
     click(kPlayVideoButton);
     click(kViewImageButton);
-    EXPECT_EQ(ui.texts(), (std::vector<std::string>{std::string(kBitmapOpenErrorMessage),
-                                                    std::string(kVideoOpenErrorMessage)}));
-    EXPECT_EQ(shell.opened.size(), 3u);
+    click(kViewImageButton);
+    ASSERT_EQ(ui.texts().size(), 3u);
+    EXPECT_EQ(ui.texts()[0], kBitmapOpenErrorMessage);
+    EXPECT_EQ(ui.texts()[1], kVideoOpenErrorMessage);
+    // The opener missing: the text, then a line that names it.
+    EXPECT_TRUE(ui.texts()[2].starts_with(std::string(kBitmapOpenErrorMessage) +
+                                          "\nCould not start \"xdg-open\""))
+        << ui.texts()[2];
+    EXPECT_EQ(shell.opened.size(), 4u);
 }
 
 TEST_F(EventListTest, AReusedSlotPlaysItsCurrentClip) {

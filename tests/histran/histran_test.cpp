@@ -252,7 +252,8 @@ TEST_F(HistranTest, MissingDatabasesThenMissingHistoryThenUnopenableDatabase) {
     EXPECT_EQ(RunHistran(context), HistranOutcome::OpenFailed);
     EXPECT_EQ(ui.texts(), (std::vector<std::string>{
                               "Error occured while opening Oculara Error Log Database ...\nPlease "
-                              "install Microsoft ACCESS or ACCESS ODBC driver. "}));
+                              "install Microsoft ACCESS or ACCESS ODBC driver. \nfile is not a "
+                              "database"}));
     EXPECT_TRUE(historyExists());
 }
 

@@ -175,6 +175,12 @@ TEST_F(ManageTest, ViewOpensExistingFilesThroughTheShellAndReportsFailures) {
     shell.results = {2};
     click("Command2");
     EXPECT_EQ(ui.boxes.back().text, "Error executing AVI player.....");
+    shell.results = {platform::kOpenerNotStarted};
+    shell.openerName = "/opt/bin/opener";
+    click("Command1");
+    EXPECT_TRUE(ui.boxes.back().text.starts_with(
+        "Error executing picture viewer.....\nCould not start \"/opt/bin/opener\""))
+        << ui.boxes.back().text;
 
     ui.boxes.clear();
     shell.opened.clear();

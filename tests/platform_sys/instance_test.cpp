@@ -171,6 +171,28 @@ TEST_F(InstanceTest, FailuresSayWhyAndOnlyALiveHolderSaysNothing) {
     EXPECT_NE(refused(dir_.string(), "../escape"), "");
 }
 
+// Only nobody holding the class is "not running"; a holder whose queue is
+// full and a folder that cannot be trusted say why.
+TEST_F(InstanceTest, DeliveryTellsAFullQueueAndARefusedFolderFromNobodyRunning) {
+    std::string reason;
+    EXPECT_EQ(instances_->deliver("ZelkorVorrak", 1, &reason), Delivery::NotRunning);
+    auto claim = instances_->claim("ZelkorVorrak");
+    ASSERT_NE(claim, nullptr);
+    Delivery delivery = Delivery::Delivered;
+    for (int i = 0; i < 100000 && delivery == Delivery::Delivered; ++i) {
+        delivery = instances_->deliver("ZelkorVorrak", 7, &reason);
+    }
+    EXPECT_EQ(delivery, Delivery::Busy);
+    EXPECT_NE(reason.find("queue of commands is full"), std::string::npos) << reason;
+    EXPECT_FALSE(claim->takeCommands().empty());
+    EXPECT_EQ(instances_->deliver("ZelkorVorrak", 7, &reason), Delivery::Delivered);
+
+    fs::permissions(dir_, fs::perms::owner_all | fs::perms::group_all);
+    EXPECT_EQ(instances_->deliver("ZelkorVorrak", 7, &reason), Delivery::Failed);
+    EXPECT_NE(reason.find("other users can write it"), std::string::npos) << reason;
+    fs::permissions(dir_, fs::perms::owner_all);
+}
+
 TEST_F(InstanceTest, FoldersOthersCanWriteAreRefusedAndLockLinksNotFollowed) {
     for (const auto shared :
          {fs::perms::owner_all | fs::perms::group_all, fs::perms::all | fs::perms::sticky_bit}) {

@@ -204,7 +204,20 @@ TEST(Shell, OpensExistingFilesWithTheOpenerOnly) {
     }
     EXPECT_EQ(zelkor::testing::readText(log), page.string());
 
-    EXPECT_EQ(makeShell((dir / "no-opener").string())->open(page.string()), 31);
+    // A missing opener is neither a missing file nor a missing handler, and
+    // the message names it and the setting that chooses it.
+    const auto missing = makeShell((dir / "no-opener").string());
+    EXPECT_EQ(missing->open(page.string()), kOpenerNotStarted);
+    const std::string note = OpenerNotStartedNote(*missing, kOpenerNotStarted);
+    EXPECT_TRUE(note.starts_with("\nCould not start \"" + (dir / "no-opener").string() + "\""))
+        << note;
+    EXPECT_NE(note.find("ZELKOR_OPENER"), std::string::npos);
+    EXPECT_EQ(OpenerNotStartedNote(*missing, kOpenNoHandler), "");
+    EXPECT_EQ(OpenerNotStartedNote(*missing, kOpenFileNotFound), "");
+    ::setenv("ZELKOR_OPENER", opener.c_str(), 1);
+    EXPECT_EQ(makeShell()->opener(), opener.string());
+    ::unsetenv("ZELKOR_OPENER");
+    EXPECT_EQ(makeShell()->opener(), "xdg-open");
     fs::remove_all(dir);
 }
 

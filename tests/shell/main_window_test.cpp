@@ -195,6 +195,14 @@ TEST_F(MainWindowTest, F1OpensTheHelpPageOrSaysItIsMissing) {
     press(Qt::Key_F1);
     ASSERT_EQ(shell->rig.boxTexts().size(), 1u);
     EXPECT_EQ(shell->rig.boxTexts()[0], kHelpMissingMessage);
+    // The opener itself missing is not the page missing.
+    shell->rig.shell.results.push_back(platform::kOpenerNotStarted);
+    press(Qt::Key_F1);
+    ASSERT_EQ(shell->rig.boxTexts().size(), 2u);
+    EXPECT_EQ(shell->rig.boxTexts()[1],
+              std::string(kHelpMissingMessage) + "\nCould not start \"xdg-open\", the program " +
+                  "that opens files: install it (xdg-open comes with xdg-utils) or name another " +
+                  "in the environment variable ZELKOR_OPENER.");
 }
 
 TEST_F(MainWindowTest, CtrlF12StartsTheMailerWithoutAnEvent) {

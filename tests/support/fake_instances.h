@@ -27,7 +27,9 @@ class FakeInstances : public platform::Instances {
     bool exists(std::string_view className) override {
         return held.contains(std::string(className));
     }
-    bool send(std::string_view, uint32_t) override { return false; }
+    platform::Delivery deliver(std::string_view, uint32_t, std::string*) override {
+        return platform::Delivery::NotRunning;
+    }
 
   private:
     class Claim : public platform::InstanceClaim {

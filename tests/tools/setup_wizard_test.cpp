@@ -310,6 +310,12 @@ TEST_F(SetupWizardTest, RefusedInputCannotBeFinished) {
     EXPECT_EQ(zelkor::testing::readText(store), bytes);
     EXPECT_TRUE(wizard->isVisible());
     ASSERT_EQ(ui.texts(), (std::vector<std::string>{"The two passwords differ."}));
+    for (auto* edit : {control<QLineEdit>(*wizard, "password"), again}) {
+        edit->setText("Open\nSesame");
+    }
+    EXPECT_FALSE(canGoOn(*wizard));
+    EXPECT_EQ(problem(*wizard),
+              "The password holds a line break, which cannot be typed at the password prompt.");
 
     control<QRadioButton>(*wizard, "noPassword")->setChecked(true);
     EXPECT_TRUE(canGoOn(*wizard));

@@ -1,6 +1,6 @@
 #pragma once
 // What the mailer and the dialer share about how they are started: the
-// optional event number Vorrak passes, and the time-outs a test may shorten.
+// optional event number Vorrak passes, and the time-outs that may be shortened.
 
 #include <cstdint>
 #include <optional>
@@ -28,8 +28,9 @@ struct EventArgument {
 EventArgument ParseEventArgument(std::span<const std::string_view> args);
 
 // `fallbackMs`, or the whole decimal number of milliseconds in the
-// environment variable `name` when that is smaller: the variable lets a
-// test shorten a wait, never make the program wait longer than it would.
+// environment variable `name` when that is smaller (ZELKOR_MAIL_TIMEOUT_MS,
+// ZELKOR_MODEM_TIMEOUT_MS): a user or a test may shorten a wait, never make
+// the program wait longer than it would.
 int TimeoutFromEnvironment(const char* name, int fallbackMs);
 
 }  // namespace zelkor::tools

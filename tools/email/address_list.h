@@ -15,6 +15,9 @@ namespace zelkor::tools {
 // domain of letters, digits and hyphens in dot-separated labels, ASCII
 // only, at most 254 characters. No display names, comments or quoting.
 bool IsMailAddress(std::string_view text);
+// Why a stored SMTPFROM that is not such an address is refused.
+inline constexpr std::string_view kSenderRefused =
+    "SMTPFROM is not a plain name@domain mail address";
 
 // Addresses separated by ";" or ",", blanks around them ignored, empty
 // items skipped (a trailing separator is common). Nothing, with `error`

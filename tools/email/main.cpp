@@ -110,7 +110,7 @@ int main(int argc, char** argv) {
     const std::string from = values.text("SMTPFROM");
     if (!tools::IsMailAddress(from)) {
         return refuse(from.empty() ? "no SMTPFROM sender address; set it with VrakSetup"
-                                   : "SMTPFROM is not a plain name@domain mail address");
+                                   : std::string(tools::kSenderRefused));
     }
 
     tools::MailContent mail;

@@ -1,6 +1,7 @@
 #include "tools/email/smtp_send.h"
 
 #include <curl/curl.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <cstring>
@@ -28,6 +29,18 @@ size_t readMessage(char* buffer, size_t size, size_t count, void* user) {
     std::memcpy(buffer, upload->rest.data(), n);
     upload->rest.remove_prefix(n);
     return n;
+}
+
+// libcurl keeps the connection for reuse and says goodbye (QUIT) in
+// curl_easy_cleanup, outside the total time-out, waiting up to two minutes
+// for a server that stopped answering. The mail is accepted or has failed
+// by then, so the connection is shut without the goodbye.
+void dropConnection(CURL* curl) {
+    curl_socket_t socket = CURL_SOCKET_BAD;
+    if (curl_easy_getinfo(curl, CURLINFO_ACTIVESOCKET, &socket) == CURLE_OK &&
+        socket != CURL_SOCKET_BAD) {
+        ::shutdown(socket, SHUT_RDWR);
+    }
 }
 
 }  // namespace
@@ -85,6 +98,7 @@ bool SendMail(const SmtpJob& job, std::string* error) {
     curl_easy_setopt(c, CURLOPT_NOSIGNAL, 1L);
 
     const CURLcode result = curl_easy_perform(c);
+    dropConnection(c);
     if (result != CURLE_OK) {
         *error = curlError[0] != '\0' ? curlError : curl_easy_strerror(result);
         return false;

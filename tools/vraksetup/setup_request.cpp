@@ -89,16 +89,10 @@ ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
             if (request.password.change == PasswordChange::Off) {
                 return refuse("--password and --no-password exclude each other");
             }
-            if (value.size() > vorrak::kMaxPasswordLength) {
-                return refuse("the password holds at most " +
-                              std::to_string(vorrak::kMaxPasswordLength) + " characters");
+            if (auto problem = PasswordProblem(value); !problem.empty()) {
+                return refuse(std::move(problem));
             }
             const auto scrambled = vorrak::ScramblePassword(value);
-            if (!scrambled) {
-                return refuse(
-                    "this password cannot be stored scrambled; change one of its characters "
-                    "or its length");
-            }
             request.password = {PasswordChange::Set, *scrambled};
             continue;
         }

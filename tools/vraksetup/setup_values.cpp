@@ -4,6 +4,7 @@
 
 #include "eventdb/event_database.h"
 #include "platform/registry_data.h"
+#include "tools/companions/companion_value_check.h"
 #include "tools/companions/companion_values.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings_store.h"
@@ -129,6 +130,21 @@ std::string TextProblem(const SettingRow& setting, std::string_view value) {
     if (value.size() >= setting.size) {
         return std::string(setting.name) + " holds at most " + std::to_string(setting.size - 1) +
                " characters, \"" + std::string(value) + "\" has " + std::to_string(value.size());
+    }
+    return CompanionValueProblem(setting.name, value);
+}
+
+std::string PasswordProblem(std::string_view password) {
+    if (password.size() > vorrak::kMaxPasswordLength) {
+        return "the password holds at most " + std::to_string(vorrak::kMaxPasswordLength) +
+               " characters";
+    }
+    if (password.find_first_of("\r\n") != std::string_view::npos) {
+        return "the password holds a line break, which cannot be typed at the password prompt";
+    }
+    if (!vorrak::ScramblePassword(password)) {
+        return "this password cannot be stored scrambled; change one of its characters or its "
+               "length";
     }
     return {};
 }

@@ -59,6 +59,11 @@ SetupValues ReadSetupValues(platform::Registry& registry);
 std::string NumberProblem(const vorrak::SettingRow& setting, uint32_t value);
 std::string TextProblem(const vorrak::SettingRow& setting, std::string_view value);
 
+// Why `password` cannot be the access password: it must fit the store
+// scrambled and be typed at Vorrak's password prompt, where a line break
+// ends the input. Empty when it can.
+std::string PasswordProblem(std::string_view password);
+
 // Creates the working directory when missing and the event database in it
 // when missing; false with `*error` set when that cannot be done.
 bool PrepareWorkingDirectory(const std::string& dir, std::string* error);

@@ -15,6 +15,7 @@
 #include <QSpinBox>
 #include <QVBoxLayout>
 
+#include <cctype>
 #include <climits>
 #include <filesystem>
 #include <functional>
@@ -433,11 +434,12 @@ std::string SetupWizard::passwordProblem() const {
     if (typed != passwordAgain_->text().toStdString()) {
         return "The two passwords differ.";
     }
-    if (typed.size() > vorrak::kMaxPasswordLength || !vorrak::ScramblePassword(typed)) {
-        return "This password cannot be stored scrambled; change one of its characters or its "
-               "length.";
+    std::string problem = PasswordProblem(typed);
+    if (!problem.empty()) {
+        problem.front() = char(std::toupper(static_cast<unsigned char>(problem.front())));
+        problem += ".";
     }
-    return {};
+    return problem;
 }
 
 std::string SetupWizard::pageProblem(int page) const {

@@ -134,8 +134,10 @@ void EventList::viewImage() {
     if (slot == 0) {
         return;
     }
-    if (shell_.open(guard_.eventSlots[slot].bitmapPath) <= 32) {
-        ui_.messageBox(kBitmapOpenErrorMessage, resources::kTitle, kBoxStyle);
+    if (const int result = shell_.open(guard_.eventSlots[slot].bitmapPath); result <= 32) {
+        ui_.messageBox(
+            std::string(kBitmapOpenErrorMessage) + platform::OpenerNotStartedNote(shell_, result),
+            resources::kTitle, kBoxStyle);
     }
 }
 
@@ -149,8 +151,10 @@ void EventList::playVideo() {
         ui_.messageBox(kNoVideoMessage, resources::kTitle, kBoxStyle);
         return;
     }
-    if (shell_.open(video) <= 32) {
-        ui_.messageBox(kVideoOpenErrorMessage, resources::kTitle, kBoxStyle);
+    if (const int result = shell_.open(video); result <= 32) {
+        ui_.messageBox(
+            std::string(kVideoOpenErrorMessage) + platform::OpenerNotStartedNote(shell_, result),
+            resources::kTitle, kBoxStyle);
     }
 }
 

@@ -200,8 +200,10 @@ void MainWindow::command(uint32_t id) {
             openCaptureSettings();
             break;
         case command::Help:
-            if (s_->shell.open(v_.HelpPath) <= 32) {
-                s_->ui.messageBox(kHelpMissingMessage, resources::kTitle, kVorrakBoxStyle);
+            if (const int result = s_->shell.open(v_.HelpPath); result <= 32) {
+                s_->ui.messageBox(std::string(kHelpMissingMessage) +
+                                      platform::OpenerNotStartedNote(s_->shell, result),
+                                  resources::kTitle, kVorrakBoxStyle);
             }
             break;
         case command::Snapshot:
