@@ -125,7 +125,7 @@ void GuardCommand(Vorrak& v, VorrakServices& s) {
         return;
     }
     const uint32_t regionWasOn = v.settings.USEREGIONCOMPARE;
-    if (!LoadSettings(s.settingsHost, v.settings, v.access, v.options)) {
+    if (!LoadSettings(s.settingsHost, v.settings, v.access, v.options, &v.toldOutOfRange)) {
         return;
     }
     if (regionWasOn != 0 && v.settings.USEREGIONCOMPARE == 0) {
