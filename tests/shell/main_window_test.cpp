@@ -346,8 +346,25 @@ TEST_F(MainWindowTest, TheEngineRefillsTheListAndOpensItOnlyWhenAsked) {
     raiseEvents(1);
     window().refreshEventList(false);
     EXPECT_EQ(listEntries(), 2);
-    // Hidden to the tray it counts as closed: the next event opens it anew.
+}
+
+TEST_F(MainWindowTest, TheListHidesWithTheWindowsAndComesBackWithThem) {
+    raiseEvents(2);
+    press(Qt::Key_F4);
+    QDialog* open = window().eventList().dialog();
+    ASSERT_NE(open, nullptr);
     window().hideToTray();
+    EXPECT_FALSE(open->isVisible());
+    EXPECT_TRUE(window().eventList().isOpen());
+    window().message(kTrayMessage);
+    ASSERT_EQ(window().eventList().dialog(), open);
+    EXPECT_TRUE(open->isVisible());
+    EXPECT_EQ(listEntries(), 2);
+
+    // A list closed before the windows hid stays closed when they return.
+    window().eventList().close();
+    window().hideToTray();
+    window().message(kTrayMessage);
     EXPECT_FALSE(window().eventList().isOpen());
 }
 

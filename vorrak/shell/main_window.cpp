@@ -348,9 +348,9 @@ void MainWindow::hideToTray() {
         panel_->hide();
     }
     hide();
-    // The list goes too; the next event opens it anew.
+    // The list goes with the windows and comes back with them.
     if (eventList_) {
-        eventList_->close();
+        eventList_->hideWithWindows();
     }
     v_.WindowsShown = 0;
     // Without a tray the windows stay hidden and the program keeps running;
@@ -374,6 +374,9 @@ void MainWindow::restoreFromTray() {
     if (panel_) {
         panel_->show();
         panel_->raise();
+    }
+    if (eventList_) {
+        eventList_->showWithWindows();
     }
     raise();
     tray_.reset();
