@@ -327,7 +327,12 @@ TEST_F(MainWindowTest, CreatedWindowHoldsTheConnectedCapturePicture) {
 TEST_F(MainWindowTest, F4OpensTheEventListOnceThereIsAnEvent) {
     press(Qt::Key_F4);
     EXPECT_FALSE(window().eventList().isOpen());
-    raiseEvents(2);
+    raiseEvents(1);
+    press(Qt::Key_F4);
+    ASSERT_TRUE(window().eventList().isOpen());
+    EXPECT_EQ(listEntries(), 1);
+    window().eventList().close();
+    raiseEvents(1);
     press(Qt::Key_F4);
     ASSERT_TRUE(window().eventList().isOpen());
     EXPECT_EQ(listEntries(), 2);
