@@ -264,6 +264,38 @@ TEST_F(MainWindowTest, TrayNotificationBringsHiddenWindowsBack) {
     EXPECT_FALSE(window().trayIconShown());
 }
 
+TEST_F(MainWindowTest, AWaitingStartTakesOnlyTheExitAndArmsOnlyOnAConnectedDriver) {
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 2);
+    shell->rig.registry.putNumber(kProductKey, "DELAYTIME", 5000);
+    press(Qt::Key_F2);
+    ASSERT_EQ(v().guardMode.pending, PendingStart::Start);
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(window().isVisible());
+    bool barOpened = false;
+    QTimer::singleShot(0, [&barOpened] {
+        if (QWidget* bar = QApplication::activeModalWidget()) {
+            barOpened = true;
+            bar->close();
+        }
+    });
+    press(Qt::Key_F3);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(barOpened);
+
+    // The driver gone meanwhile: the start finds it so and arms nothing.
+    window().message(kDisconnectCaptureMessage);
+    shell->rig.run(5000);
+    EXPECT_EQ(v().guardMode.pending, PendingStart::None);
+    EXPECT_EQ(v().guardMode.active, 0u);
+
+    window().message(kConnectCaptureMessage);
+    press(Qt::Key_F2);
+    ASSERT_EQ(v().guardMode.pending, PendingStart::Start);
+    QTimer::singleShot(0, &window(), [this] { window().command(command::Exit); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
 TEST_F(MainWindowTest, ExitCommandEndsTheLoopWithZero) {
     int code = -1;
     QTimer::singleShot(0, &window(), [this] { window().command(command::Exit); });

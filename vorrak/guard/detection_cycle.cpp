@@ -86,6 +86,10 @@ void WaitThen(Vorrak& v, VorrakServices& s, uint32_t waitMs, PendingStart what) 
         v.guardMode.pending = PendingStart::None;
         if (pending == PendingStart::Start) {
             s.guardHost.repaintMainWindow();
+            // The driver may have gone while the start waited.
+            if (v.capture.CaptureState != kCaptureConnected) {
+                return;
+            }
             StartGuard(v, s);
             s.guardHost.repaintControlPanel();
         } else if (pending == PendingStart::RearmOrStop) {

@@ -175,6 +175,12 @@ void MainWindow::command(uint32_t id) {
         return;
     }
     const GuardMode& g = v_.guardMode;
+    // A start that waits on its timer arms guard mode on what it finds then:
+    // nothing may close the program under it, open the setting bar or take
+    // the capture driver away meanwhile. Only the exit is taken.
+    if (g.pending != PendingStart::None && id != command::Exit) {
+        return;
+    }
     const GuardView view{g.trace.tracing != 0, false, g.frameCounter};
     switch (id) {
         case command::GuardStartStop:
