@@ -331,6 +331,24 @@ TEST_F(MainWindowTest, AnExitAskedForAtTheStartUpPasswordEndsTheStart) {
     EXPECT_EQ(start(true, true), kCaptureNotConnected);
 }
 
+// The program is not the user's before the start-up password is given:
+// what arrives meanwhile (a key, another program's command) is not done.
+TEST_F(MainWindowTest, OnlyTheExitIsTakenWhileTheStartUpPasswordIsAsked) {
+    auto rigged = std::make_unique<test::ShellRig>();
+    rigged->v().access.PasswordRequired = 1;
+    rigged->v().settings.RUNSTARTUP = 0;
+    rigged->v().settings.USEREGIONCOMPARE = 0;
+    rigged->v().capture.CaptureState = kCaptureNotConnected;
+    MainWindow& w = rigged->window;
+    w.setPasswordPrompt([&w] {
+        w.command(command::CloseByEscape);
+        return true;
+    });
+    w.message(kStartUpMessage);
+    EXPECT_FALSE(w.closing());
+    EXPECT_EQ(rigged->v().capture.CaptureState, kCaptureConnected);
+}
+
 TEST_F(MainWindowTest, CreatedWindowHoldsTheConnectedCapturePicture) {
     // The window made as the program makes it: its own capture window,
     // connected by the start-up message's connect step.

@@ -140,9 +140,13 @@ void MainWindow::message(uint32_t id) {
             }
             // The program may be asked to end while the password is asked
             // for; it then ends without going on with the start.
-            if (v_.access.PasswordRequired != 0 && v_.settings.RUNSTARTUP == 0 &&
-                (!askPassword() || destroyed_ || exitRequested_)) {
-                return;
+            if (v_.access.PasswordRequired != 0 && v_.settings.RUNSTARTUP == 0) {
+                startUpPasswordAsked_ = true;
+                const bool passed = askPassword();
+                startUpPasswordAsked_ = false;
+                if (!passed || closing()) {
+                    return;
+                }
             }
             CreateEventFolder(v_.capture.eventFolder, v_.settings.WORKINGDIR, s_->clock);
             if (v_.settings.RUNSTARTUP == 1) {
@@ -177,8 +181,9 @@ void MainWindow::command(uint32_t id) {
     const GuardMode& g = v_.guardMode;
     // A start that waits on its timer arms guard mode on what it finds then:
     // nothing may close the program under it, open the setting bar or take
-    // the capture driver away meanwhile. Only the exit is taken.
-    if (g.pending != PendingStart::None && id != command::Exit) {
+    // the capture driver away meanwhile. Nor is anything done for someone
+    // who has not yet given the start-up password. Only the exit is taken.
+    if ((g.pending != PendingStart::None || startUpPasswordAsked_) && id != command::Exit) {
         return;
     }
     const GuardView view{g.trace.tracing != 0, false, g.frameCounter};
