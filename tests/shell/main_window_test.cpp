@@ -264,6 +264,25 @@ TEST_F(MainWindowTest, TrayNotificationBringsHiddenWindowsBack) {
     EXPECT_FALSE(window().trayIconShown());
 }
 
+TEST_F(MainWindowTest, EachGuardStartUsesTheDefaultForAnOutOfRangeValueAndTellsItOnce) {
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 1);
+    shell->rig.registry.putNumber(kProductKey, "PROCESSSTYLE", 1);
+    shell->rig.registry.putNumber(kProductKey, "SENSIBILITY", 200);
+    const auto told = [this] {
+        return std::count_if(shell->rig.ui.boxes.begin(), shell->rig.ui.boxes.end(),
+                             [](const auto& box) {
+                                 return box.text.find("SENSIBILITY is 200") != std::string::npos;
+                             });
+    };
+    for (int start = 0; start < 2; ++start) {
+        press(Qt::Key_F2);
+        ASSERT_EQ(v().guardMode.active, 1u);
+        EXPECT_EQ(v().settings.SENSIBILITY, 90u);
+        press(Qt::Key_F2);
+    }
+    EXPECT_EQ(told(), 1);
+}
+
 TEST_F(MainWindowTest, AWaitingStartTakesOnlyTheExitAndArmsOnlyOnAConnectedDriver) {
     shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 2);
     shell->rig.registry.putNumber(kProductKey, "DELAYTIME", 5000);
