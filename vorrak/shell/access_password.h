@@ -59,8 +59,8 @@ bool AskPasswordWith(Vorrak& v, VorrakServices& s, const PasswordPromptFn& promp
 using WaitReadableFn = std::function<bool(int fd)>;
 
 // One line from `terminal` (the controlling terminal unless named), without
-// echo. The terminal is never read while empty: `wait` is asked to wait for
-// it, so the program can go on meanwhile. Nothing when the terminal cannot
+// echo. Reading never blocks: while the terminal has nothing to read,
+// `wait` waits for it, so the program can go on meanwhile. Nothing when the terminal cannot
 // be opened or ends before a newline, or when `wait` ends the wait.
 std::optional<std::string> PromptTerminalPassword(const WaitReadableFn& wait,
                                                   const char* terminal = "/dev/tty");
