@@ -22,12 +22,12 @@ class LoadSettingsTest : public ::testing::Test {
     AccessControl access;
     RunOptions options{true, true, true};
 
-    bool load() {
+    bool load(ToldOutOfRange* told = nullptr) {
         SettingsHost host{
             registry, ui, "viewer-default",
             [this](uint32_t force) { effects.push_back("wizard " + std::to_string(force)); },
             [this](int code) { effects.push_back("exit " + std::to_string(code)); }};
-        return LoadSettings(host, settings, access, options);
+        return LoadSettings(host, settings, access, options, told);
     }
 
     void put(std::string_view name, uint32_t value) {
@@ -249,6 +249,45 @@ TEST_F(LoadSettingsTest, NumbersReadWhateverBytesAreStored) {
     EXPECT_EQ(settings.SENSIBILITY, 0x35u);
     EXPECT_EQ(settings.DELAYTIME, 10000u);
     EXPECT_EQ(settings.PHONENUMBER, "123");
+}
+
+TEST_F(LoadSettingsTest, NumbersOutsideTheWizardsRangeGetTheirDefaultAndAreToldOnce) {
+    put("WORKINGDIR", "/w");
+    put("SENSIBILITY", 0xc8);
+    put("SCANTIME", 0xffffffff);
+    // The ends of a range are the wizard's own values.
+    put("STARTHOUR", 0);
+    put("VIDEORECORDINGTIME", 3600);
+    ToldOutOfRange told;
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(load(&told));
+    const std::string said = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(settings.SENSIBILITY, 90u);
+    EXPECT_EQ(settings.SCANTIME, 500u);
+    EXPECT_EQ(settings.STARTHOUR, 0u);
+    EXPECT_EQ(settings.VIDEORECORDINGTIME, 3600u);
+    const std::string expected =
+        "SENSIBILITY is 200, outside 0 to 100: the default 90 is used.\n"
+        "SCANTIME is 4294967295, outside 100 to 60000: the default 500 is used.\n"
+        "Please execute Setup Wizard again...";
+    EXPECT_EQ(ui.texts(), std::vector<std::string>{expected});
+    EXPECT_EQ(said, "Vorrak: " + expected + "\n");
+
+    // The next start of the same run says nothing more, and finds the same.
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(load(&told));
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(ui.boxes.size(), 1u);
+    EXPECT_EQ(settings.SENSIBILITY, 90u);
+
+    // A guard that does not stop for boxes is told on stderr only.
+    ToldOutOfRange freshRun;
+    put("PROCESSSTYLE", 3);
+    ::testing::internal::CaptureStderr();
+    ASSERT_TRUE(load(&freshRun));
+    EXPECT_NE(::testing::internal::GetCapturedStderr().find("SENSIBILITY is 200"),
+              std::string::npos);
+    EXPECT_EQ(ui.boxes.size(), 1u);
 }
 
 TEST(DefaultViewerFileName, TakesTheDriveOfTheWindowsDirectory) {

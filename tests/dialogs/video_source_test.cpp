@@ -185,6 +185,21 @@ TEST(VideoSourceDialog, DefaultThenOkStoresTheDefaults) {
     EXPECT_EQ(rig.capture.FrameHeight, 240u);
 }
 
+TEST(VideoSourceDialog, OkKeepsEachBarInItsOwnValue) {
+    VideoSourceRig rig;
+    const bool ok = rig.run([](QDialog& d) {
+        item<QScrollBar>(d, kBrightnessBar).setSliderPosition(11);
+        item<QScrollBar>(d, kContrastBar).setSliderPosition(22);
+        item<QScrollBar>(d, kSaturationBar).setSliderPosition(33);
+        item<QScrollBar>(d, kHueBar).setSliderPosition(44);
+        click(d, kOk);
+    });
+    EXPECT_TRUE(ok);
+    const Settings& s = rig.settings;
+    EXPECT_EQ(std::vector<uint32_t>({s.BRIGHTNESS, s.CONTRAST, s.SATURATION, s.HUE}),
+              (std::vector<uint32_t>{11, 22, 33, 44}));
+}
+
 TEST(VideoSourceDialog, PalRestartsLiveVideoWith288LineFields) {
     VideoSourceRig rig;
     rig.capture.CaptureState = kCaptureConnected;

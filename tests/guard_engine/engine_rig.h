@@ -68,7 +68,8 @@ struct SceneOptions {
 // Settings written to the store before the engine loads them; the fields
 // not set here keep the store's defaults.
 struct GuardSettings {
-    uint32_t processStyle = 0;
+    // Notify and record a clip, without tracing.
+    uint32_t processStyle = 3;
     uint32_t stopStyle = 2;
     uint32_t errorAmount = 50;
     uint32_t scanTime = 500;

@@ -68,7 +68,7 @@ std::string eventLinePattern(const std::string& folder, uint32_t n, const std::s
 
 TEST(GuardCycle, AWalkerRaisesEventsWhoseBitmapsHoldTheTwoFramesThatDiffered) {
     GuardSettings settings;
-    settings.processStyle = 0;
+    settings.processStyle = 3;
     settings.stopStyle = 2;
     EngineRig rig(scene("walker", 8000, 1), settings);
     rig.start();

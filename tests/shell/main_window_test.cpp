@@ -272,6 +272,57 @@ TEST_F(MainWindowTest, TrayNotificationBringsHiddenWindowsBack) {
     EXPECT_FALSE(window().trayIconShown());
 }
 
+TEST_F(MainWindowTest, EachGuardStartUsesTheDefaultForAnOutOfRangeValueAndTellsItOnce) {
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 1);
+    shell->rig.registry.putNumber(kProductKey, "PROCESSSTYLE", 1);
+    shell->rig.registry.putNumber(kProductKey, "SENSIBILITY", 200);
+    const auto told = [this] {
+        return std::count_if(shell->rig.ui.boxes.begin(), shell->rig.ui.boxes.end(),
+                             [](const auto& box) {
+                                 return box.text.find("SENSIBILITY is 200") != std::string::npos;
+                             });
+    };
+    for (int start = 0; start < 2; ++start) {
+        press(Qt::Key_F2);
+        ASSERT_EQ(v().guardMode.active, 1u);
+        EXPECT_EQ(v().settings.SENSIBILITY, 90u);
+        press(Qt::Key_F2);
+    }
+    EXPECT_EQ(told(), 1);
+}
+
+TEST_F(MainWindowTest, AWaitingStartTakesOnlyTheExitAndArmsOnlyOnAConnectedDriver) {
+    shell->rig.registry.putNumber(kProductKey, "USESCHEDULE", 2);
+    shell->rig.registry.putNumber(kProductKey, "DELAYTIME", 5000);
+    press(Qt::Key_F2);
+    ASSERT_EQ(v().guardMode.pending, PendingStart::Start);
+    press(Qt::Key_Escape);
+    EXPECT_TRUE(window().isVisible());
+    bool barOpened = false;
+    QTimer::singleShot(0, [&barOpened] {
+        if (QWidget* bar = QApplication::activeModalWidget()) {
+            barOpened = true;
+            bar->close();
+        }
+    });
+    press(Qt::Key_F3);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(barOpened);
+
+    // The driver gone meanwhile: the start finds it so and arms nothing.
+    window().message(kDisconnectCaptureMessage);
+    shell->rig.run(5000);
+    EXPECT_EQ(v().guardMode.pending, PendingStart::None);
+    EXPECT_EQ(v().guardMode.active, 0u);
+
+    window().message(kConnectCaptureMessage);
+    press(Qt::Key_F2);
+    ASSERT_EQ(v().guardMode.pending, PendingStart::Start);
+    QTimer::singleShot(0, &window(), [this] { window().command(command::Exit); });
+    QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
+    EXPECT_EQ(QCoreApplication::exec(), 0);
+}
+
 TEST_F(MainWindowTest, ExitCommandEndsTheLoopWithZero) {
     int code = -1;
     QTimer::singleShot(0, &window(), [this] { window().command(command::Exit); });
@@ -307,6 +358,24 @@ TEST_F(MainWindowTest, AnExitAskedForAtTheStartUpPasswordEndsTheStart) {
     EXPECT_EQ(start(true, true), kCaptureNotConnected);
 }
 
+// The program is not the user's before the start-up password is given:
+// what arrives meanwhile (a key, another program's command) is not done.
+TEST_F(MainWindowTest, OnlyTheExitIsTakenWhileTheStartUpPasswordIsAsked) {
+    auto rigged = std::make_unique<test::ShellRig>();
+    rigged->v().access.PasswordRequired = 1;
+    rigged->v().settings.RUNSTARTUP = 0;
+    rigged->v().settings.USEREGIONCOMPARE = 0;
+    rigged->v().capture.CaptureState = kCaptureNotConnected;
+    MainWindow& w = rigged->window;
+    w.setPasswordPrompt([&w] {
+        w.command(command::CloseByEscape);
+        return true;
+    });
+    w.message(kStartUpMessage);
+    EXPECT_FALSE(w.closing());
+    EXPECT_EQ(rigged->v().capture.CaptureState, kCaptureConnected);
+}
+
 TEST_F(MainWindowTest, CreatedWindowHoldsTheConnectedCapturePicture) {
     // The window made as the program makes it: its own capture window,
     // connected by the start-up message's connect step.
@@ -335,7 +404,12 @@ TEST_F(MainWindowTest, CreatedWindowHoldsTheConnectedCapturePicture) {
 TEST_F(MainWindowTest, F4OpensTheEventListOnceThereIsAnEvent) {
     press(Qt::Key_F4);
     EXPECT_FALSE(window().eventList().isOpen());
-    raiseEvents(2);
+    raiseEvents(1);
+    press(Qt::Key_F4);
+    ASSERT_TRUE(window().eventList().isOpen());
+    EXPECT_EQ(listEntries(), 1);
+    window().eventList().close();
+    raiseEvents(1);
     press(Qt::Key_F4);
     ASSERT_TRUE(window().eventList().isOpen());
     EXPECT_EQ(listEntries(), 2);
@@ -354,8 +428,25 @@ TEST_F(MainWindowTest, TheEngineRefillsTheListAndOpensItOnlyWhenAsked) {
     raiseEvents(1);
     window().refreshEventList(false);
     EXPECT_EQ(listEntries(), 2);
-    // Hidden to the tray it counts as closed: the next event opens it anew.
+}
+
+TEST_F(MainWindowTest, TheListHidesWithTheWindowsAndComesBackWithThem) {
+    raiseEvents(2);
+    press(Qt::Key_F4);
+    QDialog* open = window().eventList().dialog();
+    ASSERT_NE(open, nullptr);
     window().hideToTray();
+    EXPECT_FALSE(open->isVisible());
+    EXPECT_TRUE(window().eventList().isOpen());
+    window().message(kTrayMessage);
+    ASSERT_EQ(window().eventList().dialog(), open);
+    EXPECT_TRUE(open->isVisible());
+    EXPECT_EQ(listEntries(), 2);
+
+    // A list closed before the windows hid stays closed when they return.
+    window().eventList().close();
+    window().hideToTray();
+    window().message(kTrayMessage);
     EXPECT_FALSE(window().eventList().isOpen());
 }
 

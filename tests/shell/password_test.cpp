@@ -3,6 +3,7 @@
 // dialog 206 by its control ids.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -11,9 +12,16 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <chrono>
+#include <condition_variable>
 #include <deque>
+#include <mutex>
+#include <thread>
 
+#include "platform/qt/event_loop_wait.h"
+#include "tests/dialogs/modal_script.h"
 #include "tests/guard_engine/engine_rig.h"
+#include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
@@ -122,6 +130,20 @@ TEST_F(AskPasswordTest, AnEndingProgramLeavesTheCheckWithoutARefusal) {
     EXPECT_TRUE(exitCodes.empty());
 }
 
+bool readable(int fd) {
+    pollfd p{fd, POLLIN, 0};
+    return poll(&p, 1, 0) == 1 && (p.revents & POLLIN) != 0;
+}
+
+// The wait of a program without an event loop: `fd` or the interrupt,
+// false when the interrupt comes first.
+bool waitUnlessInterrupted(int fd, int interruptFd) {
+    pollfd waits[2] = {{fd, POLLIN, 0}, {interruptFd, POLLIN, 0}};
+    while (poll(waits, 2, -1) < 0) {
+    }
+    return (waits[1].revents & POLLIN) == 0;
+}
+
 // The terminal prompt on a terminal of its own: a child in a new session
 // whose controlling terminal is a pty, with `typed` sent once the prompt
 // shows. Gives what the prompt returned and whether the interrupt was left
@@ -148,9 +170,12 @@ PromptOutcome promptOnPty(const std::string& typed, bool interrupt) {
         alarm(10);  // a prompt that does not end fails the test instead of hanging it
         setsid();
         const int tty = open(slave.c_str(), O_RDWR);  // becomes the controlling terminal
-        const auto entry = tty >= 0 ? PromptTerminalPassword(interruptPipe[0]) : std::nullopt;
+        const auto entry = tty >= 0 ? PromptTerminalPassword([&](int fd) {
+            return waitUnlessInterrupted(fd, interruptPipe[0]);
+        })
+                                    : std::nullopt;
         const std::string answer =
-            (entry ? "=" + *entry : "-") + (Readable(interruptPipe[0]) ? "!" : ".");
+            (entry ? "=" + *entry : "-") + (readable(interruptPipe[0]) ? "!" : ".");
         _exit(write(result[1], answer.data(), answer.size()) == ssize_t(answer.size()) ? 0 : 1);
     }
     close(result[1]);
@@ -194,6 +219,67 @@ TEST(TerminalPasswordTest, ReadsALineAndEndsAtOnceWhenTheProgramIsAskedToEnd) {
     const PromptOutcome interrupted = promptOnPty("", true);
     EXPECT_EQ(interrupted.entry, std::nullopt);
     EXPECT_TRUE(interrupted.interruptLeft) << "the signal is still there to be taken";
+}
+
+// The prompt in this program's event loop, on a pty of its own. Should the
+// prompt block the loop, a watchdog ends its line every ten seconds so the
+// test fails instead of hanging.
+class EventLoopPromptTest : public ::testing::Test {
+  protected:
+    EventLoopPromptTest() {
+        testing::qtApp();
+        master = posix_openpt(O_RDWR | O_NOCTTY);
+        EXPECT_GE(master, 0);
+        EXPECT_EQ(grantpt(master), 0);
+        EXPECT_EQ(unlockpt(master), 0);
+        terminal = ptsname(master);
+        watchdog = std::thread([this] {
+            std::unique_lock lock(mutex);
+            while (!done.wait_for(lock, std::chrono::seconds(10), [this] { return finished; })) {
+                EXPECT_EQ(write(master, "\n", 1), 1);
+            }
+        });
+    }
+    ~EventLoopPromptTest() override {
+        {
+            std::lock_guard lock(mutex);
+            finished = true;
+        }
+        done.notify_one();
+        watchdog.join();
+        close(master);
+    }
+    std::optional<std::string> prompt() {
+        return PromptTerminalPassword(platform::WaitReadableInEventLoop, terminal.c_str());
+    }
+
+    int master = -1;
+    std::string terminal;
+    std::mutex mutex;
+    std::condition_variable done;
+    bool finished = false;
+    std::thread watchdog;
+};
+
+TEST_F(EventLoopPromptTest, TimersRunWhileItWaitsAndTheTypedLineEndsIt) {
+    int ticks = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout, [&] {
+        // The line is typed only from the loop, a few ticks in.
+        if (++ticks == 3) {
+            EXPECT_EQ(write(master, "Open Sesame\n", 12), 12);
+        }
+    });
+    ticker.start(0);
+    EXPECT_EQ(prompt(), "Open Sesame");
+    EXPECT_GE(ticks, 3);
+}
+
+TEST_F(EventLoopPromptTest, TheProgramsExitEndsTheWaitAndTheNextAtOnce) {
+    QTimer::singleShot(0, [] { QCoreApplication::exit(0); });
+    EXPECT_EQ(prompt(), std::nullopt);
+    EXPECT_EQ(prompt(), std::nullopt);
+    test::letModalDialogsRun();
 }
 
 class PasswordDialogTest : public AskPasswordTest {

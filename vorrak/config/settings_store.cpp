@@ -1,6 +1,7 @@
 #include "vorrak/config/settings_store.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <vector>
 
 #include "vorrak/config/password.h"
@@ -23,6 +24,32 @@ void setWholeBuffer(platform::RegistryKey& key, std::string_view name, std::stri
     std::vector<char> buffer(size, '\0');
     std::copy_n(text.begin(), std::min<size_t>(text.size(), size - 1), buffer.begin());
     key.setValue(name, platform::RegType::MultiSz, buffer.data(), size);
+}
+
+// Says the out-of-range values not said before in this run.
+void tellOutOfRange(const SettingsHost& host, const Settings& settings,
+                    const std::vector<std::pair<const SettingRow*, uint32_t>>& found,
+                    ToldOutOfRange& told) {
+    std::string text;
+    for (const auto& [row, stored] : found) {
+        if (!told.insert(row->name).second) {
+            continue;
+        }
+        text += std::string(row->name) + " is " + std::to_string(stored) + ", outside " +
+                std::to_string(row->minimum) + " to " + std::to_string(row->maximum) +
+                ": the default " + std::to_string(row->numberDefault) + " is used.\n";
+    }
+    if (text.empty()) {
+        return;
+    }
+    text += "Please execute Setup Wizard again...";
+    std::fprintf(stderr, "Vorrak: %s\n", text.c_str());
+    std::fflush(stderr);
+    // An unattended guard (the other styles) keeps running without a box
+    // waiting for someone to close it.
+    if (settings.PROCESSSTYLE == 1) {
+        host.ui.messageBox(text, resources::kTitle, kVorrakBoxStyle);
+    }
 }
 
 }  // namespace
@@ -59,15 +86,24 @@ bool ReadStoredText(platform::RegistryKey& key, const SettingRow& setting, std::
 }
 
 bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& access,
-                  RunOptions& options) {
+                  RunOptions& options, ToldOutOfRange* told) {
     options = RunOptions{};
     auto key = host.registry.openKey(kProductKey, platform::RegAccess::Read);
     if (!key) {
         return failLoad(host, kNotInstalledMessage);
     }
+    // A number the wizard would never have written (a hand-edited store)
+    // can make guard mode blind or never fire: such a value is not used.
+    std::vector<std::pair<const SettingRow*, uint32_t>> outOfRange;
     for (const auto& entry : ProductSettings()) {
         if (entry.kind == SettingKind::Number) {
-            settings.*entry.number = ReadStoredNumber(*key, entry);
+            const uint32_t stored = ReadStoredNumber(*key, entry);
+            if (InRange(entry, stored)) {
+                settings.*entry.number = stored;
+            } else {
+                settings.*entry.number = entry.numberDefault;
+                outOfRange.emplace_back(&entry, stored);
+            }
             continue;
         }
         std::string value;
@@ -95,6 +131,9 @@ bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& a
     }
     key.reset();
     LoadAccess(host.registry, access);
+    if (told != nullptr) {
+        tellOutOfRange(host, settings, outOfRange, *told);
+    }
     return true;
 }
 

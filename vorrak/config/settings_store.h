@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <set>
 #include <string>
 #include <string_view>
 
@@ -44,13 +45,20 @@ uint32_t ReadStoredNumber(platform::RegistryKey& key, const SettingRow& setting)
 // A text of the product key, read into its buffer size; false when missing.
 bool ReadStoredText(platform::RegistryKey& key, const SettingRow& setting, std::string* value);
 
+// The stored numbers a run has been told were out of range, by name; the
+// guard reloads the settings at every start and says it only once.
+using ToldOutOfRange = std::set<std::string_view>;
+
 // Fills `settings` and `access` from the store and switches `options` off.
+// A stored number outside the range the setup wizard allows is replaced by
+// its default; when `told` is given, each such value not in it yet is added
+// and said: on stderr, and in a message box when PROCESSSTYLE is 1.
 // When the product key or WORKINGDIR is missing, WORKINGDIR is empty or
 // relative (as good as missing), or holds a bracket, it tells the user, starts the setup wizard
 // with force, ends the process with code 1 and returns false at once (should endProcess return);
 // true when the settings loaded.
 bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& access,
-                  RunOptions& options);
+                  RunOptions& options, ToldOutOfRange* told = nullptr);
 
 // The picture and input values and USEREGIONCOMPARE, as numbers. A store
 // that cannot be written is passed over in silence.

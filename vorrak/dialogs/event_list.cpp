@@ -80,6 +80,7 @@ EventList::~EventList() {
 
 void EventList::show() {
     delete dialog_.data();
+    hidden_ = false;
     dialog_ = BuildDialog(kTemplate, nullptr).release();
     dialog_->setModal(false);
     dialog_->setAttribute(Qt::WA_DeleteOnClose);
@@ -113,9 +114,24 @@ void EventList::refill() {
 }
 
 void EventList::close() {
+    hidden_ = false;
     if (dialog_) {
         dialog_->close();
     }
+}
+
+void EventList::hideWithWindows() {
+    if (dialog_ && dialog_->isVisible()) {
+        dialog_->hide();
+        hidden_ = true;
+    }
+}
+
+void EventList::showWithWindows() {
+    if (dialog_ && hidden_) {
+        dialog_->showNormal();
+    }
+    hidden_ = false;
 }
 
 QListWidget* EventList::listBox() const {

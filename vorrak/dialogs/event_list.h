@@ -57,8 +57,13 @@ class EventList : public QObject {
     void refill();
     // Exit: the window goes and counts as closed.
     void close();
-    // Closing deletes the window, so an open one is a visible one.
-    bool isOpen() const { return dialog_ && dialog_->isVisible(); }
+    // Out of sight with the other windows behind the tray icon; it stays
+    // open, keeps being refilled, and comes back with them.
+    void hideWithWindows();
+    void showWithWindows();
+    // Closing deletes the window, so an open one is a visible one, or one
+    // hidden with the other windows.
+    bool isOpen() const { return dialog_ && (dialog_->isVisible() || hidden_); }
 
     // The open window, or null.
     QDialog* dialog() { return dialog_.data(); }
@@ -78,6 +83,7 @@ class EventList : public QObject {
     platform::Shell& shell_;
     platform::Ui& ui_;
     QPointer<QDialog> dialog_;
+    bool hidden_ = false;
     // The previous press on the list, kept across windows for the whole run.
     QPoint previousPress_{0, 0};
 };

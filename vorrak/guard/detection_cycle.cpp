@@ -87,6 +87,10 @@ void WaitThen(Vorrak& v, VorrakServices& s, uint32_t waitMs, PendingStart what) 
         v.guardMode.pending = PendingStart::None;
         if (pending == PendingStart::Start) {
             s.guardHost.repaintMainWindow();
+            // The driver may have gone while the start waited.
+            if (v.capture.CaptureState != kCaptureConnected) {
+                return;
+            }
             StartGuard(v, s);
             s.guardHost.repaintControlPanel();
         } else if (pending == PendingStart::RearmOrStop) {
@@ -126,7 +130,7 @@ void GuardCommand(Vorrak& v, VorrakServices& s) {
         return;
     }
     const uint32_t regionWasOn = v.settings.USEREGIONCOMPARE;
-    if (!LoadSettings(s.settingsHost, v.settings, v.access, v.options)) {
+    if (!LoadSettings(s.settingsHost, v.settings, v.access, v.options, &v.toldOutOfRange)) {
         return;
     }
     if (regionWasOn != 0 && v.settings.USEREGIONCOMPARE == 0) {

@@ -1,7 +1,6 @@
 #include "vorrak/shell/access_password.h"
 
 #include <fcntl.h>
-#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -53,33 +52,33 @@ class EchoOff {
     bool restore_ = false;
 };
 
-// A line from the terminal, waiting on `interruptFd` as well: nothing when
-// that is readable first or the terminal ends before a newline.
-std::optional<std::string> readLine(int fd, int interruptFd) {
+// A line from the terminal, read as far as it has come and waited for by
+// `wait` whenever it has nothing more. A line longer than the field is kept
+// only as far as the field would take it.
+std::optional<std::string> readLine(int fd, const WaitReadableFn& wait) {
     std::string line;
     for (;;) {
-        pollfd waits[2] = {{fd, POLLIN, 0}, {interruptFd, POLLIN, 0}};
-        if (poll(waits, interruptFd >= 0 ? 2 : 1, -1) < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return std::nullopt;
-        }
-        if (interruptFd >= 0 && (waits[1].revents & POLLIN) != 0) {
-            return std::nullopt;
-        }
         char c = 0;
         const ssize_t n = read(fd, &c, 1);
+        if (n == 1) {
+            if (c == '\n') {
+                return line;
+            }
+            if (line.size() <= kPasswordFieldMax) {
+                line += c;
+            }
+            continue;
+        }
         if (n < 0 && errno == EINTR) {
             continue;
         }
-        if (n != 1) {
-            return std::nullopt;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            if (!wait(fd)) {
+                return std::nullopt;
+            }
+            continue;
         }
-        if (c == '\n') {
-            return line;
-        }
-        line += c;
+        return std::nullopt;
     }
 }
 
@@ -132,13 +131,9 @@ bool AskPasswordWith(Vorrak& v, VorrakServices& s, const PasswordPromptFn& promp
     }
 }
 
-bool Readable(int fd) {
-    pollfd p{fd, POLLIN, 0};
-    return fd >= 0 && poll(&p, 1, 0) == 1 && (p.revents & POLLIN) != 0;
-}
-
-std::optional<std::string> PromptTerminalPassword(int interruptFd) {
-    const int fd = open("/dev/tty", O_RDWR | O_NOCTTY | O_CLOEXEC);
+std::optional<std::string> PromptTerminalPassword(const WaitReadableFn& wait,
+                                                  const char* terminal) {
+    const int fd = open(terminal, O_RDWR | O_NOCTTY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) {
         return std::nullopt;
     }
@@ -148,7 +143,7 @@ std::optional<std::string> PromptTerminalPassword(int interruptFd) {
             std::string(resources::kTitle) + " - " + std::string(kPasswordPrompt) + " ";
         EchoOff quiet(fd);
         if (write(fd, prompt.data(), prompt.size()) == ssize_t(prompt.size())) {
-            entry = readLine(fd, interruptFd);
+            entry = readLine(fd, wait);
         }
         const char newline = '\n';
         (void)!write(fd, &newline, 1);

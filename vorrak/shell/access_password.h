@@ -54,13 +54,16 @@ using PasswordPromptFn = std::function<std::optional<std::string>()>;
 bool AskPasswordWith(Vorrak& v, VorrakServices& s, const PasswordPromptFn& prompt,
                      const std::function<bool()>& ending = {});
 
-// The controlling terminal, without echo. While it waits, `interruptFd`
-// (-1 for none) becoming readable ends the wait with nothing: the program
-// is asked to end. What made it readable is left there to be read.
-std::optional<std::string> PromptTerminalPassword(int interruptFd = -1);
+// Waits until `fd` has something to read; false when the wait was ended
+// instead (the program is being ended).
+using WaitReadableFn = std::function<bool(int fd)>;
 
-// Whether `fd` has something to read now.
-bool Readable(int fd);
+// One line from `terminal` (the controlling terminal unless named), without
+// echo. Reading never blocks: while the terminal has nothing to read,
+// `wait` waits for it, so the program can go on meanwhile. Nothing when the terminal cannot
+// be opened or ends before a newline, or when `wait` ends the wait.
+std::optional<std::string> PromptTerminalPassword(const WaitReadableFn& wait,
+                                                  const char* terminal = "/dev/tty");
 
 // Dialog 206, modal, over `owner`; Escape and the close box do nothing.
 bool AskPasswordDialog(Vorrak& v, VorrakServices& s, QWidget* owner);

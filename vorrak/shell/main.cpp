@@ -15,6 +15,7 @@
 #include "platform/hardware.h"
 #include "platform/profile.h"
 #include "platform/program_dir.h"
+#include "platform/qt/event_loop_wait.h"
 #include "platform/qt/services.h"
 #include "vorrak/alarms/alarms.h"
 #include "vorrak/config/settings_store.h"
@@ -124,13 +125,23 @@ int main(int argc, char** argv) {
         *instances,
         *shell};
     window.attach(s);
+    bool prompting = false;
     if (platform::consoleUiRequested()) {
-        // A signal while the terminal is asked ends the wait; it is then
-        // taken as any other once the loop runs again.
+        // The terminal is waited for in the event loop: guard mode, timers
+        // and commands go on while nobody types. An exit asked for meanwhile
+        // (Ctrl+C, a signal, command 40004) ends the loop, and the wait
+        // with it. The one terminal takes one prompt at a time.
         window.setPasswordPrompt([&] {
-            return vorrak::AskPasswordWith(
-                v, s, [] { return vorrak::PromptTerminalPassword(signalPipe[0]); },
-                [] { return vorrak::Readable(signalPipe[0]); });
+            if (prompting) {
+                return false;
+            }
+            prompting = true;
+            const bool right = vorrak::AskPasswordWith(
+                v, s,
+                [] { return vorrak::PromptTerminalPassword(platform::WaitReadableInEventLoop); },
+                [&window] { return window.closing(); });
+            prompting = false;
+            return right;
         });
     }
 

@@ -141,9 +141,13 @@ void MainWindow::message(uint32_t id) {
             }
             // The program may be asked to end while the password is asked
             // for; it then ends without going on with the start.
-            if (v_.access.PasswordRequired != 0 && v_.settings.RUNSTARTUP == 0 &&
-                (!askPassword() || destroyed_ || exitRequested_)) {
-                return;
+            if (v_.access.PasswordRequired != 0 && v_.settings.RUNSTARTUP == 0) {
+                startUpPasswordAsked_ = true;
+                const bool passed = askPassword();
+                startUpPasswordAsked_ = false;
+                if (!passed || closing()) {
+                    return;
+                }
             }
             CreateEventFolder(v_.capture.eventFolder, v_.settings.WORKINGDIR, s_->clock);
             if (v_.settings.RUNSTARTUP == 1) {
@@ -176,6 +180,13 @@ void MainWindow::command(uint32_t id) {
         return;
     }
     const GuardMode& g = v_.guardMode;
+    // A start that waits on its timer arms guard mode on what it finds then:
+    // nothing may close the program under it, open the setting bar or take
+    // the capture driver away meanwhile. Nor is anything done for someone
+    // who has not yet given the start-up password. Only the exit is taken.
+    if ((g.pending != PendingStart::None || startUpPasswordAsked_) && id != command::Exit) {
+        return;
+    }
     const GuardView view{g.trace.tracing != 0, false, g.frameCounter};
     switch (id) {
         case command::GuardStartStop:
@@ -347,9 +358,9 @@ void MainWindow::hideToTray() {
         panel_->hide();
     }
     hide();
-    // The list goes too; the next event opens it anew.
+    // The list goes with the windows and comes back with them.
     if (eventList_) {
-        eventList_->close();
+        eventList_->hideWithWindows();
     }
     v_.WindowsShown = 0;
     // Without a tray the windows stay hidden and the program keeps running;
@@ -373,6 +384,9 @@ void MainWindow::restoreFromTray() {
     if (panel_) {
         panel_->show();
         panel_->raise();
+    }
+    if (eventList_) {
+        eventList_->showWithWindows();
     }
     raise();
     tray_.reset();

@@ -76,6 +76,9 @@ class MainWindow : public QWidget,
     // tray icon is left, and the loop ends without the exit sequence.
     void endSession();
 
+    // Whether the program is being ended: the window went or exit was asked.
+    bool closing() const { return destroyed_ || exitRequested_; }
+
     QMenu& popupMenu() { return popup_; }
     // The control panel, once post-creation set-up has made it.
     ControlPanel* controlPanel() { return panel_.get(); }
@@ -181,6 +184,8 @@ class MainWindow : public QWidget,
     bool destroyed_ = false;
     // Exit was asked for; the loop ends once control is back in it.
     bool exitRequested_ = false;
+    // The start-up password is being asked: the program is not the user's yet.
+    bool startUpPasswordAsked_ = false;
 };
 
 }  // namespace zelkor::vorrak

@@ -127,7 +127,7 @@ bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::s
     DecoderInit(bus);
     v.ProgramDir = programDir;
     v.HelpPath = HelpPathOf(programDir, '/');
-    if (!LoadSettings(s.settingsHost, v.settings, v.access, v.options)) {
+    if (!LoadSettings(s.settingsHost, v.settings, v.access, v.options, &v.toldOutOfRange)) {
         return false;
     }
     InitGuardFiles(v.settings.WORKINGDIR, v.files, v.guard);

@@ -54,6 +54,7 @@ struct Vorrak {
     Settings settings;
     AccessControl access;
     RunOptions options;
+    ToldOutOfRange toldOutOfRange;
 
     Capture capture;
     GuardFiles files;
