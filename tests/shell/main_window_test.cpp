@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 
 #include "platform/qt/window.h"
 #include "tests/dialogs/modal_script.h"
@@ -270,6 +271,24 @@ TEST_F(MainWindowTest, ExitCommandEndsTheLoopWithZero) {
     QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
     code = QCoreApplication::exec();
     EXPECT_EQ(code, 0);
+}
+
+// The record commands are the user's own clips: each gets a manual name
+// that nobody holds, and an event's clip of the same number stays as it is.
+TEST_F(MainWindowTest, ARecordCommandTakesAClipNameOfItsOwn) {
+    v().guard.EventNumber = 1;
+    const std::string folder = v().capture.eventFolder;
+    const testing::TempDir& dir = shell->rig.dir;
+    const std::string inFolder = std::filesystem::path(folder).filename().string() + "/";
+    const std::string eventClip = dir.write(inFolder + "error1.avi", "event one");
+    const std::string older = dir.write(inFolder + "manual0.avi", "older");
+    window().command(command::RecordOutside);
+    window().command(command::Record);
+    EXPECT_TRUE(testing::readText(eventClip) == "event one") << "the event's clip was replaced";
+    EXPECT_TRUE(testing::readText(older) == "older") << "the older clip was replaced";
+    EXPECT_GT(std::filesystem::file_size(folder + "/manual1.avi"), 1000u);
+    EXPECT_EQ(v().capture.clipPath, folder + "/manual2.avi");
+    EXPECT_GT(std::filesystem::file_size(v().capture.clipPath), 1000u);
 }
 
 // The start-up password may be answered by an exit request (Ctrl+C,

@@ -265,8 +265,12 @@ void HandleGuardEvent(Vorrak& v, VorrakServices& s, uint32_t code) {
     FillEventSlot(v.guard, v.capture.eventFolder, s.clock, v.eventPicture);
     EventSlot& slot = v.guard.eventSlots[v.guard.eventSlotIndex];
     const FrameHistory& history = v.guard.history;
-    WriteEventBitmap(slot.bitmapPath, history.previous->pixels(), history.newest->pixels(),
-                     v.guard.lastFrame, v.capture.FrameWidth, v.capture.FrameHeight, s.ui);
+    if (const auto written = WriteEventBitmap(
+            EventBitmapName(v.capture.eventFolder, v.guard.EventNumber), history.previous->pixels(),
+            history.newest->pixels(), v.guard.lastFrame, v.capture.FrameWidth,
+            v.capture.FrameHeight, s.ui)) {
+        slot.bitmapPath = v.eventPicture = *written;
+    }
     s.guardHost.refreshEventList(true);
     AlarmServices alarms = s.alarms();
     if (v.settings.EXECUTEPROGRAM != 0) {
@@ -287,8 +291,10 @@ void HandleGuardEvent(Vorrak& v, VorrakServices& s, uint32_t code) {
                      v.settings.PROCESSSTYLE, slot.description);
     }
     if (v.settings.VIDEOCAPTURE != 0) {
-        RecordCommand(v.capture, s.capture, v.settings, v.guard, GuardView{});
-        slot.videoPath = v.capture.clipPath;
+        if (RecordCommand(v.capture, s.capture, v.settings, v.guard, GuardView{}, ClipFor::Event) ==
+            1) {
+            slot.videoPath = v.capture.clipPath;
+        }
     }
     if (v.settings.PROCESSSTYLE == 2) {
         StartTracing(v, s);

@@ -209,7 +209,7 @@ void MainWindow::command(uint32_t id) {
             break;
         case command::Record:
         case command::RecordOutside:
-            RecordCommand(v_.capture, s_->capture, v_.settings, v_.guard, view);
+            RecordCommand(v_.capture, s_->capture, v_.settings, v_.guard, view, ClipFor::User);
             break;
         case command::AlwaysOnTop:
             applyTopmost(v_.AlwaysOnTop == 0);
