@@ -281,4 +281,10 @@ int RecordCommand(Capture& capture, CaptureServices& services, const Settings& s
     return RecordClip(capture, services, settings, guard, view, kind);
 }
 
+void EndRecordingNow(Capture& capture, const GuardState& guard) {
+    if (guard.recording && capture.window) {
+        capture.window->stop();
+    }
+}
+
 }  // namespace zelkor::vorrak

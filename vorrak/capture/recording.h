@@ -84,4 +84,8 @@ void SnapshotCommand(Capture& capture, CaptureServices& services, GuardState& gu
 int RecordCommand(Capture& capture, CaptureServices& services, const Settings& settings,
                   GuardState& guard, const GuardView& view, ClipFor kind);
 
+// The program ends: a recording that runs stops now, and its clip is closed
+// as a whole, playable file, whatever its time limit (or none) says.
+void EndRecordingNow(Capture& capture, const GuardState& guard);
+
 }  // namespace zelkor::vorrak

@@ -296,12 +296,15 @@ void HandleGuardEvent(Vorrak& v, VorrakServices& s, uint32_t code) {
             slot.videoPath = v.capture.clipPath;
         }
     }
-    if (v.settings.PROCESSSTYLE == 2) {
+    // Asked to end during the clip: the event is complete with it.
+    if (v.settings.PROCESSSTYLE == 2 && !v.guardMode.ending) {
         StartTracing(v, s);
         return;
     }
     WriteEventLine(v.history, v.guard);
-    RearmGuard(v, s, true);
+    if (!v.guardMode.ending) {
+        RearmGuard(v, s, true);
+    }
 }
 
 void RearmGuard(Vorrak& v, VorrakServices& s, bool announce) {

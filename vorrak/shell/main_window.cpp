@@ -231,6 +231,7 @@ void MainWindow::command(uint32_t id) {
         }
         case command::Exit:
             exitRequested_ = true;
+            endRecordingForExit();
             live_.CloseLiveVideo();
             QCoreApplication::exit(0);
             break;
@@ -273,6 +274,7 @@ void MainWindow::destroyWindow() {
         return;
     }
     destroyed_ = true;
+    endRecordingForExit();
     live_.CloseLiveVideo();
     if (v_.capture.window) {
         v_.capture.window->driverDisconnect();
@@ -293,12 +295,18 @@ void MainWindow::destroyWindow() {
     QCoreApplication::exit(0);
 }
 
+void MainWindow::endRecordingForExit() {
+    v_.guardMode.ending = true;
+    EndRecordingNow(v_.capture, v_.guard);
+}
+
 void MainWindow::endSession() {
     if (destroyed_) {
         return;
     }
     destroyed_ = true;
     tray_.reset();
+    endRecordingForExit();
     EndSession(v_, *s_, live_);
     QCoreApplication::exit(0);
 }
