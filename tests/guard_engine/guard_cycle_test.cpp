@@ -5,6 +5,7 @@
 
 #include "tests/guard_engine/engine_rig.h"
 #include "tests/support/temp_dir.h"
+#include "vcard/capture_window.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/tracing.h"
 
@@ -340,6 +341,49 @@ TEST(GuardCycle, EventsNameOnlyTheFilesTheyWrote) {
     EXPECT_EQ(second[3], "") << "the refused clip is no clip";
     EXPECT_EQ(rig.vorrak.guard.eventSlots[2].bitmapPath, second[2]);
     EXPECT_EQ(rig.vorrak.eventPicture, second[2]);
+}
+
+// In style 1 the Tracing Menu's clip becomes the event's, but only a clip
+// that was recorded: a refused one does not hand the event the clip an
+// earlier event recorded.
+TEST(GuardCycle, OnlyARecordedTracingMenuClipBecomesTheEvents) {
+    GuardSettings settings;
+    settings.processStyle = 1;
+    EngineRig rig(scene("walker", 8000, 1), settings);
+    // Without a time limit a Tracing Menu clip runs until Escape: pressed
+    // after a second.
+    auto& window = static_cast<vcard::VirtualCaptureWindow&>(*rig.vorrak.capture.window);
+    uint64_t clipStart = 0;
+    window.setEventPump([&](uint64_t until) {
+        rig.clock.advance(until - rig.clock.monotonicMs());
+        clipStart = clipStart == 0 ? until : clipStart;
+        if (until >= clipStart + 1000) {
+            window.stop();
+            clipStart = 0;
+        }
+    });
+    const auto traceNextEvent = [&rig] {
+        for (int i = 0; i < 100 && rig.vorrak.guardMode.trace.tracing == 0; ++i) {
+            rig.run(500);
+        }
+        return rig.vorrak.guardMode.trace.tracing == 1;
+    };
+    rig.start();
+    ASSERT_TRUE(traceNextEvent());
+    TracingMenuCommand(rig.vorrak, *rig.services, kTracingCaptureButton);
+    const std::string first = rig.vorrak.capture.eventFolder + "/manual0.avi";
+    EXPECT_EQ(rig.vorrak.guard.eventSlots[1].videoPath, first);
+    TracingMenuCommand(rig.vorrak, *rig.services, kTracingStopButton);
+    ASSERT_TRUE(traceNextEvent());
+    ASSERT_EQ(rig.vorrak.guard.EventNumber, 2u);
+    rig.disk.setFreeBytes("/", uint64_t(9) << 20);
+    TracingMenuCommand(rig.vorrak, *rig.services, kTracingCaptureButton);
+    EXPECT_EQ(rig.vorrak.guard.eventSlots[2].videoPath, "");
+    TracingMenuCommand(rig.vorrak, *rig.services, kTracingStopButton);
+    const auto lines = rig.historyLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lineFields(lines[0]).at(3), first);
+    EXPECT_EQ(lineFields(lines[1]).at(3), "");
 }
 
 TEST(ScheduleDelay, CountsToTheTimeOfDayTodayOrTomorrow) {
