@@ -168,6 +168,13 @@ TEST(RecordClip, PassesOverTakenNamesAndDeletesNothing) {
     EXPECT_EQ(testing::readText(victim), "keep");
     EXPECT_TRUE(std::filesystem::is_symlink(folder + "/error1.avi"));
 
+    // A manual snapshot too.
+    std::filesystem::create_symlink(victim, folder + "/manual0.bmp");
+    vorrak::SnapshotCommand(v.capture, v.services, v.guard, v.files, {true, true, 0});
+    EXPECT_EQ(v.shown, std::vector<std::string>{folder + "/manual1.bmp"});
+    EXPECT_EQ(v.guard.manualSnapshotCount, 2u);
+    EXPECT_EQ(testing::readText(victim), "keep");
+
     v.disk.setFreeBytes(v.dir.path(), 9 * MB);
     v.guard.EventNumber = 3;
     EXPECT_EQ(v.record(), 0);
