@@ -355,23 +355,5 @@ TEST(WriteEventBitmap, RemovesAPartlyWrittenFile) {
     EXPECT_TRUE(std::filesystem::is_empty(dir.path())) << "nor its temporary file";
 }
 
-// The picture takes the first free name of its series: a planted link and
-// another run's picture are passed over, neither written through nor over.
-TEST(WriteEventBitmap, NeverReplacesNorWritesThroughWhatIsThere) {
-    TempDir dir;
-    platform::RecordingUi ui;
-    ReadFrames r = twoFrames({.width = 352, .height = 240});
-    const std::string victim = dir.write("victim.txt", "keep");
-    std::filesystem::create_symlink(victim, dir.file("error4.bmp"));
-    dir.write("error5.bmp", "earlier run");
-    EXPECT_EQ(
-        WriteEventBitmap({dir.path(), "error", 4, "bmp"}, r.earlier, r.newer, r.last, 352, 240, ui),
-        dir.file("error6.bmp"));
-    EXPECT_EQ(zelkor::testing::readText(victim), "keep");
-    EXPECT_EQ(zelkor::testing::readText(dir.file("error5.bmp")), "earlier run");
-    EXPECT_EQ(readFile(dir.file("error6.bmp")).size(), 54 + 1024 + 2 * 352 * 240);
-    EXPECT_TRUE(ui.boxes.empty());
-}
-
 }  // namespace
 }  // namespace zelkor::vorrak
