@@ -1,5 +1,8 @@
 #include "vcard/capture_window.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QMouseEvent>
@@ -12,6 +15,7 @@
 #include <filesystem>
 
 #include "formats/wave_format.h"
+#include "platform/numbered_file.h"
 #include "platform/qt/window.h"
 #include "platform/ui.h"
 #include "vcard/card.h"
@@ -365,18 +369,11 @@ bool VirtualCaptureWindow::fileSaveDib(const std::string& path) {
         return false;
     }
     const std::vector<uint8_t> file = dibFile(grabbed_, format_);
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) {
-        return false;
-    }
-    const bool written = std::fwrite(file.data(), 1, file.size(), f) == file.size();
-    const bool closed = std::fclose(f) == 0;
-    if (!written || !closed) {
-        std::error_code ignored;
-        std::filesystem::remove(path, ignored);
-        return false;
-    }
-    return true;
+    // The name gets a new file: a link planted there is replaced, never
+    // written through, and a reader never sees half a picture.
+    std::string error;
+    return platform::replaceFile(path, {reinterpret_cast<const char*>(file.data()), file.size()},
+                                 &error);
 }
 
 bool VirtualCaptureWindow::setSequenceSetup(const platform::CaptureParms& parms) {
@@ -396,12 +393,13 @@ bool VirtualCaptureWindow::fileSetCaptureFile(const std::string& path) {
     if (capturing_ || path.empty() || !card_.mayWriteOutput(path)) {
         return false;
     }
-    // The file must be creatable now; the sequence writes it afresh.
-    std::FILE* f = std::fopen(path.c_str(), "ab");
-    if (f == nullptr) {
+    // The file must be creatable now; the sequence writes it afresh. Never
+    // through a link: whatever it leads to is not the capture file.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) {
         return false;
     }
-    std::fclose(f);
+    ::close(fd);
     captureFile_ = path;
     return true;
 }

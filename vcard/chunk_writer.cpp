@@ -20,7 +20,7 @@ ChunkWriter::~ChunkWriter() {
 
 bool ChunkWriter::open(const std::string& path) {
     close();
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0644);
     ok_ = fd_ >= 0;
     position_ = 0;
     open_.clear();

@@ -32,7 +32,8 @@ class ChunkWriter {
     ChunkWriter& operator=(const ChunkWriter&) = delete;
     ~ChunkWriter();
 
-    // Creates or empties the file.
+    // Creates or empties the file; a link under the name is refused, not
+    // followed.
     bool open(const std::string& path);
     // False once any write has failed since open().
     bool ok() const { return ok_; }

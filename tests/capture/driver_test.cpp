@@ -10,6 +10,7 @@
 #include <QKeyEvent>
 #include <QTimer>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -164,6 +165,32 @@ TEST(CaptureDriver, GrabbedFrameIsTheSourceLuminanceOfThatMoment) {
     platform::CaptureStatus status;
     ASSERT_TRUE(rig.window.getStatus(status));
     EXPECT_EQ(status.fLiveWindow, 1u);
+}
+
+// Work frames are saved under fixed names another user of the folder can
+// plant links under: the link is replaced by the frame, and what it led to
+// stays as it was; a clip is not written through a link either.
+TEST(CaptureDriver, ReplacesAPlantedLinkInsteadOfWritingThroughIt) {
+    CaptureRig rig;
+    TempDir dir;
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+    ASSERT_TRUE(rig.window.grabFrameNoStop());
+    const std::string victim = dir.write("victim.txt", "keep me");
+    const std::string work = dir.file("work0.bmp");
+    std::filesystem::create_symlink(victim, work);
+    ASSERT_TRUE(rig.window.fileSaveDib(work));
+    EXPECT_EQ(readAll(victim), std::vector<uint8_t>({'k', 'e', 'e', 'p', ' ', 'm', 'e'}));
+    EXPECT_FALSE(std::filesystem::is_symlink(work));
+    EXPECT_EQ(readAll(work).size(), 14u + 40u + 352u * 240u * 3u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()),
+                            std::filesystem::directory_iterator()),
+              2)
+        << "no temporary file is left behind";
+
+    const std::string clip = dir.file("clip.avi");
+    std::filesystem::create_symlink(victim, clip);
+    EXPECT_FALSE(rig.window.fileSetCaptureFile(clip));
+    EXPECT_EQ(readAll(victim).size(), 7u);
 }
 
 TEST(CaptureDriver, SavesEveryFormatAsABitmapOthersRead) {

@@ -26,8 +26,8 @@ struct Connected : VorrakRig {
     int grab(const vorrak::GuardView& view) {
         return vorrak::GrabFrame(capture, services, guard, files, view);
     }
-    int record(const vorrak::GuardView& view = {}) {
-        return vorrak::RecordCommand(capture, services, settings, guard, view);
+    int record(const vorrak::GuardView& view = {}, vorrak::ClipFor kind = vorrak::ClipFor::Event) {
+        return vorrak::RecordCommand(capture, services, settings, guard, view, kind);
     }
 };
 
@@ -146,13 +146,39 @@ TEST(RecordClip, RecordsTheSetLengthIntoTheEventsClip) {
         EXPECT_EQ(probe.at("r_frame_rate"), "30/1");
     }
 
-    // A manual clip while tracing takes the next manual number; tracing
-    // without the manual flag keeps the last path.
-    ASSERT_EQ(v.record({true, true, 0}), 1);
+    // The user's clips take the next manual number, from the Tracing Menu
+    // or not: none is recorded over the clip before.
+    ASSERT_EQ(v.record({true, true, 0}, vorrak::ClipFor::User), 1);
     EXPECT_EQ(v.capture.clipPath, v.capture.eventFolder + "/manual0.avi");
-    ASSERT_EQ(v.record({true, false, 0}), 1);
-    EXPECT_EQ(v.capture.clipPath, v.capture.eventFolder + "/manual0.avi");
-    EXPECT_EQ(v.guard.manualVideoCount, 1u);
+    ASSERT_EQ(v.record({true, false, 0}, vorrak::ClipFor::User), 1);
+    EXPECT_EQ(v.capture.clipPath, v.capture.eventFolder + "/manual1.avi");
+    EXPECT_EQ(v.guard.manualVideoCount, 2u);
+}
+
+// A clip never replaces a file that is there, nor goes through a link: it
+// takes the next free name, and a refused clip leaves no file of its own.
+TEST(RecordClip, PassesOverTakenNamesAndDeletesNothing) {
+    Connected v;
+    v.guard.EventNumber = 1;
+    const std::string folder = v.capture.eventFolder;
+    const std::string victim = v.dir.write("victim.txt", "keep");
+    std::filesystem::create_symlink(victim, folder + "/error1.avi");
+    ASSERT_EQ(v.record(), 1);
+    EXPECT_EQ(v.capture.clipPath, folder + "/error2.avi");
+    EXPECT_EQ(testing::readText(victim), "keep");
+    EXPECT_TRUE(std::filesystem::is_symlink(folder + "/error1.avi"));
+
+    // A manual snapshot too.
+    std::filesystem::create_symlink(victim, folder + "/manual0.bmp");
+    vorrak::SnapshotCommand(v.capture, v.services, v.guard, v.files, {true, true, 0});
+    EXPECT_EQ(v.shown, std::vector<std::string>{folder + "/manual1.bmp"});
+    EXPECT_EQ(v.guard.manualSnapshotCount, 2u);
+    EXPECT_EQ(testing::readText(victim), "keep");
+
+    v.disk.setFreeBytes(v.dir.path(), 9 * MB);
+    v.guard.EventNumber = 3;
+    EXPECT_EQ(v.record(), 0);
+    EXPECT_FALSE(std::filesystem::exists(folder + "/error3.avi"));
 }
 
 TEST(RecordClip, RefusedAtOnceWithNineMegabytesFree) {

@@ -261,7 +261,9 @@ TEST(WriteEventBitmap, WritesBothFramesNewerRowsFirst) {
     ReadFrames r = twoFrames({.width = 352, .height = 240});
     r.newer[0] = 77;
     const std::string path = dir.file("error1.bmp");
-    ASSERT_TRUE(WriteEventBitmap(path, r.earlier, r.newer, r.last, 352, 240, ui));
+    ASSERT_EQ(
+        WriteEventBitmap({dir.path(), "error", 1, "bmp"}, r.earlier, r.newer, r.last, 352, 240, ui),
+        path);
     EXPECT_TRUE(ui.boxes.empty());
 
     const std::vector<uint8_t> bytes = readFile(path);
@@ -277,7 +279,9 @@ TEST(WriteEventBitmap, WritesBothFramesNewerRowsFirst) {
 
     // Written twice from the same frames: the same bytes.
     const std::string again = dir.file("error2.bmp");
-    ASSERT_TRUE(WriteEventBitmap(again, r.earlier, r.newer, r.last, 352, 240, ui));
+    ASSERT_EQ(
+        WriteEventBitmap({dir.path(), "error", 2, "bmp"}, r.earlier, r.newer, r.last, 352, 240, ui),
+        again);
     EXPECT_EQ(readFile(again), bytes);
 }
 
@@ -291,10 +295,11 @@ TEST(WriteEventBitmap, OutsideViewerAcceptsIt) {
     for (const uint32_t headerSize : {40u, 124u}) {
         for (const int32_t height : {240, 288}) {
             ReadFrames r = twoFrames({.headerSize = headerSize, .width = 352, .height = height});
-            const std::string path = dir.file("event.bmp");
-            ASSERT_TRUE(WriteEventBitmap(path, r.earlier, r.newer, r.last, 352, height, ui));
+            const auto path = WriteEventBitmap({dir.path(), "event", 1, "bmp"}, r.earlier, r.newer,
+                                               r.last, 352, height, ui);
+            ASSERT_TRUE(path);
             const std::string out = dir.file("identify.txt");
-            const std::string command = "identify -format '%w %h %z' " + path + " > " + out;
+            const std::string command = "identify -format '%w %h %z' " + *path + " > " + out;
             ASSERT_EQ(std::system(command.c_str()), 0);
             const std::vector<uint8_t> text = readFile(out);
             EXPECT_EQ(std::string(text.begin(), text.end()),
@@ -309,12 +314,13 @@ TEST(WriteEventBitmap, ReportsWhatItCannotWrite) {
     TempDir dir;
     platform::RecordingUi ui;
     ReadFrames r = twoFrames({.width = 352, .height = 288});
-    EXPECT_FALSE(WriteEventBitmap(dir.file("no/such/folder/error1.bmp"), r.earlier, r.newer, r.last,
-                                  352, 288, ui));
-    const std::string path = dir.file("error1.bmp");
-    EXPECT_FALSE(WriteEventBitmap(path, r.earlier, r.newer, LastFrameRead{}, 352, 288, ui));
+    EXPECT_FALSE(WriteEventBitmap({dir.file("no/such/folder"), "error", 1, "bmp"}, r.earlier,
+                                  r.newer, r.last, 352, 288, ui));
+    const platform::NumberedName name{dir.path(), "error", 1, "bmp"};
+    const std::string path = name.path();
+    EXPECT_FALSE(WriteEventBitmap(name, r.earlier, r.newer, LastFrameRead{}, 352, 288, ui));
     r.earlier.resize(352 * 240);  // smaller than the last frame read
-    EXPECT_FALSE(WriteEventBitmap(path, r.earlier, r.newer, r.last, 352, 288, ui));
+    EXPECT_FALSE(WriteEventBitmap(name, r.earlier, r.newer, r.last, 352, 288, ui));
     EXPECT_FALSE(std::filesystem::exists(path));
     ASSERT_EQ(ui.boxes.size(), 3u);
     for (const platform::RecordedBox& box : ui.boxes) {
@@ -324,8 +330,9 @@ TEST(WriteEventBitmap, ReportsWhatItCannotWrite) {
     }
 }
 
-// A disk that fills up mid-write must not leave a cut-off picture behind.
-TEST(WriteEventBitmap, RemovesAPartlyWrittenFile) {
+// A disk that fills up mid-write must not leave a cut-off picture behind:
+// the name the event took stays empty, and no temporary file is left.
+TEST(WriteEventBitmap, LeavesNoPartlyWrittenPicture) {
     TempDir dir;
     ReadFrames r = twoFrames({.width = 352, .height = 288});
     const std::string path = dir.file("error1.bmp");
@@ -336,14 +343,19 @@ TEST(WriteEventBitmap, RemovesAPartlyWrittenFile) {
         const rlimit limit{50000, 50000};
         setrlimit(RLIMIT_FSIZE, &limit);
         platform::RecordingUi ui;
-        const bool ok = WriteEventBitmap(path, r.earlier, r.newer, r.last, 352, 288, ui);
+        const bool ok = WriteEventBitmap({dir.path(), "error", 1, "bmp"}, r.earlier, r.newer,
+                                         r.last, 352, 288, ui)
+                            .has_value();
         _exit(!ok && ui.boxes.size() == 1 ? 0 : 1);
     }
     int status = 0;
     ASSERT_EQ(waitpid(child, &status, 0), child);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_FALSE(std::filesystem::exists(path));
+    ASSERT_TRUE(std::filesystem::exists(path));
+    EXPECT_EQ(std::filesystem::file_size(path), 0u);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.path()), {}), 1)
+        << "no temporary file";
 }
 
 }  // namespace

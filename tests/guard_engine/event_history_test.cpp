@@ -50,20 +50,40 @@ TEST(EventHistory, ARunWithoutEventsLeavesOnlyTheEndOfWorkLine) {
     EXPECT_EQ(testing::readText(log.path), "[1] [ . End of this work at 2000/1/5 9:3:7] [] []\r\n");
 }
 
-// Without its event folder the run keeps its files in the working
-// directory, never at the root of the file system.
-TEST(EventHistory, AFolderThatCannotBeMadeLeavesTheEventsInTheWorkingDirectory) {
+// A folder of this second's name is another run's: the run takes a fresh
+// one, and keeps its files in the working directory only when it can make
+// none, never at the root of the file system.
+TEST(EventHistory, EachRunMakesAFolderOfItsOwnOrUsesTheWorkingDirectory) {
     testing::TempDir dir;
     platform::VirtualClock clock({2000, 1, 5, 3, 9, 3, 7, 0});
     std::string folder;
     ASSERT_EQ(CreateEventFolder(folder, dir.path(), clock), 1);
-    EXPECT_EQ(CreateEventFolder(folder, dir.path(), clock), 0) << "it exists already";
-    EXPECT_EQ(folder, dir.path());
+    std::filesystem::create_symlink(dir.path(), dir.file("2000.1.5_9.3.7_2"));
+    EXPECT_EQ(CreateEventFolder(folder, dir.path(), clock), 1) << "it exists already";
+    EXPECT_EQ(folder, dir.path() + "/2000.1.5_9.3.7_3");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+
+    const std::string notAFolder = dir.write("plain", "");
+    EXPECT_EQ(CreateEventFolder(folder, notAFolder, clock), 0);
+    EXPECT_EQ(folder, notAFolder);
     GuardState guard;
     guard.EventNumber = 1;
     std::string picture;
     FillEventSlot(guard, folder, clock, picture);
-    EXPECT_EQ(guard.eventSlots[1].bitmapPath, dir.path() + "/error1.bmp");
+    EXPECT_EQ(guard.eventSlots[1].bitmapPath, notAFolder + "/error1.bmp");
+}
+
+// Slot 1 again at event 101: the clip of event 1 is not event 101's.
+TEST(EventHistory, AReusedSlotStartsWithoutAClip) {
+    testing::TempDir dir;
+    platform::VirtualClock clock;
+    GuardState guard;
+    guard.eventSlots[1].videoPath = dir.path() + "/error1.avi";
+    guard.EventNumber = 101;
+    std::string picture;
+    FillEventSlot(guard, dir.path(), clock, picture);
+    EXPECT_EQ(guard.eventSlotIndex, 1u);
+    EXPECT_EQ(guard.eventSlots[1].videoPath, "");
 }
 
 TEST(EventHistory, NothingIsWrittenWhenTheHistoryIsNotOpen) {

@@ -5,6 +5,7 @@
 
 #include "tests/guard_engine/engine_rig.h"
 #include "tests/support/temp_dir.h"
+#include "vcard/capture_window.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/tracing.h"
 
@@ -318,6 +319,101 @@ TEST(GuardCycle, ARunningSetupWizardKeepsGuardModeOff) {
     rig.start();
     EXPECT_EQ(rig.vorrak.guardMode.active, 0u);
     EXPECT_EQ(rig.boxTexts(), std::vector<std::string>{std::string(kQuitSetupWizardMessage)});
+}
+
+// The four fields of a history line.
+std::vector<std::string> lineFields(const std::string& line) {
+    std::smatch m;
+    if (!std::regex_match(line, m, std::regex("\\[(.*)\\] \\[(.*)\\] \\[(.*)\\] \\[(.*)\\]\r"))) {
+        return {};
+    }
+    return {m[1], m[2], m[3], m[4]};
+}
+
+// An event names only the files it wrote itself: names already taken in the
+// event folder (a planted link, another run's clip) are passed over, never
+// written through or over, and a clip the full disk refused leaves the
+// video field empty instead of naming the event before's clip.
+TEST(GuardCycle, EventsNameOnlyTheFilesTheyWrote) {
+    GuardSettings settings;
+    settings.videoCapture = 1;
+    EngineRig rig(scene("walker", 8000, 1), settings);
+    const std::string folder = rig.vorrak.capture.eventFolder;
+    const std::string victim = rig.dir.write("victim.txt", "not a picture");
+    std::filesystem::create_symlink(victim, folder + "/error1.bmp");
+    rig.dir.write(std::filesystem::path(folder).filename().string() + "/error1.avi", "their clip");
+
+    rig.start();
+    for (int i = 0; i < 100 && rig.vorrak.guard.EventNumber < 1; ++i) {
+        rig.run(500);
+    }
+    ASSERT_EQ(rig.vorrak.guard.EventNumber, 1u);
+    rig.disk.setFreeBytes("/", uint64_t(9) << 20);
+    for (int i = 0; i < 100 && rig.vorrak.guard.EventNumber < 2; ++i) {
+        rig.run(500);
+    }
+    ASSERT_GE(rig.vorrak.guard.EventNumber, 2u);
+
+    EXPECT_TRUE(testing::readText(victim) == "not a picture") << "written through the link";
+    EXPECT_TRUE(testing::readText(folder + "/error1.avi") == "their clip") << "written over";
+    const auto lines = rig.historyLines();
+    ASSERT_GE(lines.size(), 2u);
+    const auto first = lineFields(lines[0]);
+    ASSERT_EQ(first.size(), 4u) << lines[0];
+    EXPECT_EQ(first[2], folder + "/error2.bmp");
+    EventFrames frames;
+    EXPECT_TRUE(readEventBitmap(first[2], 352, 240, frames));
+    EXPECT_EQ(first[3], folder + "/error2.avi");
+    EXPECT_GT(std::filesystem::file_size(first[3]), 1000u);
+    const auto second = lineFields(lines[1]);
+    ASSERT_EQ(second.size(), 4u) << lines[1];
+    EXPECT_EQ(second[2], folder + "/error3.bmp");
+    EXPECT_EQ(second[3], "") << "the refused clip is no clip";
+    EXPECT_EQ(rig.vorrak.guard.eventSlots[2].bitmapPath, second[2]);
+    EXPECT_EQ(rig.vorrak.eventPicture, second[2]);
+}
+
+// In style 1 the Tracing Menu's clip becomes the event's, but only a clip
+// that was recorded: a refused one does not hand the event the clip an
+// earlier event recorded.
+TEST(GuardCycle, OnlyARecordedTracingMenuClipBecomesTheEvents) {
+    GuardSettings settings;
+    settings.processStyle = 1;
+    EngineRig rig(scene("walker", 8000, 1), settings);
+    // Without a time limit a Tracing Menu clip runs until Escape: pressed
+    // after a second.
+    auto& window = static_cast<vcard::VirtualCaptureWindow&>(*rig.vorrak.capture.window);
+    uint64_t clipStart = 0;
+    window.setEventPump([&](uint64_t until) {
+        rig.clock.advance(until - rig.clock.monotonicMs());
+        clipStart = clipStart == 0 ? until : clipStart;
+        if (until >= clipStart + 1000) {
+            window.stop();
+            clipStart = 0;
+        }
+    });
+    const auto traceNextEvent = [&rig] {
+        for (int i = 0; i < 100 && rig.vorrak.guardMode.trace.tracing == 0; ++i) {
+            rig.run(500);
+        }
+        return rig.vorrak.guardMode.trace.tracing == 1;
+    };
+    rig.start();
+    ASSERT_TRUE(traceNextEvent());
+    TracingMenuCommand(rig.vorrak, *rig.services, kTracingCaptureButton);
+    const std::string first = rig.vorrak.capture.eventFolder + "/manual0.avi";
+    EXPECT_EQ(rig.vorrak.guard.eventSlots[1].videoPath, first);
+    TracingMenuCommand(rig.vorrak, *rig.services, kTracingStopButton);
+    ASSERT_TRUE(traceNextEvent());
+    ASSERT_EQ(rig.vorrak.guard.EventNumber, 2u);
+    rig.disk.setFreeBytes("/", uint64_t(9) << 20);
+    TracingMenuCommand(rig.vorrak, *rig.services, kTracingCaptureButton);
+    EXPECT_EQ(rig.vorrak.guard.eventSlots[2].videoPath, "");
+    TracingMenuCommand(rig.vorrak, *rig.services, kTracingStopButton);
+    const auto lines = rig.historyLines();
+    ASSERT_EQ(lines.size(), 2u);
+    EXPECT_EQ(lineFields(lines[0]).at(3), first);
+    EXPECT_EQ(lineFields(lines[1]).at(3), "");
 }
 
 TEST(ScheduleDelay, CountsToTheTimeOfDayTodayOrTomorrow) {

@@ -12,12 +12,14 @@
 #include <QTimer>
 #include <algorithm>
 #include <deque>
+#include <filesystem>
 
 #include "platform/qt/window.h"
 #include "tests/dialogs/modal_script.h"
 #include "tests/shell/shell_rig.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
+#include "vcard/avi_reader.h"
 #include "vcard/capture_window.h"
 #include "vorrak/dialogs/capture_settings.h"
 #include "vorrak/dialogs/setting_bar.h"
@@ -329,6 +331,68 @@ TEST_F(MainWindowTest, ExitCommandEndsTheLoopWithZero) {
     QTimer::singleShot(5000, [] { QCoreApplication::exit(99); });
     code = QCoreApplication::exec();
     EXPECT_EQ(code, 0);
+}
+
+// The record commands are the user's own clips: each gets a manual name
+// that nobody holds, and an event's clip of the same number stays as it is.
+TEST_F(MainWindowTest, ARecordCommandTakesAClipNameOfItsOwn) {
+    v().guard.EventNumber = 1;
+    const std::string folder = v().capture.eventFolder;
+    const testing::TempDir& dir = shell->rig.dir;
+    const std::string inFolder = std::filesystem::path(folder).filename().string() + "/";
+    const std::string eventClip = dir.write(inFolder + "error1.avi", "event one");
+    const std::string older = dir.write(inFolder + "manual0.avi", "older");
+    window().command(command::RecordOutside);
+    window().command(command::Record);
+    EXPECT_TRUE(testing::readText(eventClip) == "event one") << "the event's clip was replaced";
+    EXPECT_TRUE(testing::readText(older) == "older") << "the older clip was replaced";
+    EXPECT_GT(std::filesystem::file_size(folder + "/manual1.avi"), 1000u);
+    EXPECT_EQ(v().capture.clipPath, folder + "/manual2.avi");
+    EXPECT_GT(std::filesystem::file_size(v().capture.clipPath), 1000u);
+}
+
+// Asked to end while an event's clip records, the program stops the clip at
+// once rather than at its time limit, keeps it playable, writes the event's
+// line and starts no tracing: by the exit command and by the session's end.
+TEST_F(MainWindowTest, EndingDuringAClipStopsItAtOnceAndWritesItsLine) {
+    for (const bool sessionEnds : {false, true}) {
+        test::ShellRig rigged;
+        platform::MemoryRegistry& registry = rigged.rig.registry;
+        registry.putNumber(kProductKey, "USESCHEDULE", 0);
+        registry.putNumber(kProductKey, "VIDEOCAPTURE", 1);
+        registry.putNumber(kProductKey, "VIDEORECORDINGTIME", 20);
+        registry.putNumber(kProductKey, "PROCESSSTYLE", 2);
+        MainWindow& w = rigged.window;
+        platform::VirtualClock& clock = rigged.rig.clock;
+        uint64_t clipStart = 0;
+        static_cast<vcard::VirtualCaptureWindow&>(*rigged.v().capture.window)
+            .setEventPump([&](uint64_t until) {
+                clock.advance(until - clock.monotonicMs());
+                clipStart = clipStart == 0 ? until : clipStart;
+                if (until >= clipStart + 1000 && rigged.v().guard.recording) {
+                    sessionEnds ? w.endSession() : w.command(command::Exit);
+                }
+            });
+        w.command(command::GuardStartStop);
+        for (int i = 0; i < 100 && rigged.v().guard.EventNumber == 0; ++i) {
+            rigged.rig.run(500);
+        }
+        ASSERT_EQ(rigged.v().guard.EventNumber, 1u) << sessionEnds;
+        EXPECT_LE(rigged.v().capture.framesCaptured, 40u) << sessionEnds;
+        const std::string clip = rigged.v().capture.eventFolder + "/error1.avi";
+        const std::vector<uint8_t> bytes = testing::readFile(clip);
+        vcard::AviInfo info;
+        std::string reason;
+        ASSERT_TRUE(vcard::readAvi(bytes, info, reason)) << reason;
+        EXPECT_FALSE(info.truncated);
+        EXPECT_TRUE(info.hasIndex);
+        EXPECT_EQ(info.totalFrames, rigged.v().capture.framesCaptured);
+        const auto lines = rigged.rig.historyLines();
+        ASSERT_EQ(lines.size(), 1u) << sessionEnds;
+        EXPECT_NE(lines[0].find("] [" + clip + "]"), std::string::npos) << lines[0];
+        EXPECT_EQ(rigged.v().guardMode.trace.tracing, 0u);
+        EXPECT_EQ(rigged.v().guardMode.active, 0u);
+    }
 }
 
 // The start-up password may be answered by an exit request (Ctrl+C,

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 
+#include "platform/numbered_file.h"
 #include "vorrak/capture/capture_format.h"
 #include "vorrak/resources/strings.h"
 
@@ -26,19 +28,29 @@ uint32_t frameRate(const Settings& settings) {
                                         : std::min(settings.VIDEOFRAMERATE, kDefaultFrameRate);
 }
 
-// A clip the driver created but never wrote would be named by the event
-// as if it held the recording.
-void discardEmptyClip(const std::string& path) {
+// A file reserved for the driver that it never wrote would be named by the
+// event as if it held the recording.
+void discardEmptyFile(const std::string& path) {
     std::error_code ec;
     if (std::filesystem::file_size(path, ec) == 0 && !ec) {
         std::filesystem::remove(path, ec);
     }
 }
 
-std::string numbered(const std::string& folder, const char* stem, uint32_t n, const char* ext) {
-    char name[64];
-    std::snprintf(name, sizeof name, "%s%0d.%s", stem, int(n), ext);
-    return folder + "/" + name;
+// Every clip gets a file of its own, made here before the driver writes it:
+// an event's clip, or the next manual one. A name that is taken belongs to
+// someone else and is passed over.
+std::optional<std::string> reserveClip(Capture& capture, GuardState& guard, ClipFor kind) {
+    platform::NumberedName name{capture.eventFolder, kind == ClipFor::Event ? "error" : "manual",
+                                kind == ClipFor::Event ? guard.EventNumber : guard.manualVideoCount,
+                                "avi"};
+    std::string error;
+    const auto reserved = platform::createNumberedFile(name, &error);
+    capture.clipPath = reserved.value_or(name.path());
+    if (reserved && kind == ClipFor::User) {
+        guard.manualVideoCount = name.number + 1;
+    }
+    return reserved;
 }
 
 platform::CanvasRect promptRect(const Capture& capture) {
@@ -99,13 +111,25 @@ int GrabFrame(Capture& capture, CaptureServices& services, GuardState& guard,
     const bool snapshot = view.tracing && view.manualAction;
     std::string path;
     if (snapshot) {
-        path = numbered(capture.eventFolder, "manual", guard.manualSnapshotCount++, "bmp");
+        platform::NumberedName name{capture.eventFolder, "manual", guard.manualSnapshotCount,
+                                    "bmp"};
+        std::string error;
+        const auto reserved = platform::createNumberedFile(name, &error);
+        if (!reserved) {
+            services.ui.messageBox(kSaveBitmapFailedMessage, resources::kTitle, kBoxStyle);
+            return 0;
+        }
+        guard.manualSnapshotCount = name.number + 1;
+        path = *reserved;
     } else if (view.tracing || view.frameCounter % 2 != 0) {
         path = files.workFile1;
     } else {
         path = files.workFile0;
     }
     if (!capture.window->fileSaveDib(path)) {
+        if (snapshot) {
+            discardEmptyFile(path);
+        }
         services.ui.messageBox(kSaveBitmapFailedMessage, resources::kTitle, kBoxStyle);
         return 0;
     }
@@ -176,7 +200,7 @@ int GrabFrameInFrameFormat(Capture& capture, CaptureServices& services, GuardSta
 }
 
 int RecordClip(Capture& capture, CaptureServices& services, const Settings& settings,
-               GuardState& guard, const GuardView& view) {
+               GuardState& guard, const GuardView& view, ClipFor kind) {
     platform::CaptureWindow& window = *capture.window;
     capture.recordingError = 0;
     if (!capture.recordingFormatSet) {
@@ -192,16 +216,12 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
     window.setErrorCallback([&capture, &services, &guard](int n, std::string_view t) {
         return CaptureErrorCallback(capture, services, guard, n, t);
     });
-    if (!view.tracing) {
-        capture.clipPath = numbered(capture.eventFolder, "error", guard.EventNumber, "avi");
-    } else if (view.manualAction) {
-        capture.clipPath = numbered(capture.eventFolder, "manual", guard.manualVideoCount++, "avi");
-    }
-
-    std::error_code ignored;
-    std::filesystem::remove(capture.clipPath, ignored);
+    const bool reserved = reserveClip(capture, guard, kind).has_value();
     window.setSequenceSetup(RecordingParms(settings));
-    if (!window.fileSetCaptureFile(capture.clipPath)) {
+    if (!reserved || !window.fileSetCaptureFile(capture.clipPath)) {
+        if (reserved) {
+            discardEmptyFile(capture.clipPath);
+        }
         char text[kPathSize + 300];
         std::snprintf(text, sizeof text,
                       "Your video recording file %s cannot record now ...\n The file may be "
@@ -225,7 +245,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
 
     if (capture.recordingError != 0) {
         services.ui.messageBox(kDriverErrorMessage, resources::kTitle, kBoxStyle);
-        discardEmptyClip(capture.clipPath);
+        discardEmptyFile(capture.clipPath);
         return 0;
     }
     guard.recording = true;
@@ -236,7 +256,7 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
     }
     guard.recording = false;
     if (!recorded) {
-        discardEmptyClip(capture.clipPath);
+        discardEmptyFile(capture.clipPath);
         return 0;
     }
     platform::CaptureStatus status;
@@ -254,11 +274,17 @@ void SnapshotCommand(Capture& capture, CaptureServices& services, GuardState& gu
 }
 
 int RecordCommand(Capture& capture, CaptureServices& services, const Settings& settings,
-                  GuardState& guard, const GuardView& view) {
+                  GuardState& guard, const GuardView& view, ClipFor kind) {
     if (capture.CaptureState != kCaptureConnected) {
         return 0;
     }
-    return RecordClip(capture, services, settings, guard, view);
+    return RecordClip(capture, services, settings, guard, view, kind);
+}
+
+void EndRecordingNow(Capture& capture, const GuardState& guard) {
+    if (guard.recording && capture.window) {
+        capture.window->stop();
+    }
 }
 
 }  // namespace zelkor::vorrak

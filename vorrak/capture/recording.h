@@ -59,9 +59,17 @@ int GrabFrame(Capture& capture, CaptureServices& services, GuardState& guard,
 // back in its recording format afterwards.
 int GrabFrameInFrameFormat(Capture& capture, CaptureServices& services, GuardState& guard,
                            const GuardFiles& files, const GuardView& view);
-// 1 when a clip with at least one frame was recorded.
+// Whose clip a recording is: an event's own, "error<EventNumber>.avi", or
+// the user's, "manual<n>.avi" with the manual clip counter. Either goes into
+// a file made for it in the event folder; a name that is taken, by an
+// earlier event's clip or anything else, is passed over for the next free
+// one, and nothing there is deleted or written over.
+enum class ClipFor { Event, User };
+
+// 1 when a clip with at least one frame was recorded; its path is then
+// `capture.clipPath`.
 int RecordClip(Capture& capture, CaptureServices& services, const Settings& settings,
-               GuardState& guard, const GuardView& view);
+               GuardState& guard, const GuardView& view, ClipFor kind);
 
 // The capture callbacks, as RecordClip installs them on the window.
 int CaptureStatusCallback(Capture& capture, CaptureServices& services, const Settings& settings,
@@ -74,6 +82,10 @@ int CaptureErrorCallback(Capture& capture, CaptureServices& services, GuardState
 void SnapshotCommand(Capture& capture, CaptureServices& services, GuardState& guard,
                      const GuardFiles& files, const GuardView& view);
 int RecordCommand(Capture& capture, CaptureServices& services, const Settings& settings,
-                  GuardState& guard, const GuardView& view);
+                  GuardState& guard, const GuardView& view, ClipFor kind);
+
+// The program ends: a recording that runs stops now, and its clip is closed
+// as a whole, playable file, whatever its time limit (or none) says.
+void EndRecordingNow(Capture& capture, const GuardState& guard);
 
 }  // namespace zelkor::vorrak

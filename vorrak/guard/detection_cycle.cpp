@@ -268,11 +268,18 @@ void HandleGuardEvent(Vorrak& v, VorrakServices& s, uint32_t code) {
     }
     ++v.guard.EventNumber;
     FillEventSlot(v.guard, v.capture.eventFolder, s.clock, v.eventPicture);
-    JournalRaisedEvent(v.history, v.guard);
     EventSlot& slot = v.guard.eventSlots[v.guard.eventSlotIndex];
     const FrameHistory& history = v.guard.history;
-    WriteEventBitmap(slot.bitmapPath, history.previous->pixels(), history.newest->pixels(),
-                     v.guard.lastFrame, v.capture.FrameWidth, v.capture.FrameHeight, s.ui);
+    // The event goes into the journal under the name its picture has taken,
+    // before the picture is written there: from then on a crash cannot lose
+    // it, and the journal never names a file of someone else's.
+    WriteEventBitmap(EventBitmapName(v.capture.eventFolder, v.guard.EventNumber),
+                     history.previous->pixels(), history.newest->pixels(), v.guard.lastFrame,
+                     v.capture.FrameWidth, v.capture.FrameHeight, s.ui,
+                     [&v, &slot](const std::string& path) {
+                         slot.bitmapPath = v.eventPicture = path;
+                         JournalRaisedEvent(v.history, v.guard);
+                     });
     s.guardHost.refreshEventList(true);
     AlarmServices alarms = EventAlarms(v, s, v.guard.EventNumber);
     if (v.settings.EXECUTEPROGRAM != 0) {
@@ -294,15 +301,20 @@ void HandleGuardEvent(Vorrak& v, VorrakServices& s, uint32_t code) {
                      v.settings.PROCESSSTYLE, slot.description);
     }
     if (v.settings.VIDEOCAPTURE != 0) {
-        RecordCommand(v.capture, s.capture, v.settings, v.guard, GuardView{});
-        slot.videoPath = v.capture.clipPath;
+        if (RecordCommand(v.capture, s.capture, v.settings, v.guard, GuardView{}, ClipFor::Event) ==
+            1) {
+            slot.videoPath = v.capture.clipPath;
+        }
     }
-    if (v.settings.PROCESSSTYLE == 2) {
+    // Asked to end during the clip: the event is complete with it.
+    if (v.settings.PROCESSSTYLE == 2 && !v.guardMode.ending) {
         StartTracing(v, s);
         return;
     }
     WriteEventLine(v.history, v.guard, s.ui, v.settings.PROCESSSTYLE);
-    RearmGuard(v, s, true);
+    if (!v.guardMode.ending) {
+        RearmGuard(v, s, true);
+    }
 }
 
 void RearmGuard(Vorrak& v, VorrakServices& s, bool announce) {

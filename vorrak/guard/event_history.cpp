@@ -1,11 +1,11 @@
 #include "vorrak/guard/event_history.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
-#include <filesystem>
 
 #include "platform/history_file.h"
 #include "platform/store_file.h"
@@ -15,6 +15,9 @@
 namespace zelkor::vorrak {
 
 namespace {
+
+// Runs started within the same second; past that many something else is wrong.
+constexpr uint32_t kEventFolderAttempts = 1000;
 
 std::string format(const char* pattern, auto... args) {
     char text[kEventDescriptionMax + 2 * kEventPathMax + 64];
@@ -136,13 +139,24 @@ int CreateEventFolder(std::string& eventFolder, const std::string& workingDir,
     const std::string folder =
         workingDir + "/" +
         format("%d.%d.%d_%d.%d.%d", t.year, t.month, t.day, t.hour, t.minute, t.second);
-    std::error_code ec;
-    if (std::filesystem::create_directory(folder, ec)) {
-        eventFolder = folder;
-        return 1;
+    // A folder of that name is another run's (two runs started within the
+    // same second): this run takes the next free "_2", "_3", ... instead.
+    for (uint32_t n = 1; n <= kEventFolderAttempts; ++n) {
+        const std::string candidate = n == 1 ? folder : folder + "_" + std::to_string(n);
+        if (::mkdir(candidate.c_str(), 0777) == 0) {
+            eventFolder = candidate;
+            return 1;
+        }
+        if (errno != EEXIST) {
+            break;
+        }
     }
     eventFolder = workingDir;
     return 0;
+}
+
+platform::NumberedName EventBitmapName(const std::string& eventFolder, uint32_t eventNumber) {
+    return {eventFolder, "error", eventNumber, "bmp"};
 }
 
 int FillEventSlot(GuardState& guard, const std::string& eventFolder, platform::Clock& clock,
@@ -153,7 +167,10 @@ int FillEventSlot(GuardState& guard, const std::string& eventFolder, platform::C
     slot.description =
         format("%d/%d/%d Detect Time:%d:%d:%d", t.year, t.month, t.day, t.hour, t.minute, t.second)
             .substr(0, kEventDescriptionMax - 1);
-    slot.bitmapPath = eventFolder + format("/error%d.bmp", int(guard.EventNumber));
+    slot.bitmapPath = EventBitmapName(eventFolder, guard.EventNumber).path();
+    // A reused slot still names the clip of the event 100 before; only a
+    // clip this event records may be named in its line.
+    slot.videoPath.clear();
     eventPicture = slot.bitmapPath;
     return 1;
 }

@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "platform/clock.h"
+#include "platform/numbered_file.h"
 #include "platform/ui.h"
 #include "vorrak/guard/guard_state.h"
 
@@ -67,13 +68,20 @@ bool OpenHistoryLog(HistoryLog& log, const std::string& path);
 void JournalRaisedEvent(const HistoryLog& log, const GuardState& guard);
 
 // The run's event folder, WORKINGDIR + "/" + "%d.%d.%d_%d.%d.%d" of the
-// local time. When it cannot be made the event files go into WORKINGDIR
-// itself rather than the file-system root. Result 1 when it was made.
+// local time, made afresh: when another run holds that name, the first free
+// of the name + "_2", "_3", ... When no folder can be made the event files
+// go into WORKINGDIR itself rather than the file-system root. Result 1 when
+// a folder was made.
 int CreateEventFolder(std::string& eventFolder, const std::string& workingDir,
                       platform::Clock& clock);
 
-// After EventNumber grew: the slot's index, description and bitmap path;
-// the bitmap path is also this event's picture for the mailer.
+// "error<n>.bmp" in the event folder: where an event's bitmap goes, or the
+// first free name after it when that one is taken.
+platform::NumberedName EventBitmapName(const std::string& eventFolder, uint32_t eventNumber);
+
+// After EventNumber grew: the slot's index, description and bitmap path,
+// and no clip yet; the bitmap path is also this event's picture for the
+// mailer.
 int FillEventSlot(GuardState& guard, const std::string& eventFolder, platform::Clock& clock,
                   std::string& eventPicture);
 

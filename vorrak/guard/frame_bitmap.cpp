@@ -135,10 +135,6 @@ bool readAll(int fd, uint8_t* to, size_t size) {
     return transferAll(fd, to, size, ::read);
 }
 
-bool writeAll(int fd, const uint8_t* from, size_t size) {
-    return transferAll(fd, from, size, ::write);
-}
-
 class FileDescriptor {
   public:
     explicit FileDescriptor(int fd) : fd_(fd) {}
@@ -207,13 +203,14 @@ uint32_t ReadFrameBitmap(const std::string& path, FrameImage& frame, LastFrameRe
     return adoptBlock(std::move(block), blockSize, frame, last);
 }
 
-bool WriteEventBitmap(const std::string& path, std::span<const uint8_t> earlier,
-                      std::span<const uint8_t> newer, const LastFrameRead& last,
-                      uint32_t frameWidth, uint32_t frameHeight, platform::Ui& ui) {
+std::optional<std::string> WriteEventBitmap(
+    platform::NumberedName name, std::span<const uint8_t> earlier, std::span<const uint8_t> newer,
+    const LastFrameRead& last, uint32_t frameWidth, uint32_t frameHeight, platform::Ui& ui,
+    const std::function<void(const std::string& path)>& taken) {
     const auto fail = [&ui] {
         ui.messageBox(kWriteFailedText, resources::kTitle,
                       platform::mb::ICONHAND | platform::mb::TOPMOST);
-        return false;
+        return std::nullopt;
     };
     const size_t frameBytes =
         last.valid ? size_t{static_cast<uint32_t>(last.width)} * static_cast<uint32_t>(last.height)
@@ -230,27 +227,25 @@ bool WriteEventBitmap(const std::string& path, std::span<const uint8_t> earlier,
     info.width = static_cast<int32_t>(frameWidth);
     info.height = static_cast<int32_t>(2 * frameHeight);
     info.sizeImage = 2 * info.sizeImage;
-    const std::vector<uint8_t> head =
+    std::vector<uint8_t> file =
         formats::encodeBmpHead(info, last.colourTable, static_cast<uint32_t>(2 * frameBytes));
-
-    FileDescriptor fd(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644));
-    if (fd.get() < 0) {
-        return fail();
-    }
     // Bottom-up rows: the newer frame first puts it in the lower half.
-    const bool written = writeAll(fd.get(), head.data(), head.size()) &&
-                         writeAll(fd.get(), newer.data(), frameBytes) &&
-                         writeAll(fd.get(), earlier.data(), frameBytes);
-    struct stat st {};
-    const bool regular = ::fstat(fd.get(), &st) == 0 && S_ISREG(st.st_mode);
-    if (!fd.close() || !written) {
-        // A cut-off picture must not stand in for the event's frames.
-        if (regular) {
-            ::unlink(path.c_str());
-        }
+    file.insert(file.end(), newer.begin(), newer.begin() + std::ptrdiff_t(frameBytes));
+    file.insert(file.end(), earlier.begin(), earlier.begin() + std::ptrdiff_t(frameBytes));
+
+    std::string error;
+    const auto path = platform::createNumberedFile(name, &error);
+    if (!path) {
         return fail();
     }
-    return true;
+    if (taken) {
+        taken(*path);
+    }
+    if (!platform::replaceFile(*path, {reinterpret_cast<const char*>(file.data()), file.size()},
+                               &error, platform::Durability::Synced)) {
+        return fail();
+    }
+    return path;
 }
 
 }  // namespace zelkor::vorrak

@@ -77,6 +77,9 @@ struct GuardMode {
     bool drawing = false;
     TracingState trace;
     PendingStart pending = PendingStart::None;
+    // The program is ending: an event that completes now writes its line
+    // and starts neither tracing nor guard mode again.
+    bool ending = false;
 };
 
 }  // namespace zelkor::vorrak

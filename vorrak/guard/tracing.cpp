@@ -221,9 +221,12 @@ void EndTracing(Vorrak& v, VorrakServices& s, uint32_t final) {
         text = format(" Release Time:%d:%d:%d ", now.hour, now.minute, now.second);
     } else {
         ++t.resetCounter;
-        const std::string path = v.capture.eventFolder + format("/err%d.bmp", int(t.resetCounter));
-        WriteEventBitmap(path, v.guard.tracingReference->pixels(), v.guard.history.newest->pixels(),
-                         v.guard.lastFrame, v.capture.FrameWidth, v.capture.FrameHeight, s.ui);
+        const platform::NumberedName name{v.capture.eventFolder, "err", t.resetCounter, "bmp"};
+        const std::string path =
+            WriteEventBitmap(name, v.guard.tracingReference->pixels(),
+                             v.guard.history.newest->pixels(), v.guard.lastFrame,
+                             v.capture.FrameWidth, v.capture.FrameHeight, s.ui)
+                .value_or(name.path());
         text = format(" Reset Time:%d:%d:%d, Error is still exist, please refer %s", now.hour,
                       now.minute, now.second, path.c_str());
     }
@@ -252,8 +255,10 @@ void TracingMenuCommand(Vorrak& v, VorrakServices& s, int button) {
             return;
         case kTracingCaptureButton:
             t.manualAction = 1;
-            RecordCommand(v.capture, s.capture, v.settings, v.guard, tracingView(v, true));
-            if (v.settings.PROCESSSTYLE == 1) {
+            // Only a clip that was recorded becomes the event's.
+            if (RecordCommand(v.capture, s.capture, v.settings, v.guard, tracingView(v, true),
+                              ClipFor::User) == 1 &&
+                v.settings.PROCESSSTYLE == 1) {
                 currentSlot(v).videoPath = v.capture.clipPath;
             }
             t.manualAction = 0;

@@ -223,7 +223,7 @@ void MainWindow::command(uint32_t id) {
             break;
         case command::Record:
         case command::RecordOutside:
-            RecordCommand(v_.capture, s_->capture, v_.settings, v_.guard, view);
+            RecordCommand(v_.capture, s_->capture, v_.settings, v_.guard, view, ClipFor::User);
             break;
         case command::AlwaysOnTop:
             applyTopmost(v_.AlwaysOnTop == 0);
@@ -241,6 +241,7 @@ void MainWindow::command(uint32_t id) {
             break;
         case command::Exit:
             exitRequested_ = true;
+            endRecordingForExit();
             live_.CloseLiveVideo();
             QCoreApplication::exit(0);
             break;
@@ -283,6 +284,7 @@ void MainWindow::destroyWindow() {
         return;
     }
     destroyed_ = true;
+    endRecordingForExit();
     live_.CloseLiveVideo();
     if (v_.capture.window) {
         v_.capture.window->driverDisconnect();
@@ -303,12 +305,18 @@ void MainWindow::destroyWindow() {
     QCoreApplication::exit(0);
 }
 
+void MainWindow::endRecordingForExit() {
+    v_.guardMode.ending = true;
+    EndRecordingNow(v_.capture, v_.guard);
+}
+
 void MainWindow::endSession() {
     if (destroyed_) {
         return;
     }
     destroyed_ = true;
     tray_.reset();
+    endRecordingForExit();
     EndSession(v_, *s_, live_);
     QCoreApplication::exit(0);
 }

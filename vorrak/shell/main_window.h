@@ -149,6 +149,9 @@ class MainWindow : public QWidget,
     void closeEvent(QCloseEvent* event) override;
 
   private:
+    // A clip that is being recorded when the program is asked to end stops
+    // at once, and the event it belongs to starts nothing more.
+    void endRecordingForExit();
     void addAccelerator(const QKeySequence& key, uint32_t id);
     void createControlPanel();
     void applyTopmost(bool on);

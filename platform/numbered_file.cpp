@@ -1,0 +1,125 @@
+#include "platform/numbered_file.h"
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstring>
+
+namespace zelkor::platform {
+
+namespace {
+
+// Enough for every file a run can make; past it something is wrong with the
+// folder, and giving up beats trying names for ever.
+constexpr uint32_t kMaxAttempts = 10000;
+constexpr mode_t kFileMode = 0644;
+
+std::string describe(const std::string& what, const std::string& path, int error) {
+    return what + " " + path + ": " + std::strerror(error);
+}
+
+bool writeAll(int fd, std::string_view contents) {
+    while (!contents.empty()) {
+        const auto written = ::write(fd, contents.data(), contents.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        contents.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
+// A temporary file beside `near`, created exclusively under a name of this
+// process's own, holding `contents`; synced when `durable`. Its path, or
+// nothing (`error` set).
+std::optional<std::string> writeTemporary(const std::string& near, std::string_view contents,
+                                          bool durable, std::string* error) {
+    static std::atomic<uint32_t> serial{0};
+    for (uint32_t attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        const std::string temp =
+            near + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(serial.fetch_add(1));
+        const int fd =
+            ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+        if (fd < 0) {
+            if (errno == EEXIST) {
+                continue;
+            }
+            *error = describe("cannot create", temp, errno);
+            return std::nullopt;
+        }
+        const bool written = writeAll(fd, contents) && (!durable || ::fsync(fd) == 0);
+        const int writeError = errno;
+        if (::close(fd) != 0 || !written) {
+            *error = describe("cannot write", temp, written ? errno : writeError);
+            ::unlink(temp.c_str());
+            return std::nullopt;
+        }
+        return temp;
+    }
+    *error = describe("cannot create a temporary file beside", near, EEXIST);
+    return std::nullopt;
+}
+
+// Offers the names of the series from `name.number` on to `take`, which
+// answers 0 when it took the name, EEXIST when the name is someone else's,
+// and any other errno to give up.
+template <typename Take>
+std::optional<std::string> firstFreeName(NumberedName& name, std::string* error, Take take) {
+    for (uint32_t attempt = 0; attempt < kMaxAttempts; ++attempt) {
+        const std::string path = name.path();
+        const int result = take(path);
+        if (result == 0) {
+            return path;
+        }
+        if (result != EEXIST) {
+            *error = describe("cannot create", path, result);
+            return std::nullopt;
+        }
+        if (name.number == UINT32_MAX) {
+            break;
+        }
+        ++name.number;
+    }
+    *error = describe("no free name for", name.path(), EEXIST);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string NumberedName::path() const {
+    return folder + "/" + stem + std::to_string(number) + "." + extension;
+}
+
+std::optional<std::string> createNumberedFile(NumberedName& name, std::string* error) {
+    return firstFreeName(name, error, [](const std::string& path) {
+        const int fd =
+            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+        if (fd < 0) {
+            return errno;
+        }
+        ::close(fd);
+        return 0;
+    });
+}
+
+bool replaceFile(const std::string& path, std::string_view contents, std::string* error,
+                 Durability durability) {
+    const auto temp = writeTemporary(path, contents, durability == Durability::Synced, error);
+    if (!temp) {
+        return false;
+    }
+    if (::rename(temp->c_str(), path.c_str()) != 0) {
+        *error = describe("cannot replace", path, errno);
+        ::unlink(temp->c_str());
+        return false;
+    }
+    return true;
+}
+
+}  // namespace zelkor::platform

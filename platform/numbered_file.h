@@ -1,0 +1,40 @@
+#pragma once
+// New files that never take the place of a file already there and are never
+// written through a link planted under their name. Each is created under the
+// first free name of a numbered series ("error5.bmp", "error6.bmp", ...), so
+// a name someone else holds, whether a file of an earlier run or a planted
+// link, is passed over rather than overwritten.
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelkor::platform {
+
+// folder + "/" + stem + number + "." + extension.
+struct NumberedName {
+    std::string folder;
+    std::string stem;
+    uint32_t number = 0;
+    std::string extension;
+
+    std::string path() const;
+};
+
+// Creates an empty file, exclusively, under the first free name from
+// `name.number` on, and leaves `name.number` at the number taken: a place
+// reserved for a writer that fills it later. Its path, or nothing (with
+// `error` set) when no name could be taken.
+std::optional<std::string> createNumberedFile(NumberedName& name, std::string* error);
+
+// Whether new contents reach the disk before the call returns.
+enum class Durability { Buffered, Synced };
+
+// Replaces whatever `path` names (a file or a link, which is replaced and
+// not followed) with a file holding `contents`, written to a temporary file
+// beside it first, so the name holds the old file or the whole new one.
+bool replaceFile(const std::string& path, std::string_view contents, std::string* error,
+                 Durability durability = Durability::Buffered);
+
+}  // namespace zelkor::platform
