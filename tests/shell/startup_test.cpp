@@ -216,6 +216,22 @@ TEST_F(ExitSequenceTest, SessionEndSavesAndRestoresButStartsNothing) {
     EXPECT_EQ(rig.boxTexts()[0], kPowerOffNotOnAtEndMessage);
 }
 
+TEST(EndSessionTest, AnEventStillTracedGetsItsLine) {
+    test::EngineRig rig({}, {.processStyle = 1});
+    rig.start();
+    for (int i = 0; i < 120 && rig.vorrak.guardMode.trace.tracing == 0; ++i) {
+        rig.run(500);
+    }
+    ASSERT_NE(rig.vorrak.guardMode.trace.tracing, 0u);
+    ASSERT_TRUE(rig.historyLines().empty());
+    test::NoLiveVideo live;
+    EndSession(rig.vorrak, *rig.services, live);
+    const auto lines = rig.historyLines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind("[1] [", 0), 0u) << lines[0];
+    EXPECT_NE(lines[0].find(" Release Time:"), std::string::npos) << lines[0];
+}
+
 // The display cannot be opened: the start is given up with the power-off
 // feature, which the preparation turned off, back on.
 TEST(PrepareRunTest, ADisplayThatCannotBeOpenedGivesThePowerOffFeatureBack) {

@@ -194,6 +194,9 @@ int ExitSequence(Vorrak& v, VorrakServices& s) {
 }
 
 void EndSession(Vorrak& v, VorrakServices& s, LiveVideoSteps& live) {
+    // An object still traced ends here with its event's line: the line is
+    // evidence, and the session's end must not cost it.
+    StopGuard(v, s, 1);
     live.CloseLiveVideo();
     if (v.capture.window) {
         v.capture.window->driverDisconnect();

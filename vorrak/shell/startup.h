@@ -81,8 +81,8 @@ void ReleaseRefusedStart(Vorrak& v, VorrakServices& s);
 // frames. Returns the exit code.
 int ExitSequence(Vorrak& v, VorrakServices& s);
 
-// The session ends under the program: what must not be lost is saved, and
-// nothing is started.
+// The session ends under the program: what must not be lost is saved (the
+// line of an event still traced among it), and nothing is started.
 void EndSession(Vorrak& v, VorrakServices& s, LiveVideoSteps& live);
 
 }  // namespace zelkor::vorrak
