@@ -6,7 +6,8 @@
 
 #include <atomic>
 #include <cerrno>
-#include <cstring>
+
+#include "platform/store_file.h"
 
 namespace zelkor::platform {
 
@@ -16,24 +17,6 @@ namespace {
 // folder, and giving up beats trying names for ever.
 constexpr uint32_t kMaxAttempts = 10000;
 constexpr mode_t kFileMode = 0644;
-
-std::string describe(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + std::strerror(error);
-}
-
-bool writeAll(int fd, std::string_view contents) {
-    while (!contents.empty()) {
-        const auto written = ::write(fd, contents.data(), contents.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        contents.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
-}
 
 // A temporary file beside `near`, created exclusively under a name of this
 // process's own, holding `contents`; synced when `durable`. Its path, or
@@ -50,19 +33,19 @@ std::optional<std::string> writeTemporary(const std::string& near, std::string_v
             if (errno == EEXIST) {
                 continue;
             }
-            *error = describe("cannot create", temp, errno);
+            *error = describeFileError("cannot create", temp, errno);
             return std::nullopt;
         }
         const bool written = writeAll(fd, contents) && (!durable || ::fsync(fd) == 0);
         const int writeError = errno;
         if (::close(fd) != 0 || !written) {
-            *error = describe("cannot write", temp, written ? errno : writeError);
+            *error = describeFileError("cannot write", temp, written ? errno : writeError);
             ::unlink(temp.c_str());
             return std::nullopt;
         }
         return temp;
     }
-    *error = describe("cannot create a temporary file beside", near, EEXIST);
+    *error = describeFileError("cannot create a temporary file beside", near, EEXIST);
     return std::nullopt;
 }
 
@@ -78,7 +61,7 @@ std::optional<std::string> firstFreeName(NumberedName& name, std::string* error,
             return path;
         }
         if (result != EEXIST) {
-            *error = describe("cannot create", path, result);
+            *error = describeFileError("cannot create", path, result);
             return std::nullopt;
         }
         if (name.number == UINT32_MAX) {
@@ -86,7 +69,7 @@ std::optional<std::string> firstFreeName(NumberedName& name, std::string* error,
         }
         ++name.number;
     }
-    *error = describe("no free name for", name.path(), EEXIST);
+    *error = describeFileError("no free name for", name.path(), EEXIST);
     return std::nullopt;
 }
 
@@ -115,7 +98,7 @@ bool replaceFile(const std::string& path, std::string_view contents, std::string
         return false;
     }
     if (::rename(temp->c_str(), path.c_str()) != 0) {
-        *error = describe("cannot replace", path, errno);
+        *error = describeFileError("cannot replace", path, errno);
         ::unlink(temp->c_str());
         return false;
     }

@@ -25,27 +25,9 @@ constexpr size_t kTemporaryRandom = 6;
 // As the kernel allows when it follows links itself.
 constexpr int kMaxLinkHops = 40;
 
-std::string describe(const std::string& what, const std::string& path, int error) {
-    return what + " " + path + ": " + std::strerror(error);
-}
-
 std::string parentOf(const std::string& path) {
     const auto parent = std::filesystem::path(path).parent_path();
     return parent.empty() ? std::string(".") : parent.string();
-}
-
-bool writeAll(int fd, std::string_view contents) {
-    while (!contents.empty()) {
-        const auto written = ::write(fd, contents.data(), contents.size());
-        if (written < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
-            return false;
-        }
-        contents.remove_prefix(static_cast<size_t>(written));
-    }
-    return true;
 }
 
 bool lockExclusive(int fd) {
@@ -102,12 +84,12 @@ int createTemporary(const std::string& target, std::string* temp, std::string* e
             target + std::string(kTemporaryMark) + std::string(kTemporaryRandom, 'X');
         const int fd = ::mkostemp(name.data(), O_CLOEXEC);
         if (fd < 0) {
-            *error = describe("cannot create a temporary file for", target, errno);
+            *error = describeFileError("cannot create a temporary file for", target, errno);
             return -1;
         }
         struct stat info {};
         if (!lockExclusive(fd) || ::fstat(fd, &info) != 0) {
-            *error = describe("cannot lock", name, errno);
+            *error = describeFileError("cannot lock", name, errno);
             ::close(fd);
             ::unlink(name.c_str());
             return -1;
@@ -135,13 +117,31 @@ bool syncFolder(const std::string& folder) {
 
 }  // namespace
 
+std::string describeFileError(const std::string& what, const std::string& path, int error) {
+    return what + " " + path + ": " + std::strerror(error);
+}
+
+bool writeAll(int fd, std::string_view contents) {
+    while (!contents.empty()) {
+        const auto written = ::write(fd, contents.data(), contents.size());
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        contents.remove_prefix(static_cast<size_t>(written));
+    }
+    return true;
+}
+
 ReadStatus readWholeFile(const std::string& path, std::string* contents, std::string* error) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             return ReadStatus::Missing;
         }
-        *error = describe("cannot open", path, errno);
+        *error = describeFileError("cannot open", path, errno);
         return ReadStatus::Failed;
     }
     contents->clear();
@@ -152,7 +152,7 @@ ReadStatus readWholeFile(const std::string& path, std::string* contents, std::st
             if (errno == EINTR) {
                 continue;
             }
-            *error = describe("cannot read", path, errno);
+            *error = describeFileError("cannot read", path, errno);
             ::close(fd);
             return ReadStatus::Failed;
         }
@@ -176,11 +176,11 @@ FileLock::FileLock(const std::string& path) {
     // Never through a link: one planted there would make us create files elsewhere.
     fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd_ < 0) {
-        error_ = describe("cannot open", lockPath, errno);
+        error_ = describeFileError("cannot open", lockPath, errno);
         return;
     }
     if (!lockExclusive(fd_)) {
-        error_ = describe("cannot lock", lockPath, errno);
+        error_ = describeFileError("cannot lock", lockPath, errno);
         ::close(fd_);
         fd_ = -1;
     }
@@ -216,7 +216,7 @@ std::optional<std::string> writeTarget(const std::string& path, std::string* err
         }
         current = next.is_absolute() ? next : current.parent_path() / next;
     }
-    *error = describe("cannot write through", path, ELOOP);
+    *error = describeFileError("cannot write through", path, ELOOP);
     return std::nullopt;
 }
 
@@ -234,13 +234,13 @@ bool writeFileAtomically(const std::string& path, std::string_view contents, mod
     }
     // The file stays open, and so locked, until it has its final name.
     if (!writeAll(fd, contents) || ::fchmod(fd, mode) != 0 || ::fsync(fd) != 0) {
-        *error = describe("cannot write", temp, errno);
+        *error = describeFileError("cannot write", temp, errno);
         ::unlink(temp.c_str());
         ::close(fd);
         return false;
     }
     if (::rename(temp.c_str(), target->c_str()) != 0) {
-        *error = describe("cannot replace", *target, errno);
+        *error = describeFileError("cannot replace", *target, errno);
         ::unlink(temp.c_str());
         ::close(fd);
         return false;
@@ -248,7 +248,7 @@ bool writeFileAtomically(const std::string& path, std::string_view contents, mod
     // fsync has reported any write error already.
     ::close(fd);
     if (!syncFolder(parentOf(*target))) {
-        *error = describe("cannot sync the folder of", *target, errno);
+        *error = describeFileError("cannot sync the folder of", *target, errno);
         return false;
     }
     return true;

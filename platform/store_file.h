@@ -13,6 +13,13 @@
 
 namespace zelkor::platform {
 
+// "what path: reason" for an errno value.
+std::string describeFileError(const std::string& what, const std::string& path, int error);
+
+// Writes all of `contents` to `fd`, going on after interruptions; false on an
+// error, which errno tells.
+bool writeAll(int fd, std::string_view contents);
+
 enum class ReadStatus { Ok, Missing, Failed };
 
 // Reads the whole file. Missing: no such file (or folder). Failed: anything
