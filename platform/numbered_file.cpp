@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <stdio.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -49,20 +50,38 @@ std::optional<std::string> writeTemporary(const std::string& near, std::string_v
     return std::nullopt;
 }
 
-// Offers the names of the series from `name.number` on to `take`, which
-// answers 0 when it took the name, EEXIST when the name is someone else's,
-// and any other errno to give up.
-template <typename Take>
-std::optional<std::string> firstFreeName(NumberedName& name, std::string* error, Take take) {
+}  // namespace
+
+std::string NumberedName::path() const {
+    return folder + "/" + stem + std::to_string(number) + "." + extension;
+}
+
+std::optional<std::string> createNumberedFile(NumberedName& name, std::string* error,
+                                              const NameClaim& claim) {
     for (uint32_t attempt = 0; attempt < kMaxAttempts; ++attempt) {
         const std::string path = name.path();
-        const int result = take(path);
-        if (result == 0) {
-            return path;
-        }
-        if (result != EEXIST) {
-            *error = describeFileError("cannot create", path, result);
-            return std::nullopt;
+        struct stat held {};
+        // A claim is made only for a name that is free as far as can be
+        // seen, so that a name someone holds is never claimed at all.
+        const bool free = !claim || ::lstat(path.c_str(), &held) != 0;
+        if (free) {
+            if (claim) {
+                claim(path, true);
+            }
+            const int fd = ::open(path.c_str(),
+                                  O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+            if (fd >= 0) {
+                ::close(fd);
+                return path;
+            }
+            const int reason = errno;
+            if (claim) {
+                claim(path, false);
+            }
+            if (reason != EEXIST) {
+                *error = describeFileError("cannot create", path, reason);
+                return std::nullopt;
+            }
         }
         if (name.number == UINT32_MAX) {
             break;
@@ -71,24 +90,6 @@ std::optional<std::string> firstFreeName(NumberedName& name, std::string* error,
     }
     *error = describeFileError("no free name for", name.path(), EEXIST);
     return std::nullopt;
-}
-
-}  // namespace
-
-std::string NumberedName::path() const {
-    return folder + "/" + stem + std::to_string(number) + "." + extension;
-}
-
-std::optional<std::string> createNumberedFile(NumberedName& name, std::string* error) {
-    return firstFreeName(name, error, [](const std::string& path) {
-        const int fd =
-            ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, kFileMode);
-        if (fd < 0) {
-            return errno;
-        }
-        ::close(fd);
-        return 0;
-    });
 }
 
 bool replaceFile(const std::string& path, std::string_view contents, std::string* error,

@@ -6,6 +6,7 @@
 // link, is passed over rather than overwritten.
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +27,14 @@ struct NumberedName {
 // `name.number` on, and leaves `name.number` at the number taken: a place
 // reserved for a writer that fills it later. Its path, or nothing (with
 // `error` set) when no name could be taken.
-std::optional<std::string> createNumberedFile(NumberedName& name, std::string* error);
+//
+// With `claim`, only names that look free are tried, and each is claimed
+// (told with `taken` true) before the file is made, so that a record of the
+// claim can precede the file; a claim that then fails (someone made the
+// file first, or it cannot be made) is withdrawn (told with `taken` false).
+using NameClaim = std::function<void(const std::string& path, bool taken)>;
+std::optional<std::string> createNumberedFile(NumberedName& name, std::string* error,
+                                              const NameClaim& claim = {});
 
 // Whether new contents reach the disk before the call returns.
 enum class Durability { Buffered, Synced };

@@ -8,6 +8,7 @@
 #include <csignal>
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
 
 #include "formats/byte_order.h"
 #include "platform/fake/recording_ui.h"
@@ -307,6 +308,30 @@ TEST(WriteEventBitmap, OutsideViewerAcceptsIt) {
                 << headerSize;
         }
     }
+}
+
+// The picture's name is claimed before its file exists, never a name that is
+// held, and withdrawn when someone makes the file first.
+TEST(WriteEventBitmap, ClaimsItsNameBeforeTheFileIsMade) {
+    TempDir dir;
+    platform::RecordingUi ui;
+    ReadFrames r = twoFrames({.width = 352, .height = 240});
+    std::filesystem::create_symlink(dir.file("victim"), dir.file("error1.bmp"));
+    std::vector<std::pair<std::string, bool>> claims;
+    const auto written =
+        WriteEventBitmap({dir.path(), "error", 1, "bmp"}, r.earlier, r.newer, r.last, 352, 240, ui,
+                         [&](const std::string& path, bool taken) {
+                             EXPECT_EQ(std::filesystem::exists(path), !taken) << path;
+                             claims.emplace_back(path, taken);
+                             if (path == dir.file("error2.bmp") && taken) {
+                                 std::ofstream(path) << "made by someone else first";
+                             }
+                         });
+    EXPECT_EQ(written, dir.file("error3.bmp"));
+    EXPECT_EQ(claims, (std::vector<std::pair<std::string, bool>>{{dir.file("error2.bmp"), true},
+                                                                 {dir.file("error2.bmp"), false},
+                                                                 {dir.file("error3.bmp"), true}}));
+    EXPECT_FALSE(std::filesystem::exists(dir.file("victim")));
 }
 
 // Each failure is the same message to the user, and leaves no file.

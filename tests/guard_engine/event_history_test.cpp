@@ -104,7 +104,7 @@ void raiseEvent(HistoryLog& log, GuardState& guard, const std::string& folder,
     ++guard.EventNumber;
     std::string picture;
     FillEventSlot(guard, folder, clock, picture);
-    JournalRaisedEvent(log, guard);
+    JournalEventName(log, guard, guard.eventSlots[guard.eventSlotIndex].bitmapPath, true);
     WriteEventLine(log, guard, ui, processStyle);
 }
 

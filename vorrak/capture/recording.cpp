@@ -200,7 +200,8 @@ int GrabFrameInFrameFormat(Capture& capture, CaptureServices& services, GuardSta
 }
 
 int RecordClip(Capture& capture, CaptureServices& services, const Settings& settings,
-               GuardState& guard, const GuardView& view, ClipFor kind) {
+               GuardState& guard, const GuardView& view, ClipFor kind,
+               const ClipStarting& starting) {
     platform::CaptureWindow& window = *capture.window;
     capture.recordingError = 0;
     if (!capture.recordingFormatSet) {
@@ -248,6 +249,9 @@ int RecordClip(Capture& capture, CaptureServices& services, const Settings& sett
         discardEmptyFile(capture.clipPath);
         return 0;
     }
+    if (starting) {
+        starting(capture.clipPath);
+    }
     guard.recording = true;
     const bool recorded = window.sequence();
     window.setStatusCallback(nullptr);
@@ -274,11 +278,12 @@ void SnapshotCommand(Capture& capture, CaptureServices& services, GuardState& gu
 }
 
 int RecordCommand(Capture& capture, CaptureServices& services, const Settings& settings,
-                  GuardState& guard, const GuardView& view, ClipFor kind) {
+                  GuardState& guard, const GuardView& view, ClipFor kind,
+                  const ClipStarting& starting) {
     if (capture.CaptureState != kCaptureConnected) {
         return 0;
     }
-    return RecordClip(capture, services, settings, guard, view, kind);
+    return RecordClip(capture, services, settings, guard, view, kind, starting);
 }
 
 void EndRecordingNow(Capture& capture, const GuardState& guard) {

@@ -4,6 +4,7 @@
 // oversized clip.
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 
@@ -66,10 +67,15 @@ int GrabFrameInFrameFormat(Capture& capture, CaptureServices& services, GuardSta
 // one, and nothing there is deleted or written over.
 enum class ClipFor { Event, User };
 
+// Told the clip's path once its file is made and before the driver writes
+// into it.
+using ClipStarting = std::function<void(const std::string& path)>;
+
 // 1 when a clip with at least one frame was recorded; its path is then
 // `capture.clipPath`.
 int RecordClip(Capture& capture, CaptureServices& services, const Settings& settings,
-               GuardState& guard, const GuardView& view, ClipFor kind);
+               GuardState& guard, const GuardView& view, ClipFor kind,
+               const ClipStarting& starting = {});
 
 // The capture callbacks, as RecordClip installs them on the window.
 int CaptureStatusCallback(Capture& capture, CaptureServices& services, const Settings& settings,
@@ -82,7 +88,8 @@ int CaptureErrorCallback(Capture& capture, CaptureServices& services, GuardState
 void SnapshotCommand(Capture& capture, CaptureServices& services, GuardState& guard,
                      const GuardFiles& files, const GuardView& view);
 int RecordCommand(Capture& capture, CaptureServices& services, const Settings& settings,
-                  GuardState& guard, const GuardView& view, ClipFor kind);
+                  GuardState& guard, const GuardView& view, ClipFor kind,
+                  const ClipStarting& starting = {});
 
 // The program ends: a recording that runs stops now, and its clip is closed
 // as a whole, playable file, whatever its time limit (or none) says.

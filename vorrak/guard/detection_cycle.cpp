@@ -270,15 +270,18 @@ void HandleGuardEvent(Vorrak& v, VorrakServices& s, uint32_t code) {
     FillEventSlot(v.guard, v.capture.eventFolder, s.clock, v.eventPicture);
     EventSlot& slot = v.guard.eventSlots[v.guard.eventSlotIndex];
     const FrameHistory& history = v.guard.history;
-    // The event goes into the journal under the name its picture has taken,
-    // before the picture is written there: from then on a crash cannot lose
-    // it, and the journal never names a file of someone else's.
+    // The event goes into the journal under the name its picture takes
+    // before a file of that name exists: from then on a crash cannot lose
+    // it, and no file of the event's is ever left that the journal does not
+    // name.
     WriteEventBitmap(EventBitmapName(v.capture.eventFolder, v.guard.EventNumber),
                      history.previous->pixels(), history.newest->pixels(), v.guard.lastFrame,
                      v.capture.FrameWidth, v.capture.FrameHeight, s.ui,
-                     [&v, &slot](const std::string& path) {
-                         slot.bitmapPath = v.eventPicture = path;
-                         JournalRaisedEvent(v.history, v.guard);
+                     [&v, &slot](const std::string& path, bool taken) {
+                         JournalEventName(v.history, v.guard, path, taken);
+                         if (taken) {
+                             slot.bitmapPath = v.eventPicture = path;
+                         }
                      });
     s.guardHost.refreshEventList(true);
     AlarmServices alarms = EventAlarms(v, s, v.guard.EventNumber);
@@ -301,8 +304,12 @@ void HandleGuardEvent(Vorrak& v, VorrakServices& s, uint32_t code) {
                      v.settings.PROCESSSTYLE, slot.description);
     }
     if (v.settings.VIDEOCAPTURE != 0) {
-        if (RecordCommand(v.capture, s.capture, v.settings, v.guard, GuardView{}, ClipFor::Event) ==
-            1) {
+        // The journal learns of the clip before it is written, so that an
+        // event whose recording a crash cut short still names what it got.
+        if (RecordCommand(v.capture, s.capture, v.settings, v.guard, GuardView{}, ClipFor::Event,
+                          [&v](const std::string& clip) {
+                              JournalClipStart(v.history, v.guard, clip);
+                          }) == 1) {
             slot.videoPath = v.capture.clipPath;
         }
     }

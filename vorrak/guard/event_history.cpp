@@ -95,7 +95,15 @@ void recoverPendingEvents(HistoryLog& log) {
         }
         std::string description = event.description;
         AppendEventText(description, kRecoveredEventText);
-        keepLine(log, eventLine(event.number, description, event.bitmapPath, ""), event.bitmapPath);
+        // A clip cut short still holds what it got; one never written is
+        // no clip.
+        const bool clipped = !event.clipPath.empty() &&
+                             std::filesystem::is_regular_file(event.clipPath, ec) &&
+                             std::filesystem::file_size(event.clipPath, ec) > 0 && !ec;
+        keepLine(
+            log,
+            eventLine(event.number, description, event.bitmapPath, clipped ? event.clipPath : ""),
+            event.bitmapPath);
     }
     writeWaitingLines(log);
     CompactEventJournal(log.journalPath);
@@ -117,16 +125,31 @@ bool OpenHistoryLog(HistoryLog& log, const std::string& path) {
     return log.open;
 }
 
-void JournalRaisedEvent(const HistoryLog& log, const GuardState& guard) {
+void JournalEventName(const HistoryLog& log, const GuardState& guard, const std::string& path,
+                      bool taken) {
     if (!log.open) {
         return;
     }
-    const EventSlot& slot = guard.eventSlots[guard.eventSlotIndex];
     // Without the record the event still gets its line when the run goes
     // on; only a crash before that would lose it.
     std::string ignored;
-    JournalEventRaised(log.journalPath, {guard.EventNumber, slot.bitmapPath, slot.description},
-                       &ignored);
+    if (taken) {
+        JournalEventRaised(
+            log.journalPath,
+            {guard.EventNumber, path, guard.eventSlots[guard.eventSlotIndex].description, {}},
+            &ignored);
+    } else {
+        JournalEventDone(log.journalPath, path, &ignored);
+    }
+}
+
+void JournalClipStart(const HistoryLog& log, const GuardState& guard, const std::string& clipPath) {
+    if (!log.open) {
+        return;
+    }
+    std::string ignored;
+    JournalEventClip(log.journalPath, guard.eventSlots[guard.eventSlotIndex].bitmapPath, clipPath,
+                     &ignored);
 }
 
 uint32_t EventSlotIndex(uint32_t eventNumber) {

@@ -63,9 +63,13 @@ constexpr std::string_view kRecoveredEventText = " no release time recorded";
 // already, so recovering twice adds nothing.
 bool OpenHistoryLog(HistoryLog& log, const std::string& path);
 
-// The journal record of the current slot's event, before its bitmap is
-// written.
-void JournalRaisedEvent(const HistoryLog& log, const GuardState& guard);
+// The journal record of the current slot's event under the bitmap name
+// `path`, before a file of that name is made; `taken` false withdraws it
+// when the name could not be had after all.
+void JournalEventName(const HistoryLog& log, const GuardState& guard, const std::string& path,
+                      bool taken);
+// The journal record of the clip the current slot's event begins to record.
+void JournalClipStart(const HistoryLog& log, const GuardState& guard, const std::string& clipPath);
 
 // The run's event folder, WORKINGDIR + "/" + "%d.%d.%d_%d.%d.%d" of the
 // local time, made afresh: when another run holds that name, the first free

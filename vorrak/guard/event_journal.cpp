@@ -15,6 +15,7 @@ namespace zelkor::vorrak {
 namespace {
 
 constexpr std::string_view kRaised = "raised ";
+constexpr std::string_view kClip = "clip ";
 constexpr std::string_view kDone = "done ";
 constexpr std::string_view kLineEnd = "\r\n";
 
@@ -60,7 +61,21 @@ std::optional<JournalEvent> parseRaised(std::string_view record) {
     if (record.size() >= kEventDescriptionMax || !fitsHistoryField(record)) {
         return std::nullopt;
     }
-    return JournalEvent{*number, std::string(*path), std::string(record)};
+    return JournalEvent{*number, std::string(*path), std::string(record), {}};
+}
+
+// The bitmap path and the clip path of a clip record.
+std::optional<std::pair<std::string_view, std::string_view>> parseClip(std::string_view record) {
+    const auto bitmap = takePath(record);
+    if (!bitmap || !record.starts_with(' ')) {
+        return std::nullopt;
+    }
+    record.remove_prefix(1);
+    const auto clip = takePath(record);
+    if (!clip || !record.empty()) {
+        return std::nullopt;
+    }
+    return std::pair{*bitmap, *clip};
 }
 
 std::optional<std::string_view> parseDone(std::string_view record) {
@@ -88,6 +103,14 @@ std::vector<JournalEvent> PendingJournalEvents(std::string_view text) {
                 forget(pending, event->bitmapPath);
                 pending.push_back(std::move(*event));
             }
+        } else if (record.starts_with(kClip)) {
+            if (const auto clip = parseClip(record.substr(kClip.size()))) {
+                for (JournalEvent& event : pending) {
+                    if (event.bitmapPath == clip->first) {
+                        event.clipPath = clip->second;
+                    }
+                }
+            }
         } else if (record.starts_with(kDone)) {
             if (const auto path = parseDone(record.substr(kDone.size()))) {
                 forget(pending, *path);
@@ -102,6 +125,13 @@ bool JournalEventRaised(const std::string& journalPath, const JournalEvent& even
     const std::string record = std::string(kRaised) + std::to_string(event.number) + " " +
                                std::to_string(event.bitmapPath.size()) + " " + event.bitmapPath +
                                " " + event.description;
+    return platform::AppendHistoryLine(journalPath, record, error);
+}
+
+bool JournalEventClip(const std::string& journalPath, const std::string& bitmapPath,
+                      const std::string& clipPath, std::string* error) {
+    const std::string record = std::string(kClip) + std::to_string(bitmapPath.size()) + " " +
+                               bitmapPath + " " + std::to_string(clipPath.size()) + " " + clipPath;
     return platform::AppendHistoryLine(journalPath, record, error);
 }
 

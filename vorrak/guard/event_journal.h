@@ -12,7 +12,9 @@
 //
 // Records are text lines ended by CR LF:
 //   "raised <number> <path length> <bitmap path> <description>"
+//   "clip <path length> <bitmap path> <path length> <clip path>"
 //   "done <path length> <bitmap path>"
+// A clip record is written when the event's clip is about to be recorded.
 // The bitmap path names the event; its length is given since a path may
 // hold blanks.
 
@@ -29,6 +31,8 @@ struct JournalEvent {
     uint32_t number = 0;
     std::string bitmapPath;
     std::string description;
+    // The clip being recorded for it, when one was begun.
+    std::string clipPath;
 };
 
 // The events raised and not done in `text`, a journal's contents, in the
@@ -42,6 +46,8 @@ std::vector<JournalEvent> PendingJournalEvents(std::string_view text);
 // The two records; `error` says why nothing was appended.
 bool JournalEventRaised(const std::string& journalPath, const JournalEvent& event,
                         std::string* error);
+bool JournalEventClip(const std::string& journalPath, const std::string& bitmapPath,
+                      const std::string& clipPath, std::string* error);
 bool JournalEventDone(const std::string& journalPath, const std::string& bitmapPath,
                       std::string* error);
 

@@ -203,10 +203,12 @@ uint32_t ReadFrameBitmap(const std::string& path, FrameImage& frame, LastFrameRe
     return adoptBlock(std::move(block), blockSize, frame, last);
 }
 
-std::optional<std::string> WriteEventBitmap(
-    platform::NumberedName name, std::span<const uint8_t> earlier, std::span<const uint8_t> newer,
-    const LastFrameRead& last, uint32_t frameWidth, uint32_t frameHeight, platform::Ui& ui,
-    const std::function<void(const std::string& path)>& taken) {
+std::optional<std::string> WriteEventBitmap(platform::NumberedName name,
+                                            std::span<const uint8_t> earlier,
+                                            std::span<const uint8_t> newer,
+                                            const LastFrameRead& last, uint32_t frameWidth,
+                                            uint32_t frameHeight, platform::Ui& ui,
+                                            const platform::NameClaim& claim) {
     const auto fail = [&ui] {
         ui.messageBox(kWriteFailedText, resources::kTitle,
                       platform::mb::ICONHAND | platform::mb::TOPMOST);
@@ -234,12 +236,9 @@ std::optional<std::string> WriteEventBitmap(
     file.insert(file.end(), earlier.begin(), earlier.begin() + std::ptrdiff_t(frameBytes));
 
     std::string error;
-    const auto path = platform::createNumberedFile(name, &error);
+    const auto path = platform::createNumberedFile(name, &error, claim);
     if (!path) {
         return fail();
-    }
-    if (taken) {
-        taken(*path);
     }
     if (!platform::replaceFile(*path, {reinterpret_cast<const char*>(file.data()), file.size()},
                                &error, platform::Durability::Synced)) {

@@ -86,16 +86,18 @@ uint32_t ReadFrameBitmap(const std::string& path, FrameImage& frame, LastFrameRe
 
 // Writes the two frames of an event into a new bitmap file under the first
 // free name of `name`'s series: a file already there is never replaced nor
-// written through. The name is taken first, as an empty file, and told to
-// `taken` (when given) before the picture is written; the picture then
+// written through. The name is taken first, as an empty file, claimed
+// through `claim` (when given) before that file is made; the picture then
 // replaces the empty file whole, so the name never holds a torn picture. The header and colour
 // table are the last frame read's, width `frameWidth`, height 2 x `frameHeight`, the newer frame's
 // rows first, so a viewer shows the earlier frame above the newer one. Each frame must hold width x
 // height bytes of the last frame read. Returns the path written; nothing, after "Error write bitmap
 // file..." was shown, when it could not be written (a name already taken then stays, empty).
-std::optional<std::string> WriteEventBitmap(
-    platform::NumberedName name, std::span<const uint8_t> earlier, std::span<const uint8_t> newer,
-    const LastFrameRead& last, uint32_t frameWidth, uint32_t frameHeight, platform::Ui& ui,
-    const std::function<void(const std::string& path)>& taken = {});
+std::optional<std::string> WriteEventBitmap(platform::NumberedName name,
+                                            std::span<const uint8_t> earlier,
+                                            std::span<const uint8_t> newer,
+                                            const LastFrameRead& last, uint32_t frameWidth,
+                                            uint32_t frameHeight, platform::Ui& ui,
+                                            const platform::NameClaim& claim = {});
 
 }  // namespace zelkor::vorrak
