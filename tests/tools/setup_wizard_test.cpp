@@ -261,6 +261,59 @@ TEST_F(SetupWizardTest, CancelWritesNothing) {
     EXPECT_FALSE(fs::exists(dir.file("other")));
 }
 
+// Without a password of the user's in the store Vorrak would ask for its
+// built-in one, which the user has never seen: the page makes no choice
+// for the user, and Finish waits for one.
+TEST_F(SetupWizardTest, WithoutAStoredPasswordTheUserMustChooseOne) {
+    for (const bool runNormalOnly : {false, true}) {
+        SCOPED_TRACE(runNormalOnly ? "RUNNORMAL without RUNSTRING" : "fresh store");
+        fs::remove(store);
+        ui.boxes.clear();
+        if (runNormalOnly) {
+            registry = platform::openFileRegistry(store);
+            auto key = registry->createKey(vorrak::kMakerKey);
+            ASSERT_TRUE(
+                platform::setNumber(*key, resources::kRunNormalValue, vorrak::kRunNormalPassword));
+        }
+        const auto storeText = [&] {
+            return fs::exists(store) ? zelkor::testing::readText(store) : std::string();
+        };
+        const auto before = storeText();
+        auto wizard = open();
+        control<QLineEdit>(*wizard, "WORKINGDIR")->setText(QString::fromStdString(work));
+        while (wizard->nextId() != -1) {
+            next(*wizard);
+        }
+        auto* noPassword = control<QRadioButton>(*wizard, "noPassword");
+        auto* usePassword = control<QRadioButton>(*wizard, "usePassword");
+        EXPECT_FALSE(noPassword->isChecked());
+        EXPECT_FALSE(usePassword->isChecked());
+        EXPECT_EQ(control<QLineEdit>(*wizard, "password")->text(), "");
+        EXPECT_EQ(control<QLineEdit>(*wizard, "passwordAgain")->text(), "");
+        EXPECT_FALSE(canGoOn(*wizard));
+        const std::string missing = "Choose no password, or a password typed twice.";
+        EXPECT_EQ(problem(*wizard), missing);
+        wizard->accept();  // as a script could, past the disabled button
+        EXPECT_EQ(ui.texts(), std::vector<std::string>{missing});
+        EXPECT_EQ(storeText(), before);
+
+        if (runNormalOnly) {
+            noPassword->setChecked(true);
+        } else {
+            usePassword->setChecked(true);
+            control<QLineEdit>(*wizard, "password")->setText("Open Sesame");
+            control<QLineEdit>(*wizard, "passwordAgain")->setText("Open Sesame");
+        }
+        finish(*wizard);
+        ASSERT_EQ(wizard->result(), QDialog::Accepted);
+        const auto loaded = load();
+        EXPECT_EQ(loaded.access.PasswordRequired, runNormalOnly ? 0u : 1u);
+        if (!runNormalOnly) {
+            EXPECT_EQ(loaded.access.AccessPassword, "Open Sesame");
+        }
+    }
+}
+
 TEST_F(SetupWizardTest, RefusedInputCannotBeFinished) {
     // Values out of range from an older set-up are shown, not changed
     // behind the user's back, and hold the page until they are mended.

@@ -198,6 +198,22 @@ std::string textOf(const SetupWizard::Field& field) {
     return static_cast<QLineEdit*>(field.widget)->text().toStdString();
 }
 
+// The password set-up the store holds, as Vorrak loads it; nothing where
+// Vorrak would fall back to its built-in password, which no user chose.
+std::optional<vorrak::AccessControl> chosenAccess(platform::Registry& registry) {
+    auto key = registry.openKey(vorrak::kMakerKey, platform::RegAccess::Read);
+    uint32_t runNormal = 0;
+    std::string stored;
+    if (!key || !platform::queryNumber(*key, resources::kRunNormalValue, &runNormal) ||
+        (runNormal == vorrak::kRunNormalPassword &&
+         !platform::queryText(*key, resources::kRunStringValue, vorrak::kRunStringSize, &stored))) {
+        return std::nullopt;
+    }
+    vorrak::AccessControl access;
+    vorrak::LoadAccess(registry, access);
+    return access;
+}
+
 std::vector<const SettingRow*> settingRows(std::initializer_list<std::string_view> names) {
     std::vector<const SettingRow*> out;
     for (const auto name : names) {
@@ -233,10 +249,7 @@ SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, QWidget
         // A first set-up proposes a folder of the user's own.
         stored_.setText(resources::kWorkingDirValue, (QDir::homePath() + "/Oculara").toStdString());
     }
-    vorrak::AccessControl access;
-    vorrak::LoadAccess(registry_, access);
-    passwordWasRequired_ = access.PasswordRequired != 0;
-    storedPassword_ = access.AccessPassword;
+    storedAccess_ = chosenAccess(registry_);
 
     addFieldPage("workingDirPage", "Working directory",
                  "Vorrak keeps its event pictures and clips, the event history and the event "
@@ -387,26 +400,33 @@ void SetupWizard::addPasswordPage() {
     auto* layout = new QVBoxLayout(page);
     noPassword_ = new QRadioButton("No password");
     noPassword_->setObjectName("noPassword");
-    auto* usePassword = new QRadioButton("Ask for this password:");
-    usePassword->setObjectName("usePassword");
-    password_ = new QLineEdit(QString::fromStdString(storedPassword_));
+    usePassword_ = new QRadioButton("Ask for this password:");
+    usePassword_->setObjectName("usePassword");
+    // Only a password the user typed is shown: on a first set-up neither
+    // choice is made, so nothing unseen can be stored by pressing on.
+    const bool stored = storedAccess_ && storedAccess_->PasswordRequired != 0;
+    const QString shown =
+        stored ? QString::fromStdString(storedAccess_->AccessPassword) : QString();
+    password_ = new QLineEdit(shown);
     password_->setObjectName("password");
-    passwordAgain_ = new QLineEdit(QString::fromStdString(storedPassword_));
+    passwordAgain_ = new QLineEdit(shown);
     passwordAgain_->setObjectName("passwordAgain");
+    if (storedAccess_) {
+        (stored ? usePassword_ : noPassword_)->setChecked(true);
+    }
     for (auto* edit : {password_, passwordAgain_}) {
         edit->setEchoMode(QLineEdit::Password);
         edit->setMaxLength(int(vorrak::kMaxPasswordLength));
+        edit->setEnabled(usePassword_->isChecked());
         connect(edit, &QLineEdit::textChanged, page, &CheckedPage::refresh);
+        connect(usePassword_, &QRadioButton::toggled, edit, &QWidget::setEnabled);
     }
-    (passwordWasRequired_ ? usePassword : noPassword_)->setChecked(true);
-    connect(noPassword_, &QRadioButton::toggled, page, &CheckedPage::refresh);
-    connect(noPassword_, &QRadioButton::toggled, password_, &QWidget::setDisabled);
-    connect(noPassword_, &QRadioButton::toggled, passwordAgain_, &QWidget::setDisabled);
-    password_->setDisabled(!passwordWasRequired_);
-    passwordAgain_->setDisabled(!passwordWasRequired_);
+    for (auto* choice : {noPassword_, usePassword_}) {
+        connect(choice, &QRadioButton::toggled, page, &CheckedPage::refresh);
+    }
 
     layout->addWidget(noPassword_);
-    layout->addWidget(usePassword);
+    layout->addWidget(usePassword_);
     auto* form = new QFormLayout;
     form->addRow("Password:", password_);
     form->addRow("Again:", passwordAgain_);
@@ -426,6 +446,9 @@ void SetupWizard::addPasswordPage() {
 std::string SetupWizard::passwordProblem() const {
     if (noPassword_->isChecked()) {
         return {};
+    }
+    if (!usePassword_->isChecked()) {
+        return "Choose no password, or a password typed twice.";
     }
     const std::string typed = password_->text().toStdString();
     if (typed.empty()) {
@@ -482,11 +505,15 @@ SetupValues SetupWizard::values() const {
 }
 
 PasswordChoice SetupWizard::passwordChoice() const {
+    const bool stored = storedAccess_ && storedAccess_->PasswordRequired != 0;
     if (noPassword_->isChecked()) {
-        return {passwordWasRequired_ ? PasswordChange::Off : PasswordChange::Untouched, {}};
+        return {storedAccess_ && !stored ? PasswordChange::Untouched : PasswordChange::Off, {}};
+    }
+    if (!usePassword_->isChecked()) {
+        return {PasswordChange::Untouched, {}};
     }
     const std::string typed = password_->text().toStdString();
-    if (passwordWasRequired_ && typed == storedPassword_) {
+    if (stored && typed == storedAccess_->AccessPassword) {
         return {PasswordChange::Untouched, {}};
     }
     const auto scrambled = vorrak::ScramblePassword(typed);

@@ -5,11 +5,13 @@
 
 #include <QWizard>
 
+#include <optional>
 #include <vector>
 
 #include "platform/registry.h"
 #include "platform/ui.h"
 #include "tools/vraksetup/setup_values.h"
+#include "vorrak/config/settings.h"
 
 class QLineEdit;
 class QRadioButton;
@@ -30,7 +32,7 @@ class SetupWizard : public QWizard {
     // The values as the pages show them now.
     SetupValues values() const;
     // What the password page asks for: Untouched while it shows what the
-    // store holds.
+    // store holds, or while no choice is made.
     PasswordChoice passwordChoice() const;
 
     // What keeps the fields of `page` from being accepted, or empty.
@@ -53,10 +55,12 @@ class SetupWizard : public QWizard {
     std::vector<std::vector<Field>> pageFields_;  // by page id
     int passwordPage_ = -1;
     QRadioButton* noPassword_ = nullptr;
+    QRadioButton* usePassword_ = nullptr;
     QLineEdit* password_ = nullptr;
     QLineEdit* passwordAgain_ = nullptr;
-    bool passwordWasRequired_ = true;
-    std::string storedPassword_;
+    // The password set-up an earlier run stored; nothing while Vorrak would
+    // fall back to its built-in password, which the user has never seen.
+    std::optional<vorrak::AccessControl> storedAccess_;
 };
 
 // Whether a folder that may not exist yet can be made and written to: the
