@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
@@ -246,6 +247,41 @@ TEST_F(SetupWizardTest, TheWorkingDirectoryIsStoredNormalisedAsTheCommandLineSto
     EXPECT_EQ(load().settings.WORKINGDIR, normalised);
     EXPECT_TRUE(fs::is_directory(normalised));
     EXPECT_FALSE(fs::exists(dir.file("cams") + "/old")) << "created only to be left again";
+}
+
+// A window that grew page by page ran its buttons off the foot of a
+// 1024x768 screen: every page keeps one size that fits such a screen with
+// room for a window manager's title bar and a panel, shows its buttons, and
+// gives its fields the room they need (long pages scroll).
+TEST_F(SetupWizardTest, EveryPageFitsA1024By768ScreenWithItsButtons) {
+    fillStore();
+    auto wizard = open();
+    const QSize screen(1024, 768);
+    constexpr int kTitleBarAndPanel = 80;
+    const QSize size = wizard->size();
+    EXPECT_LE(size.width(), screen.width());
+    EXPECT_LE(size.height() + kTitleBarAndPanel, screen.height());
+    for (;;) {
+        QApplication::processEvents();
+        QWizardPage* page = wizard->currentPage();
+        SCOPED_TRACE(page->objectName().toStdString());
+        EXPECT_EQ(wizard->width(), size.width());
+        EXPECT_EQ(wizard->height(), size.height());
+        EXPECT_LE(page->minimumSizeHint().height(), page->height());
+        EXPECT_LE(page->minimumSizeHint().width(), page->width());
+        const bool last = wizard->nextId() == -1;
+        for (auto which :
+             {last ? QWizard::FinishButton : QWizard::NextButton, QWizard::CancelButton}) {
+            QAbstractButton* button = wizard->button(which);
+            const QRect where(button->mapTo(wizard.get(), QPoint(0, 0)), button->size());
+            EXPECT_TRUE(button->isVisible()) << which;
+            EXPECT_TRUE(wizard->rect().contains(where)) << which;
+        }
+        if (last) {
+            break;
+        }
+        next(*wizard);
+    }
 }
 
 TEST_F(SetupWizardTest, CancelWritesNothing) {

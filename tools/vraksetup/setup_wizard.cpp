@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QSpinBox>
 #include <QVBoxLayout>
 
@@ -242,8 +243,11 @@ SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, QWidget
     setWindowTitle("Oculara Setup Wizard");
     setWizardStyle(QWizard::ClassicStyle);
     setOption(QWizard::NoBackButtonOnStartPage);
-    // Wide enough for every help text to stay on one line.
-    setMinimumWidth(860);
+    // One size for every page, wide enough for every help text to stay on
+    // one line and low enough for a 1024x768 screen with a title bar and a
+    // panel: a window that grew with its pages ran its buttons off the
+    // screen. Pages longer than that scroll.
+    setFixedSize(880, 620);
 
     if (stored_.text(resources::kWorkingDirValue).empty()) {
         // A first set-up proposes a folder of the user's own.
@@ -334,9 +338,15 @@ void SetupWizard::addFieldPage(const char* objectName, const QString& title, con
     page->setTitle(title);
     page->setSubTitle(text);
     auto* layout = new QVBoxLayout(page);
-    auto* form = new QFormLayout;
-    layout->addLayout(form);
-    layout->addStretch();
+    auto* fieldArea = new QScrollArea;
+    fieldArea->setFrameShape(QFrame::NoFrame);
+    fieldArea->setWidgetResizable(true);
+    fieldArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto* fieldPanel = new QWidget;
+    auto* form = new QFormLayout(fieldPanel);
+    form->setContentsMargins(0, 0, 0, 0);
+    fieldArea->setWidget(fieldPanel);
+    layout->addWidget(fieldArea, 1);
     layout->addWidget(page->problemLabel());
 
     std::vector<Field> fields;
