@@ -329,6 +329,8 @@ TEST_F(SetupWizardTest, WithoutAStoredPasswordTheUserMustChooseOne) {
         EXPECT_FALSE(canGoOn(*wizard));
         const std::string missing = "Choose no password, or a password typed twice.";
         EXPECT_EQ(problem(*wizard), missing);
+        EXPECT_TRUE(zelkor::testing::saveScreenshot(wizard->grab().toImage(),
+                                                    "setup_wizard_passwordPage_unchosen"));
         wizard->accept();  // as a script could, past the disabled button
         EXPECT_EQ(ui.texts(), std::vector<std::string>{missing});
         EXPECT_EQ(storeText(), before);
