@@ -122,6 +122,7 @@ TEST_F(PanelInVorrakTest, ExitButtonEndsTheProgramWhileGuarding) {
 }
 
 TEST_F(PanelInVorrakTest, MinimiseHidesBothWindowsUntilTheTrayBringsThemBack) {
+    window().setTrayCheck([] { return true; });
     click(panel_button::Minimise);
     EXPECT_FALSE(panel->isVisible());
     EXPECT_FALSE(window().isVisible());
@@ -129,6 +130,21 @@ TEST_F(PanelInVorrakTest, MinimiseHidesBothWindowsUntilTheTrayBringsThemBack) {
     window().message(kTrayMessage);
     EXPECT_TRUE(panel->isVisible());
     EXPECT_TRUE(window().isVisible());
+}
+
+// Hidden windows without a tray would leave no way back: the main window
+// goes to the taskbar, and its restore there brings the panel back.
+TEST_F(PanelInVorrakTest, WithoutATrayMinimiseGoesToTheTaskbarAndComesBackWithThePanel) {
+    window().setTrayCheck([] { return false; });
+    click(panel_button::Minimise);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_TRUE(window().isMinimized());
+    EXPECT_EQ(v().WindowsShown, 0u);
+    EXPECT_FALSE(window().trayIconShown());
+    window().setWindowState(Qt::WindowNoState);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(v().WindowsShown, 1u);
 }
 
 TEST_F(PanelInVorrakTest, AlwaysOnTopTakesThePanelAlong) {
