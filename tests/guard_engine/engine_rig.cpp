@@ -62,8 +62,10 @@ EngineRig::EngineRig(const SceneOptions& scene, const GuardSettings& settings,
     std::string error;
     vcard::SourceConfig source{"scene:" + scene.scene, scene.fiftyHertz ? 50 : 60, scene.seed,
                                scene.periodMs};
+    auto camera = vcard::makeSource(source, error);
     card = std::make_unique<vcard::VirtualCard>(vcard::VcardConfig{}, clock,
-                                                vcard::makeSource(source, error), nullptr);
+                                                scene.onSVideo ? nullptr : std::move(camera),
+                                                scene.onSVideo ? std::move(camera) : nullptr);
     bus = std::make_unique<vorrak::DecoderBus>(card->ports(), clock);
     vorrak::DisplayChipInfo info;
     vorrak::DetectDisplayChip(card->pci(), *bus, info);

@@ -61,6 +61,7 @@ struct SceneOptions {
     uint32_t periodMs = 8000;
     uint32_t seed = 1;
     bool fiftyHertz = false;  // 352 x 288 frames instead of 352 x 240
+    bool onSVideo = false;    // the camera on S-Video, nothing on composite
     // Where the settings point WORKINGDIR; empty: a temporary folder.
     std::string workingDir;
 };

@@ -10,12 +10,14 @@
 #include <QTest>
 #include <QTimer>
 
+#include "platform/registry.h"
 #include "tests/shell/shell_rig.h"
 #include "tests/support/qt_app.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/panel/about_box.h"
 #include "vorrak/panel/skin.h"
 #include "vorrak/panel/skin_pixmap.h"
+#include "vorrak/shell/startup.h"
 
 namespace zelkor::vorrak {
 namespace {
@@ -122,6 +124,7 @@ TEST_F(PanelInVorrakTest, ExitButtonEndsTheProgramWhileGuarding) {
 }
 
 TEST_F(PanelInVorrakTest, MinimiseHidesBothWindowsUntilTheTrayBringsThemBack) {
+    window().setTrayCheck([] { return true; });
     click(panel_button::Minimise);
     EXPECT_FALSE(panel->isVisible());
     EXPECT_FALSE(window().isVisible());
@@ -131,12 +134,68 @@ TEST_F(PanelInVorrakTest, MinimiseHidesBothWindowsUntilTheTrayBringsThemBack) {
     EXPECT_TRUE(window().isVisible());
 }
 
+// Hidden windows without a tray would leave no way back: the main window
+// goes to the taskbar, and its restore there brings the panel back.
+TEST_F(PanelInVorrakTest, WithoutATrayMinimiseGoesToTheTaskbarAndComesBackWithThePanel) {
+    window().setTrayCheck([] { return false; });
+    click(panel_button::Minimise);
+    EXPECT_FALSE(panel->isVisible());
+    EXPECT_TRUE(window().isVisible());
+    EXPECT_TRUE(window().isMinimized());
+    EXPECT_EQ(v().WindowsShown, 0u);
+    EXPECT_FALSE(window().trayIconShown());
+    window().setWindowState(Qt::WindowNoState);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(v().WindowsShown, 1u);
+}
+
 TEST_F(PanelInVorrakTest, AlwaysOnTopTakesThePanelAlong) {
     window().command(command::AlwaysOnTop);
     EXPECT_TRUE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
     EXPECT_TRUE(panel->isVisible());
     window().command(command::AlwaysOnTop);
     EXPECT_FALSE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+// The store names the input the camera is not on, as a set-up for another
+// camera leaves it. From the start the read-out, the decoder and the store
+// name the input the picture comes from, and a guard start keeps it so.
+TEST(PanelInputReadOutTest, AgreesWithTheDecoderAndTheStoreFromTheStart) {
+    testing::qtApp();
+    for (const bool onSVideo : {false, true}) {
+        SCOPED_TRACE(onSVideo ? "camera on S-Video" : "camera on Composite");
+        test::SceneOptions scene;
+        scene.onSVideo = onSVideo;
+        test::ShellRig shell(test::LiveVideoKind::None, scene);
+        const uint32_t inUse = onSVideo ? connector::SVideo : connector::Composite;
+        shell.rig.registry.putNumber(kProductKey, "VIDEOCONNECTOR",
+                                     onSVideo ? connector::Composite : connector::SVideo);
+        shell.rig.registry.putNumber(kProductKey, "USESCHEDULE", 0);
+        ASSERT_TRUE(PrepareRun(shell.v(), shell.services, shell.live, "/opt/oculara"));
+        shell.window.resize(352, 240);
+        shell.window.show();
+        shell.window.postCreationSetup();
+        ControlPanel* panel = shell.window.controlPanel();
+        ASSERT_NE(panel, nullptr);
+        const auto readOut = [panel] {
+            panel->grab();
+            return panel->shownTexts().input;
+        };
+        const auto stored = [&shell] {
+            uint32_t value = 0;
+            const auto key = shell.rig.registry.openKey(kProductKey, platform::RegAccess::Read);
+            return key && platform::queryNumber(*key, "VIDEOCONNECTOR", &value) ? value : 0;
+        };
+        const std::string name = onSVideo ? "S-Video" : "Composite";
+        EXPECT_EQ(shell.rig.card->decoder()->connector(),
+                  onSVideo ? vcard::Connector::SVideo : vcard::Connector::Composite);
+        EXPECT_EQ(readOut(), name);
+        EXPECT_EQ(stored(), inUse);
+        shell.window.command(command::GuardStartStop);
+        ASSERT_EQ(shell.v().guardMode.active, 1u);
+        EXPECT_EQ(readOut(), name);
+        EXPECT_EQ(shell.v().settings.VIDEOCONNECTOR, inUse);
+    }
 }
 
 }  // namespace

@@ -265,6 +265,7 @@ TEST_F(MainWindowTest, DraggingPastTheTopEdgeKeepsTheWindowJustBelowIt) {
 }
 
 TEST_F(MainWindowTest, TrayNotificationBringsHiddenWindowsBack) {
+    window().setTrayCheck([] { return true; });
     window().hideToTray();
     EXPECT_FALSE(window().isVisible());
     EXPECT_EQ(v().WindowsShown, 0u);
@@ -495,6 +496,7 @@ TEST_F(MainWindowTest, TheEngineRefillsTheListAndOpensItOnlyWhenAsked) {
 }
 
 TEST_F(MainWindowTest, TheListHidesWithTheWindowsAndComesBackWithThem) {
+    window().setTrayCheck([] { return true; });
     raiseEvents(2);
     press(Qt::Key_F4);
     QDialog* open = window().eventList().dialog();

@@ -18,8 +18,10 @@ namespace zelkor::test {
 enum class LiveVideoKind { None, Chain };
 
 struct ShellRig {
-    explicit ShellRig(LiveVideoKind kind = LiveVideoKind::None)
-        : live(kind == LiveVideoKind::Chain ? static_cast<vorrak::LiveVideoSteps&>(chain)
+    explicit ShellRig(LiveVideoKind kind = LiveVideoKind::None,
+                      const SceneOptions& scene = SceneOptions())
+        : rig(scene),
+          live(kind == LiveVideoKind::Chain ? static_cast<vorrak::LiveVideoSteps&>(chain)
                                             : noLive) {
         window.attach(services);
         chain.attach(window);

@@ -290,6 +290,20 @@ TEST_F(VorrakProgramTest, APortThatDoesNotStartIsToldAndTheProgramRuns) {
     EXPECT_EQ(vorrak->wait(), 0);
 }
 
+// A card configuration that cannot be used ends the program before any
+// window: the reason must reach a desktop user as a box, not only stderr.
+TEST_F(VorrakProgramTest, ABadCardConfigurationIsToldInABox) {
+    const std::string title = std::string(resources::kTitle) + ": ";
+    std::ofstream(vcard) << "[composite\n";
+    auto malformed = start();
+    EXPECT_EQ(malformed->wait(), 1);
+    EXPECT_NE(boxes().find(title + vcard + ", line 1"), std::string::npos) << boxes();
+    fs::remove(vcard);
+    auto missing = start("missing.err");
+    EXPECT_EQ(missing->wait(), 1);
+    EXPECT_NE(boxes("missing.err").find(title + vcard), std::string::npos) << boxes("missing.err");
+}
+
 TEST(VorrakInstallationTest, TheHelpPageLiesBesideThePrograms) {
     const std::string page = HelpPathOf(testing::binDir(), '/');
     ASSERT_TRUE(fs::is_regular_file(page)) << page;

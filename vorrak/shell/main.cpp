@@ -57,7 +57,8 @@ bool catchSignals() {
 int main(int argc, char** argv) {
     // The windows need a Qt platform; a machine without a display gets the
     // offscreen one, where the program runs unseen.
-    if (!platform::hasScreen()) {
+    const bool onDisplay = platform::hasScreen();
+    if (!onDisplay) {
         setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     QApplication app(argc, argv);
@@ -69,12 +70,17 @@ int main(int argc, char** argv) {
 
     platform::Clock& clock = platform::systemClock();
     std::string error;
+    const auto ui = platform::makeUi();
     const auto hardware = platform::openHardware(clock, error);
     if (!hardware) {
         std::fprintf(stderr, "Vorrak: %s\n", error.c_str());
+        // A user who started the program from the desktop sees no terminal:
+        // without a box, the program would seem not to start at all.
+        if (onDisplay) {
+            ui->messageBox(error, resources::kTitle, platform::mb::OK | platform::mb::ICONERROR);
+        }
         return 1;
     }
-    const auto ui = platform::makeUi();
     const auto registry = platform::openFileRegistry(platform::defaultRegistryPath());
     const auto profile =
         platform::openFileProfile(platform::defaultWindowsDirectory().value_or(""));

@@ -365,15 +365,20 @@ void MainWindow::hideToTray() {
     if (panel_) {
         panel_->hide();
     }
-    hide();
     // The list goes with the windows and comes back with them.
     if (eventList_) {
         eventList_->hideWithWindows();
     }
     v_.WindowsShown = 0;
-    // Without a tray the windows stay hidden and the program keeps running;
-    // the tray's notification, sent by another program, still restores them.
-    if (!tray_ && QSystemTrayIcon::isSystemTrayAvailable()) {
+    // Without a tray, hidden windows would leave the user no way back: the
+    // main window goes to the taskbar instead, and its restore there brings
+    // the others back (changeEvent).
+    if (!trayAvailable_()) {
+        showMinimized();
+        return;
+    }
+    hide();
+    if (!tray_) {
         tray_ = std::make_unique<QSystemTrayIcon>(ProgramIcon());
         tray_->setToolTip(latin1(resources::kTitle));
         QObject::connect(
@@ -388,6 +393,8 @@ void MainWindow::hideToTray() {
 }
 
 void MainWindow::restoreFromTray() {
+    // First, so that the state change of showNormal does not restore again.
+    v_.WindowsShown = 1;
     showNormal();
     if (panel_) {
         panel_->show();
@@ -398,7 +405,6 @@ void MainWindow::restoreFromTray() {
     }
     raise();
     tray_.reset();
-    v_.WindowsShown = 1;
 }
 
 void MainWindow::repaintControlPanel() {
@@ -601,6 +607,16 @@ void MainWindow::resizeEvent(QResizeEvent* event) {
     // The panel shows the new size until its clock next repaints it.
     if (panel_) {
         panel_->showClientSize(event->size().width(), event->size().height());
+    }
+}
+
+void MainWindow::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    // The main window put on the taskbar in place of the tray is restored
+    // there: the windows hidden with it come back.
+    if (event->type() == QEvent::WindowStateChange && v_.WindowsShown == 0 && !tray_ &&
+        isVisible() && !isMinimized()) {
+        restoreFromTray();
     }
 }
 

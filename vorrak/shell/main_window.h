@@ -138,6 +138,8 @@ class MainWindow : public QWidget,
     // How the password is asked: the dialog unless replaced (a terminal
     // prompt when boxes go to the console).
     void setPasswordPrompt(std::function<bool()> ask) { passwordPrompt_ = std::move(ask); }
+    // Whether the desktop shows tray icons: asked of it unless replaced.
+    void setTrayCheck(std::function<bool()> available) { trayAvailable_ = std::move(available); }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -146,6 +148,7 @@ class MainWindow : public QWidget,
     void mouseReleaseEvent(QMouseEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void changeEvent(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
   private:
@@ -170,6 +173,7 @@ class MainWindow : public QWidget,
     QMenu popup_;
     QAction* alwaysOnTop_ = nullptr;
     std::unique_ptr<QSystemTrayIcon> tray_;
+    std::function<bool()> trayAvailable_ = [] { return QSystemTrayIcon::isSystemTrayAvailable(); };
     std::unique_ptr<ControlPanel> panel_;
     std::unique_ptr<TracingMenu> tracingMenu_;
     std::unique_ptr<EventList> eventList_;

@@ -147,6 +147,10 @@ bool PrepareRun(Vorrak& v, VorrakServices& s, LiveVideoSteps& live, const std::s
     }
     if (v.signalFound) {
         TakeInput(v.settings, picture);
+        // The picture comes from the input found, whatever the store held:
+        // stored now, so that the settings reload of a guard start keeps the
+        // input in use instead of bringing back one without a signal.
+        SaveVideoSettings(s.registry, v.settings);
         s.clock.sleepMs(kSignalSettleMs);
         if (splash != nullptr) {
             splash->hide();
