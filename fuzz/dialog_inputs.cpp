@@ -30,8 +30,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         std::abort();
     }
 
-    const std::string_view drive = DriveOf(text);
-    if (drive.size() > 2 || !text.starts_with(drive)) {
+    const std::string_view place = FreeSpacePlace(text);
+    if (!text.starts_with(place)) {
         std::abort();
     }
     if (FreeSpaceText(text, rate).find("Free Disk Space (") != 0) {

@@ -50,7 +50,44 @@ int HistranExitCode(HistranOutcome outcome) {
     }
 }
 
+std::string SummaryLine(HistranOutcome outcome, const HistranSummary& summary) {
+    const std::string appended = "Histran: " + std::to_string(summary.stored) +
+                                 (summary.stored == 1 ? " event" : " events") + " appended to " +
+                                 summary.databasePath;
+    const std::string nothing = "Histran: nothing was done: ";
+    switch (outcome) {
+        case HistranOutcome::AlreadyRunning:
+            return nothing + "another Histran is running.";
+        case HistranOutcome::ClaimFailed:
+            return nothing + "whether another Histran is running could not be told.";
+        case HistranOutcome::OptionOff:
+            return nothing + "the event database option USEACCESS is off or not set.";
+        case HistranOutcome::NoDatabase:
+            return nothing + "no event database was found.";
+        case HistranOutcome::NoHistory:
+            return nothing + "no history file in " + summary.workingDirectory + ".";
+        case HistranOutcome::OpenFailed:
+            return nothing + "the event database " + summary.databasePath + " could not be opened.";
+        case HistranOutcome::NotTakenOver:
+            return nothing + "the history file in " + summary.workingDirectory +
+                   " could not be taken over.";
+        case HistranOutcome::Incomplete:
+            return appended + " before a failure; the rest waits for the next run.";
+        case HistranOutcome::NotDeleted:
+            return appended + "; a history file could not be deleted.";
+        case HistranOutcome::Done:
+            break;
+    }
+    return appended +
+           (summary.found > 0 ? " (" + std::to_string(summary.found) + " already there)." : ".");
+}
+
 HistranOutcome RunHistran(HistranContext& context) {
+    HistranSummary summary;
+    return RunHistran(context, summary);
+}
+
+HistranOutcome RunHistran(HistranContext& context, HistranSummary& summary) {
     std::string claimError;
     const auto claim = context.instances.claim(kInstanceClass, &claimError);
     if (!claim && claimError.empty()) {
@@ -65,7 +102,8 @@ HistranOutcome RunHistran(HistranContext& context) {
     if (!settings.useAccess) {
         return HistranOutcome::OptionOff;
     }
-    std::string databasePath;
+    summary.workingDirectory = settings.workingDirectory;
+    std::string& databasePath = summary.databasePath;
     if (!eventdb::ChooseDatabasePath(settings.workingDirectory, context.programDirectory,
                                      context.ui, kTitle, &databasePath)) {
         return HistranOutcome::NoDatabase;
@@ -115,6 +153,8 @@ HistranOutcome RunHistran(HistranContext& context) {
     for (const auto& file : files) {
         const TranslationResult result = TranslateHistory(store, file, unreadPath);
         setAside += result.setAside;
+        summary.stored += result.stored;
+        summary.found += result.found;
         if (!result.complete()) {
             reportFailure(context.ui, kStoreFailed, result.error, file);
             outcome = HistranOutcome::Incomplete;

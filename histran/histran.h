@@ -2,6 +2,7 @@
 // The Histran program: moves the events of the history file into the event
 // database, then deletes the file.
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -48,7 +49,20 @@ enum class HistranOutcome {
     NotDeleted,    // every event is in the table but a file could not be deleted
 };
 
+// What a run got to, for the line that reports it.
+struct HistranSummary {
+    uint64_t stored = 0;  // rows added
+    uint64_t found = 0;   // events the table held already
+    std::string databasePath;
+    std::string workingDirectory;
+};
+
+HistranOutcome RunHistran(HistranContext& context, HistranSummary& summary);
 HistranOutcome RunHistran(HistranContext& context);
+
+// One line for whoever started Histran from a terminal: how many events
+// went where, or why nothing was done. The boxes stay as they are.
+std::string SummaryLine(HistranOutcome outcome, const HistranSummary& summary);
 
 // 0 when the run did what it had to or had nothing to do, 1 after a failure.
 int HistranExitCode(HistranOutcome outcome);

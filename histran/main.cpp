@@ -1,6 +1,8 @@
 // Histran: started by Vorrak when it ends (or by hand); no window of its
 // own, only message boxes, and on a machine without a screen (a guard
 // machine run headless) those go to the console.
+#include <cstdio>
+
 #include "histran/histran.h"
 #include "platform/instance.h"
 #include "platform/program_dir.h"
@@ -16,5 +18,11 @@ int main(int argc, char** argv) {
     const auto instances = platform::makeInstances(platform::defaultInstanceDirectory());
     zelkor::histran::HistranContext context{*registry, *ui, *instances,
                                             platform::programDirectory()};
-    return zelkor::histran::HistranExitCode(zelkor::histran::RunHistran(context));
+    zelkor::histran::HistranSummary summary;
+    const auto outcome = zelkor::histran::RunHistran(context, summary);
+    // Started by hand, a run would otherwise say nothing on success or
+    // when the option is off. On stdout: stderr carries the console's
+    // boxes, which tell of failures only.
+    std::printf("%s\n", zelkor::histran::SummaryLine(outcome, summary).c_str());
+    return zelkor::histran::HistranExitCode(outcome);
 }

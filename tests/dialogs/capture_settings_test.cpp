@@ -190,12 +190,12 @@ TEST(CaptureSettingsDialog, RenameRefusesAnythingButAviAndAsksAgain) {
     rig.files.answers = {"/data/clip.mpg", "/data/clip.Avi"};
     rig.run([&](QDialog& d) {
         EXPECT_EQ(text(d, kFilePath), "/rec/error3.avi");
-        EXPECT_EQ(text(d, kFreeSpace), "Free Disk Space (/)   812  MBytes");
+        EXPECT_EQ(text(d, kFreeSpace), "Free Disk Space (/rec)   812  MBytes");
         d.show();
         EXPECT_TRUE(testing::saveScreenshot(d.grab().toImage(), "capture_settings_112"));
         click(d, kRename);
         EXPECT_EQ(text(d, kFilePath), "/data/clip.Avi");
-        EXPECT_EQ(text(d, kFreeSpace), "Free Disk Space (/)   2048  MBytes");
+        EXPECT_EQ(text(d, kFreeSpace), "Free Disk Space (/data)   2048  MBytes");
         // Nothing is kept before OK.
         EXPECT_EQ(rig.v.capture.clipPath, "/rec/error3.avi");
         click(d, kOk);
@@ -215,11 +215,27 @@ TEST(CaptureSettingsDialog, CancelledRenameChangesNothing) {
     rig.run([&](QDialog& d) {
         click(d, kRename);
         EXPECT_EQ(text(d, kFilePath), "/rec/error3.avi");
-        EXPECT_EQ(text(d, kFreeSpace), "Free Disk Space (/)   812  MBytes");
+        EXPECT_EQ(text(d, kFreeSpace), "Free Disk Space (/rec)   812  MBytes");
         click(d, kOk);
     });
     EXPECT_TRUE(rig.v.ui.boxes.empty());
     EXPECT_EQ(rig.v.capture.clipPath, "/rec/error3.avi");
+}
+
+// No clip has been recorded yet: the text names the event folder the next
+// clip goes to and that folder's free space, in full however long.
+TEST(CaptureSettingsDialog, BeforeTheFirstClipTheEventFolderIsShown) {
+    DialogRig rig;
+    const std::string folder = "/srv/" + std::string(80, 'w') + "/20261210";
+    rig.v.capture.clipPath.clear();
+    rig.v.capture.eventFolder = folder;
+    rig.v.disk.setFreeBytes(folder, 3072 * kMB);
+    rig.run([&](QDialog& d) {
+        EXPECT_EQ(text(d, kFreeSpace).toStdString(),
+                  "Free Disk Space (" + folder + ")   3072  MBytes");
+        EXPECT_EQ(text(d, kFilePath), "");
+        click(d, kCancel);
+    });
 }
 
 TEST(CaptureSettingsDialog, ANameLongerThanTheCapturePathIsRefusedNeverCut) {
@@ -371,11 +387,14 @@ TEST(CaptureRules, ExtensionsAsTheFileDialogReportsThem) {
     EXPECT_FALSE(IsAviExtension(""));
 }
 
-TEST(CaptureRules, FreeSpaceTextNamesTheDrive) {
-    EXPECT_EQ(FreeSpaceText("C:\\capture.avi", 812), "Free Disk Space (C:)   812  MBytes");
-    EXPECT_EQ(FreeSpaceText("/home/clip.avi", 0), "Free Disk Space (/)   0  MBytes");
+TEST(CaptureRules, FreeSpaceNamesTheDriveOrFolderOfTheClip) {
+    EXPECT_EQ(FreeSpacePlace("C:\\capture.avi"), "C:");
+    EXPECT_EQ(FreeSpacePlace("/home/clip.avi"), "/home");
+    EXPECT_EQ(FreeSpacePlace("/clip.avi"), "/");
+    EXPECT_EQ(FreeSpacePlace("clip.avi"), "");
+    EXPECT_EQ(FreeSpaceText("C:", 812), "Free Disk Space (C:)   812  MBytes");
     EXPECT_EQ(FreeSpaceText("", 5), "Free Disk Space ()   5  MBytes");
-    EXPECT_EQ(FreeSpaceText("/x", 4294967295u), "Free Disk Space (/)   4294967295  MBytes");
+    EXPECT_EQ(FreeSpaceText("/x", 4294967295u), "Free Disk Space (/x)   4294967295  MBytes");
 }
 
 TEST(CaptureRules, WaveFormatRecordBytesStayInTheBuffer) {

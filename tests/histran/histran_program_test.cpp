@@ -64,6 +64,30 @@ class HistranProgramTest : public ::testing::Test {
     std::string messages() { return testing::readText(runtime.file("stderr.txt")); }
 };
 
+// Started by hand from a terminal, a run says in one line on stdout what
+// it did; stderr keeps only the boxes.
+TEST_F(HistranProgramTest, SaysWhatItDidOrWhyItDidNothing) {
+    const std::string out = runtime.file("stdout.txt");
+    auto run = [&] {
+        testing::Program histran(
+            "/bin/sh", registry, runtime.path(), runtime.file("stderr.txt"),
+            testing::Screen::Offscreen,
+            {"-c", "exec \"$0\" > \"$1\"", testing::binDir() + "/Histran", out});
+        EXPECT_EQ(histran.wait(), 0) << messages();
+        EXPECT_EQ(messages(), "");
+        return testing::readText(out);
+    };
+    work.write("History.Log", eventLines(1, 4));
+    ASSERT_TRUE(testing::writeProductSettings(registry, work.path(), 0));
+    EXPECT_EQ(run(),
+              "Histran: nothing was done: the event database option USEACCESS is off or not "
+              "set.\n");
+    EXPECT_TRUE(historyExists());
+
+    ASSERT_TRUE(testing::writeProductSettings(registry, work.path(), 1));
+    EXPECT_EQ(run(), "Histran: 3 events appended to " + db + ".\n");
+}
+
 // Vorrak starts Histran as it ends, also on a guard machine without a
 // display: the history is stored and the boxes go to the console.
 TEST_F(HistranProgramTest, RunsWithoutADisplay) {

@@ -178,6 +178,24 @@ TEST_F(HistranTest, StopsAtTheFirstFailedRowKeepsTheFileAndSaysWhy) {
     EXPECT_EQ(rows[2].desc, Value("three"));
 }
 
+TEST_F(HistranTest, TheSummaryCountsStoredAndKnownEvents) {
+    history(kTwoEvents);
+    HistranSummary first;
+    ASSERT_EQ(RunHistran(context, first), HistranOutcome::Done);
+    EXPECT_EQ(SummaryLine(HistranOutcome::Done, first),
+              "Histran: 2 events appended to " + db + ".");
+    history(kTwoEvents);
+    HistranSummary again;
+    ASSERT_EQ(RunHistran(context, again), HistranOutcome::Done);
+    EXPECT_EQ(SummaryLine(HistranOutcome::Done, again),
+              "Histran: 0 events appended to " + db + " (2 already there).");
+    std::filesystem::remove(db);
+    HistranSummary none;
+    EXPECT_EQ(RunHistran(context, none), HistranOutcome::NoDatabase);
+    EXPECT_EQ(SummaryLine(HistranOutcome::NoDatabase, none),
+              "Histran: nothing was done: no event database was found.");
+}
+
 TEST_F(HistranTest, OptionOffMissingKeyOrSecondInstanceEndSilentlyLeavingTheFile) {
     history(kTwoEvents);
     registry.putNumber(eventdb::kProductKey, "USEACCESS", 0);

@@ -141,6 +141,22 @@ TEST_F(ControlPanelTest, TooltipsNameTheButtonUnderTheMouse) {
     EXPECT_FALSE(QToolTip::isVisible());
 }
 
+// The panel sits beside the video window, which is usually the active one:
+// resting the mouse on a button must still name it.
+TEST_F(ControlPanelTest, TooltipsShowWhileAnotherWindowIsActive) {
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    ASSERT_FALSE(panel_->isActiveWindow());
+    // Through the window system, as a real mouse moves: only such moves
+    // wake the toolkit's tips.
+    QTest::mouseMove(panel_->windowHandle(), centreOf(kHitAreas[3].area));
+    EXPECT_TRUE(QTest::qWaitFor([] { return QToolTip::isVisible(); }, 5000));
+    EXPECT_EQ(QToolTip::text(), "Exit");
+    QToolTip::hideText();
+}
+
 TEST_F(ControlPanelTest, StateDisplayFollowsTheProgram) {
     picture();
     EXPECT_EQ(panel_->shownTexts().state, "StandBy");

@@ -42,21 +42,23 @@ bool IsAviExtension(std::string_view extension) {
            });
 }
 
-std::string_view DriveOf(std::string_view path) {
+std::string_view FreeSpacePlace(std::string_view path) {
     if (path.size() >= 2 && path[1] == ':') {
         return path.substr(0, 2);
     }
-    if (!path.empty() && path[0] == '/') {
-        return path.substr(0, 1);
+    const size_t slash = path.rfind('/');
+    if (slash == std::string_view::npos) {
+        return {};
     }
-    return {};
+    return path.substr(0, slash == 0 ? 1 : slash);
 }
 
-std::string FreeSpaceText(std::string_view path, uint32_t freeMB) {
-    const std::string_view drive = DriveOf(path);
-    char text[64];
-    std::snprintf(text, sizeof text, "Free Disk Space (%.*s)   %u  MBytes", int(drive.size()),
-                  drive.data(), freeMB);
+std::string FreeSpaceText(std::string_view place, uint32_t freeMB) {
+    // A folder's name has no length limit of its own: measure, then write.
+    constexpr const char* format = "Free Disk Space (%.*s)   %u  MBytes";
+    const int length = std::snprintf(nullptr, 0, format, int(place.size()), place.data(), freeMB);
+    std::string text(size_t(std::max(length, 0)), '\0');
+    std::snprintf(text.data(), text.size() + 1, format, int(place.size()), place.data(), freeMB);
     return text;
 }
 

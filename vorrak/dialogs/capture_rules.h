@@ -32,11 +32,12 @@ std::string_view ExtensionOf(std::string_view path);
 // Whether the extension is "AVI", in any case.
 bool IsAviExtension(std::string_view extension);
 
-// The drive a path lies on, as the free space text names it: "C:" of a
-// Windows path, "/" of an absolute POSIX one, else empty.
-std::string_view DriveOf(std::string_view path);
-// "Free Disk Space (C:)   812  MBytes".
-std::string FreeSpaceText(std::string_view path, uint32_t freeMB);
+// Where a clip's path lies, as the free space text names it: the drive of
+// a Windows path ("C:"), the folder of any other ("/rec" of
+// "/rec/error3.avi", "/" of "/clip.avi"), empty for a bare file name.
+std::string_view FreeSpacePlace(std::string_view path);
+// "Free Disk Space (C:)   812  MBytes", naming `place` in full.
+std::string FreeSpaceText(std::string_view place, uint32_t freeMB);
 
 // The bytes of a wave format record that a chooser filled into `buffer`:
 // its 18 fixed bytes and the codec bytes its count names, never more than

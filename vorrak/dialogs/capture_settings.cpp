@@ -140,9 +140,13 @@ bool CaptureSettingsDialog::exec() {
 
 void CaptureSettingsDialog::showPath(const std::string& path) {
     QDialog& d = *dialog_;
-    const uint32_t freeMB = FreeSpaceMB(s_.captureServices.disk, path);
+    // Before the first clip there is no clip path yet: the next clip goes
+    // into this run's event folder, so that is the space that counts.
+    const std::string& spaceOf = path.empty() ? s_.capture.eventFolder : path;
+    const std::string_view place = path.empty() ? std::string_view(spaceOf) : FreeSpacePlace(path);
+    const uint32_t freeMB = FreeSpaceMB(s_.captureServices.disk, spaceOf);
     qobject_cast<QLabel*>(DialogItem(d, kFreeSpace))
-        ->setText(QString::fromLocal8Bit(FreeSpaceText(path, freeMB)));
+        ->setText(QString::fromLocal8Bit(FreeSpaceText(place, freeMB)));
     qobject_cast<QLineEdit*>(DialogItem(d, kFilePath))->setText(QString::fromLocal8Bit(path));
 }
 

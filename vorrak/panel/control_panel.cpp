@@ -55,6 +55,9 @@ ControlPanel::ControlPanel(PanelHost& host, platform::Clock& clock, bool japanes
     // The panel never takes the keyboard: the keys belong to the main window.
     setFocusPolicy(Qt::NoFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // The panel never takes the focus either, so it is seldom the active
+    // window: its tips must show all the same.
+    setAttribute(Qt::WA_AlwaysShowToolTips);
     QPolygon outline;
     for (const auto& point : kPanelShape) {
         outline << QPoint(point[0], point[1]);
