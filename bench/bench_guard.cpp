@@ -57,7 +57,10 @@ void timeTicks(benchmark::State& state, test::EngineRig& rig, Tick tick) {
 }
 
 void scanTick(benchmark::State& state) {
-    test::SceneOptions scene{.scene = "static", .periodMs = 8000, .seed = 1, .fiftyHertz = true};
+    test::SceneOptions scene;
+    scene.scene = "static";
+    scene.periodMs = 8000;
+    scene.fiftyHertz = true;
     test::EngineRig rig(scene);
     rig.start();
     timeTicks(state, rig,
@@ -67,7 +70,10 @@ void scanTick(benchmark::State& state) {
 void traceTick(benchmark::State& state) {
     // The scene before the arrival is the tracing's reference; the object
     // then stands in the middle of the picture for as long as it runs.
-    test::SceneOptions scene{.scene = "arrival", .periodMs = 1000, .seed = 1, .fiftyHertz = true};
+    test::SceneOptions scene;
+    scene.scene = "arrival";
+    scene.periodMs = 1000;
+    scene.fiftyHertz = true;
     test::GuardSettings settings;
     settings.processStyle = 1;
     test::EngineRig rig(scene, settings);
