@@ -2,7 +2,8 @@
 // What a person would see wrong in a window built at fixed places: a control
 // reaching past its parent, two sibling controls on top of each other, or a
 // caption wider than its control in the control's own font. A group box may
-// hold controls that lie wholly inside it; one crossing its edge is a fault.
+// hold controls that lie wholly inside its frame; one crossing the frame line
+// or the title is a fault.
 
 #include <QAbstractButton>
 #include <QCheckBox>
@@ -68,6 +69,14 @@ inline bool holdsLaidOutControls(const QWidget* w) {
            qstrcmp(kind, "QWidget") == 0 || w->isWindow();
 }
 
+// A group box holds a control lying inside its frame's inner edge, clear of
+// the frame line and the title.
+inline bool holds(const QWidget* w, const QRect& place) {
+    const auto* group = qobject_cast<const QGroupBox*>(w);
+    return group != nullptr &&
+           group->geometry().marginsRemoved(group->contentsMargins()).contains(place);
+}
+
 inline void collect(const QWidget* parent, std::vector<std::string>& faults) {
     std::vector<const QWidget*> controls;
     for (const QObject* o : parent->children()) {
@@ -95,9 +104,7 @@ inline void collect(const QWidget* parent, std::vector<std::string>& faults) {
             if (!place.intersects(other)) {
                 continue;
             }
-            const bool inGroup =
-                (qobject_cast<const QGroupBox*>(w) != nullptr && place.contains(other)) ||
-                (qobject_cast<const QGroupBox*>(v) != nullptr && other.contains(place));
+            const bool inGroup = holds(w, other) || holds(v, place);
             if (!inGroup) {
                 faults.push_back(nameOf(w) + " " + rectText(place) + " overlaps " + nameOf(v) +
                                  " " + rectText(other));
