@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QToolButton>
+#include <algorithm>
 #include <filesystem>
 #include <system_error>
 
@@ -82,28 +83,25 @@ VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services,
     : database_(database), services_(services), workingDirectory_(std::move(workingDirectory)) {
     setObjectName("VrakQuery");
     setWindowTitle("Zelkor Oculara - Event Log Management");
-    // A small sans-serif face at the layout's 8 points (11 pixels), so the
-    // captions fit the places the layout gives them.
-    QFont font("Sans Serif");
-    font.setPixelSize(11);
-    setFont(font);
-    resize(twips(8520), twips(8100));
+    setFont(layoutFont());
+    setMinimumSize(kDesignSize);
+    resize(kDesignSize);
 
     auto* frame = new QGroupBox(this);
     frame->setObjectName("Frame1");
     frame->setGeometry(twipsRect(120, 240, 8055, 2295));
-    label(frame, "Label1", "Description :", twipsRect(240, 480, 1215, 255));
+    label(frame, "Label1", "Description :", twipsRect(240, 390, 1215, 255));
     descText_ = new QPlainTextEdit(frame);
     descText_->setObjectName("DescText");
-    descText_->setGeometry(twipsRect(1800, 600, 6015, 810));
+    descText_->setGeometry(twipsRect(1800, 360, 6015, 810));
     descText_->setLineWrapMode(QPlainTextEdit::WidgetWidth);
     descText_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    label(frame, "Label2", "Event Bitmap FileName:", twipsRect(240, 1320, 2295, 255));
-    bitmapFileText_ = lineEdit(frame, "BitmapFileText", twipsRect(2760, 1560, 4092, 324));
-    auto* viewBitmapButton = button(frame, "Command1", "View", twipsRect(6960, 1560, 852, 372));
-    label(frame, "Label3", "Event Video FileName:", twipsRect(240, 1800, 2295, 255));
-    videoFileText_ = lineEdit(frame, "VideoFileText", twipsRect(2760, 2040, 4092, 324));
-    auto* viewVideoButton = button(frame, "Command2", "View", twipsRect(6960, 2040, 852, 372));
+    label(frame, "Label2", "Event Bitmap FileName:", twipsRect(240, 1290, 2295, 255));
+    bitmapFileText_ = lineEdit(frame, "BitmapFileText", twipsRect(2760, 1260, 4092, 324));
+    auto* viewBitmapButton = button(frame, "Command1", "View", twipsRect(6960, 1236, 852, 372));
+    label(frame, "Label3", "Event Video FileName:", twipsRect(240, 1830, 2295, 255));
+    videoFileText_ = lineEdit(frame, "VideoFileText", twipsRect(2760, 1800, 4092, 324));
+    auto* viewVideoButton = button(frame, "Command2", "View", twipsRect(6960, 1776, 852, 372));
 
     totalRecordLabel_ =
         label(this, "TotalRecordLabel", "Total Records : ", twipsRect(240, 2760, 2175, 255));
@@ -136,6 +134,17 @@ VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services,
     lblStatus_ = label(statusBar_, "lblStatus", QString(), twipsRect(720, 0, 6960, 350));
     cmdNext_ = navigationButton(statusBar_, "cmdNext", false, false, twipsRect(7680, 0, 345, 350));
     cmdLast_ = navigationButton(statusBar_, "cmdLast", false, true, twipsRect(8040, 0, 345, 350));
+
+    stretched_ = {{frame, frame->geometry(), Stretch::Widen},
+                  {descText_, descText_->geometry(), Stretch::Widen},
+                  {bitmapFileText_, bitmapFileText_->geometry(), Stretch::Widen},
+                  {videoFileText_, videoFileText_->geometry(), Stretch::Widen},
+                  {viewBitmapButton, viewBitmapButton->geometry(), Stretch::MoveRight},
+                  {viewVideoButton, viewVideoButton->geometry(), Stretch::MoveRight},
+                  {queryButton, queryButton->geometry(), Stretch::MoveRight},
+                  {deleteButton, deleteButton->geometry(), Stretch::MoveRight},
+                  {exitButton, exitButton->geometry(), Stretch::MoveRight},
+                  {grid_, grid_->geometry(), Stretch::Grow}};
 
     connect(first, &QToolButton::clicked, this, &VrakQuery::moveFirst);
     connect(previous, &QToolButton::clicked, this, &VrakQuery::movePrevious);
@@ -397,15 +406,31 @@ void VrakQuery::showError(const std::string& description) {
 
 void VrakQuery::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // The status bar stays at the foot of the window, as wide as the window.
+    // Room beyond the designed size goes to the text boxes and the grid; the
+    // buttons right of them keep their distance to the right edge.
+    const int extraWidth = std::max(0, width() - kDesignSize.width());
+    const int extraHeight = std::max(0, height() - kDesignSize.height());
+    for (const auto& [widget, design, stretch] : stretched_) {
+        QRect place = design;
+        if (stretch == Stretch::MoveRight) {
+            place.translate(extraWidth, 0);
+        } else {
+            place.setWidth(design.width() + extraWidth);
+        }
+        if (stretch == Stretch::Grow) {
+            place.setHeight(design.height() + extraHeight);
+        }
+        widget->setGeometry(place);
+    }
+    // The status bar stays at the foot of the window, as wide as the window,
+    // Last and Next one button's pitch apart at its right end and the
+    // current-record text up to Next.
     statusBar_->setGeometry(0, height() - statusBar_->height(), width(), statusBar_->height());
-    const int widthTwips = width() * kTwipsPerPixel;
-    const int statusWidth = widthTwips - 1500;
-    const int nextLeft = statusWidth + 700;
-    const int lastLeft = nextLeft + 340;
-    lblStatus_->resize(std::max(0, twips(statusWidth)), lblStatus_->height());
-    cmdNext_->move(twips(nextLeft), cmdNext_->y());
-    cmdLast_->move(twips(lastLeft), cmdLast_->y());
+    const int lastLeft = twips(width() * kTwipsPerPixel - 460);
+    const int nextLeft = lastLeft - twips(360);
+    lblStatus_->resize(std::max(0, nextLeft - lblStatus_->x()), lblStatus_->height());
+    cmdNext_->move(nextLeft, cmdNext_->y());
+    cmdLast_->move(lastLeft, cmdLast_->y());
 }
 
 void VrakQuery::closeEvent(QCloseEvent* event) {

@@ -2,7 +2,10 @@
 // VrakQuery, the event browsing window: the stored events in a grid, the
 // current one's description and files, moving, viewing and deleting.
 
+#include <QRect>
 #include <QWidget>
+
+#include <vector>
 
 #include "eventdb/event_database.h"
 #include "platform/shell.h"
@@ -96,6 +99,14 @@ class VrakQuery : public QWidget {
     QLabel* lblStatus_;
     QToolButton* cmdNext_;
     QToolButton* cmdLast_;
+    // How a control takes the room of a window larger than designed.
+    enum class Stretch { Widen, MoveRight, Grow };
+    struct Stretched {
+        QWidget* widget;
+        QRect design;
+        Stretch stretch;
+    };
+    std::vector<Stretched> stretched_;
 };
 
 }  // namespace zelkor::manage

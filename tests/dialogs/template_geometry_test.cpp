@@ -10,7 +10,9 @@
 #include <algorithm>
 #include <set>
 
+#include "tests/support/layout_faults.h"
 #include "tests/support/qt_app.h"
+#include "tests/support/screenshot.h"
 #include "vorrak/dialogs/capture_settings.h"
 #include "vorrak/dialogs/event_list.h"
 #include "vorrak/dialogs/pcm_format_chooser.h"
@@ -115,13 +117,28 @@ void expectTemplateGeometry(const DialogTemplate& t) {
     EXPECT_EQ(defaults, marked ? 1 : 0);
 }
 
+const std::initializer_list<const DialogTemplate*> kTemplates = {
+    &VideoSourceTemplate(), &CaptureSettingsTemplate(), &CaptureAdvancedTemplate(),
+    &SettingBarTemplate(),  &AudioFormatTemplate(),     &TracingMenuTemplate(),
+    &EventListTemplate()};
+
 TEST(TemplateGeometry, EachDialogIsItsTemplateInPixels) {
     testing::qtApp();
-    for (const DialogTemplate* t :
-         {&VideoSourceTemplate(), &CaptureSettingsTemplate(), &CaptureAdvancedTemplate(),
-          &SettingBarTemplate(), &AudioFormatTemplate(), &TracingMenuTemplate(),
-          &EventListTemplate()}) {
+    for (const DialogTemplate* t : kTemplates) {
         expectTemplateGeometry(*t);
+    }
+}
+
+// What the font draws, not only where the template puts it: no caption
+// wider than its control, no control over another or past its group frame.
+TEST(TemplateGeometry, EachDialogsTextsFitAndNoControlsOverlap) {
+    testing::qtApp();
+    for (const DialogTemplate* t : kTemplates) {
+        const auto dialog = BuildDialog(*t, nullptr);
+        // Drawing it first lays out compound controls as showing it would.
+        EXPECT_TRUE(
+            testing::saveScreenshot(dialog->grab().toImage(), "dialog_" + std::to_string(t->id)));
+        EXPECT_EQ(testing::layoutFaults(*dialog), std::vector<std::string>{}) << t->id;
     }
 }
 

@@ -20,6 +20,7 @@
 #include "tests/eventdb/exec_sql.h"
 #include "tests/manage/model_contract.h"
 #include "tests/support/fake_instances.h"
+#include "tests/support/layout_faults.h"
 #include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
 #include "tests/support/temp_dir.h"
@@ -466,12 +467,34 @@ TEST_F(ManageTest, ResizeKeepsTheStatusBarItemsAtTheirDistances) {
     window.resize(700, 600);
     QApplication::processEvents();
     auto* status = child<QLabel>("lblStatus");
-    EXPECT_EQ(status->width(), 700 - 100);
-    // Next 700 twips and Last 1040 twips right of the label's width.
-    EXPECT_EQ(child<QWidget>("cmdNext")->x(), (9000 + 700 + 7) / 15);
-    EXPECT_EQ(child<QWidget>("cmdLast")->x(), (9000 + 1040 + 7) / 15);
+    // Last 460 twips left of the right edge, Next one pitch (360 twips)
+    // left of Last, the label reaching up to Next.
+    EXPECT_EQ(child<QWidget>("cmdLast")->x(), (10500 - 460 + 7) / 15);
+    EXPECT_EQ(child<QWidget>("cmdNext")->x(), (10500 - 460 + 7) / 15 - 24);
+    EXPECT_EQ(status->geometry().right() + 1, child<QWidget>("cmdNext")->x());
     EXPECT_EQ(child<QWidget>("picStatBox")->geometry().bottom(), 599);
-    EXPECT_EQ(child<QWidget>("DataGrid")->height(), 289);
+    EXPECT_EQ(child<QWidget>("DataGrid")->height(), 289 + 60);
+}
+
+// In the window's own font every caption fits its control, no control covers
+// another or reaches past the window, and a larger window gives its extra
+// room to the grid and the text boxes.
+TEST_F(ManageTest, FormFitsItsTextsAndStretches) {
+    addEvent("2003/1/1 a", "a.bmp", std::string("a.avi"));
+    VrakQuery& window = start();
+    for (const QSize size : {window.size(), QSize(900, 700)}) {
+        window.resize(size);
+        QApplication::processEvents();
+        EXPECT_EQ(testing::layoutFaults(window), std::vector<std::string>{}) << size.width();
+    }
+    saveScreenshot(window, "manage_stretched");
+    const QRect grid = child<QWidget>("DataGrid")->geometry();
+    EXPECT_EQ(grid.right(), 899 - (568 - 559));
+    EXPECT_EQ(grid.bottom(), child<QWidget>("picStatBox")->y() - (517 - 504));
+    for (const char* box : {"DescText", "BitmapFileText", "VideoFileText"}) {
+        EXPECT_GT(child<QWidget>(box)->width(), 900 - 568) << box;
+    }
+    EXPECT_EQ(child<QWidget>("Command3")->geometry().right(), 899 - (568 - 545));
 }
 
 TEST_F(ManageTest, ExitClosesTheConnection) {

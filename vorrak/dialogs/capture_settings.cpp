@@ -32,7 +32,8 @@ constexpr std::array<ControlTemplate, 13> kSettingsControls{{
     {kFilePath, ControlKind::ReadOnlyEdit, "", 95, 90, 103, 12},
     {kRename, ControlKind::PushButton, "Rename", 162, 105, 36, 13},
     {kAdvanced, ControlKind::PushButton, "Advanced", 21, 127, 45, 15},
-    {kOk, ControlKind::DefaultPushButton, "OK", 125, 128, 42, 14},
+    // 41 units wide: at 42 it would reach one unit into Cancel at 166.
+    {kOk, ControlKind::DefaultPushButton, "OK", 125, 128, 41, 14},
     {kCancel, ControlKind::PushButton, "Cancel", 166, 128, 42, 14},
 }};
 

@@ -61,6 +61,20 @@ QWidget* tightIndicator(QAbstractButton* button) {
     return button;
 }
 
+// Templates place a group's first member just below the group's top edge,
+// for a frame whose line runs through the middle of the title. The style's
+// own frame starts below the whole title and would cross those members.
+QGroupBox* titleOnFrameLine(QGroupBox* group) {
+    const int halfLine = group->fontMetrics().height() / 2;
+    group->setStyleSheet(QStringLiteral("QGroupBox { margin-top: %1px; border: 1px solid "
+                                        "palette(mid); }"
+                                        "QGroupBox::title { subcontrol-origin: margin; left: "
+                                        "%2px; padding: 0 2px; }")
+                             .arg(halfLine)
+                             .arg(kDialogBaseUnitX));
+    return group;
+}
+
 // `last` is the control made before this one: an up-down control's buddy.
 QWidget* makeControl(const ControlTemplate& c, QDialog& dialog, QWidget* last) {
     switch (c.kind) {
@@ -72,7 +86,7 @@ QWidget* makeControl(const ControlTemplate& c, QDialog& dialog, QWidget* last) {
             return button;
         }
         case ControlKind::GroupBox:
-            return new QGroupBox(text(c.text), &dialog);
+            return titleOnFrameLine(new QGroupBox(text(c.text), &dialog));
         case ControlKind::Text:
             return new QLabel(text(c.text), &dialog);
         case ControlKind::Icon: {
