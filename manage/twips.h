@@ -2,9 +2,10 @@
 // The window's layout is kept in twips, at 15 twips a pixel.
 
 #include <QFont>
-#include <QFontMetrics>
 #include <QRect>
 #include <QSize>
+
+#include "platform/qt/fitted_font.h"
 
 namespace zelkor::manage {
 
@@ -17,21 +18,10 @@ constexpr int twips(int t) {
 // The window's client area as designed.
 inline constexpr QSize kDesignSize(twips(8520), twips(8100));
 
-// A sans serif sized like the 8-point face the layout was measured in: its
-// letters on average no wider than 6 pixels and its lines no taller than
-// 13, so every caption fits the place the layout gives it.
+// The layout's font: its letters on average no wider than 6 pixels and its
+// lines no taller than 13.
 inline QFont layoutFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
-    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    for (int pixels = 13; pixels > 1; --pixels) {
-        font.setPixelSize(pixels);
-        const QFontMetrics metrics(font);
-        if (metrics.horizontalAdvance(alphabet) <= alphabet.size() * 6 && metrics.height() <= 13) {
-            break;
-        }
-    }
-    return font;
+    return platform::FittedSansFont(13, 6, 13);
 }
 
 inline QRect twipsRect(int left, int top, int width, int height) {

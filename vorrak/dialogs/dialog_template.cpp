@@ -16,6 +16,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/qt/fitted_font.h"
+
 namespace zelkor::vorrak {
 
 namespace {
@@ -24,24 +26,9 @@ QString text(std::string_view s) {
     return QString::fromLatin1(s.data(), qsizetype(s.size()));
 }
 
-// "MS Sans Serif" is seldom installed. A sans serif of similar letter
-// shapes takes its place, sized so that its letters are on average no wider
-// and its lines no taller than the dialog base units: every text then fits
-// the place the templates lay out for it.
 QFont dialogFont() {
-    QFont font;
-    font.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Liberation Sans")});
-    font.setPointSize(8);
-    const QString alphabet = QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    for (int pixels = QFontInfo(font).pixelSize(); pixels > 1; --pixels) {
-        font.setPixelSize(pixels);
-        const QFontMetrics metrics(font);
-        if (metrics.horizontalAdvance(alphabet) <= alphabet.size() * kDialogBaseUnitX &&
-            metrics.height() <= kDialogBaseUnitY) {
-            break;
-        }
-    }
-    return font;
+    return platform::FittedSansFont(platform::EightPointPixels(), kDialogBaseUnitX,
+                                    kDialogBaseUnitY);
 }
 
 QLabel* programIcon(const ControlTemplate& c, QDialog& dialog) {
