@@ -39,9 +39,6 @@ QString latin1(std::string_view s) {
     return QString::fromLatin1(s.data(), qsizetype(s.size()));
 }
 
-// The region's frame is drawn two pixels wide.
-constexpr int kRegionLineWidth = 2;
-
 }  // namespace
 
 MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver& drivers)
@@ -50,7 +47,7 @@ MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver&
       live_(live),
       drivers_(drivers),
       popup_(latin1("ContextMenu")),
-      frozenCanvas_(std::make_unique<platform::PainterCanvas>(frozenPicture_, kRegionLineWidth)) {
+      frozenCanvas_(std::make_unique<platform::PainterCanvas>(frozenPicture_)) {
     setObjectName(latin1(kVorrakClass));
     setWindowTitle(latin1(resources::kTitle));
     // Every window of the program, its dialogs included, shows the icon.
@@ -517,7 +514,7 @@ bool MainWindow::showsCapturePreview() {
 void MainWindow::paintEvent(QPaintEvent*) {
     if (v_.regionSelection.regionMode != 0) {
         QPainter(this).drawImage(QPoint(0, 0), frozenPicture_);
-        platform::PainterCanvas canvas(*this, kRegionLineWidth);
+        platform::PainterCanvas canvas(*this);
         const DetectRegion& r = v_.capture.region;
         DrawRegionFrame(canvas, r.left, r.top, r.right, r.bottom, v_.guardMode.trace.tracing != 0);
         return;
