@@ -100,8 +100,8 @@ void MainWindow::createControlPanel() {
     if (panel_) {
         return;
     }
-    panel_ =
-        std::make_unique<ControlPanel>(*this, s_->clock, IsJapaneseLocale(s_->capture.profile));
+    panel_ = std::make_unique<ControlPanel>(*this, s_->clock, IsJapaneseLocale(s_->capture.profile),
+                                            this);
     panel_->placeUnder(frameGeometry());
     v_.WindowsShown = 1;
 }
@@ -454,7 +454,7 @@ void MainWindow::refreshEventList(bool openIfClosed) {
 
 EventList& MainWindow::eventList() {
     if (!eventList_) {
-        eventList_ = std::make_unique<EventList>(v_.guard, s_->shell, s_->ui);
+        eventList_ = std::make_unique<EventList>(v_.guard, s_->shell, s_->ui, this);
     }
     return *eventList_;
 }
