@@ -37,7 +37,8 @@ class Canvas {
     virtual ~Canvas() = default;
     virtual void fillRect(const CanvasRect& r, uint32_t colour) = 0;
     virtual void frameRect(const CanvasRect& r, uint32_t colour) = 0;
-    virtual void drawLine(int x0, int y0, int x1, int y1, uint32_t colour) = 0;
+    // A solid line `width` pixels wide.
+    virtual void drawLine(int x0, int y0, int x1, int y1, uint32_t colour, int width) = 0;
     // Text on a transparent background, clipped to `r`.
     virtual void drawText(std::string_view text, const CanvasRect& r, const CanvasFont& font,
                           uint32_t colour, uint32_t format) = 0;

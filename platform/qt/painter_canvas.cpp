@@ -25,9 +25,9 @@ void PainterCanvas::frameRect(const CanvasRect& r, uint32_t colour) {
     p.drawRect(rectOf(r).adjusted(0, 0, -1, -1));
 }
 
-void PainterCanvas::drawLine(int x0, int y0, int x1, int y1, uint32_t colour) {
+void PainterCanvas::drawLine(int x0, int y0, int x1, int y1, uint32_t colour, int width) {
     QPainter p(&device_);
-    p.setPen(QPen(colourOf(colour), lineWidth_));
+    p.setPen(QPen(colourOf(colour), width));
     p.drawLine(x0, y0, x1, y1);
 }
 

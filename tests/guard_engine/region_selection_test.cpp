@@ -182,5 +182,30 @@ TEST(RegionFrame, ASmallTracedBoxClearsTheCaptureWindowsMarksFirst) {
         << frame.name().toStdString();
 }
 
+// Red pixels of the shown picture on a run across one edge of the frame.
+int redAcross(const QImage& shown, int x, int y, int dx, int dy, int steps) {
+    int red = 0;
+    for (int i = 0; i < steps; ++i, x += dx, y += dy) {
+        const QColor c = shown.pixelColor(x, y);
+        red += c.red() > 200 && c.green() < 60 && c.blue() < 60 ? 1 : 0;
+    }
+    return red;
+}
+
+TEST(RegionFrame, EveryScanShowsTheRegionInTheCaptureWindowTwoPixelsWide) {
+    test::EngineRig rig;
+    rig.vorrak.capture.region = {100, 60, 200, 160};
+    rig.start();
+    rig.run(3 * test::GuardSettings().scanTime);
+    ASSERT_EQ(rig.vorrak.guardMode.active, 1u);
+    const QImage shown =
+        static_cast<vcard::VirtualCaptureWindow&>(*rig.vorrak.capture.window).shownImage();
+    EXPECT_EQ(redAcross(shown, 150, 50, 0, 1, 20), 2);   // top
+    EXPECT_EQ(redAcross(shown, 150, 150, 0, 1, 20), 2);  // bottom
+    EXPECT_EQ(redAcross(shown, 90, 110, 1, 0, 20), 2);   // left
+    EXPECT_EQ(redAcross(shown, 190, 110, 1, 0, 20), 2);  // right
+    EXPECT_EQ(redAcross(shown, 130, 80, 1, 1, 40), 0);   // inside
+}
+
 }  // namespace
 }  // namespace zelkor::vorrak

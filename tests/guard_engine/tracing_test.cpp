@@ -67,12 +67,14 @@ TEST(DrawObjectBox, CornerStrokesAndACrossOrThePlainFrameOfASmallBox) {
     EXPECT_EQ(canvas.drawn[9].rect, (platform::CanvasRect{150, 90, 150, 110}));
     for (const auto& d : canvas.drawn) {
         EXPECT_EQ(d.colour, kRed);
+        EXPECT_EQ(d.width, 2);
     }
 
     canvas.drawn.clear();
     DrawObjectBox(canvas, 100, 50, 105, 150, 352);  // L = 1: the frame
     ASSERT_EQ(canvas.drawn.size(), 4u);
     EXPECT_EQ(canvas.drawn[0].colour, kYellow);
+    EXPECT_EQ(canvas.drawn[0].width, 2);
 }
 
 }  // namespace

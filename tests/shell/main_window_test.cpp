@@ -10,6 +10,7 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <algorithm>
 #include <deque>
 #include <filesystem>
@@ -482,6 +483,22 @@ TEST_F(MainWindowTest, F4OpensTheEventListOnceThereIsAnEvent) {
     QDialog* open = window().eventList().dialog();
     window().command(command::EventList);
     EXPECT_EQ(window().eventList().dialog(), open);
+}
+
+TEST_F(MainWindowTest, ThePanelAndTheEventListShareTheMainWindowsTaskbarEntry) {
+    window().postCreationSetup();
+    raiseEvents(1);
+    press(Qt::Key_F4);
+    ASSERT_TRUE(window().eventList().isOpen());
+    // A window transient for the main window gets no taskbar entry of its own.
+    for (QWidget* w : {static_cast<QWidget*>(window().controlPanel()),
+                       static_cast<QWidget*>(window().eventList().dialog())}) {
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(w->isWindow());
+        EXPECT_EQ(w->parentWidget(), &window());
+        ASSERT_NE(w->windowHandle(), nullptr);
+        EXPECT_EQ(w->windowHandle()->transientParent(), window().windowHandle());
+    }
 }
 
 TEST_F(MainWindowTest, TheEngineRefillsTheListAndOpensItOnlyWhenAsked) {

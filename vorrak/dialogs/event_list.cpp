@@ -71,8 +71,9 @@ uint32_t SelectedEventSlot(uint32_t eventNumber, uint32_t current, int selected)
     return eventNumber > kUsedSlots ? current - s + kUsedSlots : 0;
 }
 
-EventList::EventList(const GuardState& guard, platform::Shell& shell, platform::Ui& ui)
-    : guard_(guard), shell_(shell), ui_(ui) {}
+EventList::EventList(const GuardState& guard, platform::Shell& shell, platform::Ui& ui,
+                     QWidget* owner)
+    : guard_(guard), shell_(shell), ui_(ui), owner_(owner) {}
 
 EventList::~EventList() {
     delete dialog_.data();
@@ -81,7 +82,7 @@ EventList::~EventList() {
 void EventList::show() {
     delete dialog_.data();
     hidden_ = false;
-    dialog_ = BuildDialog(kTemplate, nullptr).release();
+    dialog_ = BuildDialog(kTemplate, owner_).release();
     dialog_->setModal(false);
     dialog_->setAttribute(Qt::WA_DeleteOnClose);
     // Presses on the list arrive at its viewport.

@@ -46,8 +46,10 @@ uint32_t SelectedEventSlot(uint32_t eventNumber, uint32_t current, int selected)
 
 class EventList : public QObject {
   public:
-    // Reads `guard`'s events and slots, never changes them.
-    EventList(const GuardState& guard, platform::Shell& shell, platform::Ui& ui);
+    // Reads `guard`'s events and slots, never changes them. The window
+    // belongs to `owner`, whose taskbar entry it shares.
+    EventList(const GuardState& guard, platform::Shell& shell, platform::Ui& ui,
+              QWidget* owner = nullptr);
     ~EventList() override;
 
     // Makes the window anew from its template, fills and shows it.
@@ -82,6 +84,7 @@ class EventList : public QObject {
     const GuardState& guard_;
     platform::Shell& shell_;
     platform::Ui& ui_;
+    QWidget* owner_;
     QPointer<QDialog> dialog_;
     bool hidden_ = false;
     // The previous press on the list, kept across windows for the whole run.

@@ -73,10 +73,10 @@ void DrawStatusText(platform::Canvas& canvas, const Capture& capture, std::strin
 void DrawRegionFrame(platform::Canvas& canvas, int32_t left, int32_t top, int32_t right,
                      int32_t bottom, bool tracing) {
     const uint32_t colour = tracing ? kYellow : kRed;
-    canvas.drawLine(left, top, right, top, colour);
-    canvas.drawLine(right, top, right, bottom, colour);
-    canvas.drawLine(right, bottom, left, bottom, colour);
-    canvas.drawLine(left, bottom, left, top, colour);
+    canvas.drawLine(left, top, right, top, colour, kMarkWidth);
+    canvas.drawLine(right, top, right, bottom, colour, kMarkWidth);
+    canvas.drawLine(right, bottom, left, bottom, colour, kMarkWidth);
+    canvas.drawLine(left, bottom, left, top, colour, kMarkWidth);
 }
 
 void WaitThen(Vorrak& v, VorrakServices& s, uint32_t waitMs, PendingStart what) {

@@ -31,6 +31,8 @@ constexpr uint32_t kPauseAfterTracingMs = 500;
 // Colours, as 0x00BBGGRR.
 constexpr uint32_t kRed = 255;
 constexpr uint32_t kYellow = 65535;
+// The region frame and the object box stand out two pixels wide.
+constexpr int kMarkWidth = 2;
 constexpr uint32_t kWhite = 16777215;
 
 // Tracing Menu buttons.

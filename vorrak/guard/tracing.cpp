@@ -197,18 +197,18 @@ void DrawObjectBox(platform::Canvas& canvas, int32_t left, int32_t top, int32_t 
         DrawRegionFrame(canvas, left, top, right, bottom, true);
         return;
     }
-    canvas.drawLine(left, top, left + length, top, kRed);
-    canvas.drawLine(left, top, left, top + length, kRed);
-    canvas.drawLine(right, top, right - length, top, kRed);
-    canvas.drawLine(right, top, right, top + length, kRed);
-    canvas.drawLine(left, bottom, left + length, bottom, kRed);
-    canvas.drawLine(left, bottom, left, bottom - length, kRed);
-    canvas.drawLine(right, bottom, right - length, bottom, kRed);
-    canvas.drawLine(right, bottom, right, bottom - length, kRed);
+    canvas.drawLine(left, top, left + length, top, kRed, kMarkWidth);
+    canvas.drawLine(left, top, left, top + length, kRed, kMarkWidth);
+    canvas.drawLine(right, top, right - length, top, kRed, kMarkWidth);
+    canvas.drawLine(right, top, right, top + length, kRed, kMarkWidth);
+    canvas.drawLine(left, bottom, left + length, bottom, kRed, kMarkWidth);
+    canvas.drawLine(left, bottom, left, bottom - length, kRed, kMarkWidth);
+    canvas.drawLine(right, bottom, right - length, bottom, kRed, kMarkWidth);
+    canvas.drawLine(right, bottom, right, bottom - length, kRed, kMarkWidth);
     const int32_t cx = (left + right) / 2;
     const int32_t cy = (top + bottom) / 2;
-    canvas.drawLine(cx - length / 2, cy, cx + length / 2, cy, kRed);
-    canvas.drawLine(cx, cy - length / 2, cx, cy + length / 2, kRed);
+    canvas.drawLine(cx - length / 2, cy, cx + length / 2, cy, kRed, kMarkWidth);
+    canvas.drawLine(cx, cy - length / 2, cx, cy + length / 2, kRed, kMarkWidth);
 }
 
 void EndTracing(Vorrak& v, VorrakServices& s, uint32_t final) {

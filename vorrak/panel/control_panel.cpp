@@ -37,8 +37,8 @@ constexpr QColor kClockColour{255, 255, 255};
 
 }  // namespace
 
-ControlPanel::ControlPanel(PanelHost& host, platform::Clock& clock, bool japanese)
-    : QWidget(nullptr, Qt::Tool | Qt::FramelessWindowHint),
+ControlPanel::ControlPanel(PanelHost& host, platform::Clock& clock, bool japanese, QWidget* owner)
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint),
       host_(host),
       clock_(clock),
       largeFont_(panelFont(kLargeTextPixels, japanese)),

@@ -36,7 +36,9 @@ constexpr int kPanelClockMs = 1000;
 class ControlPanel : public QWidget {
   public:
     // `japanese`: the panel's fonts take the Japanese character set.
-    ControlPanel(PanelHost& host, platform::Clock& clock, bool japanese);
+    // `owner`: the window the panel belongs to; it stays a window of its own
+    // but shares the owner's taskbar entry instead of adding one.
+    ControlPanel(PanelHost& host, platform::Clock& clock, bool japanese, QWidget* owner = nullptr);
 
     // Centred under the main window's outer rectangle, and shown.
     void placeUnder(const QRect& mainWindow);

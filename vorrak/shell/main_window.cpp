@@ -39,9 +39,6 @@ QString latin1(std::string_view s) {
     return QString::fromLatin1(s.data(), qsizetype(s.size()));
 }
 
-// The region's frame is drawn two pixels wide.
-constexpr int kRegionLineWidth = 2;
-
 }  // namespace
 
 MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver& drivers)
@@ -50,7 +47,7 @@ MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver&
       live_(live),
       drivers_(drivers),
       popup_(latin1("ContextMenu")),
-      frozenCanvas_(std::make_unique<platform::PainterCanvas>(frozenPicture_, kRegionLineWidth)) {
+      frozenCanvas_(std::make_unique<platform::PainterCanvas>(frozenPicture_)) {
     setObjectName(latin1(kVorrakClass));
     setWindowTitle(latin1(resources::kTitle));
     // Every window of the program, its dialogs included, shows the icon.
@@ -103,8 +100,8 @@ void MainWindow::createControlPanel() {
     if (panel_) {
         return;
     }
-    panel_ =
-        std::make_unique<ControlPanel>(*this, s_->clock, IsJapaneseLocale(s_->capture.profile));
+    panel_ = std::make_unique<ControlPanel>(*this, s_->clock, IsJapaneseLocale(s_->capture.profile),
+                                            this);
     panel_->placeUnder(frameGeometry());
     v_.WindowsShown = 1;
 }
@@ -457,7 +454,7 @@ void MainWindow::refreshEventList(bool openIfClosed) {
 
 EventList& MainWindow::eventList() {
     if (!eventList_) {
-        eventList_ = std::make_unique<EventList>(v_.guard, s_->shell, s_->ui);
+        eventList_ = std::make_unique<EventList>(v_.guard, s_->shell, s_->ui, this);
     }
     return *eventList_;
 }
@@ -517,7 +514,7 @@ bool MainWindow::showsCapturePreview() {
 void MainWindow::paintEvent(QPaintEvent*) {
     if (v_.regionSelection.regionMode != 0) {
         QPainter(this).drawImage(QPoint(0, 0), frozenPicture_);
-        platform::PainterCanvas canvas(*this, kRegionLineWidth);
+        platform::PainterCanvas canvas(*this);
         const DetectRegion& r = v_.capture.region;
         DrawRegionFrame(canvas, r.left, r.top, r.right, r.bottom, v_.guardMode.trace.tracing != 0);
         return;
