@@ -15,7 +15,7 @@ constexpr int twips(int t) {
     return (t + kTwipsPerPixel / 2) / kTwipsPerPixel;
 }
 
-// The window's client area as designed.
+// The window's client area at the size its layout was measured for.
 inline constexpr QSize kDesignSize(twips(8520), twips(8100));
 
 // The layout's font: its letters on average no wider than 6 pixels and its
