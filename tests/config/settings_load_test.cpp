@@ -268,7 +268,7 @@ TEST_F(LoadSettingsTest, NumbersOutsideTheWizardsRangeGetTheirDefaultAndAreToldO
     EXPECT_EQ(settings.VIDEORECORDINGTIME, 3600u);
     const std::string expected =
         "SENSIBILITY is 200, outside 0 to 100: the default 90 is used.\n"
-        "SCANTIME is 4294967295, outside 100 to 60000: the default 500 is used.\n"
+        "SCANTIME is 4294967295, outside 40 to 60000: the default 500 is used.\n"
         "Please execute Setup Wizard again...";
     EXPECT_EQ(ui.texts(), std::vector<std::string>{expected});
     EXPECT_EQ(said, "Vorrak: " + expected + "\n");

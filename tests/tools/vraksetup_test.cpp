@@ -342,7 +342,7 @@ TEST_F(VrakSetupTest, ValuesOutsideTheirRangesAreRefused) {
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"SENSIBILITY=200", "SENSIBILITY takes a number from 0 to 100, not 200"},
         {"VIDEOSTANDARD=9", "VIDEOSTANDARD takes a number from 0 to 7, not 9"},
-        {"SCANTIME=0", "SCANTIME takes a number from 100 to 60000, not 0"},
+        {"SCANTIME=0", "SCANTIME takes a number from 40 to 60000, not 0"},
         {"VIDEOFRAMERATE=2147483648", "VIDEOFRAMERATE takes a number from 1 to 30, not 2147483648"},
         {"VIDEOCONNECTOR=1003", "VIDEOCONNECTOR takes a number from 1001 to 1002"},
         {"BRIGHTNESS=256", "BRIGHTNESS takes a number from 0 to 255"},

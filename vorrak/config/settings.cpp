@@ -72,7 +72,7 @@ const std::array kTable = {
          "Watch only the region dragged over the picture, not the whole picture."),
     number("SENSIBILITY", 90, 0, 100, &Settings::SENSIBILITY,
            "Detection sensitivity: higher raises an event on smaller changes."),
-    number("SCANTIME", 500, 100, 60000, &Settings::SCANTIME,
+    number("SCANTIME", 500, 40, 60000, &Settings::SCANTIME,
            "Time between two compared pictures, in milliseconds."),
     text("VIEWERFILENAME", kPathSize, SettingDefault::Viewer, "", &Settings::VIEWERFILENAME,
          "Program that shows event pictures."),
