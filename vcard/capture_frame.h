@@ -13,13 +13,7 @@ namespace zelkor::vcard {
 
 // Planar 4:2:2 (chroma at half width, full height), like the decoder's
 // output it comes from.
-struct CaptureFrame {
-    int width = 0;  // even
-    int height = 0;
-    std::vector<uint8_t> y;
-    std::vector<uint8_t> u;
-    std::vector<uint8_t> v;
-};
+using CaptureFrame = Picture;
 
 // ITU-R BT.601 studio-range colour to RGB.
 inline void yuvToRgb(int y, int u, int v, uint8_t& r, uint8_t& g, uint8_t& b) {
@@ -33,7 +27,9 @@ inline void yuvToRgb(int y, int u, int v, uint8_t& r, uint8_t& g, uint8_t& b) {
 }
 
 // Scales a decoder field (720 pixels wide) to width x height by nearest
-// neighbour; a line-doubled field when the frame is taller.
+// neighbour; a line-doubled field when the frame is taller. The card makes
+// its frames without the whole field (VirtualCard::frame); this is the
+// plain way to the same bytes.
 void frameFromField(const VideoField& field, int width, int height, CaptureFrame& out);
 
 // The frame as a bitmap file in `format`: 8 bits (pixel = luminance, grey

@@ -326,7 +326,8 @@ void VirtualCaptureWindow::updateLiveTimer() {
 }
 
 void VirtualCaptureWindow::refreshPreview() {
-    if (!connected() || capturing_ || !(preview_ || overlay_)) {
+    // Nobody looks at a hidden window: no picture is made for it.
+    if (!connected() || capturing_ || !(preview_ || overlay_) || !shown()) {
         return;
     }
     CaptureFrame frame;
@@ -335,14 +336,16 @@ void VirtualCaptureWindow::refreshPreview() {
 }
 
 void VirtualCaptureWindow::takeFrame(CaptureFrame& out) {
-    card_.currentField(field_);
-    frameFromField(field_, format_.width, format_.height, out);
+    card_.currentFrame(format_.width, format_.height, out);
+}
+
+bool VirtualCaptureWindow::shown() const {
+    return view_ != nullptr && view_->isVisible() && !view_->window()->isMinimized();
 }
 
 void VirtualCaptureWindow::showFrame(const CaptureFrame& frame) {
     // Nobody sees a hidden window's picture; a grab need not pay for it.
-    if (view_ == nullptr || !view_->isVisible() || picture_.width() != frame.width ||
-        picture_.height() != frame.height) {
+    if (!shown() || picture_.width() != frame.width || picture_.height() != frame.height) {
         return;
     }
     const size_t cw = size_t(frame.width / 2);
@@ -369,11 +372,11 @@ bool VirtualCaptureWindow::fileSaveDib(const std::string& path) {
         return false;
     }
     const std::vector<uint8_t> file = dibFile(grabbed_, format_);
-    // The name gets a new file: a link planted there is replaced, never
-    // written through, and a reader never sees half a picture.
+    // A file saved again and again (a work picture) is written over in one
+    // go; a link planted under the name is replaced, never written through.
     std::string error;
-    return platform::replaceFile(path, {reinterpret_cast<const char*>(file.data()), file.size()},
-                                 &error);
+    return platform::overwriteFile(path, {reinterpret_cast<const char*>(file.data()), file.size()},
+                                   &error);
 }
 
 bool VirtualCaptureWindow::setSequenceSetup(const platform::CaptureParms& parms) {

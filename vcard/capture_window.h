@@ -92,6 +92,8 @@ class VirtualCaptureWindow : public platform::CaptureWindow {
     bool connected() const { return connectedIndex_ >= 0; }
     void takeFrame(CaptureFrame& out);
     void showFrame(const CaptureFrame& frame);
+    // Whether the picture is on the screen: the window shown, not minimised.
+    bool shown() const;
     void refreshPreview();
     // Preview and overlay both show the live picture in this window.
     bool setLive(bool& mode, bool on);
@@ -129,7 +131,6 @@ class VirtualCaptureWindow : public platform::CaptureWindow {
     platform::CaptureCallback statusCallback_;
     platform::CaptureCallback errorCallback_;
     EventPump pump_;
-    VideoField field_;
 };
 
 // Gives the card's capture driver windows of this kind, set up as the

@@ -116,9 +116,17 @@ int VirtualCard::outputFieldHeight() const {
     return outputFieldRate() == 50 ? 288 : 240;
 }
 
-void VirtualCard::currentField(VideoField& out) {
+uint64_t VirtualCard::currentFieldIndex() const {
     const uint64_t ms = clock_.monotonicMs() - fieldStartMs_;
-    field(ms * uint64_t(outputFieldRate()) / 1000, out);
+    return ms * uint64_t(outputFieldRate()) / 1000;
+}
+
+void VirtualCard::currentField(VideoField& out) {
+    field(currentFieldIndex(), out);
+}
+
+void VirtualCard::currentFrame(int width, int height, Picture& out) {
+    frame(currentFieldIndex(), width, height, out);
 }
 
 void VirtualCard::field(uint64_t index, VideoField& out) {
@@ -134,6 +142,22 @@ void VirtualCard::field(uint64_t index, VideoField& out) {
     scratch_.resize(VideoField::Width, out.height);
     source->render(index, scratch_);
     applyPictureControls(*decoder_, scratch_, out);
+}
+
+void VirtualCard::frame(uint64_t index, int width, int height, Picture& out) {
+    const int fieldHeight = outputFieldHeight();
+    Sampling& at = frameSampling_;
+    if (at.fullHeight != fieldHeight || at.width() != width || at.height() != height) {
+        at = sampleScaled(VideoField::Width, fieldHeight, width, height);
+    }
+    VideoSource* source = decoder_ ? sourceOf(decoder_->connector()) : nullptr;
+    if (source == nullptr || !decoder_->outputOn() || !decoder_->locked()) {
+        out.resize(width, height);
+        out.fillBlack();
+        return;
+    }
+    source->renderSampled(index, at, out);
+    applyPictureControls(*decoder_, out);
 }
 
 }  // namespace zelkor::vcard

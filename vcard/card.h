@@ -61,6 +61,12 @@ class VirtualCard {
     // Black while the output is off or the decoder is not locked.
     void currentField(VideoField& out);
     void field(uint64_t index, VideoField& out);
+    // The decoder's output as the capture side takes it: the current
+    // field, or a given one, shrunk or stretched to width x height (even)
+    // by nearest neighbour, planar. The same bytes as scaling the whole
+    // field, but only the samples the frame shows are made.
+    void currentFrame(int width, int height, Picture& out);
+    void frame(uint64_t index, int width, int height, Picture& out);
     int outputFieldRate() const;
     int outputFieldHeight() const;
 
@@ -83,6 +89,7 @@ class VirtualCard {
     InputSignal signalOf(Connector c) const;
     VideoSource* sourceOf(Connector c) const;
     uint64_t traceTimeNs() const;
+    uint64_t currentFieldIndex() const;
     void traceLines(bool scl, bool sda);
 
     VcardConfig config_;
@@ -97,6 +104,7 @@ class VirtualCard {
     uint64_t traceStartMs_ = 0;
     uint64_t fieldStartMs_ = 0;
     Picture scratch_;
+    Sampling frameSampling_;  // of the last frame size asked for
     ChipPorts ports_;
     CardPci pci_;
     CaptureDevice device_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <numbers>
 
 #include "vcard/wide_loops.h"
@@ -62,10 +63,12 @@ struct Controls {
     }
 }
 
-// Pairs [first, first + n) of `in` to UYVY at `o`, n <= kBlock.
-// Inlined into both calls, so that the full blocks' loops have a fixed count.
+// Pairs [first, first + n) of `in` through the controls, n <= kBlock,
+// handed to put(first, n, y, u, v). Inlined into both calls, so that the
+// full blocks' loops have a fixed count.
+template <typename Put>
 [[gnu::always_inline]] inline void controlPairs(const Picture& in, size_t first, size_t n,
-                                                const Controls& k, uint8_t* o) {
+                                                const Controls& k, Put& put) {
     std::array<uint8_t, 2 * kBlock> y;
     std::array<uint8_t, kBlock> u;
     std::array<uint8_t, kBlock> v;
@@ -73,30 +76,54 @@ struct Controls {
     const uint8_t* inU = in.u.data() + first;
     const uint8_t* inV = in.v.data() + first;
     if (k.unityChroma) {
-        packPairs(inU, inV, y.data(), n, o);
+        put(first, n, y.data(), inU, inV);
         return;
     }
     rotateChroma(inU, inV, n, k, u.data(), v.data());
-    packPairs(u.data(), v.data(), y.data(), n, o);
+    put(first, n, y.data(), u.data(), v.data());
 }
-[[gnu::always_inline]] inline void controlPicture(const Picture& in, const Controls& k,
-                                                  uint8_t* out) {
+template <typename Put>
+[[gnu::always_inline]] inline void controlPicture(const Picture& in, const Controls& k, Put put) {
     const size_t pairs = size_t(in.width / 2) * size_t(in.height);
     size_t i = 0;
     for (; i + kBlock <= pairs; i += kBlock) {
-        controlPairs(in, i, kBlock, k, out + 4 * i);
+        controlPairs(in, i, kBlock, k, put);
     }
-    controlPairs(in, i, pairs - i, k, out + 4 * i);
+    controlPairs(in, i, pairs - i, k, put);
+}
+
+// The controlled picture as UYVY at `out`.
+[[gnu::always_inline]] inline void controlToPairs(const Picture& in, const Controls& k,
+                                                  uint8_t* out) {
+    controlPicture(
+        in, k, [out](size_t first, size_t n, const uint8_t* y, const uint8_t* u, const uint8_t* v) {
+            packPairs(u, v, y, n, out + 4 * first);
+        });
+}
+
+// The controlled picture back into itself.
+[[gnu::always_inline]] inline void controlInPlace(Picture& p, const Controls& k) {
+    controlPicture(
+        p, k, [&p](size_t first, size_t n, const uint8_t* y, const uint8_t* u, const uint8_t* v) {
+            std::memcpy(p.y.data() + 2 * first, y, 2 * n);
+            // Unchanged colour is handed over where it lies.
+            if (u != p.u.data() + first) {
+                std::memcpy(p.u.data() + first, u, n);
+                std::memcpy(p.v.data() + first, v, n);
+            }
+        });
 }
 
 #if ZELKOR_WIDE_LOOPS
-ZELKOR_WIDE_TARGET void controlPictureWide(const Picture& in, const Controls& k, uint8_t* out) {
-    controlPicture(in, k, out);
+ZELKOR_WIDE_TARGET void controlToPairsWide(const Picture& in, const Controls& k, uint8_t* out) {
+    controlToPairs(in, k, out);
+}
+ZELKOR_WIDE_TARGET void controlInPlaceWide(Picture& p, const Controls& k) {
+    controlInPlace(p, k);
 }
 #endif
-}  // namespace
 
-void applyPictureControls(const Decoder& decoder, const Picture& in, VideoField& out) {
+Controls controlsOf(const Decoder& decoder) {
     Controls k{};
     k.brightness = decoder.reg(0x0A);
     k.contrast = decoder.reg(0x0B);
@@ -109,14 +136,31 @@ void applyPictureControls(const Decoder& decoder, const Picture& in, VideoField&
     k.s = int(std::lround(std::sin(angle) * gain * 1024));
     // Then every colour comes out as it went in.
     k.unityChroma = k.c == 1024 && k.s == 0;
+    return k;
+}
 
+}  // namespace
+
+void applyPictureControls(const Decoder& decoder, const Picture& in, VideoField& out) {
+    const Controls k = controlsOf(decoder);
 #if ZELKOR_WIDE_LOOPS
     if (wideLoops()) {
-        controlPictureWide(in, k, out.uyvy.data());
+        controlToPairsWide(in, k, out.uyvy.data());
         return;
     }
 #endif
-    controlPicture(in, k, out.uyvy.data());
+    controlToPairs(in, k, out.uyvy.data());
+}
+
+void applyPictureControls(const Decoder& decoder, Picture& picture) {
+    const Controls k = controlsOf(decoder);
+#if ZELKOR_WIDE_LOOPS
+    if (wideLoops()) {
+        controlInPlaceWide(picture, k);
+        return;
+    }
+#endif
+    controlInPlace(picture, k);
 }
 
 void fillBlack(VideoField& out) {

@@ -11,6 +11,8 @@ namespace zelkor::vcard {
 // the level the decoder is specified at), 0x0C saturation (0x40 = unity),
 // 0x0D hue (signed, +-128 = +-180 degrees). `in` has the size of `out`.
 void applyPictureControls(const Decoder& decoder, const Picture& in, VideoField& out);
+// The same on a planar picture, in place.
+void applyPictureControls(const Decoder& decoder, Picture& picture);
 
 void fillBlack(VideoField& out);
 

@@ -1,42 +1,115 @@
 #include "vcard/scale.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace zelkor::vcard {
+
+namespace {
+// Whether the map reads first, first + 1, first + 2, ...
+bool oneForOne(const std::vector<uint32_t>& map) {
+    for (size_t i = 1; i < map.size(); ++i) {
+        if (map[i] != map[0] + i) {
+            return false;
+        }
+    }
+    return true;
+}
+}  // namespace
 
 Planes planesOf(const Picture& p) {
     return Planes{p.y.data(), p.u.data(), p.v.data(), p.width, p.height, p.width / 2, p.height};
 }
 
-void scalePlanes(const Planes& in, Picture& out) {
-    if (in.width <= 0 || in.height <= 0 || out.width <= 0 || out.height <= 0) {
+Sampling sampleScaled(int fullWidth, int fullHeight, int width, int height) {
+    Sampling s;
+    s.fullWidth = fullWidth;
+    s.fullHeight = fullHeight;
+    s.columns.resize(size_t(std::max(width, 0)));
+    s.pairs.resize(size_t(std::max(width, 0) / 2));
+    s.lines.resize(size_t(std::max(height, 0)));
+    for (size_t i = 0; i < s.columns.size(); ++i) {
+        s.columns[i] = uint32_t(int64_t(i) * fullWidth / width);
+    }
+    for (size_t c = 0; c < s.pairs.size(); ++c) {
+        s.pairs[c] = uint32_t(int64_t(2 * c) * fullWidth / width / 2);
+    }
+    for (size_t j = 0; j < s.lines.size(); ++j) {
+        s.lines[j] = uint32_t(int64_t(j) * fullHeight / height);
+    }
+    return s;
+}
+
+Sampling sampleWhole(int width, int height) {
+    return sampleScaled(width, height, width, height);
+}
+
+void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
+    out.resize(at.width(), at.height());
+    if (in.width <= 0 || in.height <= 0 || at.fullWidth <= 0 || at.fullHeight <= 0) {
         out.fillBlack();
         return;
     }
-    const int cw = out.width / 2;
-    for (int oy = 0; oy < out.height; ++oy) {
-        const int sy = int(int64_t(oy) * in.height / out.height);
-        const uint8_t* srcY = in.y + size_t(sy) * size_t(in.width);
-        uint8_t* dstY = out.y.data() + size_t(oy) * size_t(out.width);
-        for (int ox = 0; ox < out.width; ++ox) {
-            dstY[ox] = srcY[int64_t(ox) * in.width / out.width];
+    const bool grey = in.u == nullptr || in.v == nullptr;
+    // Where each sample column reads in `in`: worked out once per picture,
+    // not per pixel.
+    const size_t width = at.columns.size();
+    const size_t cw = at.pairs.size();
+    std::vector<uint32_t> lumaAt(width);
+    for (size_t i = 0; i < width; ++i) {
+        lumaAt[i] = uint32_t(int64_t(at.columns[i]) * in.width / at.fullWidth);
+    }
+    std::vector<uint32_t> chromaAt(grey ? 0 : cw);
+    for (size_t c = 0; c < chromaAt.size(); ++c) {
+        const int64_t sx = int64_t(2 * at.pairs[c]) * in.width / at.fullWidth;
+        chromaAt[c] = uint32_t(sx * in.chromaWidth / in.width);
+    }
+    // Columns that are the source's own, one for one, copy as a block.
+    const bool straight = width > 0 && oneForOne(lumaAt) && (cw == 0 || oneForOne(chromaAt));
+    int lastRow = -1;
+    for (size_t j = 0; j < at.lines.size(); ++j) {
+        const int sy = int(int64_t(at.lines[j]) * in.height / at.fullHeight);
+        uint8_t* dstY = out.y.data() + j * width;
+        uint8_t* dstU = out.u.data() + j * cw;
+        uint8_t* dstV = out.v.data() + j * cw;
+        if (sy == lastRow) {
+            // A stretched picture repeats lines: the one just made.
+            std::memcpy(dstY, dstY - width, width);
+            std::memcpy(dstU, dstU - cw, cw);
+            std::memcpy(dstV, dstV - cw, cw);
+            continue;
         }
-        uint8_t* dstU = out.u.data() + size_t(oy) * size_t(cw);
-        uint8_t* dstV = out.v.data() + size_t(oy) * size_t(cw);
-        if (in.u == nullptr || in.v == nullptr) {
-            for (int cx = 0; cx < cw; ++cx) {
-                dstU[cx] = 128;
-                dstV[cx] = 128;
+        lastRow = sy;
+        const uint8_t* srcY = in.y + size_t(sy) * size_t(in.width);
+        if (straight) {
+            std::memcpy(dstY, srcY + lumaAt.front(), width);
+        } else {
+            for (size_t i = 0; i < width; ++i) {
+                dstY[i] = srcY[lumaAt[i]];
             }
+        }
+        if (grey) {
+            std::memset(dstU, 128, cw);
+            std::memset(dstV, 128, cw);
             continue;
         }
         const int csy = int(int64_t(sy) * in.chromaHeight / in.height);
-        const size_t row = size_t(csy) * size_t(in.chromaWidth);
-        for (int cx = 0; cx < cw; ++cx) {
-            const int sx = int(int64_t(2 * cx) * in.width / out.width);
-            const size_t at = row + size_t(int64_t(sx) * in.chromaWidth / in.width);
-            dstU[cx] = in.u[at];
-            dstV[cx] = in.v[at];
+        const uint8_t* srcU = in.u + size_t(csy) * size_t(in.chromaWidth);
+        const uint8_t* srcV = in.v + size_t(csy) * size_t(in.chromaWidth);
+        if (straight && cw > 0) {
+            std::memcpy(dstU, srcU + chromaAt.front(), cw);
+            std::memcpy(dstV, srcV + chromaAt.front(), cw);
+            continue;
+        }
+        for (size_t c = 0; c < cw; ++c) {
+            dstU[c] = srcU[chromaAt[c]];
+            dstV[c] = srcV[chromaAt[c]];
         }
     }
+}
+
+void scalePlanes(const Planes& in, Picture& out) {
+    samplePlanes(in, sampleWhole(out.width, out.height), out);
 }
 
 }  // namespace zelkor::vcard

@@ -38,32 +38,49 @@ struct Colour {
     uint8_t y, u, v;
 };
 
-// A filled rectangle in the picture, clipped.
-void fill(Picture& p, Rect r, Colour c) {
-    r.x0 = std::max(r.x0, 0) & ~1;
-    r.y0 = std::max(r.y0, 0);
-    r.x1 = std::min(r.x1, p.width);
-    r.y1 = std::min(r.y1, p.height);
-    for (int y = r.y0; y < r.y1; ++y) {
-        for (int x = r.x0; x < r.x1; ++x) {
-            p.y[size_t(y) * size_t(p.width) + size_t(x)] = c.y;
-        }
-        for (int x = r.x0 / 2; x < (r.x1 + 1) / 2; ++x) {
-            p.u[size_t(y) * size_t(p.width / 2) + size_t(x)] = c.u;
-            p.v[size_t(y) * size_t(p.width / 2) + size_t(x)] = c.v;
-        }
+// The samples of `map` (nondecreasing) that fall in [low, high).
+struct Span {
+    size_t first, last;
+};
+Span spanOf(const std::vector<uint32_t>& map, int low, int high) {
+    low = std::max(low, 0);
+    if (high <= low) {
+        return {0, 0};
+    }
+    const auto first = std::lower_bound(map.begin(), map.end(), uint32_t(low));
+    const auto last = std::lower_bound(first, map.end(), uint32_t(high));
+    return {size_t(first - map.begin()), size_t(last - map.begin())};
+}
+
+// A filled rectangle of the full picture, clipped, on the samples of it
+// that `p` holds. A rectangle starts on a whole colour pair.
+void fill(Picture& p, const Sampling& at, Rect r, Colour c) {
+    const int x0 = std::max(r.x0, 0) & ~1;
+    const int x1 = std::min(r.x1, at.fullWidth);
+    const Span lines = spanOf(at.lines, r.y0, r.y1);
+    const Span columns = spanOf(at.columns, x0, x1);
+    const Span pairs = spanOf(at.pairs, x0 / 2, (x1 + 1) / 2);
+    const size_t width = size_t(p.width);
+    for (size_t j = lines.first; j < lines.last; ++j) {
+        std::fill(p.y.begin() + std::ptrdiff_t(j * width + columns.first),
+                  p.y.begin() + std::ptrdiff_t(j * width + columns.last), c.y);
+        std::fill(p.u.begin() + std::ptrdiff_t(j * (width / 2) + pairs.first),
+                  p.u.begin() + std::ptrdiff_t(j * (width / 2) + pairs.last), c.u);
+        std::fill(p.v.begin() + std::ptrdiff_t(j * (width / 2) + pairs.first),
+                  p.v.begin() + std::ptrdiff_t(j * (width / 2) + pairs.last), c.v);
     }
 }
 
 // The room: wall and floor, with furniture placed by the seed.
 void drawRoom(Picture& p, uint32_t seed) {
+    const Sampling at = sampleWhole(p.width, p.height);
     const int horizon = p.height * 3 / 5;
     for (int y = 0; y < p.height; ++y) {
         const bool floor = y >= horizon;
         const uint8_t luma =
             floor ? uint8_t(70 + 50 * (y - horizon) / std::max(1, p.height - horizon))
                   : uint8_t(150 + 30 * y / std::max(1, horizon));
-        fill(p, {0, y, p.width, y + 1},
+        fill(p, at, {0, y, p.width, y + 1},
              {luma, uint8_t(floor ? 118 : 134), uint8_t(floor ? 140 : 122)});
     }
     for (uint32_t i = 0; i < 3; ++i) {
@@ -71,58 +88,68 @@ void drawRoom(Picture& p, uint32_t seed) {
         const int w = p.width / 8 + int(r % uint32_t(std::max(1, p.width / 6)));
         const int h = p.height / 6 + int((r >> 8) % uint32_t(std::max(1, p.height / 4)));
         const int x = int((r >> 16) % uint32_t(std::max(1, p.width - w)));
-        fill(p, {x, horizon - h / 2, x + w, horizon + h / 2},
+        fill(p, at, {x, horizon - h / 2, x + w, horizon + h / 2},
              {uint8_t(40 + (r >> 24) % 60), uint8_t(110 + (r >> 4) % 30),
               uint8_t(120 + (r >> 12) % 30)});
     }
 }
 
 // Someone about half the picture tall: dark clothes, a lighter head.
-void drawPerson(Picture& p, int left) {
-    const int h = p.height * 11 / 20;
-    const int w = std::max(2, p.width / 12);
-    const int feet = p.height * 9 / 10;
+void drawPerson(Picture& p, const Sampling& at, int left) {
+    const int h = at.fullHeight * 11 / 20;
+    const int w = std::max(2, at.fullWidth / 12);
+    const int feet = at.fullHeight * 9 / 10;
     const int head = h / 6;
-    fill(p, {left + w / 4, feet - h, left + w - w / 4, feet - h + head}, {170, 110, 150});
-    fill(p, {left, feet - h + head, left + w, feet}, {45, 135, 120});
+    fill(p, at, {left + w / 4, feet - h, left + w - w / 4, feet - h + head}, {170, 110, 150});
+    fill(p, at, {left, feet - h + head, left + w, feet}, {45, 135, 120});
 }
 
 // Pixels per block of noise: with a fixed trip count GCC vectorises the
 // hashing at -O2, which is most of a field's cost.
 constexpr size_t kNoiseBlock = 64;
 
-[[gnu::always_inline]] inline void noiseRun(uint8_t* y, uint32_t first, size_t n) {
+// Sample i of the run lies at `place` + columns[i] of the full picture.
+[[gnu::always_inline]] inline void noiseRun(uint8_t* __restrict y,
+                                            const uint32_t* __restrict columns, uint32_t place,
+                                            size_t n) {
     for (size_t i = 0; i < n; ++i) {
-        const int d = int(mix(first + uint32_t(i)) % 9) - 4;
+        const int d = int(mix(place + columns[i]) % 9) - 4;
         y[i] = uint8_t(std::clamp(int(y[i]) + d, 0, 255));
     }
 }
 
-[[gnu::always_inline]] inline void noiseBlocks(uint8_t* y, size_t n, uint32_t base) {
+[[gnu::always_inline]] inline void noiseBlocks(uint8_t* y, const uint32_t* columns, size_t n,
+                                               uint32_t place) {
     size_t i = 0;
     for (; i + kNoiseBlock <= n; i += kNoiseBlock) {
-        noiseRun(y + i, base + uint32_t(i), kNoiseBlock);
+        noiseRun(y + i, columns + i, place, kNoiseBlock);
     }
-    noiseRun(y + i, base + uint32_t(i), n - i);
+    noiseRun(y + i, columns + i, place, n - i);
 }
 
 #if ZELKOR_WIDE_LOOPS
-ZELKOR_WIDE_TARGET void noiseBlocksWide(uint8_t* y, size_t n, uint32_t base) {
-    noiseBlocks(y, n, base);
+ZELKOR_WIDE_TARGET void noiseBlocksWide(uint8_t* y, const uint32_t* columns, size_t n,
+                                        uint32_t place) {
+    noiseBlocks(y, columns, n, place);
 }
 #endif
 
 // Sensor noise of -4 .. 4 on every luminance sample, hashed from the seed,
-// the field and the sample's place.
-void addNoise(Picture& p, uint32_t seed, uint64_t field) {
+// the field and the sample's place in the full picture.
+void addNoise(Picture& p, const Sampling& at, uint32_t seed, uint64_t field) {
     const uint32_t base = mix(seed ^ mix(uint32_t(field) ^ uint32_t(field >> 32) * 0x9E3779B9u));
+    const size_t width = at.columns.size();
+    for (size_t j = 0; j < at.lines.size(); ++j) {
+        uint8_t* y = p.y.data() + j * width;
+        const uint32_t place = base + at.lines[j] * uint32_t(at.fullWidth);
 #if ZELKOR_WIDE_LOOPS
-    if (wideLoops()) {
-        noiseBlocksWide(p.y.data(), p.y.size(), base);
-        return;
-    }
+        if (wideLoops()) {
+            noiseBlocksWide(y, at.columns.data(), width, place);
+            continue;
+        }
 #endif
-    noiseBlocks(p.y.data(), p.y.size(), base);
+        noiseBlocks(y, at.columns.data(), width, place);
+    }
 }
 
 }  // namespace
@@ -161,24 +188,33 @@ const Picture& SceneSource::room(int width, int height) {
 }
 
 void SceneSource::render(uint64_t fieldIndex, Picture& out) {
+    renderSampled(fieldIndex, sampleWhole(out.width, out.height), out);
+}
+
+void SceneSource::renderSampled(uint64_t fieldIndex, const Sampling& at, Picture& out) {
     const uint64_t ms = fieldIndex * 1000 / uint64_t(fieldRate());
     const uint64_t period = std::max<uint32_t>(periodMs_, 1);
     const uint64_t phase = ms % period;
-    // The room never changes: drawn once per size, copied into every field.
-    const Picture& background = room(out.width, out.height);
-    out.y = background.y;
-    out.u = background.u;
-    out.v = background.v;
+    const int width = at.fullWidth;
+    const int height = at.fullHeight;
+    // The room never changes: drawn once per size, its samples copied into
+    // every field.
+    Planes background = planesOf(room(width, height));
+    if (kind_ == Kind::Lighting && phase >= period / 2) {
+        background.y = dimmedRoom_.data();
+    }
+    samplePlanes(background, at, out);
     switch (kind_) {
         case Kind::Static:
+        case Kind::Lighting:
             break;
         case Kind::Walker: {
             // Crossing takes the first half of each period.
             const uint64_t crossing = period / 2;
             if (phase < crossing) {
-                const int w = std::max(2, out.width / 12);
-                drawPerson(out,
-                           -w + int(int64_t(out.width + w) * int64_t(phase) / int64_t(crossing)));
+                const int w = std::max(2, width / 12);
+                drawPerson(out, at,
+                           -w + int(int64_t(width + w) * int64_t(phase) / int64_t(crossing)));
             }
             break;
         }
@@ -187,20 +223,15 @@ void SceneSource::render(uint64_t fieldIndex, Picture& out) {
             // right over two seconds and stays in the middle.
             if (ms >= period) {
                 const uint64_t moving = std::min<uint64_t>(ms - period, 2000);
-                const int w = out.width / 5;
-                const int stop = out.width / 2 - w / 2;
-                const int x = out.width - int(int64_t(out.width - stop) * int64_t(moving) / 2000);
-                fill(out, {x, out.height / 2, x + w, out.height * 4 / 5}, {200, 100, 160});
+                const int w = width / 5;
+                const int stop = width / 2 - w / 2;
+                const int x = width - int(int64_t(width - stop) * int64_t(moving) / 2000);
+                fill(out, at, {x, height / 2, x + w, height * 4 / 5}, {200, 100, 160});
             }
             break;
         }
-        case Kind::Lighting:
-            if (phase >= period / 2) {
-                out.y = dimmedRoom_;
-            }
-            break;
     }
-    addNoise(out, seed_, fieldIndex);
+    addNoise(out, at, seed_, fieldIndex);
 }
 
 }  // namespace zelkor::vcard

@@ -25,6 +25,7 @@ class SceneSource : public VideoSource {
 
     SceneSource(Kind kind, const SourceConfig& config);
     void render(uint64_t fieldIndex, Picture& out) override;
+    void renderSampled(uint64_t fieldIndex, const Sampling& at, Picture& out) override;
 
   private:
     // The room without anyone in it, for a picture of this size; and its

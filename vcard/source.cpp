@@ -6,6 +6,12 @@
 
 namespace zelkor::vcard {
 
+void VideoSource::renderSampled(uint64_t fieldIndex, const Sampling& at, Picture& out) {
+    whole_.resize(at.fullWidth, at.fullHeight);
+    render(fieldIndex, whole_);
+    samplePlanes(planesOf(whole_), at, out);
+}
+
 std::unique_ptr<VideoSource> makeSource(const SourceConfig& config, std::string& error) {
     const std::string_view location = config.location;
     if (location.starts_with("scene:")) {

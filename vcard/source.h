@@ -7,6 +7,7 @@
 
 #include "vcard/config.h"
 #include "vcard/picture.h"
+#include "vcard/scale.h"
 
 namespace zelkor::vcard {
 
@@ -25,6 +26,12 @@ class VideoSource {
     // Draws the picture of field `fieldIndex` into `out`, whose size the
     // caller has set. Never fails: a source with nothing to show draws black.
     virtual void render(uint64_t fieldIndex, Picture& out) = 0;
+    // Only the samples `at` picks from the picture of that field at
+    // at.fullWidth x at.fullHeight, into `out` (sized here): the same bytes
+    // as rendering the whole picture and picking them, at the cost of the
+    // samples alone where the source can make them one by one. The default
+    // renders the whole picture.
+    virtual void renderSampled(uint64_t fieldIndex, const Sampling& at, Picture& out);
     // Whether the source delivers pictures at all: the decoder sees a
     // signal on its input only while it does.
     virtual bool hasPicture() const { return true; }
@@ -39,6 +46,7 @@ class VideoSource {
 
   private:
     int fieldRate_;
+    Picture whole_;  // the default sampling's scratch
 };
 
 // The source a configuration names; null for "none". A source that cannot

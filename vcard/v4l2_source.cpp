@@ -234,13 +234,18 @@ void V4l2Source::run() {
     streaming_ = false;
 }
 
-void V4l2Source::render(uint64_t, Picture& out) {
+void V4l2Source::render(uint64_t fieldIndex, Picture& out) {
+    renderSampled(fieldIndex, sampleWhole(out.width, out.height), out);
+}
+
+void V4l2Source::renderSampled(uint64_t, const Sampling& at, Picture& out) {
     std::lock_guard<std::mutex> guard(lock_);
     if (!haveFrame_) {
+        out.resize(at.width(), at.height());
         out.fillBlack();
         return;
     }
-    scalePlanes(planesOf(latest_), out);
+    samplePlanes(planesOf(latest_), at, out);
 }
 
 }  // namespace zelkor::vcard

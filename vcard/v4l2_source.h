@@ -17,6 +17,7 @@ class V4l2Source : public VideoSource {
     V4l2Source(std::string device, int fieldRate);
     ~V4l2Source() override;
     void render(uint64_t fieldIndex, Picture& out) override;
+    void renderSampled(uint64_t fieldIndex, const Sampling& at, Picture& out) override;
     // A camera that could not be opened or streamed (a missing device, a
     // file that is no camera) or that has gone away is no signal.
     bool hasPicture() const override { return streaming_; }

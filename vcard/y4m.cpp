@@ -202,12 +202,17 @@ std::unique_ptr<Y4mSource> Y4mSource::open(const std::string& path, int fieldRat
 }
 
 void Y4mSource::render(uint64_t fieldIndex, Picture& out) {
+    renderSampled(fieldIndex, sampleWhole(out.width, out.height), out);
+}
+
+void Y4mSource::renderSampled(uint64_t fieldIndex, const Sampling& at, Picture& out) {
     Planes planes;
     if (!stream_.readFrame(size_t((fieldIndex / 2) % stream_.frameCount()), frame_, planes)) {
+        out.resize(at.width(), at.height());
         out.fillBlack();
         return;
     }
-    scalePlanes(planes, out);
+    samplePlanes(planes, at, out);
 }
 
 }  // namespace zelkor::vcard

@@ -70,6 +70,7 @@ class Y4mSource : public VideoSource {
     static std::unique_ptr<Y4mSource> open(const std::string& path, int fieldRate,
                                            std::string& error);
     void render(uint64_t fieldIndex, Picture& out) override;
+    void renderSampled(uint64_t fieldIndex, const Sampling& at, Picture& out) override;
     bool readsFile(const FileId& file) const override { return file == file_; }
 
   private:

@@ -32,7 +32,10 @@ class PatternSource : public vcard::VideoSource {
     static int luma(int column, int row, uint64_t field) {
         return 40 + column * 40 + row * 8 + int(field % 7);
     }
+    // Pictures made by every pattern source so far.
+    static inline int renders = 0;
     void render(uint64_t field, vcard::Picture& out) override {
+        ++renders;
         for (int y = 0; y < out.height; ++y) {
             for (int x = 0; x < out.width; ++x) {
                 out.y[size_t(y) * size_t(out.width) + size_t(x)] =

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <QComboBox>
+#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QTimer>
 
@@ -167,6 +168,32 @@ TEST(CaptureDriver, GrabbedFrameIsTheSourceLuminanceOfThatMoment) {
     EXPECT_EQ(status.fLiveWindow, 1u);
 }
 
+// The live picture is made only while the window is on the screen: none
+// while it is hidden or minimised, and again once it is back.
+TEST(CaptureDriver, MakesNoLivePictureNobodySees) {
+    CaptureRig rig;
+    ASSERT_TRUE(rig.window.driverConnect(rig.cardIndex()));
+    ASSERT_TRUE(rig.window.setPreview(true));
+    QWidget* window = platform::widgetOf(rig.window.window());
+    const auto picturesWithin = [](int ms) {
+        const int before = PatternSource::renders;
+        QElapsedTimer t;
+        t.start();
+        while (t.elapsed() < ms) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+        return PatternSource::renders - before;
+    };
+    window->show();
+    EXPECT_GT(picturesWithin(400), 0);
+    window->hide();
+    EXPECT_EQ(picturesWithin(400), 0);
+    window->showMinimized();
+    EXPECT_EQ(picturesWithin(400), 0);
+    window->showNormal();
+    EXPECT_GT(picturesWithin(400), 0);
+}
+
 // Work frames are saved under fixed names another user of the folder can
 // plant links under: the link is replaced by the frame, and what it led to
 // stays as it was; a clip is not written through a link either.
@@ -186,6 +213,25 @@ TEST(CaptureDriver, ReplacesAPlantedLinkInsteadOfWritingThroughIt) {
                             std::filesystem::directory_iterator()),
               2)
         << "no temporary file is left behind";
+
+    // A frame saved again is written into the same file, cut to its size;
+    // a second name planted on it (a hard link) gets a file of its own.
+    const auto inode = [](const std::string& path) {
+        struct stat st {};
+        return ::stat(path.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    const ino_t before = inode(work);
+    std::filesystem::resize_file(work, 1u << 20);
+    ASSERT_TRUE(rig.window.fileSaveDib(work));
+    EXPECT_EQ(inode(work), before);
+    EXPECT_EQ(readAll(work).size(), 14u + 40u + 352u * 240u * 3u);
+    const std::string linked = dir.file("linked.bmp");
+    std::filesystem::create_hard_link(work, linked);
+    std::filesystem::resize_file(linked, 5);
+    ASSERT_TRUE(rig.window.fileSaveDib(work));
+    EXPECT_EQ(readAll(linked).size(), 5u);
+    EXPECT_EQ(readAll(work).size(), 14u + 40u + 352u * 240u * 3u);
+    std::filesystem::remove(linked);
 
     const std::string clip = dir.file("clip.avi");
     std::filesystem::create_symlink(victim, clip);

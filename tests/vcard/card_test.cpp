@@ -8,6 +8,7 @@
 
 #include "tests/support/card_fixture.h"
 #include "tests/support/temp_dir.h"
+#include "vcard/capture_frame.h"
 #include "vcard/card.h"
 #include "vcard/v4l2_source.h"
 #include "vcard/y4m.h"
@@ -215,6 +216,72 @@ TEST(CardDecoder, OutputIsBlackUnlessOnAndLockedAndFollowsTheControls) {
     rig.card.field(6, f);
     EXPECT_EQ(f.height, 288);
     EXPECT_EQ(lumaAt(f, 100, 100), 16u) << "a 60 Hz source does not lock to PAL";
+}
+
+// A 4:2:0 clip whose every sample differs from its neighbours.
+void writeBusyClip(const std::filesystem::path& path, int w, int h) {
+    std::ofstream out(path, std::ios::binary);
+    out << "YUV4MPEG2 W" << w << " H" << h << " F25:1 Ip C420\n";
+    for (int f = 0; f < 2; ++f) {
+        out << "FRAME\n";
+        for (int i = 0; i < w * h + w * h / 2; ++i) {
+            out.put(char((i * 37 + f * 11) % 251));
+        }
+    }
+}
+
+// The capture side makes only the samples a frame shows; they must be the
+// bytes that scaling the whole field gives, for every kind of source, both
+// standards, shrunk, stretched and one for one, with the picture controls
+// at rest and turned.
+TEST(CardFrames, AreTheSamplesOfTheWholeField) {
+    testing::TempDir dir;
+    const auto clip = dir.file("busy.y4m");
+    writeBusyClip(clip, 90, 60);
+    const std::pair<int, int> sizes[] = {
+        {352, 288}, {352, 240}, {720, 240}, {704, 480}, {176, 144}};
+    for (const std::string& location : {std::string("scene:walker"), std::string("scene:arrival"),
+                                        std::string("scene:lighting"), "y4m:" + clip}) {
+        for (const int rate : {50, 60}) {
+            SCOPED_TRACE(location + " at " + std::to_string(rate) + " Hz");
+            std::string error;
+            auto source = vcard::makeSource({location, rate, 7, 1000}, error);
+            ASSERT_TRUE(source) << error;
+            platform::VirtualClock clock;
+            vcard::VirtualCard card(test::cardWithChip(0x10DE, 0x0028), clock, std::move(source),
+                                    nullptr);
+            vorrak::DecoderBus bus(card.ports(), clock);
+            vorrak::DisplayChipInfo info;
+            vorrak::DetectDisplayChip(card.pci(), bus, info);
+            vorrak::DecoderInit(bus);
+            vorrak::SelectStandard(bus, rate == 50 ? 3 : 0);
+            for (const bool turned : {false, true}) {
+                if (turned) {
+                    vorrak::SetBrightness(bus, 0x90);
+                    vorrak::SetContrast(bus, 0x50);
+                    vorrak::SetSaturation(bus, 0x30);
+                    vorrak::SetHue(bus, 0x20);
+                }
+                // Someone walking, the object coming in, the light down.
+                for (const uint64_t field : {20u, 40u, 100u}) {
+                    vcard::VideoField whole;
+                    card.field(field, whole);
+                    for (const auto& [w, h] : sizes) {
+                        vcard::CaptureFrame expected;
+                        vcard::frameFromField(whole, w, h, expected);
+                        vcard::Picture frame;
+                        card.frame(field, w, h, frame);
+                        ASSERT_EQ(frame.width, w);
+                        ASSERT_EQ(frame.height, h);
+                        ASSERT_TRUE(frame.y == expected.y && frame.u == expected.u &&
+                                    frame.v == expected.v)
+                            << w << " x " << h << ", field " << field
+                            << (turned ? ", controls turned" : "");
+                    }
+                }
+            }
+        }
+    }
 }
 
 TEST(CardDecoder, HueTurnsAndSaturationScalesTheChroma) {
