@@ -106,4 +106,28 @@ bool replaceFile(const std::string& path, std::string_view contents, std::string
     return true;
 }
 
+bool overwriteFile(const std::string& path, std::string_view contents, std::string* error) {
+    // Not blocking: a FIFO put in the file's place has no reader.
+    const int fd = ::open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return replaceFile(path, contents, error);
+    }
+    struct stat st {};
+    const bool inPlace =
+        ::fstat(fd, &st) == 0 && ((S_ISREG(st.st_mode) && st.st_nlink == 1) || S_ISCHR(st.st_mode));
+    if (!inPlace) {
+        ::close(fd);
+        return replaceFile(path, contents, error);
+    }
+    const bool shorter = S_ISREG(st.st_mode) && uint64_t(st.st_size) > contents.size();
+    const bool written =
+        writeAll(fd, contents) && (!shorter || ::ftruncate(fd, off_t(contents.size())) == 0);
+    const int writeError = errno;
+    if (::close(fd) != 0 || !written) {
+        *error = describeFileError("cannot write", path, written ? errno : writeError);
+        return false;
+    }
+    return true;
+}
+
 }  // namespace zelkor::platform

@@ -45,4 +45,12 @@ enum class Durability { Buffered, Synced };
 bool replaceFile(const std::string& path, std::string_view contents, std::string* error,
                  Durability durability = Durability::Buffered);
 
+// Writes `contents` into the file `path` names, in one write, where that is
+// a regular file of one name (cut to the new length) or a character device
+// (/dev/null); anything else, a link or a missing file included, is
+// replaced as replaceFile does. For a file written again and again, such as
+// a work picture: no new file and no rename each time, at the price that a
+// reader at that very moment may see old and new bytes mixed.
+bool overwriteFile(const std::string& path, std::string_view contents, std::string* error);
+
 }  // namespace zelkor::platform

@@ -620,6 +620,13 @@ bool CardDisplay::runPort(uint64_t index) {
     return true;
 }
 
+bool CardDisplay::portShown() const {
+    const DisplayState& st = *state_;
+    const auto port = st.port.lock();
+    const auto target = port ? port->target.lock() : nullptr;
+    return port && port->running && target && target->shown && !st.lost(*target);
+}
+
 bool CardDisplay::runPortNow() {
     const uint64_t index =
         (state_->clock.monotonicMs() - state_->startMs) * uint64_t(fieldRate()) / 1000;

@@ -68,6 +68,9 @@ class CardDisplay {
     // The same for the field that is current on the card's clock, once per
     // field: false when that field was written already or no port runs.
     bool runPortNow();
+    // Whether what the port writes is on its way to the screen: the port
+    // runs into an overlay that is shown.
+    bool portShown() const;
     int fieldRate() const;
 
     // Composes the screen inside `area` into `argb` (area.width() pixels per

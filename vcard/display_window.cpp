@@ -9,6 +9,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
+
 #include "platform/qt/window.h"
 
 namespace zelkor::vcard {
@@ -26,6 +28,9 @@ QRect clientOnScreen(const QWidget* w) {
 bool minimised(const QWidget* w) {
     return !w->isVisible() || w->window()->isMinimized();
 }
+
+// How often the field timer looks whether anyone watches, while nobody does.
+constexpr int kIdleTickMs = 100;
 
 }  // namespace
 
@@ -66,10 +71,31 @@ class QtWindowSystem::Layer : public QWidget {
 
 QtWindowSystem::QtWindowSystem(CardDisplay& display) : display_(display) {
     display_.setWindowSystem(this);
-    // Twice per field, so no field is missed for the timer's jitter.
     fieldTimer_ = new QTimer(this);
-    QObject::connect(fieldTimer_, &QTimer::timeout, this, [this] { display_.runPortNow(); });
-    fieldTimer_->start(1000 / display_.fieldRate() / 2);
+    QObject::connect(fieldTimer_, &QTimer::timeout, this, [this] { tick(); });
+    fieldTimer_->start(kIdleTickMs);
+}
+
+void QtWindowSystem::tick() {
+    // Twice per field while someone looks, so no field is missed for the
+    // timer's jitter; else only a look now and then whether someone does.
+    const bool look = watched();
+    if (look) {
+        display_.runPortNow();
+    }
+    const int interval = look ? 1000 / display_.fieldRate() / 2 : kIdleTickMs;
+    if (fieldTimer_->interval() != interval) {
+        fieldTimer_->setInterval(interval);
+    }
+}
+
+bool QtWindowSystem::watched() {
+    if (!display_.portShown()) {
+        return false;
+    }
+    std::erase_if(layers_, [](const QPointer<Layer>& l) { return l.isNull(); });
+    return std::any_of(layers_.begin(), layers_.end(),
+                       [](const QPointer<Layer>& l) { return !minimised(l.data()); });
 }
 
 QtWindowSystem::~QtWindowSystem() {

@@ -34,6 +34,11 @@ class QtWindowSystem : public QObject, public WindowSystem {
   private:
     class Layer;
     Layer* layerOf(QWidget* window);
+    // One tick of the field timer.
+    void tick();
+    // Whether the port's fields can be seen: it writes into a shown overlay
+    // and a window the screen is composed into is on the screen.
+    bool watched();
 
     CardDisplay& display_;
     QTimer* fieldTimer_ = nullptr;
