@@ -7,6 +7,7 @@
 #include "vorrak/capture/capture.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/guard/detection_cycle.h"
+#include "vorrak/guard/event_history.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/hardware/picture_controls.h"
 

@@ -26,7 +26,7 @@
 #include "vcard/capture_window.h"
 #include "vcard/card.h"
 #include "vorrak/hardware/decoder_bus.h"
-#include "vorrak/shell/vorrak.h"
+#include "vorrak/state/vorrak.h"
 
 namespace zelkor::test {
 

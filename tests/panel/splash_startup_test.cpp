@@ -8,6 +8,7 @@
 
 #include "tests/guard_engine/engine_rig.h"
 #include "tests/shell/no_live_video.h"
+#include "vorrak/guard/event_history.h"
 #include "vorrak/panel/skin.h"
 #include "vorrak/shell/startup.h"
 

@@ -8,7 +8,7 @@
 #include <string_view>
 
 #include "platform/canvas.h"
-#include "vorrak/shell/vorrak.h"
+#include "vorrak/state/vorrak.h"
 
 namespace zelkor::vorrak {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "vorrak/alarms/alarms.h"
-#include "vorrak/shell/vorrak.h"
+#include "vorrak/state/vorrak.h"
 
 namespace zelkor::vorrak {
 

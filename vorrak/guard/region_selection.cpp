@@ -5,7 +5,7 @@
 
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
-#include "vorrak/shell/vorrak.h"
+#include "vorrak/state/vorrak.h"
 
 namespace zelkor::vorrak {
 

@@ -24,12 +24,6 @@ constexpr std::string_view kInvalidRegionMessage =
 constexpr std::string_view kConfirmRegionQuestion =
     "\nPress Yes to confirm, press No to re-select.";
 
-struct RegionSelection {
-    // 1 while the user drags: the main window then takes no command, shows
-    // no popup menu and is not dragged, and paints the frozen picture.
-    uint32_t regionMode = 0;
-};
-
 // What selection needs of the main window besides GuardHost's repaint.
 class RegionHost {
   public:

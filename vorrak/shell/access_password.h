@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "vorrak/dialogs/dialog_template.h"
-#include "vorrak/shell/vorrak.h"
+#include "vorrak/state/vorrak.h"
 
 namespace zelkor::vorrak {
 

@@ -13,7 +13,7 @@
 #include "platform/ui.h"
 #include "vorrak/livevideo/livevideo.h"
 #include "vorrak/shell/live_video_steps.h"
-#include "vorrak/shell/vorrak.h"
+#include "vorrak/state/vorrak.h"
 
 namespace zelkor::vorrak {
 

@@ -20,13 +20,13 @@
 #include "vorrak/dialogs/event_list.h"
 #include "vorrak/dialogs/pcm_format_chooser.h"
 #include "vorrak/dialogs/tracing_menu.h"
-#include "vorrak/guard/guard_host.h"
 #include "vorrak/guard/region_selection.h"
 #include "vorrak/livevideo/livevideo.h"
 #include "vorrak/panel/control_panel.h"
 #include "vorrak/resources/commands.h"
 #include "vorrak/shell/live_video_steps.h"
-#include "vorrak/shell/vorrak.h"
+#include "vorrak/state/guard_host.h"
+#include "vorrak/state/vorrak.h"
 
 class QSocketNotifier;
 

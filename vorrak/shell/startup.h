@@ -10,7 +10,7 @@
 #include "platform/pci.h"
 #include "vorrak/panel/splash.h"
 #include "vorrak/shell/live_video_steps.h"
-#include "vorrak/shell/vorrak.h"
+#include "vorrak/state/vorrak.h"
 
 namespace zelkor::vorrak {
 

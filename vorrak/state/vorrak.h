@@ -20,14 +20,12 @@
 #include "vorrak/capture/capture.h"
 #include "vorrak/config/settings.h"
 #include "vorrak/config/settings_store.h"
-#include "vorrak/guard/event_history.h"
-#include "vorrak/guard/guard_host.h"
 #include "vorrak/guard/guard_mode.h"
 #include "vorrak/guard/guard_state.h"
-#include "vorrak/guard/region_selection.h"
 #include "vorrak/hardware/detection.h"
 #include "vorrak/livevideo/livevideo.h"
-#include "vorrak/shell/live_video_steps.h"
+#include "vorrak/state/guard_host.h"
+#include "vorrak/state/history_log.h"
 
 namespace zelkor::vorrak {
 
@@ -48,6 +46,13 @@ struct VorrakServices {
     platform::Shell& shell;
 
     AlarmServices alarms() { return {processes, ui, sound}; }
+};
+
+// Region selection, which the guard engine runs with the main window.
+struct RegionSelection {
+    // 1 while the user drags: the main window then takes no command, shows
+    // no popup menu and is not dragged, and paints the frozen picture.
+    uint32_t regionMode = 0;
 };
 
 struct Vorrak {
