@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
     cmake ninja-build g++ clang libclang-rt-14-dev
     qt6-base-dev libsqlite3-dev libjpeg62-turbo-dev libasound2-dev
-    libx11-dev libxext-dev
+    libx11-dev libxext-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     sqlite3 ffmpeg imagemagick xvfb x11-apps desktop-file-utils xdg-utils
     sigrok-cli

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -223,7 +224,8 @@ TEST(CaptureSettingsDialog, CancelledRenameChangesNothing) {
 }
 
 // No clip has been recorded yet: the text names the event folder the next
-// clip goes to and that folder's free space, in full however long.
+// clip goes to and that folder's free space, in full however long (in the
+// tool tip); the label shortens the folder so the free space shows.
 TEST(CaptureSettingsDialog, BeforeTheFirstClipTheEventFolderIsShown) {
     DialogRig rig;
     const std::string folder = "/srv/" + std::string(80, 'w') + "/20261210";
@@ -231,8 +233,13 @@ TEST(CaptureSettingsDialog, BeforeTheFirstClipTheEventFolderIsShown) {
     rig.v.capture.eventFolder = folder;
     rig.v.disk.setFreeBytes(folder, 3072 * kMB);
     rig.run([&](QDialog& d) {
-        EXPECT_EQ(text(d, kFreeSpace).toStdString(),
-                  "Free Disk Space (" + folder + ")   3072  MBytes");
+        const auto& label = item<QLabel>(d, kFreeSpace);
+        EXPECT_EQ(label.toolTip().toStdString(), "Free Disk Space (" + folder + ")   3072  MBytes");
+        EXPECT_TRUE(label.text().startsWith("Free Disk Space (/srv/"))
+            << label.text().toStdString();
+        EXPECT_TRUE(label.text().endsWith("210)   3072  MBytes")) << label.text().toStdString();
+        EXPECT_LE(QFontMetrics(label.font()).horizontalAdvance(label.text()),
+                  label.contentsRect().width());
         EXPECT_EQ(text(d, kFilePath), "");
         click(d, kCancel);
     });

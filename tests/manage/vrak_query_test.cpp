@@ -18,6 +18,7 @@
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/recording_ui.h"
 #include "tests/eventdb/exec_sql.h"
+#include "tests/manage/manage_fixture.h"
 #include "tests/manage/model_contract.h"
 #include "tests/support/fake_instances.h"
 #include "tests/support/layout_faults.h"
@@ -33,59 +34,6 @@ using platform::SoundRequest;
 void saveScreenshot(QWidget& window, const std::string& name) {
     EXPECT_TRUE(testing::saveScreenshot(window.grab().toImage(), name));
 }
-
-class ManageTest : public ::testing::Test {
-  protected:
-    testing::TempDir work;
-    testing::TempDir programDir;
-    platform::MemoryRegistry registry;
-    platform::RecordingUi ui;
-    platform::RecordingSound sound;
-    platform::RecordingShell shell;
-    testing::FakeInstances instances;
-    ManageContext context{registry, instances, {ui, sound, shell}, programDir.path()};
-    Manage manage;
-    std::string db = work.file("Vrak.mdb");
-
-    void SetUp() override {
-        testing::qtApp();
-        registry.putText(eventdb::kProductKey, "WORKINGDIR", work.path());
-        registry.putNumber(eventdb::kProductKey, "USEACCESS", 1);
-        std::string error;
-        ASSERT_TRUE(eventdb::CreateEventDatabase(db, &error)) << error;
-    }
-    void addEvent(const std::string& desc, const std::string& bitmap,
-                  const eventdb::Value& video = std::nullopt) {
-        eventdb::EventDatabase d;
-        ASSERT_TRUE(eventdb::OpenEventDatabase(d, db));
-        eventdb::FieldValues values{{"Desc", desc}, {"Bitmap", bitmap}};
-        if (video) {
-            values.emplace_back("Video", video);
-        }
-        ASSERT_TRUE(d.table.addNew(values));
-    }
-    VrakQuery& start() {
-        EXPECT_EQ(StartManage(context, manage), ManageStart::Shown);
-        return *manage.window;
-    }
-    template <typename T>
-    T* child(const char* name) {
-        auto* w = manage.window->findChild<T*>(name);
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-    QString text(const char* name) {
-        if (auto* l = manage.window->findChild<QLabel*>(name)) {
-            return l->text();
-        }
-        if (auto* e = manage.window->findChild<QLineEdit*>(name)) {
-            return e->text();
-        }
-        return child<QPlainTextEdit>(name)->toPlainText();
-    }
-    void click(const char* name) { child<QAbstractButton>(name)->click(); }
-    size_t beeps() const { return sound.count(SoundRequest::Kind::MessageBeep); }
-};
 
 TEST_F(ManageTest, EmptyTableShowsTheNoDataTextsAndStaysSilent) {
     VrakQuery& window = start();

@@ -2,6 +2,7 @@
 // about box and the password dialog on a real X server (Xvfb), left as
 // screenshots under build/<preset>/screenshots.
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
@@ -11,6 +12,7 @@
 #include <QGuiApplication>
 #include <QScreen>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -82,7 +84,7 @@ class VorrakOnScreen : public PanelScreen {
                                    const std::vector<std::string>& env) {
         std::filesystem::create_directory(runtime);
         chmod(runtime.c_str(), 0700);
-        std::ofstream(vcard) << "[card]\n\n[composite]\nsource = scene:walker\n";
+        std::ofstream(vcard) << "[card]\n\n[composite]\nsource = scene:" << scene << "\n";
         std::vector<std::string> args{"--workdir", dir.path() + "/work"};
         args.insert(args.end(), setupArgs.begin(), setupArgs.end());
         Program setup("VrakSetup", registry, runtime, dir.path() + "/setup.err",
@@ -110,7 +112,16 @@ class VorrakOnScreen : public PanelScreen {
         return sender.wait();
     }
     std::string errors() const { return dir.path() + "/vorrak.err"; }
+    // The main window, shown with the picture of the connected driver.
+    std::optional<QRect> mainWindow() {
+        const auto area = testing::waitForTopLevelWindow(kMainTitle, QSize(352, 240), 30000);
+        EXPECT_TRUE(area) << testing::readText(errors());
+        return area;
+    }
 
+    static constexpr const char* kMainTitle = "Zelkor Oculara";
+    // The virtual card's scene: a person walking by, or a still picture.
+    std::string scene = "walker";
     testing::TempDir dir;
     const std::string registry = dir.path() + "/registry.reg";
     const std::string runtime = dir.path() + "/runtime";
@@ -186,6 +197,127 @@ TEST_F(VorrakOnScreen, AsksForThePasswordInItsDialog) {
     ASSERT_TRUE(vorrak);
     expectShownAsBuilt("Zelkor Oculara - Password Verification", QSize(280, 97), PasswordTemplate(),
                        "vorrak_password_dialog");
+    vorrak->sendSignal(SIGTERM);
+    EXPECT_EQ(vorrak->wait(), 0) << testing::readText(errors());
+}
+
+// A detection in guard mode opens the detected-event list. The list and the
+// control panel belong to the main window: each is transient for it, so a
+// taskbar shows the main window's entry alone, and nothing takes the main
+// window off the taskbar.
+TEST_F(VorrakOnScreen, ThePanelAndTheEventListBelongToTheMainWindow) {
+    const auto vorrak = start({"--no-password"}, {"ZELKOR_UI=console"});
+    ASSERT_TRUE(vorrak);
+    ASSERT_TRUE(mainWindow());
+    testing::processEventsFor(1500);
+    ASSERT_EQ(send("40071"), 0);
+    const char* listTitle = "Oculara Detected Event List Log";
+    QElapsedTimer t;
+    t.start();
+    while (!testing::findTopLevelWindow(listTitle) && t.elapsed() < 30000) {
+        testing::processEventsFor(200);
+    }
+    const auto windows = testing::topLevelWindows();
+    const auto unowned = [](const testing::TopLevelWindow& w) { return w.transientFor == 0; };
+    ASSERT_EQ(std::ranges::count_if(windows, unowned), 1);
+    const auto main = std::ranges::find_if(windows, unowned);
+    EXPECT_EQ(main->title, kMainTitle);
+    EXPECT_EQ(main->place.size(), QSize(352, 240));
+    EXPECT_THAT(main->states, ::testing::Not(::testing::Contains("_NET_WM_STATE_SKIP_TASKBAR")));
+    std::vector<std::string> owned;
+    for (const auto& w : windows) {
+        if (w.id != main->id) {
+            EXPECT_EQ(w.transientFor, main->id) << w.title;
+            owned.push_back(w.title + ": " + (w.types.empty() ? "" : w.types.front()));
+        }
+    }
+    EXPECT_THAT(owned,
+                ::testing::IsSupersetOf({std::string(kMainTitle) + ": _NET_WM_WINDOW_TYPE_UTILITY",
+                                         std::string(listTitle) + ": _NET_WM_WINDOW_TYPE_DIALOG"}));
+    EXPECT_TRUE(testing::saveScreenshot(grabScreen(QGuiApplication::primaryScreen()->geometry()),
+                                        "vorrak_event_list_xvfb"));
+    vorrak->sendSignal(SIGTERM);
+    EXPECT_EQ(vorrak->wait(), 0) << testing::readText(errors());
+}
+
+// The red pixels across each edge of the region frame from `r`'s top left
+// to its bottom right, at a quarter, half and three quarters of the edge:
+// two pixels wide, the edge's own and the one before it.
+void expectRegionFrame(const QImage& shot, const QRect& r, const std::string& when) {
+    struct Edge {
+        const char* name;
+        QPoint from;
+        QPoint to;
+        QPoint across;
+    };
+    const Edge edges[] = {{"top", r.topLeft(), r.topRight(), {0, 1}},
+                          {"bottom", r.bottomLeft(), r.bottomRight(), {0, 1}},
+                          {"left", r.topLeft(), r.bottomLeft(), {1, 0}},
+                          {"right", r.topRight(), r.bottomRight(), {1, 0}}};
+    for (const Edge& e : edges) {
+        for (int quarter = 1; quarter <= 3; ++quarter) {
+            const QPoint on = e.from + (e.to - e.from) * quarter / 4;
+            std::vector<int> red;
+            for (int d = -4; d <= 4; ++d) {
+                if ((shot.pixel(on + e.across * d) & 0xFFFFFF) == 0xFF0000) {
+                    red.push_back(d);
+                }
+            }
+            EXPECT_EQ(red, (std::vector<int>{-1, 0}))
+                << when << ", " << e.name << " edge at " << quarter << "/4";
+        }
+    }
+}
+
+// Waits for a message box of the program, then answers it with Enter as
+// the user would.
+void answerBoxWithEnter() {
+    QElapsedTimer t;
+    t.start();
+    const auto boxShown = [] {
+        const auto windows = testing::topLevelWindows();
+        return std::any_of(windows.begin(), windows.end(), [](const auto& w) {
+            return std::ranges::count(w.types, "_NET_WM_WINDOW_TYPE_DIALOG") != 0;
+        });
+    };
+    while (!boxShown() && t.elapsed() < 20000) {
+        testing::processEventsFor(100);
+    }
+    ASSERT_TRUE(boxShown());
+    testing::processEventsFor(1000);
+    testing::pressEnter();
+    testing::processEventsFor(1000);
+}
+
+// With region comparison on, Vorrak starts by asking for the region: the
+// user answers OK and drags it over the frozen picture, where its frame
+// shows meanwhile; once the region is confirmed, guard mode draws the same
+// frame over the live picture.
+TEST_F(VorrakOnScreen, ShowsTheRegionFrameWhileDraggedAndInGuardMode) {
+    scene = "static";
+    const auto vorrak = start({"--no-password", "USEREGIONCOMPARE=1"}, {});
+    ASSERT_TRUE(vorrak);
+    const auto area = mainWindow();
+    ASSERT_TRUE(area);
+    answerBoxWithEnter();
+    const QRect region(QPoint(60, 50), QPoint(240, 170));
+    testing::moveMouse(area->topLeft() + region.topLeft());
+    testing::pressLeftButton(true);
+    testing::moveMouse(area->topLeft() + region.center());
+    testing::moveMouse(area->topLeft() + region.bottomRight());
+    testing::processEventsFor(800);
+    const QImage dragged = grabScreen(*area);
+    EXPECT_TRUE(testing::saveScreenshot(dragged, "vorrak_region_dragged"));
+    expectRegionFrame(dragged, region, "dragged");
+    EXPECT_LT(testing::colourShare(dragged, region, qRgb(0, 0, 0)), 0.5) << "no frozen picture";
+    testing::pressLeftButton(false);
+    answerBoxWithEnter();
+
+    ASSERT_EQ(send("40071"), 0);
+    testing::processEventsFor(1500);
+    const QImage guarding = grabScreen(*area);
+    EXPECT_TRUE(testing::saveScreenshot(guarding, "vorrak_region_guard_mode"));
+    expectRegionFrame(guarding, region, "guard mode");
     vorrak->sendSignal(SIGTERM);
     EXPECT_EQ(vorrak->wait(), 0) << testing::readText(errors());
 }

@@ -10,40 +10,123 @@
 #include "tests/support/qt_app.h"
 
 // Xlib last: its macros (Bool, Status) break the Qt headers.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XTest.h>
+#include <X11/keysym.h>
 
 namespace zelkor::testing {
 
-std::optional<QRect> findTopLevelWindow(const std::string& title) {
-    Display* display = XOpenDisplay(nullptr);
-    if (display == nullptr) {
-        return std::nullopt;
+namespace {
+
+// The atoms of a property of atoms, by name.
+std::vector<std::string> atomNames(Display* display, Window w, const char* property) {
+    std::vector<std::string> names;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char* data = nullptr;
+    if (XGetWindowProperty(display, w, XInternAtom(display, property, False), 0, 64, False, XA_ATOM,
+                           &type, &format, &count, &after, &data) == Success &&
+        data != nullptr) {
+        const auto* atoms = reinterpret_cast<const Atom*>(data);
+        for (unsigned long i = 0; i < count; ++i) {
+            char* name = XGetAtomName(display, atoms[i]);
+            names.emplace_back(name != nullptr ? name : "");
+            XFree(name);
+        }
     }
-    std::optional<QRect> found;
+    if (data != nullptr) {
+        XFree(data);
+    }
+    return names;
+}
+
+// One connection to the X server that DISPLAY names, for one request.
+struct Connection {
+    Connection() : display(XOpenDisplay(nullptr)) {}
+    ~Connection() {
+        if (display != nullptr) {
+            XSync(display, False);
+            XCloseDisplay(display);
+        }
+    }
+    Display* display;
+};
+
+}  // namespace
+
+std::vector<TopLevelWindow> topLevelWindows() {
+    std::vector<TopLevelWindow> found;
+    Connection c;
+    if (c.display == nullptr) {
+        return found;
+    }
+    Display* display = c.display;
     Window root = DefaultRootWindow(display);
     Window parent = 0;
     Window* children = nullptr;
     unsigned int count = 0;
-    if (XQueryTree(display, root, &root, &parent, &children, &count) != 0) {
-        for (unsigned int i = 0; i < count && !found; ++i) {
-            XWindowAttributes a;
-            char* name = nullptr;
-            if (XGetWindowAttributes(display, children[i], &a) != 0 && a.map_state == IsViewable &&
-                XFetchName(display, children[i], &name) != 0 && name != nullptr && title == name) {
-                // Without a window manager top-level windows are the root's
-                // children, so their place is their place on the screen.
-                found = QRect(a.x, a.y, a.width, a.height);
-            }
-            if (name != nullptr) {
-                XFree(name);
-            }
+    if (XQueryTree(display, root, &root, &parent, &children, &count) == 0) {
+        return found;
+    }
+    for (unsigned int i = 0; i < count; ++i) {
+        XWindowAttributes a;
+        if (XGetWindowAttributes(display, children[i], &a) == 0 || a.map_state != IsViewable) {
+            continue;
         }
-        if (children != nullptr) {
-            XFree(children);
+        // Without a window manager top-level windows are the root's
+        // children, so their place is their place on the screen.
+        TopLevelWindow w{children[i], {}, QRect(a.x, a.y, a.width, a.height), 0, {}, {}};
+        char* name = nullptr;
+        if (XFetchName(display, children[i], &name) != 0 && name != nullptr) {
+            w.title = name;
+            XFree(name);
+        }
+        Window owner = 0;
+        if (XGetTransientForHint(display, children[i], &owner) != 0) {
+            w.transientFor = owner;
+        }
+        w.types = atomNames(display, children[i], "_NET_WM_WINDOW_TYPE");
+        w.states = atomNames(display, children[i], "_NET_WM_STATE");
+        found.push_back(std::move(w));
+    }
+    if (children != nullptr) {
+        XFree(children);
+    }
+    return found;
+}
+
+std::optional<QRect> findTopLevelWindow(const std::string& title) {
+    for (const TopLevelWindow& w : topLevelWindows()) {
+        if (w.title == title) {
+            return w.place;
         }
     }
-    XCloseDisplay(display);
-    return found;
+    return std::nullopt;
+}
+
+void resizeTopLevelWindow(unsigned long id, const QSize& size) {
+    Connection c;
+    if (c.display != nullptr) {
+        XResizeWindow(c.display, id, unsigned(size.width()), unsigned(size.height()));
+    }
+}
+
+void moveMouse(const QPoint& p) {
+    Connection c;
+    if (c.display != nullptr) {
+        XTestFakeMotionEvent(c.display, -1, p.x(), p.y(), CurrentTime);
+    }
+}
+
+void pressLeftButton(bool down) {
+    Connection c;
+    if (c.display != nullptr) {
+        XTestFakeButtonEvent(c.display, 1, down ? True : False, CurrentTime);
+    }
 }
 
 std::optional<QRect> waitForTopLevelWindow(const std::string& title, const QSize& size, int ms) {
@@ -58,6 +141,15 @@ std::optional<QRect> waitForTopLevelWindow(const std::string& title, const QSize
             return std::nullopt;
         }
         processEventsFor(100);
+    }
+}
+
+void pressEnter() {
+    Connection c;
+    if (c.display != nullptr) {
+        const KeyCode enter = XKeysymToKeycode(c.display, XK_Return);
+        XTestFakeKeyEvent(c.display, enter, True, CurrentTime);
+        XTestFakeKeyEvent(c.display, enter, False, CurrentTime);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -146,8 +147,19 @@ void CaptureSettingsDialog::showPath(const std::string& path) {
     const std::string& spaceOf = path.empty() ? s_.capture.eventFolder : path;
     const std::string_view place = path.empty() ? std::string_view(spaceOf) : FreeSpacePlace(path);
     const uint32_t freeMB = FreeSpaceMB(s_.captureServices.disk, spaceOf);
-    qobject_cast<QLabel*>(DialogItem(d, kFreeSpace))
-        ->setText(QString::fromLocal8Bit(FreeSpaceText(place, freeMB)));
+    auto* label = qobject_cast<QLabel*>(DialogItem(d, kFreeSpace));
+    const QString full = QString::fromLocal8Bit(FreeSpaceText(place, freeMB));
+    // A folder too long for the label is shortened in its middle, so the
+    // free space itself stays in view; the tool tip names it in full.
+    const QString folder = QString::fromLocal8Bit(place.data(), qsizetype(place.size()));
+    const QFontMetrics metrics(label->font());
+    const int room = label->contentsRect().width() -
+                     (metrics.horizontalAdvance(full) - metrics.horizontalAdvance(folder));
+    QString shown = full;
+    shown.replace(full.indexOf(folder), folder.size(),
+                  metrics.elidedText(folder, Qt::ElideMiddle, room));
+    label->setText(shown);
+    label->setToolTip(full);
     qobject_cast<QLineEdit*>(DialogItem(d, kFilePath))->setText(QString::fromLocal8Bit(path));
 }
 
