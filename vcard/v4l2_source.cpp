@@ -190,7 +190,7 @@ void V4l2Source::stop() {
 }
 
 void V4l2Source::run() {
-    Picture frame;
+    std::vector<uint8_t> spare;
     while (!quit_) {
         pollfd p{fd_, POLLIN, 0};
         const int r = poll(&p, 1, kPollMs);
@@ -212,25 +212,23 @@ void V4l2Source::run() {
             }
             break;  // the camera went away
         }
+        // Kept as the camera sent it: only a picture someone asks for is
+        // converted.
         const auto* data = static_cast<const uint8_t*>(buffers_[buf.index].data);
         const size_t used = std::min<size_t>(buf.bytesused, buffers_[buf.index].length);
-        bool ok = true;
-        if (pixelFormat_ == V4L2_PIX_FMT_YUYV) {
-            unpackYuyv(data, used, width_, height_, frame);
-        } else {
-            ok = decodeJpeg(data, used, frame);
-        }
-        if (ok) {
+        spare.assign(data, data + used);
+        {
             std::lock_guard<std::mutex> guard(lock_);
-            std::swap(latest_, frame);
-            haveFrame_ = true;
+            std::swap(latestRaw_, spare);
+            ++rawCount_;
         }
         if (xioctl(fd_, VIDIOC_QBUF, &buf) < 0) {
             break;
         }
     }
     std::lock_guard<std::mutex> guard(lock_);
-    haveFrame_ = false;
+    latestRaw_.clear();
+    ++rawCount_;
     streaming_ = false;
 }
 
@@ -239,7 +237,28 @@ void V4l2Source::render(uint64_t fieldIndex, Picture& out) {
 }
 
 void V4l2Source::renderSampled(uint64_t, const Sampling& at, Picture& out) {
-    std::lock_guard<std::mutex> guard(lock_);
+    bool fresh = false;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        if (rawCount_ != convertedCount_) {
+            convertedCount_ = rawCount_;
+            std::swap(latestRaw_, converting_);
+            fresh = true;
+        }
+    }
+    if (fresh) {
+        // Nothing sent (the camera stopped) shows black; a frame that does
+        // not decode leaves the last good picture.
+        if (converting_.empty()) {
+            haveFrame_ = false;
+        } else if (pixelFormat_ == V4L2_PIX_FMT_YUYV) {
+            unpackYuyv(converting_.data(), converting_.size(), width_, height_, latest_);
+            haveFrame_ = true;
+        } else if (decodeJpeg(converting_.data(), converting_.size(), decoded_)) {
+            std::swap(latest_, decoded_);
+            haveFrame_ = true;
+        }
+    }
     if (!haveFrame_) {
         out.resize(at.width(), at.height());
         out.fillBlack();

@@ -1,6 +1,8 @@
 #pragma once
 // A V4L2 camera: YUYV or MJPEG frames read on a worker thread into a locked
-// latest-frame slot. A camera that cannot be opened or goes away shows black.
+// latest-frame slot as the camera sent them, and converted only when a
+// picture is asked for. A camera that cannot be opened or goes away shows
+// black.
 
 #include <atomic>
 #include <mutex>
@@ -46,7 +48,13 @@ class V4l2Source : public VideoSource {
     std::atomic<bool> quit_{false};
     std::atomic<bool> streaming_{false};
     std::mutex lock_;
-    Picture latest_;  // guarded by lock_
+    std::vector<uint8_t> latestRaw_;  // the newest frame as sent, guarded by lock_
+    uint64_t rawCount_ = 0;           // frames sent, guarded by lock_
+    // The reader's side: the frame being converted, and the picture.
+    std::vector<uint8_t> converting_;
+    uint64_t convertedCount_ = 0;
+    Picture latest_;
+    Picture decoded_;  // a JPEG is decoded here, so a broken one spoils nothing
     bool haveFrame_ = false;
 };
 
