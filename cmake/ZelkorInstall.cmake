@@ -14,6 +14,11 @@ foreach(program Vorrak Histran manage VrakSetup sendcommand cardtool dial email)
 endforeach()
 install(TARGETS ${programs} RUNTIME DESTINATION ${ZELKOR_PROGRAM_FOLDER})
 
+# The programs and the files beside them, without the tests, benchmarks and
+# fuzz targets: what running the suite needs (`--target programs`).
+add_custom_target(programs)
+add_dependencies(programs ${programs} empty_event_database)
+
 # The empty event database the programs fall back to, the help page F1
 # opens, and the virtual card's documented settings to copy to vcard.ini.
 install(FILES ${CMAKE_BINARY_DIR}/bin/Vrak.mdb ${PROJECT_SOURCE_DIR}/vcard/vcard.ini.example

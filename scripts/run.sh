@@ -37,9 +37,11 @@ if [ -n "$seconds" ] || { [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]
     seconds=${seconds:-30}
 fi
 
-bash scripts/install-deps.sh
+# Only what the run needs: the programs, not the tests and benchmarks
+# (scripts/test.sh builds and runs those).
+bash scripts/install-deps.sh --programs
 cmake --preset default >/dev/null
-cmake --build --preset default
+cmake --build --preset default --target programs
 
 bin=$root/build/default/bin
 demo=$root/demo
