@@ -1,6 +1,6 @@
 // Cost of guard mode per timer tick on the virtual card, 352 x 288:
-//   ScanTick: grab, save, read and compare one frame (goal 1 ms; with the
-//     default SCANTIME of 500 ms that is 0.2 % of a core), against the grab
+//   ScanTick: grab, save, read and compare one frame (goal 0.3 ms; with the
+//     default SCANTIME of 500 ms that is 0.06 % of a core), against the grab
 //     and save alone in the same loop.
 //   TraceTick: one tracing step with an object in the picture (goal 1.5 ms),
 //     against the same grab and save.

@@ -107,6 +107,7 @@ TEST_F(EventListTest, ThreeEventsNewestFirstWithTheTotal) {
     ASSERT_EQ(entries().count(), 3);
     EXPECT_EQ(entries().item(0)->text(), "Event 3");
     EXPECT_EQ(entries().item(2)->text(), "Event 1");
+    EXPECT_EQ(entries().item(2)->toolTip(), "Event 1") << "a line cut by the list shows whole";
     EXPECT_EQ(entries().currentRow(), 0);
     EXPECT_EQ(qobject_cast<QPushButton*>(item(kViewImageButton))->text(), "View Image");
     EXPECT_EQ(qobject_cast<QPushButton*>(item(kPlayVideoButton))->text(), "Play Video");

@@ -109,7 +109,11 @@ void EventList::refill() {
     QListWidget* list = listBox();
     list->clear();
     for (const uint32_t slot : EventListSlots(guard_.EventNumber, guard_.eventSlotIndex)) {
-        list->addItem(latin1(guard_.eventSlots[slot].description));
+        // A line is wider than the list, which scrolls only up and down:
+        // the whole of it shows as the row's tip.
+        const QString text = latin1(guard_.eventSlots[slot].description);
+        list->addItem(text);
+        list->item(list->count() - 1)->setToolTip(text);
     }
     list->setCurrentRow(0);
 }
