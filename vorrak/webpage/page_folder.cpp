@@ -1,0 +1,122 @@
+#include "vorrak/webpage/page_folder.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <string>
+
+namespace zelkor::vorrak::webpage {
+
+namespace {
+
+constexpr mode_t kFolderMode = 0755;
+constexpr mode_t kFileMode = 0644;
+
+bool plainName(std::string_view name) {
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
+}
+
+void fail(std::string* error, const std::string& what, int reason) {
+    *error = what + ": " + std::strerror(reason);
+}
+
+bool writeAll(int fd, std::string_view contents) {
+    while (!contents.empty()) {
+        const ssize_t n = ::write(fd, contents.data(), contents.size());
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n <= 0) {
+            return false;
+        }
+        contents.remove_prefix(size_t(n));
+    }
+    return true;
+}
+
+}  // namespace
+
+PageFolder::~PageFolder() {
+    if (fd_ >= 0) {
+        ::close(fd_);
+    }
+}
+
+bool PageFolder::open(const std::string& path, std::string* error) {
+    if (fd_ >= 0) {
+        ::close(fd_);
+        fd_ = -1;
+    }
+    if (::mkdir(path.c_str(), kFolderMode) != 0 && errno != EEXIST) {
+        fail(error, "cannot make " + path, errno);
+        return false;
+    }
+    fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd_ < 0) {
+        fail(error, "cannot open the folder " + path, errno);
+        return false;
+    }
+    return true;
+}
+
+bool PageFolder::write(std::string_view name, std::string_view contents, std::string* error) {
+    if (fd_ < 0 || !plainName(name)) {
+        *error = "not a file name of the page's folder: " + std::string(name);
+        return false;
+    }
+    const std::string temp = "." + std::string(name) + ".tmp-" + std::to_string(::getpid());
+    const int fd = ::openat(fd_, temp.c_str(),
+                            O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+    if (fd < 0) {
+        fail(error, "cannot write " + temp, errno);
+        return false;
+    }
+    const bool written = writeAll(fd, contents);
+    const int reason = errno;
+    if (::close(fd) != 0 || !written) {
+        fail(error, "cannot write " + temp, written ? errno : reason);
+        ::unlinkat(fd_, temp.c_str(), 0);
+        return false;
+    }
+    if (::renameat(fd_, temp.c_str(), fd_, std::string(name).c_str()) != 0) {
+        fail(error, "cannot replace " + std::string(name), errno);
+        ::unlinkat(fd_, temp.c_str(), 0);
+        return false;
+    }
+    return true;
+}
+
+void PageFolder::prune(std::string_view prefix, const std::set<std::string>& keep) {
+    if (fd_ < 0) {
+        return;
+    }
+    const int listFd = ::dup(fd_);
+    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (dir == nullptr) {
+        if (listFd >= 0) {
+            ::close(listFd);
+        }
+        return;
+    }
+    ::rewinddir(dir);
+    std::set<std::string> gone;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.starts_with(prefix) && plainName(name) && !keep.contains(name)) {
+            gone.insert(name);
+        }
+    }
+    ::closedir(dir);
+    for (const std::string& name : gone) {
+        // Without AT_REMOVEDIR a folder stays; a link goes, not what it
+        // leads to.
+        ::unlinkat(fd_, name.c_str(), 0);
+    }
+}
+
+}  // namespace zelkor::vorrak::webpage
