@@ -6,8 +6,9 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cstring>
 #include <string>
+
+#include "platform/store_file.h"
 
 namespace zelkor::vorrak::webpage {
 
@@ -19,24 +20,6 @@ constexpr mode_t kFileMode = 0644;
 bool plainName(std::string_view name) {
     return !name.empty() && name != "." && name != ".." &&
            name.find_first_of(std::string_view("/\0", 2)) == std::string_view::npos;
-}
-
-void fail(std::string* error, const std::string& what, int reason) {
-    *error = what + ": " + std::strerror(reason);
-}
-
-bool writeAll(int fd, std::string_view contents) {
-    while (!contents.empty()) {
-        const ssize_t n = ::write(fd, contents.data(), contents.size());
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n <= 0) {
-            return false;
-        }
-        contents.remove_prefix(size_t(n));
-    }
-    return true;
 }
 
 }  // namespace
@@ -53,12 +36,12 @@ bool PageFolder::open(const std::string& path, std::string* error) {
         fd_ = -1;
     }
     if (::mkdir(path.c_str(), kFolderMode) != 0 && errno != EEXIST) {
-        fail(error, "cannot make " + path, errno);
+        *error = platform::describeFileError("cannot make", path, errno);
         return false;
     }
     fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd_ < 0) {
-        fail(error, "cannot open the folder " + path, errno);
+        *error = platform::describeFileError("cannot open the folder", path, errno);
         return false;
     }
     return true;
@@ -73,18 +56,18 @@ bool PageFolder::write(std::string_view name, std::string_view contents, std::st
     const int fd = ::openat(fd_, temp.c_str(),
                             O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kFileMode);
     if (fd < 0) {
-        fail(error, "cannot write " + temp, errno);
+        *error = platform::describeFileError("cannot write", temp, errno);
         return false;
     }
-    const bool written = writeAll(fd, contents);
+    const bool written = platform::writeAll(fd, contents);
     const int reason = errno;
     if (::close(fd) != 0 || !written) {
-        fail(error, "cannot write " + temp, written ? errno : reason);
+        *error = platform::describeFileError("cannot write", temp, written ? errno : reason);
         ::unlinkat(fd_, temp.c_str(), 0);
         return false;
     }
     if (::renameat(fd_, temp.c_str(), fd_, std::string(name).c_str()) != 0) {
-        fail(error, "cannot replace " + std::string(name), errno);
+        *error = platform::describeFileError("cannot replace", std::string(name), errno);
         ::unlinkat(fd_, temp.c_str(), 0);
         return false;
     }
