@@ -63,10 +63,13 @@ EngineRig::EngineRig(const SceneOptions& scene, const GuardSettings& settings,
     std::string error;
     vcard::SourceConfig source{"scene:" + scene.scene, scene.fiftyHertz ? 50 : 60, scene.seed,
                                scene.periodMs};
-    auto camera = vcard::makeSource(source, error);
-    card = std::make_unique<vcard::VirtualCard>(vcard::VcardConfig{}, clock,
-                                                scene.onSVideo ? nullptr : std::move(camera),
-                                                scene.onSVideo ? std::move(camera) : nullptr);
+    auto switchable = std::make_unique<SwitchableSource>(vcard::makeSource(source, error));
+    camera = switchable.get();
+    std::unique_ptr<vcard::VideoSource> composite;
+    std::unique_ptr<vcard::VideoSource> svideo;
+    (scene.onSVideo ? svideo : composite) = std::move(switchable);
+    card = std::make_unique<vcard::VirtualCard>(vcard::VcardConfig{}, clock, std::move(composite),
+                                                std::move(svideo));
     bus = std::make_unique<vorrak::DecoderBus>(card->ports(), clock);
     vorrak::DisplayChipInfo info;
     vorrak::DetectDisplayChip(card->pci(), *bus, info);

@@ -56,6 +56,24 @@ class RecordingGuardHost : public vorrak::GuardHost {
     size_t count(const std::string& call) const;
 };
 
+// The camera behind a switch: off, it delivers no picture, as an unplugged
+// camera or a broken stream.
+class SwitchableSource : public vcard::VideoSource {
+  public:
+    explicit SwitchableSource(std::unique_ptr<vcard::VideoSource> camera)
+        : VideoSource(camera->fieldRate()), camera_(std::move(camera)) {}
+    void render(uint64_t field, vcard::Picture& out) override { camera_->render(field, out); }
+    void renderSampled(uint64_t field, const vcard::Sampling& at, vcard::Picture& out) override {
+        camera_->renderSampled(field, at, out);
+    }
+    bool hasPicture() const override { return on; }
+
+    bool on = true;
+
+  private:
+    std::unique_ptr<vcard::VideoSource> camera_;
+};
+
 struct SceneOptions {
     std::string scene = "walker";
     uint32_t periodMs = 8000;
@@ -112,6 +130,8 @@ class EngineRig {
     RecordingGuardHost host;
     std::unique_ptr<platform::Profile> profile;
 
+    // The scene's camera, switchable.
+    SwitchableSource* camera = nullptr;
     std::unique_ptr<vcard::VirtualCard> card;
     std::unique_ptr<vorrak::DecoderBus> bus;
     vorrak::Vorrak vorrak;

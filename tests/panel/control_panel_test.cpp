@@ -37,6 +37,7 @@ struct RecordingPanelHost : PanelHost {
     void exitFromPanel() override { ++exits; }
     void minimiseFromPanel() override { ++minimises; }
     PanelState panelState() override { return state; }
+    void panelClockTick() override {}
 };
 
 QPoint centreOf(const PanelRect& r) {

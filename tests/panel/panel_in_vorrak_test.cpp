@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <sstream>
+
 #include "platform/registry.h"
 #include "tests/shell/shell_rig.h"
 #include "tests/support/qt_app.h"
@@ -155,6 +157,30 @@ TEST_F(PanelInVorrakTest, AlwaysOnTopTakesThePanelAlong) {
     EXPECT_TRUE(panel->isVisible());
     window().command(command::AlwaysOnTop);
     EXPECT_FALSE(panel->windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+}
+
+// Outside guard mode the panel's clock watches the signal: its loss shows in
+// place of the standard and is told once on the log, and so is its return.
+TEST_F(PanelInVorrakTest, TheClockShowsALossOfSignalAndItsReturn) {
+    std::ostringstream log;
+    v().signal.log = &log;
+    // The camera's input, as the start-up signal search would choose it.
+    v().settings.VIDEOCONNECTOR = connector::Composite;
+    SelectComposite(*shell->rig.bus);
+    const auto standard = [this] {
+        window().panelClockTick();
+        panel->grab();
+        return panel->shownTexts().standard;
+    };
+    const std::string withSignal = standard();
+    ASSERT_NE(withSignal, kNoSignalText);
+    shell->rig.camera->on = false;
+    EXPECT_EQ(standard(), kNoSignalText);
+    EXPECT_EQ(standard(), kNoSignalText);
+    EXPECT_EQ(panel->shownTexts().input, "Composite");
+    shell->rig.camera->on = true;
+    EXPECT_EQ(standard(), withSignal);
+    EXPECT_EQ(log.str(), "Vorrak: no video signal\nVorrak: video signal back\n");
 }
 
 // The store names the input the camera is not on, as a set-up for another

@@ -4,16 +4,20 @@
 // where none), changes what it is told, and writes the whole set at once.
 
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/program_dir.h"
 #include "platform/qt/services.h"
 #include "platform/registry.h"
+#include "tools/vraksetup/camera_choice.h"
 #include "tools/vraksetup/setup_request.h"
 #include "tools/vraksetup/setup_values.h"
 #include "tools/vraksetup/setup_wizard.h"
+#include "tools/vraksetup/vcard_file.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings.h"
 #include "vorrak/resources/strings.h"
@@ -27,9 +31,15 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "Usage: VrakSetup --workdir DIR [--password TEXT | --no-password] [NAME=VALUE ...]\n"
+    "Usage: VrakSetup --workdir DIR [--password TEXT | --no-password] [--camera CAMERA]\n"
+    "                 [NAME=VALUE ...]\n"
+    "       VrakSetup --camera CAMERA\n"
     "       VrakSetup --help\n"
     "       VrakSetup               (the setup wizard, on a display)\n";
+
+std::string vcardFile() {
+    return tools::VcardFilePath(std::getenv("ZELKOR_VCARD"), platform::programDirectory());
+}
 
 void printHelp() {
     std::fputs(kUsage, stdout);
@@ -47,9 +57,15 @@ void printHelp() {
         "                     stopped (at most %zu characters).\n"
         "  --no-password      Vorrak asks for no password.\n"
         "                     Without either option the password set-up is kept.\n"
+        "  --camera CAMERA    the camera on the card's composite input: scene:NAME,\n"
+        "                     a video file, a camera address (rtsp://..., http://...)\n"
+        "                     or a video device /dev/videoN. Only the source line of\n"
+        "                     [composite] in the card configuration changes (%s;\n"
+        "                     set ZELKOR_VCARD to use another file). Given alone, it\n"
+        "                     leaves the settings store as it is.\n"
         "  NAME=VALUE         sets one setting; names are not case-sensitive.\n"
         "                     Settings, their ranges and defaults:\n",
-        platform::defaultRegistryPath().c_str(), vorrak::kMaxPasswordLength);
+        platform::defaultRegistryPath().c_str(), vorrak::kMaxPasswordLength, vcardFile().c_str());
     for (const auto& entry : tools::SetupSettings()) {
         if (entry.kind == vorrak::SettingKind::Number) {
             std::printf("    %-20s number from %u to %u, default %u\n",
@@ -104,7 +120,7 @@ int runWizard(int argc, char** argv) {
         return fail(kNoStoreMessage);
     }
     auto ui = platform::makeUi();
-    tools::SetupWizard wizard(*registry, *ui);
+    tools::SetupWizard wizard(*registry, *ui, vcardFile());
     wizard.show();
     app->exec();
     return wizard.result() == QDialog::Accepted ? kExitOk : kExitFailed;
@@ -130,8 +146,19 @@ int main(int argc, char** argv) {
     }
 
     std::string error;
-    if (!tools::PrepareWorkingDirectory(request.workDir, &error)) {
+    if (!request.cameraOnly() && !tools::PrepareWorkingDirectory(request.workDir, &error)) {
         return fail(error);
+    }
+    if (!request.cameraLocation.empty()) {
+        const std::string file = vcardFile();
+        if (!tools::WriteCameraLocation(file, request.cameraLocation, error)) {
+            return fail(error);
+        }
+        std::printf("Camera written to %s: %s\n", file.c_str(),
+                    tools::MaskCredentials(request.cameraLocation).c_str());
+        if (request.cameraOnly()) {
+            return kExitOk;
+        }
     }
     std::string storePath;
     auto registry = openStore(&storePath);

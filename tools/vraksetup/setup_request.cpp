@@ -5,6 +5,7 @@
 #include "platform/text.h"
 
 #include "tools/companions/companion_values.h"
+#include "tools/vraksetup/camera_choice.h"
 #include "vorrak/config/password.h"
 #include "vorrak/resources/strings.h"
 
@@ -76,7 +77,7 @@ ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
             request.help = true;
             return {std::move(request), {}};
         }
-        if (arg == "--workdir" || arg == "--password") {
+        if (arg == "--workdir" || arg == "--password" || arg == "--camera") {
             if (i + 1 >= args.size()) {
                 return refuse(std::string(arg) + " needs a value");
             }
@@ -84,6 +85,14 @@ ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
             if (arg == "--workdir") {
                 request.workDir = std::string(value);
                 haveWorkDir = true;
+                continue;
+            }
+            if (arg == "--camera") {
+                CameraSource camera = CameraSourceOf(value);
+                if (camera.location.empty()) {
+                    return refuse("--camera: " + camera.error);
+                }
+                request.cameraLocation = std::move(camera.location);
                 continue;
             }
             if (request.password.change == PasswordChange::Off) {
@@ -110,6 +119,9 @@ ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
             return refuse(std::move(error));
         }
     }
+    if (!haveWorkDir && request.cameraOnly()) {
+        return {std::move(request), {}};
+    }
     if (!haveWorkDir || request.workDir.empty()) {
         return refuse("--workdir DIR is required");
     }
@@ -126,6 +138,11 @@ ParsedArguments ParseSetupArguments(const std::vector<std::string_view>& args) {
         return refuse(std::move(problem));
     }
     return {std::move(request), {}};
+}
+
+bool SetupRequest::cameraOnly() const {
+    return !cameraLocation.empty() && assignments.empty() &&
+           password.change == PasswordChange::Untouched && workDir.empty();
 }
 
 void ApplyAssignments(const SetupRequest& request, SetupValues& values) {

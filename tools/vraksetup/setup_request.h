@@ -24,6 +24,10 @@ struct SetupRequest {
     // Untouched without --password or --no-password.
     PasswordChoice password;
     std::vector<SettingAssignment> assignments;
+    // The card's source location for --camera, checked; empty without it.
+    std::string cameraLocation;
+    // Only the camera is set: the settings store is left alone.
+    bool cameraOnly() const;
 };
 
 struct ParsedArguments {

@@ -23,7 +23,9 @@
 #include <utility>
 
 #include "tools/companions/companion_values.h"
+#include "tools/vraksetup/camera_panel.h"
 #include "tools/vraksetup/setup_request.h"
+#include "tools/vraksetup/vcard_file.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/resources/strings.h"
@@ -237,8 +239,13 @@ bool IsWritableFolder(const std::string& dir) {
     return std::filesystem::is_directory(path, ec) && ::access(path.c_str(), W_OK | X_OK) == 0;
 }
 
-SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, QWidget* parent)
-    : QWizard(parent), registry_(registry), ui_(ui), stored_(ReadSetupValues(registry)) {
+SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, std::string vcardFile,
+                         QWidget* parent)
+    : QWizard(parent),
+      registry_(registry),
+      ui_(ui),
+      vcardFile_(std::move(vcardFile)),
+      stored_(ReadSetupValues(registry)) {
     setObjectName("setupWizard");
     setWindowTitle("Oculara Setup Wizard");
     setWizardStyle(QWizard::ClassicStyle);
@@ -259,11 +266,17 @@ SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, QWidget
                  "Vorrak keeps its event pictures and clips, the event history and the event "
                  "database in this folder. It is created when missing.",
                  settingRows({"WORKINGDIR"}));
-    addFieldPage("cameraPage", "Camera input and picture",
-                 "Where the camera is plugged in, its video standard, and the picture values "
-                 "Vorrak starts with.",
-                 settingRows({"VIDEOCONNECTOR", "VIDEOSTANDARD", "BRIGHTNESS", "CONTRAST",
-                              "SATURATION", "HUE"}));
+    cameraPage_ = int(pageFields_.size());
+    QFormLayout* cameraForm =
+        addFieldPage("cameraPage", "Camera input and picture",
+                     "Which camera feeds the card, where it is plugged in, its video standard, "
+                     "and the picture values Vorrak starts with.",
+                     settingRows({"VIDEOCONNECTOR", "VIDEOSTANDARD", "BRIGHTNESS", "CONTRAST",
+                                  "SATURATION", "HUE"}));
+    auto* cameraPage = static_cast<CheckedPage*>(page(cameraPage_));
+    camera_ =
+        new CameraPanel(ReadCameraLocation(vcardFile_), [cameraPage] { cameraPage->refresh(); });
+    cameraForm->insertRow(0, camera_);
     addFieldPage(
         "detectionPage", "Detection", "How guard mode watches the picture, and when it starts.",
         settingRows({"SENSIBILITY", "SCANTIME", "USEREGIONCOMPARE", "USESCHEDULE", "DELAYTIME",
@@ -330,8 +343,9 @@ QWidget* SetupWizard::makeControl(const SettingRow& setting, uint32_t number, co
     return control;
 }
 
-void SetupWizard::addFieldPage(const char* objectName, const QString& title, const QString& text,
-                               const std::vector<const SettingRow*>& fieldSettings) {
+QFormLayout* SetupWizard::addFieldPage(const char* objectName, const QString& title,
+                                       const QString& text,
+                                       const std::vector<const SettingRow*>& fieldSettings) {
     const int id = int(pageFields_.size());
     auto* page = new CheckedPage([this, id] { return pageProblem(id); });
     page->setObjectName(objectName);
@@ -396,6 +410,7 @@ void SetupWizard::addFieldPage(const char* objectName, const QString& title, con
     pageFields_.push_back(std::move(fields));
     setPage(id, page);
     page->refresh();
+    return form;
 }
 
 void SetupWizard::addPasswordPage() {
@@ -482,6 +497,11 @@ std::string SetupWizard::pageProblem(int page) const {
     if (page == passwordPage_) {
         return passwordProblem();
     }
+    if (page == cameraPage_ && camera_ != nullptr) {
+        if (auto problem = camera_->problem(); !problem.empty()) {
+            return problem + ".";
+        }
+    }
     for (const auto& field : pageFields_[size_t(page)]) {
         if (field.setting->kind == SettingKind::Number) {
             if (auto problem = NumberProblem(*field.setting, numberOf(field)); !problem.empty()) {
@@ -545,6 +565,11 @@ void SetupWizard::accept() {
     const std::string& dir = chosen.text(resources::kWorkingDirValue);
     std::string error;
     if (!PrepareWorkingDirectory(dir, &error)) {
+        ui_.messageBox(error, "Oculara Setup Wizard", platform::mb::ICONHAND);
+        return;
+    }
+    // The camera first: when its file cannot be written, nothing is.
+    if (camera_->changed() && !WriteCameraLocation(vcardFile_, camera_->chosen().location, error)) {
         ui_.messageBox(error, "Oculara Setup Wizard", platform::mb::ICONHAND);
         return;
     }

@@ -6,6 +6,7 @@
 #include <QWizard>
 
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "platform/registry.h"
@@ -13,10 +14,13 @@
 #include "tools/vraksetup/setup_values.h"
 #include "vorrak/config/settings.h"
 
+class QFormLayout;
 class QLineEdit;
 class QRadioButton;
 
 namespace zelkor::tools {
+
+class CameraPanel;
 
 class SetupWizard : public QWizard {
   public:
@@ -27,7 +31,9 @@ class SetupWizard : public QWizard {
         uint32_t initial = 0;
     };
 
-    SetupWizard(platform::Registry& registry, platform::Ui& ui, QWidget* parent = nullptr);
+    // `vcardFile`: the card configuration whose camera the camera page sets.
+    SetupWizard(platform::Registry& registry, platform::Ui& ui, std::string vcardFile,
+                QWidget* parent = nullptr);
 
     // The values as the pages show them now.
     SetupValues values() const;
@@ -43,17 +49,21 @@ class SetupWizard : public QWizard {
     void accept() override;
 
   private:
-    void addFieldPage(const char* objectName, const QString& title, const QString& text,
-                      const std::vector<const vorrak::SettingRow*>& settingRows);
+    // The page's form, for rows of other kinds.
+    QFormLayout* addFieldPage(const char* objectName, const QString& title, const QString& text,
+                              const std::vector<const vorrak::SettingRow*>& settingRows);
     void addPasswordPage();
     QWidget* makeControl(const vorrak::SettingRow& setting, uint32_t number, const QString& text);
     std::string passwordProblem() const;
 
     platform::Registry& registry_;
     platform::Ui& ui_;
+    std::string vcardFile_;
     SetupValues stored_;
     std::vector<std::vector<Field>> pageFields_;  // by page id
     int passwordPage_ = -1;
+    int cameraPage_ = -1;
+    CameraPanel* camera_ = nullptr;
     QRadioButton* noPassword_ = nullptr;
     QRadioButton* usePassword_ = nullptr;
     QLineEdit* password_ = nullptr;

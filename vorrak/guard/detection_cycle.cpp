@@ -192,6 +192,15 @@ int ScanTick(Vorrak& v, VorrakServices& s) {
     DrawRegionFrame(canvas, capture.region.left, capture.region.top, capture.region.right,
                     capture.region.bottom, false);
 
+    FrameHistory& history = v.guard.history;
+    // A frame without signal is black or stale and shows nothing of the
+    // scene: it is neither grabbed nor compared, and the first frame after
+    // the signal returns starts afresh, as the first frame of guard mode.
+    if (!WatchSignal(v.signal, s.capture.bus)) {
+        g.frameCounter = 0;
+        history = FrameHistory{};
+        return 1;
+    }
     const int grabbed = GrabFrameInFrameFormat(capture, s.capture, v.guard, v.files,
                                                GuardView{false, false, g.frameCounter});
     if (grabbed == 0) {
@@ -199,7 +208,6 @@ int ScanTick(Vorrak& v, VorrakServices& s) {
     }
     ++g.frameCounter;
 
-    FrameHistory& history = v.guard.history;
     if (g.frameCounter == 1) {
         FrameRef first;
         const uint32_t code = readFrame(v, v.files.workFile0, first);

@@ -62,6 +62,9 @@ struct TracingState {
     BlockGrid FilteredBlocks{};
     uint32_t resetCounter = 0;
     uint32_t menuOpen = 0;
+    // The signal went since the last frame: the next frame only starts the
+    // comparisons again.
+    bool signalLost = false;
 };
 
 // What follows a wait of the engine's own.

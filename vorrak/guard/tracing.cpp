@@ -64,6 +64,7 @@ void StartTracing(Vorrak& v, VorrakServices& s) {
     t.stillCounter = 0;
     t.tracing = 1;
     t.manualAction = 0;
+    t.signalLost = false;
     v.guard.tracingReference = v.guard.history.oldest;
     v.guardMode.drawing = true;
     // A scan time of 0 would divide by zero below; timers never run faster
@@ -98,6 +99,14 @@ int TraceTick(Vorrak& v, VorrakServices& s) {
                        shrinking ? kWhite : kYellow);
     }
 
+    // A loss of signal is neither movement nor stillness: the tracing waits
+    // with its counters as they stand, and no frame from before the loss is
+    // compared with one after it. The tracing itself goes on, so the event
+    // is released only by what the picture shows once it is back.
+    if (!WatchSignal(v.signal, s.capture.bus)) {
+        t.signalLost = true;
+        return 1;
+    }
     FrameRef frame;
     if (!takeFrame(v, s, frame)) {
         return 0;
@@ -105,6 +114,11 @@ int TraceTick(Vorrak& v, VorrakServices& s) {
     FrameHistory& history = v.guard.history;
     history.previous = std::move(history.newest);
     history.newest = std::move(frame);
+    if (t.signalLost) {
+        t.signalLost = false;
+        history.previous.reset();
+        return 1;
+    }
     const uint32_t threshold = 2 * v.guard.compare.PixelThreshold;
     const uint32_t moving = CompareFrames(history.previous->pixels(), history.newest->pixels(),
                                           threshold, tracingContext(v), v.guard.compare);

@@ -134,7 +134,7 @@ int DecoderBus::WriteRegister(uint8_t address, uint8_t reg, uint8_t value) {
     return BusStop();
 }
 
-uint8_t DecoderBus::ReadRegister(uint8_t address, uint8_t reg) {
+uint8_t DecoderBus::ReadRegister(uint8_t address, uint8_t reg, uint32_t settleMs) {
     BusStart();
     WriteByte(address);
     AckClock();
@@ -142,7 +142,7 @@ uint8_t DecoderBus::ReadRegister(uint8_t address, uint8_t reg) {
     AckClock();
     BusStart();
     WriteByte(uint8_t(address + 1));
-    clock_.sleepMs(ReadSettleMs);
+    clock_.sleepMs(settleMs);
     AckClock();
     const uint8_t value = ReadByte();
     BusStop();

@@ -22,7 +22,8 @@ class DecoderBus {
   public:
     // Port 0x80 reads after every line change, as the bus delay.
     static constexpr int DelayReads = 32;
-    // How long ReadRegister gives the device between address and data.
+    // How long ReadRegister gives the device between address and data,
+    // unless told otherwise.
     static constexpr uint32_t ReadSettleMs = 100;
 
     DecoderBus(platform::Ports& ports, platform::Clock& clock) : ports_(ports), clock_(clock) {}
@@ -46,7 +47,7 @@ class DecoderBus {
 
     // Transfers. Only Probe notices a missing acknowledge.
     int WriteRegister(uint8_t address, uint8_t reg, uint8_t value);
-    uint8_t ReadRegister(uint8_t address, uint8_t reg);
+    uint8_t ReadRegister(uint8_t address, uint8_t reg, uint32_t settleMs = ReadSettleMs);
     int WriteDirect(uint8_t address, uint8_t data);
     int Probe(uint8_t address);
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "vorrak/hardware/signal_watch.h"
 #include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
@@ -70,9 +71,9 @@ namespace {
 enum class Expect { Field60, Field50 };
 
 bool statusMatches(DecoderBus& bus, Expect expect) {
-    const uint8_t status = bus.ReadRegister(bus_address::Decoder, 0x1F);
-    const bool locked = (status & 0x01) != 0;
-    const bool is60 = (status & 0x20) != 0;
+    const uint8_t status = bus.ReadRegister(bus_address::Decoder, kDecoderStatus);
+    const bool locked = (status & kStatusLocked) != 0;
+    const bool is60 = (status & kStatus60Hz) != 0;
     return locked && (expect == Expect::Field60) == is60;
 }
 

@@ -65,6 +65,7 @@ ControlPanel::ControlPanel(PanelHost& host, platform::Clock& clock, bool japanes
     setMask(QRegion(outline, Qt::WindingFill));
     timer_.setInterval(kPanelClockMs);
     QObject::connect(&timer_, &QTimer::timeout, this, [this] {
+        host_.panelClockTick();
         clientSize_.reset();
         update();
     });

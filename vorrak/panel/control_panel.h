@@ -29,6 +29,9 @@ class PanelHost {
     // The minimise button: the windows hide behind the tray icon.
     virtual void minimiseFromPanel() = 0;
     virtual PanelState panelState() = 0;
+    // The panel's clock ticked, just before the panel repaints: once a
+    // second, the pace at which the host may look at the hardware.
+    virtual void panelClockTick() = 0;
 };
 
 constexpr int kPanelClockMs = 1000;

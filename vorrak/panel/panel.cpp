@@ -78,7 +78,9 @@ PanelTexts PanelTextsOf(const PanelState& s, const platform::LocalTime& now) {
         t.state = "StandBy";
     }
     if (s.CaptureState == kCaptureNotConnected || s.CaptureState == kCaptureConnected) {
-        if (s.VIDEOSTANDARD < resources::kStandardShortNames.size()) {
+        if (s.signalLost) {
+            t.standard = kNoSignalText;
+        } else if (s.VIDEOSTANDARD < resources::kStandardShortNames.size()) {
             t.standard = resources::kStandardShortNames[s.VIDEOSTANDARD];
         }
         if (s.VIDEOCONNECTOR == connector::SVideo) {

@@ -108,7 +108,11 @@ struct PanelState {
     uint32_t VIDEOCONNECTOR = 0;
     uint32_t FrameWidth = 0;
     uint32_t FrameHeight = 0;
+    bool signalLost = false;
 };
+
+// Shown in place of the standard while the decoder has no signal.
+constexpr std::string_view kNoSignalText = "NO SIGNAL";
 
 struct PanelTexts {
     std::string state;

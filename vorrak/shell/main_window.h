@@ -134,6 +134,7 @@ class MainWindow : public QWidget,
     void exitFromPanel() override;
     void minimiseFromPanel() override { hideToTray(); }
     PanelState panelState() override;
+    void panelClockTick() override;
 
     // How the password is asked: the dialog unless replaced (a terminal
     // prompt when boxes go to the console).

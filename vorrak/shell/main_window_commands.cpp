@@ -133,7 +133,15 @@ PanelState MainWindow::panelState() {
     return {v_.capture.CaptureState,    g.active != 0,
             g.trace.tracing != 0,       v_.settings.VIDEOSTANDARD,
             v_.settings.VIDEOCONNECTOR, v_.capture.FrameWidth,
-            v_.capture.FrameHeight};
+            v_.capture.FrameHeight,     v_.signal.lost};
+}
+
+void MainWindow::panelClockTick() {
+    // Guard mode and tracing read the signal with every frame they take.
+    const GuardMode& g = v_.guardMode;
+    if (g.active == 0 && g.trace.tracing == 0) {
+        WatchSignal(v_.signal, s_->capture.bus);
+    }
 }
 
 void MainWindow::refreshEventList(bool openIfClosed) {

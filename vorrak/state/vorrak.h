@@ -23,6 +23,7 @@
 #include "vorrak/guard/guard_mode.h"
 #include "vorrak/guard/guard_state.h"
 #include "vorrak/hardware/detection.h"
+#include "vorrak/hardware/signal_watch.h"
 #include "vorrak/livevideo/livevideo.h"
 #include "vorrak/state/guard_host.h"
 #include "vorrak/state/history_log.h"
@@ -86,6 +87,8 @@ struct Vorrak {
     DisplayChipInfo chip;
     // Whether the start-up signal search found a picture.
     bool signalFound = false;
+    // The signal as last read, by guard mode's scans or the panel's clock.
+    SignalWatch signal;
     bool PowerOffWasActive = false;
     uint32_t AlwaysOnTop = 0;
 };
