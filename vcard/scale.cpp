@@ -51,6 +51,9 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
         return;
     }
     const bool grey = in.u == nullptr || in.v == nullptr;
+    const ptrdiff_t yStride = in.yStride != 0 ? in.yStride : in.width;
+    const ptrdiff_t uStride = in.uStride != 0 ? in.uStride : in.chromaWidth;
+    const ptrdiff_t vStride = in.vStride != 0 ? in.vStride : in.chromaWidth;
     // Where each sample column reads in `in`: worked out once per picture,
     // not per pixel.
     const size_t width = at.columns.size();
@@ -80,7 +83,7 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
             continue;
         }
         lastRow = sy;
-        const uint8_t* srcY = in.y + size_t(sy) * size_t(in.width);
+        const uint8_t* srcY = in.y + ptrdiff_t(sy) * yStride;
         if (straight) {
             std::memcpy(dstY, srcY + lumaAt.front(), width);
         } else {
@@ -94,8 +97,8 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
             continue;
         }
         const int csy = int(int64_t(sy) * in.chromaHeight / in.height);
-        const uint8_t* srcU = in.u + size_t(csy) * size_t(in.chromaWidth);
-        const uint8_t* srcV = in.v + size_t(csy) * size_t(in.chromaWidth);
+        const uint8_t* srcU = in.u + ptrdiff_t(csy) * uStride;
+        const uint8_t* srcV = in.v + ptrdiff_t(csy) * vStride;
         if (straight && cw > 0) {
             std::memcpy(dstU, srcU + chromaAt.front(), cw);
             std::memcpy(dstV, srcV + chromaAt.front(), cw);
