@@ -70,6 +70,7 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
     // Columns that are the source's own, one for one, copy as a block.
     const bool straight = width > 0 && oneForOne(lumaAt) && (cw == 0 || oneForOne(chromaAt));
     int lastRow = -1;
+    int lastChromaRow = -1;  // of the line just made
     for (size_t j = 0; j < at.lines.size(); ++j) {
         const int sy = int(int64_t(at.lines[j]) * in.height / at.fullHeight);
         uint8_t* dstY = out.y.data() + j * width;
@@ -87,8 +88,11 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
         if (straight) {
             std::memcpy(dstY, srcY + lumaAt.front(), width);
         } else {
+            // Through plain pointers: a byte store may alias the vector's
+            // own members, which would be reread for every sample.
+            const uint32_t* map = lumaAt.data();
             for (size_t i = 0; i < width; ++i) {
-                dstY[i] = srcY[lumaAt[i]];
+                dstY[i] = srcY[map[i]];
             }
         }
         if (grey) {
@@ -97,6 +101,13 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
             continue;
         }
         const int csy = int(int64_t(sy) * in.chromaHeight / in.height);
+        if (csy == lastChromaRow) {
+            // Chroma of fewer lines than luma (4:2:0): two lines share it.
+            std::memcpy(dstU, dstU - cw, cw);
+            std::memcpy(dstV, dstV - cw, cw);
+            continue;
+        }
+        lastChromaRow = csy;
         const uint8_t* srcU = in.u + ptrdiff_t(csy) * uStride;
         const uint8_t* srcV = in.v + ptrdiff_t(csy) * vStride;
         if (straight && cw > 0) {
@@ -104,9 +115,10 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
             std::memcpy(dstV, srcV + chromaAt.front(), cw);
             continue;
         }
+        const uint32_t* map = chromaAt.data();
         for (size_t c = 0; c < cw; ++c) {
-            dstU[c] = srcU[chromaAt[c]];
-            dstV[c] = srcV[chromaAt[c]];
+            dstU[c] = srcU[map[c]];
+            dstV[c] = srcV[map[c]];
         }
     }
 }

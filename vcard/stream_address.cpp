@@ -124,7 +124,35 @@ std::string checkStreamAddress(std::string_view url) {
     return {};
 }
 
-std::string maskCredentials(std::string_view text) {
+namespace {
+
+// `text` with the value of every Authorization header (FFmpeg's HTTP log
+// shows the requests it sends) hidden up to the end of its line.
+std::string maskAuthorization(std::string_view text) {
+    constexpr std::string_view kHeader = "authorization:";
+    const std::string lower = toLowerAscii(text);
+    std::string out;
+    size_t pos = 0;
+    while (true) {
+        const size_t found = lower.find(kHeader, pos);
+        if (found == std::string::npos) {
+            out.append(text.substr(pos));
+            return out;
+        }
+        const size_t value = found + kHeader.size();
+        out.append(text.substr(pos, value - pos)).append(" ***");
+        pos = text.find_first_of("\r\n", value);
+        if (pos == std::string_view::npos) {
+            return out;
+        }
+    }
+}
+
+}  // namespace
+
+std::string maskCredentials(std::string_view input) {
+    const std::string unmasked = maskAuthorization(input);
+    const std::string_view text = unmasked;
     std::string out;
     out.reserve(text.size());
     size_t pos = 0;

@@ -24,7 +24,8 @@ std::string checkStreamAddress(std::string_view url);
 // `text` with whatever could be a login hidden: in every SCHEME://
 // address, everything before its last '@' ("rtsp://***@host/live"), and
 // the value of every query field whose name suggests a user, password,
-// token or key ("?user=***&pwd=***"). Hides too much rather than too little.
+// token or key ("?user=***&pwd=***"), and every Authorization header's
+// value. Hides too much rather than too little.
 std::string maskCredentials(std::string_view text);
 
 }  // namespace zelkor::vcard

@@ -30,6 +30,9 @@ TEST(StreamAddresses, LoginsAreHiddenWhereverTheyAppear) {
         {"a 'rtsp://x:y@h/1' and rtsp://z:w@g/2.", "a 'rtsp://***@h/1' and rtsp://***@g/2."},
         {"http://proxy/?to=rtsp://x:y@cam/", "http://***@cam/"},
         {"/srv/footage/gate.mp4", "/srv/footage/gate.mp4"},
+        {"GET /x HTTP/1.1\r\nAuthorization: Basic YWRtaW46cHc=\r\nHost: cam\r\n",
+         "GET /x HTTP/1.1\r\nAuthorization: ***\r\nHost: cam\r\n"},
+        {"proxy-authorization:Digest x", "proxy-authorization: ***"},
         {"", ""},
     };
     for (const auto& [text, shown] : cases) {
