@@ -63,7 +63,8 @@ class RowGather {
         for (size_t b = 0; b < blocks_; ++b) {
             const uint32_t* m = map_ + b * kBlock;
             const uint32_t base = m[0];
-            const bool near = m[kBlock - 1] - base < kBlock && int64_t(base) + int64_t(kBlock) <= lineWidth;
+            const bool near =
+                m[kBlock - 1] - base < kBlock && int64_t(base) + int64_t(kBlock) <= lineWidth;
             bases_[b] = near ? base : kByOne;
             for (size_t k = 0; near && k < kBlock; ++k) {
                 masks_[b * kBlock + k] = uint8_t(m[k] - base);

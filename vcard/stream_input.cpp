@@ -208,7 +208,8 @@ bool StreamConnection::open(const StreamOptions& options, std::string& why) {
     const StreamAddress address = parseStreamAddress(options.url);
     local_ = address.local;
     timeoutMs_ = options.timeoutMs;
-    if (frame_ == nullptr || packet_ == nullptr || (format_ = avformat_alloc_context()) == nullptr) {
+    if (frame_ == nullptr || packet_ == nullptr ||
+        (format_ = avformat_alloc_context()) == nullptr) {
         why = "out of memory";
         return false;
     }
@@ -265,7 +266,8 @@ bool StreamConnection::open(const StreamOptions& options, std::string& why) {
     decoder_->thread_count = options.decoderThreads;
     // Frame threads hold pictures back by a frame each: fine for a file,
     // not for a camera someone is watching.
-    decoder_->thread_type = live_ || intraOnly_ ? FF_THREAD_SLICE : FF_THREAD_FRAME | FF_THREAD_SLICE;
+    decoder_->thread_type =
+        live_ || intraOnly_ ? FF_THREAD_SLICE : FF_THREAD_FRAME | FF_THREAD_SLICE;
     r = avcodec_open2(decoder_, codec, nullptr);
     if (r < 0) {
         why = "its video cannot be decoded (" + reasonOf(r) + ")";
@@ -275,8 +277,8 @@ bool StreamConnection::open(const StreamOptions& options, std::string& why) {
     const AVRational rate = av_guess_frame_rate(format_, const_cast<AVStream*>(stream), nullptr);
     frameIntervalUs_ = 40000;
     if (rate.num > 0 && rate.den > 0) {
-        frameIntervalUs_ = std::clamp<int64_t>(av_rescale_q(1, av_inv_q(rate), AV_TIME_BASE_Q),
-                                               1000, 10000000);
+        frameIntervalUs_ =
+            std::clamp<int64_t>(av_rescale_q(1, av_inv_q(rate), AV_TIME_BASE_Q), 1000, 10000000);
     }
     checked_ = draining_ = false;
     return true;
@@ -296,8 +298,8 @@ StreamConnection::Got StreamConnection::next(std::string& why) {
                 // An intra-only stream's first picture comes decoded: it
                 // shows the stream decodes at all; the rest come coded.
                 checked_ = true;
-                presentationUs_ =
-                    toMicroseconds(frame_->best_effort_timestamp, format_->streams[stream_]->time_base);
+                presentationUs_ = toMicroseconds(frame_->best_effort_timestamp,
+                                                 format_->streams[stream_]->time_base);
                 return Got::Frame;
             }
             if (r == AVERROR_EOF || (draining_ && r == AVERROR(EAGAIN))) {
@@ -410,8 +412,8 @@ void StreamPicture::takePacket(AVPacket* packet, const AVCodecParameters* parame
         haveDecoder_ = true;
         generation_ = generation;
     }
-    const int sent = decoder_ != nullptr && decoded_ != nullptr ? avcodec_send_packet(decoder_, packet)
-                                                                 : -1;
+    const int sent =
+        decoder_ != nullptr && decoded_ != nullptr ? avcodec_send_packet(decoder_, packet) : -1;
     av_packet_unref(packet);
     if (sent < 0) {
         return;
@@ -447,10 +449,9 @@ void StreamPicture::sample(const Sampling& at, Picture& out) {
             const int w = (frame_->width + 1) & ~1;
             const int h = frame_->height;
             converted_.resize(w, h);
-            converter_ = sws_getCachedContext(converter_, frame_->width, h,
-                                              AVPixelFormat(frame_->format), w, h,
-                                              AV_PIX_FMT_YUV422P, SWS_POINT, nullptr, nullptr,
-                                              nullptr);
+            converter_ =
+                sws_getCachedContext(converter_, frame_->width, h, AVPixelFormat(frame_->format), w,
+                                     h, AV_PIX_FMT_YUV422P, SWS_POINT, nullptr, nullptr, nullptr);
             uint8_t* dst[4] = {converted_.y.data(), converted_.u.data(), converted_.v.data(),
                                nullptr};
             const int dstStride[4] = {w, w / 2, w / 2, 0};

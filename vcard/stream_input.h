@@ -21,10 +21,10 @@ struct SwsContext;
 namespace zelkor::vcard {
 
 struct StreamOptions {
-    std::string url;          // a file's path or SCHEME://... (see parseStreamAddress)
-    bool rtspUdp = false;     // RTSP over UDP instead of TCP
-    bool loop = true;         // a file starts again at its end
-    int timeoutMs = 5000;     // the longest any read may wait for data
+    std::string url;                    // a file's path or SCHEME://... (see parseStreamAddress)
+    bool rtspUdp = false;               // RTSP over UDP instead of TCP
+    bool loop = true;                   // a file starts again at its end
+    int timeoutMs = 5000;               // the longest any read may wait for data
     int64_t maxPixels = 7680LL * 4320;  // a picture larger than 8K is broken
     // FFmpeg's decoding threads: 0 as many as the machine has cores, 1 none.
     int decoderThreads = 0;

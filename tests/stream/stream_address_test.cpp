@@ -71,10 +71,11 @@ TEST(StreamAddresses, FilesAndUrlsAreToldApart) {
 TEST(StreamSettings, KeysAreReadAndBadValuesRefused) {
     vcard::VcardConfig c;
     std::string error;
-    ASSERT_TRUE(vcard::parseVcardConfig("[composite]\nsource = stream:rtsp://cam/live\n"
-                                        "transport = udp\nloop = no\ntimeout = 12\n"
-                                        "[svideo]\nsource = stream:https://cam/index.m3u8\n",
-                                        "card.ini", c, error))
+    ASSERT_TRUE(
+        vcard::parseVcardConfig("[composite]\nsource = stream:rtsp://cam/live\n"
+                                "transport = udp\nloop = no\ntimeout = 12\n"
+                                "[svideo]\nsource = stream:https://cam/index.m3u8\n",
+                                "card.ini", c, error))
         << error;
     EXPECT_EQ(c.composite.location, "stream:rtsp://cam/live");
     EXPECT_TRUE(c.composite.rtspUdp);
@@ -92,11 +93,15 @@ TEST(StreamSettings, KeysAreReadAndBadValuesRefused) {
         {"[composite]\nsource = stream:rstp://admin:pw@cam/live\n",
          "card.ini, line 2, key \"source\": no protocol \"rstp\" in FFmpeg here (expected "
          "rtsp://, http://, https://, a file's path, or another address FFmpeg reads)"},
-        {"[composite]\ntransport = sctp\n", "card.ini, line 2, key \"transport\": expected tcp or udp"},
+        {"[composite]\ntransport = sctp\n",
+         "card.ini, line 2, key \"transport\": expected tcp or udp"},
         {"[svideo]\nloop = sometimes\n", "card.ini, line 2, key \"loop\": expected yes or no"},
-        {"[composite]\ntimeout = 0\n", "card.ini, line 2, key \"timeout\": expected seconds, 1-300"},
-        {"[composite]\ntimeout = 301\n", "card.ini, line 2, key \"timeout\": expected seconds, 1-300"},
-        {"[composite]\ntimeout = 2.5\n", "card.ini, line 2, key \"timeout\": expected seconds, 1-300"},
+        {"[composite]\ntimeout = 0\n",
+         "card.ini, line 2, key \"timeout\": expected seconds, 1-300"},
+        {"[composite]\ntimeout = 301\n",
+         "card.ini, line 2, key \"timeout\": expected seconds, 1-300"},
+        {"[composite]\ntimeout = 2.5\n",
+         "card.ini, line 2, key \"timeout\": expected seconds, 1-300"},
         {"[composite]\nsource = rtsp://cam/live\n",
          "card.ini, line 2, key \"source\": expected scene:NAME, y4m:PATH, v4l2:/dev/videoN, "
          "stream:URL or none"},

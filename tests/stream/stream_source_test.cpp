@@ -5,8 +5,8 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <poll.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/socket.h>
@@ -207,8 +207,8 @@ bool ffmpegPicture(const std::string& file, int w, int h, vcard::Picture& out) {
 
 // Still colour bars (every picture the same, so any one shown compares),
 // `seconds` long, in the given container and codec.
-std::string makeBars(const testing::TempDir& dir, const std::string& name,
-                     const std::string& codec, double seconds) {
+std::string makeBars(const testing::TempDir& dir, const std::string& name, const std::string& codec,
+                     double seconds) {
     const std::string path = dir.file(name);
     const std::string command =
         "ffmpeg -v error -y -f lavfi -i smptebars=size=320x240:rate=25 -t " +
@@ -302,7 +302,8 @@ TEST(StreamFiles, TruncatedGarbageOrEmptyFilesAreNoSignal) {
         b = uint8_t(x >> 24);
     }
     const std::string files[] = {
-        dir.write("cut.mp4", std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(bytes.size() / 2))),
+        dir.write("cut.mp4",
+                  std::vector<uint8_t>(bytes.begin(), bytes.begin() + long(bytes.size() / 2))),
         dir.write("garbage.mkv", garbage),
         dir.write("empty.mp4", ""),
     };
