@@ -12,6 +12,7 @@ packages=(
     libx11-dev libxext-dev libxtst-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     sqlite3 xdg-utils libcurl4-openssl-dev fonts-liberation
+    pkg-config libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
 )
 # ... and what only the tests, the fuzz targets and the benchmarks use.
 if [ "${1:-}" != "--programs" ]; then
@@ -19,6 +20,8 @@ if [ "${1:-}" != "--programs" ]; then
         clang libclang-rt-14-dev
         ffmpeg imagemagick xvfb x11-apps desktop-file-utils
         sigrok-cli python3-aiosmtpd
+        python3-gi gir1.2-gst-rtsp-server-1.0 gstreamer1.0-plugins-base
+        gstreamer1.0-plugins-good
     )
 fi
 

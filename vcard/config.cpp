@@ -9,6 +9,7 @@
 #include "platform/ini_document.h"
 #include "platform/text.h"
 #include "vcard/scene.h"
+#include "vcard/stream_address.h"
 
 namespace zelkor::vcard {
 
@@ -80,7 +81,10 @@ std::string checkSourceLocation(std::string_view location) {
         (location.starts_with("v4l2:") && location.size() > 5)) {
         return {};
     }
-    return "expected scene:NAME, y4m:PATH, v4l2:/dev/videoN or none";
+    if (location.starts_with("stream:")) {
+        return checkStreamAddress(location.substr(7));
+    }
+    return "expected scene:NAME, y4m:PATH, v4l2:/dev/videoN, stream:URL or none";
 }
 
 class Parser {
@@ -208,6 +212,30 @@ class Parser {
                 return keyFail("expected milliseconds, 1000-3600000");
             }
             source.periodMs = ms;
+            return true;
+        }
+        if (key_ == "transport") {
+            const std::string v = toLowerAscii(value);
+            if (v != "tcp" && v != "udp") {
+                return keyFail("expected tcp or udp");
+            }
+            source.rtspUdp = v == "udp";
+            return true;
+        }
+        if (key_ == "loop") {
+            bool loop = true;
+            if (!parseYesNo(value, loop)) {
+                return keyFail("expected yes or no");
+            }
+            source.loop = loop;
+            return true;
+        }
+        if (key_ == "timeout") {
+            int seconds = 0;
+            if (!parseNumber(value, seconds) || seconds < 1 || seconds > kMaxStreamTimeoutSeconds) {
+                return keyFail("expected seconds, 1-" + std::to_string(kMaxStreamTimeoutSeconds));
+            }
+            source.timeoutSeconds = seconds;
             return true;
         }
         return keyFail("unknown key in [" + section_ + "]");
@@ -397,6 +425,13 @@ void resolvePaths(VcardConfig& config, const std::filesystem::path& base) {
             std::string path = s->location.substr(4);
             resolve(path);
             s->location = "y4m:" + path;
+        }
+        if (s->location.starts_with("stream:")) {
+            StreamAddress address = parseStreamAddress(std::string_view(s->location).substr(7));
+            if (address.local) {
+                resolve(address.target);
+                s->location = "stream:" + address.target;
+            }
         }
     }
     resolve(config.traceFile);

@@ -23,11 +23,22 @@ struct ChipId {
 enum class PciBackend { Virtual, System };
 enum class PortsBackend { Virtual, Real };
 
+// How long (seconds) a stream may send nothing before it is no signal.
+constexpr int kDefaultStreamTimeoutSeconds = 5;
+constexpr int kMaxStreamTimeoutSeconds = 300;
+
 struct SourceConfig {
-    std::string location = "none";  // scene:NAME, y4m:PATH, v4l2:/dev/videoN or none
-    int fieldRate = 60;             // 50 or 60
-    uint32_t seed = 1;              // synthetic scenes only
-    uint32_t periodMs = 8000;       // how often a scene's event repeats
+    // scene:NAME, y4m:PATH, v4l2:/dev/videoN, stream:URL or none
+    std::string location = "none";
+    int fieldRate = 60;        // 50 or 60
+    uint32_t seed = 1;         // synthetic scenes only
+    uint32_t periodMs = 8000;  // how often a scene's event repeats
+    // Streams only: RTSP over UDP instead of TCP; whether a file starts
+    // again at its end (unset: yes); how long a stream may send nothing
+    // before it counts as lost.
+    bool rtspUdp = false;
+    std::optional<bool> loop = std::nullopt;
+    int timeoutSeconds = kDefaultStreamTimeoutSeconds;
 };
 
 constexpr int kDefaultJpegQuality = 85;

@@ -3,6 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define ZELKOR_SHUFFLE 1
+#endif
+
 namespace zelkor::vcard {
 
 namespace {
@@ -15,6 +20,81 @@ bool oneForOne(const std::vector<uint32_t>& map) {
     }
     return true;
 }
+
+constexpr size_t kBlock = 16;
+constexpr uint32_t kByOne = UINT32_MAX;  // a block picked sample by sample
+
+#ifdef ZELKOR_SHUFFLE
+bool haveShuffle() {
+    static const bool have = __builtin_cpu_supports("ssse3");
+    return have;
+}
+
+__attribute__((target("ssse3"))) void shuffleBlocks(const uint8_t* src, uint8_t* dst,
+                                                    const uint32_t* map, const uint32_t* bases,
+                                                    const uint8_t* masks, size_t blocks) {
+    for (size_t b = 0; b < blocks; ++b, dst += kBlock, map += kBlock, masks += kBlock) {
+        if (bases[b] == kByOne) {
+            for (size_t k = 0; k < kBlock; ++k) {
+                dst[k] = src[map[k]];
+            }
+            continue;
+        }
+        const __m128i line = _mm_loadu_si128(reinterpret_cast<const __m128i*>(src + bases[b]));
+        const __m128i mask = _mm_loadu_si128(reinterpret_cast<const __m128i*>(masks));
+        _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_shuffle_epi8(line, mask));
+    }
+}
+#endif
+
+// Picks the bytes a column map names from a line. A stretched picture reads
+// each run of 16 samples from within 16 bytes of the line: those take one
+// byte shuffle where the processor has it; the rest go one by one.
+class RowGather {
+  public:
+    RowGather(const std::vector<uint32_t>& map, int lineWidth) : map_(map.data()), n_(map.size()) {
+#ifdef ZELKOR_SHUFFLE
+        if (!haveShuffle()) {
+            return;
+        }
+        blocks_ = n_ / kBlock;
+        bases_.resize(blocks_);
+        masks_.resize(blocks_ * kBlock);
+        for (size_t b = 0; b < blocks_; ++b) {
+            const uint32_t* m = map_ + b * kBlock;
+            const uint32_t base = m[0];
+            const bool near =
+                m[kBlock - 1] - base < kBlock && int64_t(base) + int64_t(kBlock) <= lineWidth;
+            bases_[b] = near ? base : kByOne;
+            for (size_t k = 0; near && k < kBlock; ++k) {
+                masks_[b * kBlock + k] = uint8_t(m[k] - base);
+            }
+        }
+#else
+        (void)lineWidth;
+#endif
+    }
+
+    void operator()(const uint8_t* src, uint8_t* dst) const {
+        size_t i = 0;
+#ifdef ZELKOR_SHUFFLE
+        shuffleBlocks(src, dst, map_, bases_.data(), masks_.data(), blocks_);
+        i = blocks_ * kBlock;
+#endif
+        // Through plain pointers: a byte store may alias a vector's own
+        // members, which would be reread for every sample.
+        for (const uint32_t* map = map_; i < n_; ++i) {
+            dst[i] = src[map[i]];
+        }
+    }
+
+  private:
+    const uint32_t* map_;
+    size_t n_;
+    size_t blocks_ = 0;
+    std::vector<uint32_t> bases_;
+    std::vector<uint8_t> masks_;
+};
 }  // namespace
 
 Planes planesOf(const Picture& p) {
@@ -51,10 +131,16 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
         return;
     }
     const bool grey = in.u == nullptr || in.v == nullptr;
+    const ptrdiff_t yStride = in.yStride != 0 ? in.yStride : in.width;
+    const ptrdiff_t uStride = in.uStride != 0 ? in.uStride : in.chromaWidth;
+    const ptrdiff_t vStride = in.vStride != 0 ? in.vStride : in.chromaWidth;
     // Where each sample column reads in `in`: worked out once per picture,
     // not per pixel.
     const size_t width = at.columns.size();
     const size_t cw = at.pairs.size();
+    if (width == 0) {
+        return;  // nothing to pick
+    }
     std::vector<uint32_t> lumaAt(width);
     for (size_t i = 0; i < width; ++i) {
         lumaAt[i] = uint32_t(int64_t(at.columns[i]) * in.width / at.fullWidth);
@@ -66,7 +152,10 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
     }
     // Columns that are the source's own, one for one, copy as a block.
     const bool straight = width > 0 && oneForOne(lumaAt) && (cw == 0 || oneForOne(chromaAt));
+    const RowGather gatherLuma(lumaAt, in.width);
+    const RowGather gatherChroma(chromaAt, in.chromaWidth);
     int lastRow = -1;
+    int lastChromaRow = -1;  // of the line just made
     for (size_t j = 0; j < at.lines.size(); ++j) {
         const int sy = int(int64_t(at.lines[j]) * in.height / at.fullHeight);
         uint8_t* dstY = out.y.data() + j * width;
@@ -80,13 +169,11 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
             continue;
         }
         lastRow = sy;
-        const uint8_t* srcY = in.y + size_t(sy) * size_t(in.width);
+        const uint8_t* srcY = in.y + ptrdiff_t(sy) * yStride;
         if (straight) {
             std::memcpy(dstY, srcY + lumaAt.front(), width);
         } else {
-            for (size_t i = 0; i < width; ++i) {
-                dstY[i] = srcY[lumaAt[i]];
-            }
+            gatherLuma(srcY, dstY);
         }
         if (grey) {
             std::memset(dstU, 128, cw);
@@ -94,17 +181,22 @@ void samplePlanes(const Planes& in, const Sampling& at, Picture& out) {
             continue;
         }
         const int csy = int(int64_t(sy) * in.chromaHeight / in.height);
-        const uint8_t* srcU = in.u + size_t(csy) * size_t(in.chromaWidth);
-        const uint8_t* srcV = in.v + size_t(csy) * size_t(in.chromaWidth);
+        if (csy == lastChromaRow) {
+            // Chroma of fewer lines than luma (4:2:0): two lines share it.
+            std::memcpy(dstU, dstU - cw, cw);
+            std::memcpy(dstV, dstV - cw, cw);
+            continue;
+        }
+        lastChromaRow = csy;
+        const uint8_t* srcU = in.u + ptrdiff_t(csy) * uStride;
+        const uint8_t* srcV = in.v + ptrdiff_t(csy) * vStride;
         if (straight && cw > 0) {
             std::memcpy(dstU, srcU + chromaAt.front(), cw);
             std::memcpy(dstV, srcV + chromaAt.front(), cw);
             continue;
         }
-        for (size_t c = 0; c < cw; ++c) {
-            dstU[c] = srcU[chromaAt[c]];
-            dstV[c] = srcV[chromaAt[c]];
-        }
+        gatherChroma(srcU, dstU);
+        gatherChroma(srcV, dstV);
     }
 }
 

@@ -2,6 +2,7 @@
 // Nearest-neighbour scaling of any planar YUV picture onto a source picture,
 // and the choice of samples a consumer takes from a larger picture.
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -10,7 +11,9 @@
 namespace zelkor::vcard {
 
 // Borrowed planes of a picture. Chroma planes may be subsampled in either
-// direction (chromaWidth/Height say how); null chroma means grey.
+// direction (chromaWidth/Height say how); null chroma means grey. A plane's
+// lines may lie further apart than its width (a decoder's padded lines, or
+// bottom-up with a negative stride); a stride of 0 means lines back to back.
 struct Planes {
     const uint8_t* y = nullptr;
     const uint8_t* u = nullptr;
@@ -19,6 +22,9 @@ struct Planes {
     int height = 0;
     int chromaWidth = 0;
     int chromaHeight = 0;
+    ptrdiff_t yStride = 0;
+    ptrdiff_t uStride = 0;
+    ptrdiff_t vStride = 0;
 };
 
 Planes planesOf(const Picture& p);

@@ -1,6 +1,7 @@
 #include "vcard/source.h"
 
 #include "vcard/scene.h"
+#include "vcard/stream_source.h"
 #include "vcard/v4l2_source.h"
 #include "vcard/y4m.h"
 
@@ -26,6 +27,9 @@ std::unique_ptr<VideoSource> makeSource(const SourceConfig& config, std::string&
     }
     if (location.starts_with("v4l2:")) {
         return std::make_unique<V4l2Source>(std::string(location.substr(5)), config.fieldRate);
+    }
+    if (location.starts_with("stream:")) {
+        return StreamSource::open(config, error);
     }
     return nullptr;
 }

@@ -90,8 +90,8 @@ TEST(VcardConfigFile, BadInputNamesFileLineAndKey) {
          "card.ini, line 2, key \"source\": unknown scene (known: static, walker, arrival, "
          "lighting)"},
         {"[composite]\nsource = file.avi\n",
-         "card.ini, line 2, key \"source\": expected scene:NAME, y4m:PATH, v4l2:/dev/videoN or "
-         "none"},
+         "card.ini, line 2, key \"source\": expected scene:NAME, y4m:PATH, v4l2:/dev/videoN, "
+         "stream:URL or none"},
         {"[card]\ncolour = red\n", "card.ini, line 2, key \"colour\": unknown key in [card]"},
         {"rate = 50\n", "card.ini, line 1, key \"rate\": key outside any section"},
         {"[driver10]\n", "card.ini, line 1: unknown section [driver10]"},
