@@ -4,6 +4,7 @@
 #include <regex>
 
 #include "tests/guard_engine/engine_rig.h"
+#include "tests/support/event_bitmap.h"
 #include "tests/support/temp_dir.h"
 #include "vcard/capture_window.h"
 #include "vorrak/guard/detection_cycle.h"
@@ -15,6 +16,9 @@ namespace {
 using test::EngineRig;
 using test::GuardSettings;
 using test::SceneOptions;
+using testing::detects;
+using testing::EventFrames;
+using testing::readEventBitmap;
 
 SceneOptions scene(const std::string& name, uint32_t periodMs, uint32_t seed) {
     SceneOptions options;
@@ -22,44 +26,6 @@ SceneOptions scene(const std::string& name, uint32_t periodMs, uint32_t seed) {
     options.periodMs = periodMs;
     options.seed = seed;
     return options;
-}
-
-// The two frames of an event bitmap: the newer one in the first rows of the
-// file (the bottom of the picture), the earlier one above it.
-struct EventFrames {
-    std::vector<uint8_t> earlier;
-    std::vector<uint8_t> newer;
-};
-
-uint32_t le32(const std::vector<uint8_t>& b, size_t at) {
-    return uint32_t(b[at]) | uint32_t(b[at + 1]) << 8 | uint32_t(b[at + 2]) << 16 |
-           uint32_t(b[at + 3]) << 24;
-}
-
-bool readEventBitmap(const std::string& path, uint32_t width, uint32_t height, EventFrames& out) {
-    const std::vector<uint8_t> file = testing::readFile(path);
-    if (file.size() < 54 || file[0] != 'B' || file[1] != 'M' || le32(file, 18) != width ||
-        le32(file, 22) != 2 * height) {
-        return false;
-    }
-    const size_t pixels = le32(file, 10);
-    const size_t frame = size_t(width) * height;
-    if (pixels + 2 * frame > file.size()) {
-        return false;
-    }
-    out.newer.assign(file.begin() + long(pixels), file.begin() + long(pixels + frame));
-    out.earlier.assign(file.begin() + long(pixels + frame),
-                       file.begin() + long(pixels + 2 * frame));
-    return true;
-}
-
-// The detection rule, computed afresh over the whole frame.
-uint32_t detects(const EventFrames& f, uint32_t sensibility, uint32_t width, uint32_t height) {
-    CompareState state;
-    BuildRegionMask(state, false, {}, width, height);
-    SetThresholds(state, sensibility);
-    const CompareContext context{false, int32_t(width), int32_t(height), width};
-    return CompareFrames(f.earlier, f.newer, state.PixelThreshold, context, state);
 }
 
 std::string eventLinePattern(const std::string& folder, uint32_t n, const std::string& rest) {
