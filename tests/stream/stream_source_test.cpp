@@ -519,6 +519,36 @@ TEST(StreamNetwork, LoginsNeverReachAMessageOrFfmpegsLog) {
 }
 
 // A GStreamer RTSP server (Motion-JPEG over RTP) in Python.
+TEST(StreamNetwork, HlsFromAWebServerGivesThePicture) {
+    if (!haveFfmpeg()) {
+        GTEST_SKIP() << "ffmpeg is not installed";
+    }
+    testing::TempDir dir;
+    const std::string playlist = dir.file("index.m3u8");
+    ASSERT_EQ(std::system(("ffmpeg -v error -f lavfi -i smptebars=size=320x240:rate=25 -t 3 "
+                           "-c:v libx264 -g 25 -f hls -hls_time 1 -hls_list_size 0 '" +
+                           playlist + "'")
+                              .c_str()),
+              0);
+    vcard::Picture expected;
+    ASSERT_TRUE(ffmpegPicture(playlist, 320, 240, expected));
+    const int port = freePort();
+    Child server({"/usr/bin/python3", "-m", "http.server", std::to_string(port), "--bind",
+                  "127.0.0.1", "--directory", dir.path()});
+    ASSERT_TRUE(waitFor([&] { return listening(port); }, milliseconds(10000)));
+
+    vcard::StreamOptions options;
+    options.url = "http://127.0.0.1:" + std::to_string(port) + "/index.m3u8";
+    Notes notes;
+    vcard::StreamSource source(options, 60, notes.sink());
+    ASSERT_TRUE(waitFor([&] { return source.hasPicture(); }, milliseconds(15000)))
+        << (notes.taken().empty() ? "" : notes.taken()[0]);
+    vcard::Picture p;
+    p.resize(320, 240);
+    source.render(0, p);
+    EXPECT_LT(meanDifference(p.y, expected.y), 4.0) << "the bars, as ffmpeg decodes them";
+}
+
 TEST(StreamNetwork, RtspOverTcpAndUdpGivesPictures) {
     const char* sourceDir = std::getenv("ZELKOR_SOURCE_DIR");
     ASSERT_NE(sourceDir, nullptr);
