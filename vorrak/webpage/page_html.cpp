@@ -83,7 +83,8 @@ std::string buildPage(const PageState& state, const std::vector<PageEvent>& even
     line(page, "<title>" + title + "</title>");
     line(page,
          "<style>body{font-family:sans-serif;margin:1em}img{max-width:100%}"
-         "li{margin:.5em 0;list-style:none}.thumb{width:176px;vertical-align:middle}</style>");
+         "ul{padding:0}li{margin:.5em 0;list-style:none;display:flex;align-items:center;gap:.5em}"
+         ".thumb{width:176px;max-width:45vw;display:block}</style>");
     line(page, "</head>");
     line(page, "<body>");
     line(page, "<h1>" + title + "</h1>");
