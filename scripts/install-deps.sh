@@ -18,7 +18,7 @@ packages=(
 if [ "${1:-}" != "--programs" ]; then
     packages+=(
         clang libclang-rt-14-dev
-        ffmpeg imagemagick xvfb x11-apps desktop-file-utils
+        ffmpeg imagemagick xvfb x11-apps desktop-file-utils chromium
         sigrok-cli python3-aiosmtpd
         python3-gi gir1.2-gst-rtsp-server-1.0 gstreamer1.0-plugins-base
         gstreamer1.0-plugins-good

@@ -258,6 +258,8 @@ TEST_F(LoadSettingsTest, NumbersOutsideTheWizardsRangeGetTheirDefaultAndAreToldO
     // The ends of a range are the wizard's own values.
     put("STARTHOUR", 0);
     put("VIDEORECORDINGTIME", 3600);
+    // Past its range the page is still asked for, at the usual pace.
+    put("UPDATEWEBPAGE", 3601);
     ToldOutOfRange told;
     ::testing::internal::CaptureStderr();
     ASSERT_TRUE(load(&told));
@@ -266,9 +268,11 @@ TEST_F(LoadSettingsTest, NumbersOutsideTheWizardsRangeGetTheirDefaultAndAreToldO
     EXPECT_EQ(settings.SCANTIME, 500u);
     EXPECT_EQ(settings.STARTHOUR, 0u);
     EXPECT_EQ(settings.VIDEORECORDINGTIME, 3600u);
+    EXPECT_EQ(settings.UPDATEWEBPAGE, 5u);
     const std::string expected =
         "SENSIBILITY is 200, outside 0 to 100: the default 90 is used.\n"
         "SCANTIME is 4294967295, outside 40 to 60000: the default 500 is used.\n"
+        "UPDATEWEBPAGE is 3601, outside 0 to 3600: the default 5 is used.\n"
         "Please execute Setup Wizard again...";
     EXPECT_EQ(ui.texts(), std::vector<std::string>{expected});
     EXPECT_EQ(said, "Vorrak: " + expected + "\n");

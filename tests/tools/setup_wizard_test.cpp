@@ -123,7 +123,7 @@ TEST_F(SetupWizardTest, ANewInstallationWalkedThroughEveryPage) {
     control<QLineEdit>(*wizard, "WORKINGDIR")->setText(QString::fromStdString(work));
     const std::vector<std::string> pages = {"workingDirPage", "cameraPage",       "detectionPage",
                                             "eventPage",      "notificationPage", "databasePage",
-                                            "passwordPage"};
+                                            "webPagePage",    "passwordPage"};
     for (const auto& page : pages) {
         ASSERT_EQ(wizard->currentPage()->objectName().toStdString(), page);
         if (page == "cameraPage") {
@@ -142,6 +142,10 @@ TEST_F(SetupWizardTest, ANewInstallationWalkedThroughEveryPage) {
             control<QLineEdit>(*wizard, "PHONENUMBER")->setText("+41 44 000 00 00");
         } else if (page == "databasePage") {
             control<QCheckBox>(*wizard, "USEACCESS")->setChecked(true);
+        } else if (page == "webPagePage") {
+            EXPECT_EQ(control<QSpinBox>(*wizard, "UPDATEWEBPAGE")->text(), "Off");
+            control<QSpinBox>(*wizard, "UPDATEWEBPAGE")->setValue(10);
+            control<QLineEdit>(*wizard, "WEBPAGEFILENAME")->setText("/srv/www/cam.html");
         } else if (page == "passwordPage") {
             control<QRadioButton>(*wizard, "usePassword")->setChecked(true);
             control<QLineEdit>(*wizard, "password")->setText("Open Sesame");
@@ -174,6 +178,8 @@ TEST_F(SetupWizardTest, ANewInstallationWalkedThroughEveryPage) {
     EXPECT_EQ(s.EMAILADDRESS, "guard@example.org");
     EXPECT_EQ(s.PHONENUMBER, "+41 44 000 00 00");
     EXPECT_EQ(s.USEACCESS, 1u);
+    EXPECT_EQ(s.UPDATEWEBPAGE, 10u);
+    EXPECT_EQ(s.WEBPAGEFILENAME, "/srv/www/cam.html");
     // Untouched values hold their defaults.
     EXPECT_EQ(s.CONTRAST, 144u);
     EXPECT_EQ(s.SCANTIME, 500u);
@@ -204,7 +210,8 @@ TEST_F(SetupWizardTest, ANewInstallationWalkedThroughEveryPage) {
 // source line of [composite] changes. A camera that cannot be used keeps the
 // page from being finished and Test tells why.
 TEST_F(SetupWizardTest, TheCameraPageSetsOnlyTheCardsCameraLine) {
-    const std::string card = "; my card\n[composite]\n; the door\nsource = scene:static\nrate = 50\n";
+    const std::string card =
+        "; my card\n[composite]\n; the door\nsource = scene:static\nrate = 50\n";
     writeText(vcard, card);
     auto wizard = open();
     control<QLineEdit>(*wizard, "WORKINGDIR")->setText(QString::fromStdString(work));

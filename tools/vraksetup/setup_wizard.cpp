@@ -124,6 +124,8 @@ const std::vector<std::pair<std::string_view, const char*>>& titles() {
         {"PHONECALL", "Place a call:"},
         {"PHONENUMBER", "Phone number:"},
         {"USEACCESS", "Event database:"},
+        {"UPDATEWEBPAGE", "Refresh (s):"},
+        {"WEBPAGEFILENAME", "Page file:"},
         {"SMTPSERVER", "Mail server:"},
         {"SMTPFROM", "Mail from:"},
         {"SMTPUSER", "Server user:"},
@@ -297,6 +299,12 @@ SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, std::st
                  "Histran can copy the event history into the event database (Vrak.mdb in the "
                  "working directory) each time Vorrak ends, for browsing with manage.",
                  settingRows({"USEACCESS"}));
+    addFieldPage("webPagePage", "Web page",
+                 "Vorrak can keep a status page (no script, fit for a phone) with the current "
+                 "picture and the newest 50 events, for any web server to hand out. Off, or "
+                 "the seconds between its refreshes. Empty file: Oculara.html in the working "
+                 "directory; its pictures go into a folder beside it.",
+                 settingRows({"UPDATEWEBPAGE", "WEBPAGEFILENAME"}));
     addPasswordPage();
 }
 
@@ -336,11 +344,33 @@ QWidget* SetupWizard::makeControl(const SettingRow& setting, uint32_t number, co
         spin->setRange(std::min(int(setting.minimum), shown),
                        std::max(int(setting.maximum), shown));
         spin->setValue(shown);
+        if (setting.name == "UPDATEWEBPAGE") {
+            spin->setSpecialValueText("Off");
+        }
         control = spin;
     }
     control->setObjectName(QString::fromUtf8(setting.name.data(), qsizetype(setting.name.size())));
     control->setToolTip(helpOf(setting));
     return control;
+}
+
+QWidget* SetupWizard::withChooser(QWidget* control, const char* objectName,
+                                  std::function<QString(const QString&)> choose) {
+    auto* row = new QWidget;
+    auto* line = new QHBoxLayout(row);
+    line->setContentsMargins(0, 0, 0, 0);
+    line->addWidget(control, 1);
+    auto* browse = new QPushButton("Browse...");
+    browse->setObjectName(objectName);
+    auto* edit = static_cast<QLineEdit*>(control);
+    connect(browse, &QPushButton::clicked, this, [edit, choose = std::move(choose)] {
+        const QString chosen = choose(edit->text());
+        if (!chosen.isEmpty()) {
+            edit->setText(chosen);
+        }
+    });
+    line->addWidget(browse);
+    return row;
 }
 
 QFormLayout* SetupWizard::addFieldPage(const char* objectName, const QString& title,
@@ -383,21 +413,15 @@ QFormLayout* SetupWizard::addFieldPage(const char* objectName, const QString& ti
         }
         QWidget* row = control;
         if (setting->rule == vorrak::SettingDefault::Required) {
-            row = new QWidget;
-            auto* line = new QHBoxLayout(row);
-            line->setContentsMargins(0, 0, 0, 0);
-            line->addWidget(control, 1);
-            auto* browse = new QPushButton("Browse...");
-            browse->setObjectName("browseWorkingDir");
-            auto* edit = static_cast<QLineEdit*>(control);
-            connect(browse, &QPushButton::clicked, this, [this, edit] {
-                const QString chosen =
-                    QFileDialog::getExistingDirectory(this, "Working directory", edit->text());
-                if (!chosen.isEmpty()) {
-                    edit->setText(chosen);
-                }
+            row = withChooser(control, "browseWorkingDir", [this](const QString& now) {
+                return QFileDialog::getExistingDirectory(this, "Working directory", now);
             });
-            line->addWidget(browse);
+        } else if (setting->name == "WEBPAGEFILENAME") {
+            row = withChooser(control, "browseWebPage", [this](const QString& now) {
+                return QFileDialog::getSaveFileName(this, "Web page", now,
+                                                    "Web pages (*.html *.htm)", nullptr,
+                                                    QFileDialog::DontConfirmOverwrite);
+            });
         }
         form->addRow(titleOf(setting->name), row);
         if (!isFlag(*setting)) {

@@ -4,6 +4,7 @@
 // the name of the value it sets as its object name.
 
 #include <QWizard>
+#include <functional>
 
 #include <optional>
 #include <string>
@@ -54,6 +55,10 @@ class SetupWizard : public QWizard {
                               const std::vector<const vorrak::SettingRow*>& settingRows);
     void addPasswordPage();
     QWidget* makeControl(const vorrak::SettingRow& setting, uint32_t number, const QString& text);
+    // `control` (a line edit) with a Browse... button that fills it with
+    // what `choose` returns for its text; nothing chosen leaves it.
+    QWidget* withChooser(QWidget* control, const char* objectName,
+                         std::function<QString(const QString&)> choose);
     std::string passwordProblem() const;
 
     platform::Registry& registry_;

@@ -32,6 +32,19 @@ constexpr SettingRow text(std::string_view name, uint32_t size, SettingDefault r
 }
 
 constexpr auto Fixed = SettingDefault::Fixed;
+
+// The status page: 0 is off, any other value the seconds between its
+// refreshes; a value outside the range still asks for the page, so it is
+// made at the usual pace rather than not at all.
+constexpr uint32_t kMaxPageRefreshSeconds = 3600;
+constexpr uint32_t kUsualPageRefreshSeconds = 5;
+
+constexpr SettingRow pageRefresh() {
+    SettingRow row = number("UPDATEWEBPAGE", 0, 0, kMaxPageRefreshSeconds, &Settings::UPDATEWEBPAGE,
+                            "Status web page: 0 off, else its refresh time in seconds.");
+    row.outsideRange = kUsualPageRefreshSeconds;
+    return row;
+}
 // Milliseconds and seconds in a day: longer waits are mistakes.
 constexpr uint32_t kDayMs = 86400000;
 constexpr uint32_t kDaySeconds = 86400;
@@ -96,9 +109,9 @@ const std::array kTable = {
          "Text of the mail."),
     flag("PHONECALL", 0, &Settings::PHONECALL, "Place a call on an event."),
     text("PHONENUMBER", kPhoneNumberSize, Fixed, "", &Settings::PHONENUMBER, "Number to call."),
-    flag("UPDATEWEBPAGE", 0, &Settings::UPDATEWEBPAGE, "Kept for the web page companion."),
+    pageRefresh(),
     text("WEBPAGEFILENAME", kPathSize, Fixed, "", &Settings::WEBPAGEFILENAME,
-         "Kept for the web page companion."),
+         "File of the status web page; empty: Oculara.html in the working directory."),
     flag(resources::kUseAccessValue, 0, &Settings::USEACCESS,
          "Keep the events in the event database (Vrak.mdb) when Vorrak ends."),
 };

@@ -105,6 +105,10 @@ struct SettingRow {
     uint32_t minimum;             // the range a number may be set to
     uint32_t maximum;
     std::string_view help;  // what the value does, in a sentence
+    // What a stored number outside the range becomes; the default when unset.
+    std::optional<uint32_t> outsideRange{};
+
+    uint32_t outsideRangeValue() const { return outsideRange.value_or(numberDefault); }
 };
 
 // The values of the product key, in the order they are read.

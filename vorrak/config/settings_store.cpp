@@ -37,7 +37,7 @@ void tellOutOfRange(const SettingsHost& host, const Settings& settings,
         }
         text += std::string(row->name) + " is " + std::to_string(stored) + ", outside " +
                 std::to_string(row->minimum) + " to " + std::to_string(row->maximum) +
-                ": the default " + std::to_string(row->numberDefault) + " is used.\n";
+                ": the default " + std::to_string(row->outsideRangeValue()) + " is used.\n";
     }
     if (text.empty()) {
         return;
@@ -101,7 +101,7 @@ bool LoadSettings(const SettingsHost& host, Settings& settings, AccessControl& a
             if (InRange(entry, stored)) {
                 settings.*entry.number = stored;
             } else {
-                settings.*entry.number = entry.numberDefault;
+                settings.*entry.number = entry.outsideRangeValue();
                 outOfRange.emplace_back(&entry, stored);
             }
             continue;

@@ -26,6 +26,7 @@
 #include "vorrak/shell/live_video_chain.h"
 #include "vorrak/shell/main_window.h"
 #include "vorrak/shell/startup.h"
+#include "vorrak/webpage/status_page.h"
 
 namespace {
 
@@ -165,6 +166,8 @@ int main(int argc, char** argv) {
     if (v.instance) {
         window.listen(*v.instance);
     }
+    vorrak::webpage::StatusPage page(v, *timers, clock);
+    page.start();
 
     // SIGINT is the user's Ctrl+C: the normal way out. SIGTERM and SIGHUP
     // are the session ending under the program: save, and start nothing.
@@ -187,8 +190,10 @@ int main(int argc, char** argv) {
 
     const int quitCode = QApplication::exec();
     if (sessionEnded) {
+        page.stop();
         return 0;
     }
     vorrak::ExitSequence(v, s);
+    page.stop();
     return quitCode;
 }

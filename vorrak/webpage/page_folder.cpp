@@ -30,16 +30,17 @@ PageFolder::~PageFolder() {
     }
 }
 
-bool PageFolder::open(const std::string& path, std::string* error) {
+bool PageFolder::open(const std::string& path, std::string* error, FolderKind kind) {
     if (fd_ >= 0) {
         ::close(fd_);
         fd_ = -1;
     }
-    if (::mkdir(path.c_str(), kFolderMode) != 0 && errno != EEXIST) {
+    const bool own = kind == FolderKind::Own;
+    if (own && ::mkdir(path.c_str(), kFolderMode) != 0 && errno != EEXIST) {
         *error = platform::describeFileError("cannot make", path, errno);
         return false;
     }
-    fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    fd_ = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (own ? O_NOFOLLOW : 0));
     if (fd_ < 0) {
         *error = platform::describeFileError("cannot open the folder", path, errno);
         return false;
@@ -53,8 +54,11 @@ bool PageFolder::write(std::string_view name, std::string_view contents, std::st
         return false;
     }
     const std::string temp = "." + std::string(name) + ".tmp-" + std::to_string(::getpid());
-    const int fd = ::openat(fd_, temp.c_str(),
-                            O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, kFileMode);
+    // Whatever stands at the temporary name (a link, a hard link to a file
+    // elsewhere) goes first: only a file made here is written.
+    ::unlinkat(fd_, temp.c_str(), 0);
+    const int fd = ::openat(fd_, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                            kFileMode);
     if (fd < 0) {
         *error = platform::describeFileError("cannot write", temp, errno);
         return false;
@@ -72,6 +76,27 @@ bool PageFolder::write(std::string_view name, std::string_view contents, std::st
         return false;
     }
     return true;
+}
+
+bool PageFolder::mayReplace(std::string_view name, std::string_view head) const {
+    if (fd_ < 0 || !plainName(name)) {
+        return false;
+    }
+    const int fd =
+        ::openat(fd_, std::string(name).c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        // A link is replaced, never followed; anything else there stays.
+        struct stat st {};
+        return errno == ENOENT ||
+               (::fstatat(fd_, std::string(name).c_str(), &st, AT_SYMLINK_NOFOLLOW) == 0 &&
+                S_ISLNK(st.st_mode));
+    }
+    struct stat st {};
+    std::string start(head.size(), '\0');
+    const bool file = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    const ssize_t got = file ? ::pread(fd, start.data(), start.size(), 0) : -1;
+    ::close(fd);
+    return file && (st.st_size == 0 || (got == ssize_t(head.size()) && start == head));
 }
 
 void PageFolder::prune(std::string_view prefix, const std::set<std::string>& keep) {

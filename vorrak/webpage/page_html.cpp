@@ -42,6 +42,23 @@ std::string escapeHtml(std::string_view text) {
     return out;
 }
 
+std::string encodeUrlPath(std::string_view path) {
+    static constexpr char kHex[] = "0123456789ABCDEF";
+    std::string out;
+    for (const char c : path) {
+        const auto byte = static_cast<unsigned char>(c);
+        if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+            c == '-' || c == '.' || c == '_' || c == '~' || c == '/') {
+            out += c;
+        } else {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        }
+    }
+    return out;
+}
+
 namespace {
 
 void line(std::string& page, std::string_view text) {
@@ -54,8 +71,7 @@ void line(std::string& page, std::string_view text) {
 std::string buildPage(const PageState& state, const std::vector<PageEvent>& events,
                       uint32_t refreshSeconds) {
     const std::string title = escapeHtml(resources::kTitle);
-    std::string page;
-    line(page, "<!DOCTYPE html>");
+    std::string page(kPageHead);
     line(page, "<html lang=\"en\">");
     line(page, "<head>");
     line(page, "<meta charset=\"utf-8\">");
@@ -67,7 +83,8 @@ std::string buildPage(const PageState& state, const std::vector<PageEvent>& even
     line(page, "<title>" + title + "</title>");
     line(page,
          "<style>body{font-family:sans-serif;margin:1em}img{max-width:100%}"
-         "li{margin:.5em 0;list-style:none}.thumb{width:176px;vertical-align:middle}</style>");
+         "ul{padding:0}li{margin:.5em 0;list-style:none;display:flex;align-items:center;gap:.5em}"
+         ".thumb{width:176px;max-width:45vw;display:block}</style>");
     line(page, "</head>");
     line(page, "<body>");
     line(page, "<h1>" + title + "</h1>");

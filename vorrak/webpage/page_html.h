@@ -29,6 +29,10 @@ struct PageState {
     bool running = true;       // false: the page stays as it is, no refresh
 };
 
+// How every page begins: a file that begins otherwise is not one of ours
+// and is never replaced by one.
+constexpr std::string_view kPageHead = "<!DOCTYPE html>\n<!-- Oculara status page -->\n";
+
 // At most this many events are listed, the newest first.
 constexpr size_t kMaxPageEvents = 50;
 
@@ -36,6 +40,11 @@ constexpr size_t kMaxPageEvents = 50;
 // it is shown as it is and never read as markup, in text or in a quoted
 // attribute.
 std::string escapeHtml(std::string_view text);
+
+// `path` (relative, '/' between its parts) as the path of a link: every
+// byte but letters, digits, '-', '.', '_', '~' and '/' percent-encoded, so
+// a space, '#' or '?' in a file name still leads to the file.
+std::string encodeUrlPath(std::string_view path);
 
 // The page: HTML5, UTF-8, no script; while the program runs it reloads
 // itself every `refreshSeconds`. `events` are newest first; only the first
