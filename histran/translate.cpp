@@ -90,7 +90,7 @@ class UnreadFile {
     int fd_ = -1;
 };
 
-TranslationResult translateLines(eventdb::HistoryStore& store, const std::string& path,
+TranslationResult translateLines(eventdb::EventStore& store, const std::string& path,
                                  const std::string& unreadPath) {
     TranslationResult result;
     HistoryReader reader(std::fopen(path.c_str(), "rbe"));
@@ -159,7 +159,7 @@ TranslationResult translateLines(eventdb::HistoryStore& store, const std::string
 
 }  // namespace
 
-TranslationResult TranslateHistory(eventdb::HistoryStore& store, const std::string& path,
+TranslationResult TranslateHistory(eventdb::EventStore& store, const std::string& path,
                                    const std::string& unreadPath) {
     // Whatever stopped the lines, the rows stored so far stay stored.
     TranslationResult result = translateLines(store, path, unreadPath);
