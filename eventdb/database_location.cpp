@@ -17,13 +17,20 @@ bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
            platform::equalsIgnoreCase(text.substr(0, prefix.size()), prefix);
 }
 
+bool isPostgresUri(std::string_view text) {
+    return startsWithIgnoringCase(text, "postgresql://") ||
+           startsWithIgnoringCase(text, "postgres://");
+}
+
+// The length of "scheme://" when the text starts with a URI scheme: any
+// URI is masked alike, also one Histran then refuses.
 size_t schemeLength(std::string_view text) {
-    for (const std::string_view scheme : {"postgresql://", "postgres://"}) {
-        if (startsWithIgnoringCase(text, scheme)) {
-            return scheme.size();
-        }
+    size_t at = 0;
+    while (at < text.size() && (std::isalnum(static_cast<unsigned char>(text[at])) != 0 ||
+                                (at > 0 && (text[at] == '+' || text[at] == '-' || text[at] == '.')))) {
+        ++at;
     }
-    return 0;
+    return at > 0 && text.substr(at, 3) == "://" ? at + 3 : 0;
 }
 
 bool isBlank(char c) {
@@ -128,7 +135,7 @@ DatabaseKind ClassifyEventDatabase(std::string_view value) {
     if (value.empty()) {
         return DatabaseKind::File;
     }
-    return schemeLength(value) > 0 ? DatabaseKind::Postgres : DatabaseKind::Unknown;
+    return isPostgresUri(value) ? DatabaseKind::Postgres : DatabaseKind::Unknown;
 }
 
 std::vector<std::pair<size_t, size_t>> PasswordRanges(std::string_view text) {

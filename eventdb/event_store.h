@@ -96,8 +96,23 @@ class EventStore {
 
     const std::string& error() const { return error_; }
 
+    // Rows this store added that a commit stored; rows of a group that was
+    // rolled back do not count.
+    uint64_t storedRows() const { return storedRows_; }
+
   protected:
+    void rowAdded() { ++pendingRows_; }
+    void groupCommitted() {
+        storedRows_ += pendingRows_;
+        pendingRows_ = 0;
+    }
+    void groupUndone() { pendingRows_ = 0; }
+
     std::string error_;
+
+  private:
+    uint64_t pendingRows_ = 0;
+    uint64_t storedRows_ = 0;
 };
 
 }  // namespace zelkor::eventdb

@@ -184,6 +184,9 @@ bool HistoryStore::record(const HistoryEvent* event, const HistoryFileId& file, 
         error_ = reason;
         return false;
     }
+    if (event != nullptr) {
+        rowAdded();
+    }
     return group_.added() ? commit() : true;
 }
 
@@ -200,10 +203,12 @@ bool HistoryStore::commit() {
         return true;
     }
     if (step(commit_)) {
+        groupCommitted();
         return true;
     }
     const std::string reason = error_;
     step(rollback_);
+    groupUndone();
     error_ = reason;
     return false;
 }

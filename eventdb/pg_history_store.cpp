@@ -92,6 +92,7 @@ void PgHistoryStore::abandonGroup() {
         PQclear(PQexec(conn_, "ROLLBACK"));
     }
     inGroup_ = false;
+    groupUndone();
 }
 
 bool PgHistoryStore::execute(const char* sql) {
@@ -224,6 +225,9 @@ bool PgHistoryStore::record(const HistoryEvent* event, const HistoryFileId& file
         error_ = reason;
         return false;
     }
+    if (event != nullptr) {
+        rowAdded();
+    }
     return group_.added() ? commit() : true;
 }
 
@@ -240,7 +244,12 @@ bool PgHistoryStore::commit() {
         return true;
     }
     inGroup_ = false;
-    return execute("COMMIT");
+    if (!execute("COMMIT")) {
+        groupUndone();
+        return false;
+    }
+    groupCommitted();
+    return true;
 }
 
 bool PgHistoryStore::forgetAllBut(const std::vector<std::string>& present) {

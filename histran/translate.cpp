@@ -149,7 +149,6 @@ TranslationResult translateLines(eventdb::EventStore& store, const std::string& 
             result.error = store.error();
             return result;
         }
-        ++result.stored;
     }
     if (reader.failed()) {
         result.error = "Cannot read " + path + " to its end.";
@@ -161,11 +160,14 @@ TranslationResult translateLines(eventdb::EventStore& store, const std::string& 
 
 TranslationResult TranslateHistory(eventdb::EventStore& store, const std::string& path,
                                    const std::string& unreadPath) {
-    // Whatever stopped the lines, the rows stored so far stay stored.
+    // Whatever stopped the lines, the rows stored so far stay stored. Only
+    // committed rows count: a group lost with the server is not stored.
+    const uint64_t before = store.storedRows();
     TranslationResult result = translateLines(store, path, unreadPath);
     if (!store.commit() && result.error.empty()) {
         result.error = store.error();
     }
+    result.stored = store.storedRows() - before;
     return result;
 }
 

@@ -86,7 +86,9 @@ TEST_P(EventStoreTest, RowsAndPositionsAreStoredTogetherOnlyByACommit) {
     auto writer = open();
     ASSERT_TRUE(writer->store->add(first, file, 40));
     ASSERT_TRUE(writer->store->add(second, file, 90));
+    EXPECT_EQ(writer->store->storedRows(), 0u);
     ASSERT_TRUE(writer->store->commit()) << writer->store->error();
+    EXPECT_EQ(writer->store->storedRows(), 2u);
     EXPECT_TRUE(seen(first));
     EXPECT_TRUE(seen(second));
     EXPECT_EQ(positionSeen(file), 90);
@@ -158,8 +160,34 @@ TEST_F(SharedEventStoreTest, StationsKeepTheirOwnEventsAndPositions) {
     int64_t position = 0;
     ASSERT_TRUE(one.position(file, &position));
     EXPECT_EQ(position, 40);
-    EXPECT_EQ(server.query("SELECT \\\"Station\\\" FROM \\\"History\\\" ORDER BY \\\"Id\\\""),
+    EXPECT_EQ(server.query("SELECT \"Station\" FROM \"History\" ORDER BY \"Id\""),
               "one\ntwo\n");
+}
+
+// The open group goes with the server; what was committed before stays,
+// and the store counts only that.
+TEST_F(SharedEventStoreTest, AServerThatGoesAwayTakesOnlyTheOpenGroup) {
+    const std::string uri = "postgresql://zelkor:s3cret@/zelkor?host=" + server.dir();
+    {
+        PgHistoryStore store;
+        ASSERT_TRUE(store.open(uri, "one")) << store.error();
+        ASSERT_TRUE(store.add({"a", "a.bmp", ""}, file, 10));
+        ASSERT_TRUE(store.commit());
+        ASSERT_TRUE(store.add({"b", "b.bmp", ""}, file, 20));
+        server.stop();
+        EXPECT_FALSE(store.add({"c", "c.bmp", ""}, file, 30));
+        EXPECT_FALSE(store.error().empty());
+        EXPECT_EQ(store.error().find("s3cret"), std::string::npos) << store.error();
+        EXPECT_TRUE(store.commit());
+        EXPECT_EQ(store.storedRows(), 1u);
+    }
+    ASSERT_TRUE(server.start());
+    PgHistoryStore store;
+    ASSERT_TRUE(store.open(uri, "one")) << store.error();
+    int64_t position = 0;
+    ASSERT_TRUE(store.position(file, &position));
+    EXPECT_EQ(position, 10);
+    EXPECT_EQ(server.query("SELECT \"Desc\" FROM \"History\""), "a\n");
 }
 
 TEST_F(SharedEventStoreTest, KeepsThePicturesBytesWhenTheBitmapIsARegularFile) {
@@ -172,15 +200,15 @@ TEST_F(SharedEventStoreTest, KeepsThePicturesBytesWhenTheBitmapIsARegularFile) {
     ASSERT_TRUE(store.add({"b", fifo, ""}, file, 2));
     ASSERT_TRUE(store.add({"c", dir.file("gone.bmp"), ""}, file, 3));
     ASSERT_TRUE(store.commit());
-    EXPECT_EQ(server.query("SELECT encode(\\\"Picture\\\", 'hex') FROM \\\"History\\\" "
-                           "ORDER BY \\\"Id\\\""),
+    EXPECT_EQ(server.query("SELECT encode(\"Picture\", 'hex') FROM \"History\" "
+                           "ORDER BY \"Id\""),
               "424d0001ff\n<null>\n<null>\n");
 }
 
 // Two first runs at the same moment both create the tables.
 TEST_F(SharedEventStoreTest, TwoFirstOpensAtTheSameMomentBothSucceed) {
     for (int round = 0; round < 5; ++round) {
-        server.query("DROP TABLE IF EXISTS \\\"History\\\", \\\"HistoryProgress\\\"");
+        server.query("DROP TABLE IF EXISTS \"History\", \"HistoryProgress\"");
         std::string errors[2];
         std::thread threads[2];
         for (int i = 0; i < 2; ++i) {

@@ -60,8 +60,8 @@ class PgServer {
     // Runs `sql` with psql on `database`; its rows, one a line, columns
     // separated by '|', Null shown as "<null>".
     std::string query(const std::string& sql, std::string_view database = "zelkor") const {
-        const std::string command = "psql -X -q -t -A -v ON_ERROR_STOP=1 -P null='<null>' '" +
-                                    uri(database) + "' -c \"" + sql + "\" 2>&1";
+        const std::string command = "psql -X -q -t -A -v ON_ERROR_STOP=1 -P null='<null>' " +
+                                    quoted(uri(database)) + " -c " + quoted(sql) + " 2>&1";
         std::string out;
         if (FILE* pipe = ::popen(command.c_str(), "r")) {
             char buffer[4096];
@@ -75,8 +75,16 @@ class PgServer {
     }
 
   private:
+    // For the shell: in single quotes, each one inside closed and reopened.
+    static std::string quoted(std::string_view text) {
+        std::string out = "'";
+        for (const char c : text) {
+            out += c == '\'' ? std::string("'\\''") : std::string(1, c);
+        }
+        return out + "'";
+    }
     int run(const char* action) const {
-        const std::string command = "'" + script_ + "' " + action + " '" + dir_ + "'";
+        const std::string command = quoted(script_) + " " + action + " " + quoted(dir_);
         return std::system(command.c_str());
     }
 
