@@ -288,9 +288,8 @@ double appendTogether(const SharedSetup& setup,
     for (int station = 0; station < kStations; ++station) {
         threads.emplace_back([&, station] {
             const std::string& history = setup.histories[static_cast<size_t>(station)];
-            results[static_cast<size_t>(station)] =
-                histran::TranslateHistory(*stores[static_cast<size_t>(station)]->store, history,
-                                          history + ".unread");
+            results[static_cast<size_t>(station)] = histran::TranslateHistory(
+                *stores[static_cast<size_t>(station)]->store, history, history + ".unread");
         });
     }
     for (auto& thread : threads) {
@@ -327,12 +326,13 @@ double sharedRowsPerSecond(const SharedSetup& setup, testing::PgServer& server) 
     if (!server.start() || !schema.open(server.uri(), "station0")) {
         return 0;
     }
-    server.query("INSERT INTO \"History\" (\"Station\", \"Desc\", \"Bitmap\") SELECT "
-                 "'station' || (g % 4), '" +
-                 std::string(kPrefix) +
-                 "' || g, '/home/user/work/2003.4.5_1.2.3/error' || g || '.bmp' FROM "
-                 "generate_series(1, " +
-                 std::to_string(kSharedTableRows) + ") g; ANALYZE");
+    server.query(
+        "INSERT INTO \"History\" (\"Station\", \"Desc\", \"Bitmap\") SELECT "
+        "'station' || (g % 4), '" +
+        std::string(kPrefix) +
+        "' || g, '/home/user/work/2003.4.5_1.2.3/error' || g || '.bmp' FROM "
+        "generate_series(1, " +
+        std::to_string(kSharedTableRows) + ") g; ANALYZE");
     return appendTogether(setup, [&](int station) -> std::unique_ptr<StationStore> {
         auto opened = std::make_unique<StationStore>();
         auto store = std::make_unique<eventdb::PgHistoryStore>();

@@ -26,8 +26,9 @@ bool isPostgresUri(std::string_view text) {
 // URI is masked alike, also one Histran then refuses.
 size_t schemeLength(std::string_view text) {
     size_t at = 0;
-    while (at < text.size() && (std::isalnum(static_cast<unsigned char>(text[at])) != 0 ||
-                                (at > 0 && (text[at] == '+' || text[at] == '-' || text[at] == '.')))) {
+    while (at < text.size() &&
+           (std::isalnum(static_cast<unsigned char>(text[at])) != 0 ||
+            (at > 0 && (text[at] == '+' || text[at] == '-' || text[at] == '.')))) {
         ++at;
     }
     return at > 0 && text.substr(at, 3) == "://" ? at + 3 : 0;

@@ -33,7 +33,7 @@ inline constexpr std::string_view kNoDatabaseMessage =
 
 struct ProductSettings {
     std::string workingDirectory;
-    bool useAccess = false;  // the database option
+    bool useAccess = false;     // the database option
     std::string eventDatabase;  // EVENTDATABASE: empty for Vrak.mdb
 };
 

@@ -97,8 +97,8 @@ void PgHistoryStore::abandonGroup() {
 
 bool PgHistoryStore::execute(const char* sql) {
     PGresult* result = PQexec(conn_, sql);
-    const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK ||
-                    PQresultStatus(result) == PGRES_TUPLES_OK;
+    const bool ok =
+        PQresultStatus(result) == PGRES_COMMAND_OK || PQresultStatus(result) == PGRES_TUPLES_OK;
     PQclear(result);
     return ok || fail();
 }
@@ -211,9 +211,8 @@ bool PgHistoryStore::record(const HistoryEvent* event, const HistoryFileId& file
         const std::optional<std::string> picture = ReadEventPicture(bitmap);
         result = run("add",
                      {station_.c_str(), desc.c_str(), bitmap.c_str(),
-                      video.empty() ? nullptr : video.c_str(),
-                      picture ? picture->data() : nullptr, file.name.c_str(), inode.c_str(),
-                      size.c_str(), at.c_str()},
+                      video.empty() ? nullptr : video.c_str(), picture ? picture->data() : nullptr,
+                      file.name.c_str(), inode.c_str(), size.c_str(), at.c_str()},
                      {0, 0, 0, 0, picture ? static_cast<int>(picture->size()) : 0, 0, 0, 0, 0},
                      {0, 0, 0, 0, 1, 0, 0, 0, 0});
     }

@@ -58,8 +58,8 @@ enum class HistranOutcome {
 
 // What a run got to, for the line that reports it.
 struct HistranSummary {
-    uint64_t stored = 0;  // rows added
-    uint64_t found = 0;   // events the table held already
+    uint64_t stored = 0;       // rows added
+    uint64_t found = 0;        // events the table held already
     std::string databasePath;  // or the connection URI, its password hidden
     std::string workingDirectory;
 };

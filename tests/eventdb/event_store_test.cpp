@@ -115,8 +115,7 @@ TEST_P(EventStoreTest, AnEventIsTheSameDescAndBitmapAlsoInTheOpenGroup) {
     ASSERT_TRUE(writer->store->add({"", "e", ""}, file, 2));
     const auto held = [&](std::string_view desc, std::string_view bitmap) {
         bool result = false;
-        EXPECT_TRUE(writer->store->holds({desc, bitmap, ""}, &result))
-            << writer->store->error();
+        EXPECT_TRUE(writer->store->holds({desc, bitmap, ""}, &result)) << writer->store->error();
         return result;
     };
     EXPECT_TRUE(held("d", "b"));
@@ -160,8 +159,7 @@ TEST_F(SharedEventStoreTest, StationsKeepTheirOwnEventsAndPositions) {
     int64_t position = 0;
     ASSERT_TRUE(one.position(file, &position));
     EXPECT_EQ(position, 40);
-    EXPECT_EQ(server.query("SELECT \"Station\" FROM \"History\" ORDER BY \"Id\""),
-              "one\ntwo\n");
+    EXPECT_EQ(server.query("SELECT \"Station\" FROM \"History\" ORDER BY \"Id\""), "one\ntwo\n");
 }
 
 // The open group goes with the server; what was committed before stays,

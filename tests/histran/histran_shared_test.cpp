@@ -59,11 +59,13 @@ struct Station {
     // Histran, its summary line going to summary(); under `label` as its
     // host name, in a namespace of its own, so the machine keeps its name.
     testing::Program start(const std::string& label = {}) {
-        std::vector<std::string> args = {"/bin/sh", "-c",
-                                         (label.empty() ? "" : "hostname \"$2\" && ") +
-                                             std::string("exec \"$0\" > \"$1\""),
-                                         testing::binDir() + "/Histran", runtime.file("out.txt"),
-                                         label};
+        std::vector<std::string> args = {
+            "/bin/sh",
+            "-c",
+            (label.empty() ? "" : "hostname \"$2\" && ") + std::string("exec \"$0\" > \"$1\""),
+            testing::binDir() + "/Histran",
+            runtime.file("out.txt"),
+            label};
         std::string program = "/usr/bin/unshare";
         if (label.empty()) {
             program = args.front();
@@ -89,9 +91,7 @@ class HistranSharedTest : public ::testing::Test {
     Station station;
 
     void SetUp() override { ASSERT_TRUE(server.start()); }
-    int64_t rows() {
-        return std::atoll(server.query("SELECT count(*) FROM \"History\"").c_str());
-    }
+    int64_t rows() { return std::atoll(server.query("SELECT count(*) FROM \"History\"").c_str()); }
 };
 
 TEST_F(HistranSharedTest, StoresTheEventsWithTheirStationAndPictureOnce) {
@@ -109,10 +109,11 @@ TEST_F(HistranSharedTest, StoresTheEventsWithTheirStationAndPictureOnce) {
     EXPECT_EQ(server.query("SELECT \"Station\", \"Desc\", \"Bitmap\", \"Video\", "
                            "encode(\"Picture\", 'hex') FROM \"History\" ORDER BY "
                            "\"Id\""),
-              hostName() + "|2004/2/3 Detect Time:1:2:3 #1|" + folder + "/error1.bmp|<null>|424d1000fe\n" +
-                  hostName() + "|2004/2/3 Detect Time:1:2:3 #2|" + folder + "/error2.bmp|" + folder +
-                  "/error2.avi|<null>\n" + hostName() + "|2004/2/3 Detect Time:1:2:3 #3|" +
-                  folder + "/error3.bmp|<null>|<null>\n");
+              hostName() + "|2004/2/3 Detect Time:1:2:3 #1|" + folder +
+                  "/error1.bmp|<null>|424d1000fe\n" + hostName() +
+                  "|2004/2/3 Detect Time:1:2:3 #2|" + folder + "/error2.bmp|" + folder +
+                  "/error2.avi|<null>\n" + hostName() + "|2004/2/3 Detect Time:1:2:3 #3|" + folder +
+                  "/error3.bmp|<null>|<null>\n");
 }
 
 // Neither a setting Histran does not understand nor a server that is not

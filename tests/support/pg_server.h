@@ -34,8 +34,7 @@ class PgServer {
     // Whether the server programs are installed at all.
     static bool available() {
         std::error_code ec;
-        for (const auto& version :
-             std::filesystem::directory_iterator("/usr/lib/postgresql", ec)) {
+        for (const auto& version : std::filesystem::directory_iterator("/usr/lib/postgresql", ec)) {
             if (std::filesystem::exists(version.path() / "bin" / "initdb", ec)) {
                 return true;
             }
