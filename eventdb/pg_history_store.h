@@ -10,7 +10,6 @@
 
 #include <memory>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "eventdb/event_store.h"
@@ -19,9 +18,6 @@ struct pg_conn;
 struct pg_result;
 
 namespace zelkor::eventdb {
-
-inline constexpr std::string_view kStationColumn = "Station";
-inline constexpr std::string_view kPictureColumn = "Picture";
 
 class PgHistoryStore final : public EventStore {
   public:
