@@ -120,6 +120,10 @@ bool PgHistoryStore::open(const std::string& uri, std::string station) {
     if (PQstatus(conn_) != CONNECTION_OK) {
         return fail();
     }
+    // The server's notices ("relation already exists, skipping") would go
+    // to stderr, which carries the console's message boxes.
+    PQsetNoticeProcessor(
+        conn_, [](void*, const char*) {}, nullptr);
     if (!execute(kSchema)) {
         execute("ROLLBACK");
         return false;

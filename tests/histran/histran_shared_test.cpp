@@ -106,6 +106,7 @@ TEST_F(HistranSharedTest, StoresTheEventsWithTheirStationAndPictureOnce) {
     station.work.write("History.Log", historyLines(3, folder));
     auto second = station.start();
     ASSERT_EQ(second.wait(), 0) << station.messages();
+    EXPECT_EQ(station.messages(), "") << "the console carries the boxes only";
     EXPECT_EQ(server.query("SELECT \"Station\", \"Desc\", \"Bitmap\", \"Video\", "
                            "encode(\"Picture\", 'hex') FROM \"History\" ORDER BY "
                            "\"Id\""),
