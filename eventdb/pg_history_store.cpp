@@ -16,6 +16,9 @@ namespace {
 // Held while the tables are created: CREATE TABLE IF NOT EXISTS of two
 // first runs at the same moment can fail with a unique violation in the
 // catalog, so the second waits for the first and then finds the tables.
+// "Id" grows with every row, so a browser pages through the rows in the
+// order they were added by the last "Id" it showed, however large the
+// table.
 constexpr const char* kSchema =
     "BEGIN;"
     "SELECT pg_advisory_xact_lock(7283460191);"
