@@ -2,6 +2,9 @@
 // Time: 10,000 event lines into a table of 30,000 rows, Histran's indexed
 // lookup of Desc and Bitmap against walking the whole table for every line,
 // the way the translation was first written.
+// Shared database: 100,000 event lines from 4 stations appended at the same
+// moment into a table of 1,000,000 rows, on a PostgreSQL server of the
+// bench's own against the file database in the same run (rows per second).
 // Memory: 1,000,000 event lines into an empty table, the peak resident size
 // of Histran's streaming translation against the translation that kept
 // every description and every new row in memory; each runs in a child
@@ -16,12 +19,17 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <memory>
+#include <thread>
 #include <unordered_set>
+#include <vector>
 
 #include "bench/db_bench_util.h"
 #include "eventdb/history_store.h"
+#include "eventdb/pg_history_store.h"
 #include "histran/history_line.h"
 #include "histran/translate.h"
+#include "tests/support/pg_server.h"
 
 namespace {
 
@@ -232,11 +240,140 @@ void BM_PeakMemoryOfOneMillionLines(benchmark::State& state) {
     state.counters["reference_over_ours"] = reference / ours;
 }
 
+constexpr int kStations = 4;
+constexpr int kSharedLines = 100000;
+constexpr int kSharedTableRows = 1000000;
+
+// Every station's history file, in a folder of its own; descriptions and
+// bitmaps differ between stations, so the file database, which knows no
+// stations, stores every line too.
+struct SharedSetup {
+    std::string dir = bench::benchDir() + "-shared";
+    std::vector<std::string> histories;
+    SharedSetup() {
+        for (int station = 0; station < kStations; ++station) {
+            const std::string folder = dir + "/station" + std::to_string(station);
+            std::filesystem::create_directories(folder);
+            histories.push_back(folder + "/History.Log");
+            std::ofstream out(histories.back(), std::ios::binary);
+            for (int i = 0; i < kSharedLines / kStations; ++i) {
+                out << "[" << i + 1 << "] [" << kPrefix << "s" << station << "-" << i
+                    << "] [/home/user/work/station" << station << "/error" << i << ".bmp] []\r\n";
+            }
+        }
+    }
+    ~SharedSetup() { std::filesystem::remove_all(dir); }
+};
+
+// A store with what keeps it open.
+struct StationStore {
+    eventdb::EventDatabase database;
+    std::unique_ptr<eventdb::EventStore> store;
+};
+
+// Every station's file translated at the same moment, each through the
+// store `open` gives it; the rows stored per second, or 0 after a failure.
+double appendTogether(const SharedSetup& setup,
+                      const std::function<std::unique_ptr<StationStore>(int)>& open) {
+    std::vector<std::unique_ptr<StationStore>> stores;
+    for (int station = 0; station < kStations; ++station) {
+        stores.push_back(open(station));
+        if (!stores.back()) {
+            return 0;
+        }
+    }
+    std::vector<histran::TranslationResult> results(kStations);
+    std::vector<std::thread> threads;
+    const auto start = std::chrono::steady_clock::now();
+    for (int station = 0; station < kStations; ++station) {
+        threads.emplace_back([&, station] {
+            const std::string& history = setup.histories[static_cast<size_t>(station)];
+            results[static_cast<size_t>(station)] = histran::TranslateHistory(
+                *stores[static_cast<size_t>(station)]->store, history, history + ".unread");
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    uint64_t stored = 0;
+    for (const auto& result : results) {
+        stored += result.complete() ? result.stored : 0;
+    }
+    return stored == kSharedLines ? kSharedLines / seconds : 0;
+}
+
+double fileRowsPerSecond(const SharedSetup& setup) {
+    const std::string path = setup.dir + "/Vrak.mdb";
+    if (!bench::makeDatabase(path, kSharedTableRows, kPrefix)) {
+        return 0;
+    }
+    return appendTogether(setup, [&](int) -> std::unique_ptr<StationStore> {
+        auto opened = std::make_unique<StationStore>();
+        auto store = std::make_unique<eventdb::HistoryStore>();
+        if (!eventdb::OpenEventDatabase(opened->database, path) ||
+            !store->open(opened->database.connection)) {
+            return nullptr;
+        }
+        opened->store = std::move(store);
+        return opened;
+    });
+}
+
+double sharedRowsPerSecond(const SharedSetup& setup, testing::PgServer& server) {
+    eventdb::PgHistoryStore schema;
+    if (!server.start() || !schema.open(server.uri(), "station0")) {
+        return 0;
+    }
+    server.query(
+        "INSERT INTO \"History\" (\"Station\", \"Desc\", \"Bitmap\") SELECT "
+        "'station' || (g % 4), '" +
+        std::string(kPrefix) +
+        "' || g, '/home/user/work/2003.4.5_1.2.3/error' || g || '.bmp' FROM "
+        "generate_series(1, " +
+        std::to_string(kSharedTableRows) + ") g; ANALYZE");
+    return appendTogether(setup, [&](int station) -> std::unique_ptr<StationStore> {
+        auto opened = std::make_unique<StationStore>();
+        auto store = std::make_unique<eventdb::PgHistoryStore>();
+        if (!store->open(server.uri(), "station" + std::to_string(station))) {
+            return nullptr;
+        }
+        opened->store = std::move(store);
+        return opened;
+    });
+}
+
+void BM_FourStationsIntoASharedDatabase(benchmark::State& state) {
+    if (!testing::PgServer::available()) {
+        state.SkipWithError(
+            "no PostgreSQL server programs (Debian package postgresql): shared database not "
+            "measured");
+        return;
+    }
+    double file = 0;
+    double shared = 0;
+    for (auto _ : state) {
+        SharedSetup setup;
+        file = fileRowsPerSecond(setup);
+        testing::PgServer server(ZELKOR_PG_SERVER_SCRIPT);
+        shared = sharedRowsPerSecond(setup, server);
+    }
+    if (file <= 0 || shared <= 0) {
+        state.SkipWithError("a database did not store every line");
+        return;
+    }
+    state.counters["file_rows_per_s"] = file;
+    state.counters["shared_rows_per_s"] = shared;
+    state.counters["shared_over_file"] = shared / file;
+}
+
 // First, while the process is small: a child starts with its parent's
 // resident pages, which count in its peak.
 BENCHMARK(BM_PeakMemoryOfOneMillionLines)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_ReferenceWalkPerLine)->Iterations(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_TranslateHistory)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FourStationsIntoASharedDatabase)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 

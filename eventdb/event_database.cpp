@@ -26,6 +26,11 @@ ProductSettings ReadProductSettings(platform::Registry& registry,
     uint32_t useAccess = 0;
     settings.useAccess =
         platform::queryNumber(*key, resources::kUseAccessValue, &useAccess) && useAccess != 0;
+    std::string eventDatabase;
+    if (platform::queryText(*key, resources::kEventDatabaseValue, resources::kEventDatabaseSize,
+                            &eventDatabase)) {
+        settings.eventDatabase = eventDatabase;
+    }
     return settings;
 }
 

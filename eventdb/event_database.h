@@ -33,11 +33,13 @@ inline constexpr std::string_view kNoDatabaseMessage =
 
 struct ProductSettings {
     std::string workingDirectory;
-    bool useAccess = false;  // the database option
+    bool useAccess = false;     // the database option
+    std::string eventDatabase;  // EVENTDATABASE: empty for Vrak.mdb
 };
 
 // Missing or unreadable values fall back without a message: the working
-// directory to `programDirectory`, the database option to off.
+// directory to `programDirectory`, the database option to off, the event
+// database to Vrak.mdb.
 ProductSettings ReadProductSettings(platform::Registry& registry,
                                     const std::string& programDirectory);
 

@@ -121,11 +121,10 @@ bool HistoryStore::position(const HistoryFileId& file, int64_t* position) {
     if (!first(position_, &row)) {
         return false;
     }
-    if (row && sqlite3_column_int64(position_, 0) == file.inode &&
-        sqlite3_column_int64(position_, 1) == file.size) {
-        // A position outside the file cannot be this file's: start over.
-        const int64_t recorded = sqlite3_column_int64(position_, 2);
-        *position = recorded >= 0 && recorded <= file.size ? recorded : 0;
+    if (row) {
+        *position =
+            ResumePosition(file, sqlite3_column_int64(position_, 0),
+                           sqlite3_column_int64(position_, 1), sqlite3_column_int64(position_, 2));
     }
     sqlite3_reset(position_);
     return true;
@@ -153,8 +152,7 @@ bool HistoryStore::record(const HistoryEvent* event, const HistoryFileId& file, 
         if (!step(begin_)) {
             return false;
         }
-        groupRows_ = 0;
-        groupStart_ = std::chrono::steady_clock::now();
+        group_.start();
     }
     bool ok = step(savepoint_);
     if (ok && event != nullptr) {
@@ -186,12 +184,10 @@ bool HistoryStore::record(const HistoryEvent* event, const HistoryFileId& file, 
         error_ = reason;
         return false;
     }
-    ++groupRows_;
-    if (groupRows_ >= kGroupRows || std::chrono::steady_clock::now() - groupStart_ >=
-                                        std::chrono::milliseconds(kGroupMilliseconds)) {
-        return commit();
+    if (event != nullptr) {
+        rowAdded();
     }
-    return true;
+    return group_.added() ? commit() : true;
 }
 
 bool HistoryStore::add(const HistoryEvent& event, const HistoryFileId& file, int64_t position) {
@@ -203,15 +199,16 @@ bool HistoryStore::advance(const HistoryFileId& file, int64_t position) {
 }
 
 bool HistoryStore::commit() {
-    groupRows_ = 0;
     if (!session_ || session_->db == nullptr || sqlite3_get_autocommit(session_->db) != 0) {
         return true;
     }
     if (step(commit_)) {
+        groupCommitted();
         return true;
     }
     const std::string reason = error_;
     step(rollback_);
+    groupUndone();
     error_ = reason;
     return false;
 }

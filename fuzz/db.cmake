@@ -2,3 +2,4 @@
 zelkor_add_fuzzer(history_line LIBS histran_lib)
 zelkor_add_fuzzer(connection_string LIBS eventdb)
 zelkor_add_fuzzer(history_reader LIBS histran_lib)
+zelkor_add_fuzzer(password_mask LIBS eventdb)

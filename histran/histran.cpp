@@ -4,8 +4,10 @@
 #include <system_error>
 #include <vector>
 
+#include "eventdb/database_location.h"
 #include "eventdb/event_database.h"
 #include "eventdb/history_store.h"
+#include "eventdb/pg_history_store.h"
 #include "histran/translate.h"
 #include "platform/history_file.h"
 
@@ -29,6 +31,43 @@ void reportFailure(platform::Ui& ui, std::string_view what, const std::string& r
         text += "\nThe events not yet stored stay in " + kept + " for the next run.";
     }
     ui.messageBox(text, kTitle, platform::mb::OK | platform::mb::ICONHAND);
+}
+
+// The stores Histran may append through; the one the settings name is used.
+struct Stores {
+    eventdb::EventDatabase database;  // outlives the file store that uses it
+    eventdb::HistoryStore file;
+    eventdb::PgHistoryStore shared;
+};
+
+// Opens the event database: Done with `store` set, or the failure, reported.
+HistranOutcome openStore(HistranContext& context, const eventdb::ProductSettings& settings,
+                         const std::string& databasePath, Stores& stores,
+                         eventdb::EventStore** store) {
+    std::string reason;
+    if (eventdb::ClassifyEventDatabase(settings.eventDatabase) == eventdb::DatabaseKind::Postgres) {
+        *store = &stores.shared;
+        if (stores.shared.open(settings.eventDatabase, context.station)) {
+            return HistranOutcome::Done;
+        }
+        reason = stores.shared.error();
+    } else {
+        *store = &stores.file;
+        eventdb::EventDatabase& database = stores.database;
+        if (eventdb::OpenEventDatabase(database, databasePath)) {
+            // Histran only appends: the table's snapshot of all row ids would
+            // only cost memory.
+            database.table.close();
+            return HistranOutcome::Done;
+        }
+        // The fixed text names the driver as the cause; the database's own
+        // reason (a full disk, a damaged file) is what the user can act on.
+        reason =
+            database.connection.isOpen() ? database.table.error() : database.connection.error();
+    }
+    context.ui.messageBox(std::string(kOpenFailed) + "\n" + reason, kTitle,
+                          platform::mb::OK | platform::mb::ICONHAND);
+    return HistranOutcome::OpenFailed;
 }
 
 }  // namespace
@@ -62,6 +101,8 @@ std::string SummaryLine(HistranOutcome outcome, const HistranSummary& summary) {
             return nothing + "whether another Histran is running could not be told.";
         case HistranOutcome::OptionOff:
             return nothing + "the event database option USEACCESS is off or not set.";
+        case HistranOutcome::UnknownDatabase:
+            return nothing + "the event database setting EVENTDATABASE is not understood.";
         case HistranOutcome::NoDatabase:
             return nothing + "no event database was found.";
         case HistranOutcome::NoHistory:
@@ -104,9 +145,21 @@ HistranOutcome RunHistran(HistranContext& context, HistranSummary& summary) {
     }
     summary.workingDirectory = settings.workingDirectory;
     std::string& databasePath = summary.databasePath;
-    if (!eventdb::ChooseDatabasePath(settings.workingDirectory, context.programDirectory,
-                                     context.ui, kTitle, &databasePath)) {
-        return HistranOutcome::NoDatabase;
+    switch (eventdb::ClassifyEventDatabase(settings.eventDatabase)) {
+        case eventdb::DatabaseKind::Unknown:
+            context.ui.messageBox(std::string(kUnknownDatabase) + "\n" +
+                                      eventdb::MaskPassword(settings.eventDatabase),
+                                  kTitle, platform::mb::OK | platform::mb::ICONHAND);
+            return HistranOutcome::UnknownDatabase;
+        case eventdb::DatabaseKind::Postgres:
+            databasePath = eventdb::MaskPassword(settings.eventDatabase);
+            break;
+        case eventdb::DatabaseKind::File:
+            if (!eventdb::ChooseDatabasePath(settings.workingDirectory, context.programDirectory,
+                                             context.ui, kTitle, &databasePath)) {
+                return HistranOutcome::NoDatabase;
+            }
+            break;
     }
     const std::string& directory = settings.workingDirectory;
     // Files taken over by a run that ended early come first, oldest first,
@@ -117,21 +170,15 @@ HistranOutcome RunHistran(HistranContext& context, HistranSummary& summary) {
         context.ui.messageBox(kNoHistory, kTitle, platform::mb::OK | platform::mb::ICONHAND);
         return HistranOutcome::NoHistory;
     }
-    eventdb::EventDatabase database;
-    if (!eventdb::OpenEventDatabase(database, databasePath)) {
-        // The fixed text names the driver as the cause; the database's own
-        // reason (a full disk, a damaged file) is what the user can act on.
-        const std::string& reason =
-            database.connection.isOpen() ? database.table.error() : database.connection.error();
-        context.ui.messageBox(std::string(kOpenFailed) + "\n" + reason, kTitle,
-                              platform::mb::OK | platform::mb::ICONHAND);
-        return HistranOutcome::OpenFailed;
+    Stores stores;
+    eventdb::EventStore* opened = nullptr;
+    if (const HistranOutcome outcome = openStore(context, settings, databasePath, stores, &opened);
+        outcome != HistranOutcome::Done) {
+        return outcome;
     }
-    // Histran only appends: the table's snapshot of all row ids would only
-    // cost memory.
-    database.table.close();
-    eventdb::HistoryStore store;
-    if (!store.open(database.connection) || !store.forgetAllBut(fileNames(files))) {
+    eventdb::EventStore& store = *opened;
+    if ((opened == &stores.file && !stores.file.open(stores.database.connection)) ||
+        !store.forgetAllBut(fileNames(files))) {
         reportFailure(context.ui, kStoreFailed, store.error(),
                       files.empty() ? historyPath.value_or("") : files.front());
         return HistranOutcome::Incomplete;

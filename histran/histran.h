@@ -25,6 +25,10 @@ inline constexpr std::string_view kOpenFailed =
 // events that were not stored wait for the next run.
 inline constexpr std::string_view kStoreFailed =
     "Error occured while appending to Oculara Error Log Database ...";
+// Followed by the stored value, its password hidden.
+inline constexpr std::string_view kUnknownDatabase =
+    "The event database setting EVENTDATABASE is neither empty (Vrak.mdb in the working "
+    "directory) nor a postgresql:// connection URI:";
 inline constexpr std::string_view kTakeOverFailed =
     "Error occured while taking over the event log ...";
 
@@ -34,12 +38,15 @@ struct HistranContext {
     platform::Ui& ui;
     platform::Instances& instances;
     std::string programDirectory;
+    // Whose events these are, in an event database several stations share.
+    std::string station = {};
 };
 
 enum class HistranOutcome {
     AlreadyRunning,
     ClaimFailed,  // whether another copy runs could not be told: reported
     OptionOff,
+    UnknownDatabase,  // EVENTDATABASE names no database Histran knows
     NoDatabase,
     NoHistory,
     OpenFailed,
@@ -51,9 +58,9 @@ enum class HistranOutcome {
 
 // What a run got to, for the line that reports it.
 struct HistranSummary {
-    uint64_t stored = 0;  // rows added
-    uint64_t found = 0;   // events the table held already
-    std::string databasePath;
+    uint64_t stored = 0;       // rows added
+    uint64_t found = 0;        // events the table held already
+    std::string databasePath;  // or the connection URI, its password hidden
     std::string workingDirectory;
 };
 

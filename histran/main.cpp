@@ -1,6 +1,7 @@
 // Histran: started by Vorrak when it ends (or by hand); no window of its
 // own, only message boxes, and on a machine without a screen (a guard
 // machine run headless) those go to the console.
+#include <QSysInfo>
 #include <cstdio>
 
 #include "histran/histran.h"
@@ -17,7 +18,8 @@ int main(int argc, char** argv) {
     const auto ui = platform::makeUi();
     const auto instances = platform::makeInstances(platform::defaultInstanceDirectory());
     zelkor::histran::HistranContext context{*registry, *ui, *instances,
-                                            platform::programDirectory()};
+                                            platform::programDirectory(),
+                                            QSysInfo::machineHostName().toStdString()};
     zelkor::histran::HistranSummary summary;
     const auto outcome = zelkor::histran::RunHistran(context, summary);
     // Started by hand, a run would otherwise say nothing on success or

@@ -90,7 +90,7 @@ class UnreadFile {
     int fd_ = -1;
 };
 
-TranslationResult translateLines(eventdb::HistoryStore& store, const std::string& path,
+TranslationResult translateLines(eventdb::EventStore& store, const std::string& path,
                                  const std::string& unreadPath) {
     TranslationResult result;
     HistoryReader reader(std::fopen(path.c_str(), "rbe"));
@@ -149,7 +149,6 @@ TranslationResult translateLines(eventdb::HistoryStore& store, const std::string
             result.error = store.error();
             return result;
         }
-        ++result.stored;
     }
     if (reader.failed()) {
         result.error = "Cannot read " + path + " to its end.";
@@ -159,13 +158,16 @@ TranslationResult translateLines(eventdb::HistoryStore& store, const std::string
 
 }  // namespace
 
-TranslationResult TranslateHistory(eventdb::HistoryStore& store, const std::string& path,
+TranslationResult TranslateHistory(eventdb::EventStore& store, const std::string& path,
                                    const std::string& unreadPath) {
-    // Whatever stopped the lines, the rows stored so far stay stored.
+    // Whatever stopped the lines, the rows stored so far stay stored. Only
+    // committed rows count: a group lost with the server is not stored.
+    const uint64_t before = store.storedRows();
     TranslationResult result = translateLines(store, path, unreadPath);
     if (!store.commit() && result.error.empty()) {
         result.error = store.error();
     }
+    result.stored = store.storedRows() - before;
     return result;
 }
 

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "eventdb/history_store.h"
+#include "eventdb/event_store.h"
 
 namespace zelkor::histran {
 
@@ -34,13 +34,13 @@ std::optional<std::string> FindFileIgnoringCase(const std::string& directory,
                                                 std::string_view name);
 
 // Stores every event line of the history file at `path` whose Desc and
-// Bitmap the table does not hold together yet, starting after the last line
+// Bitmap the database does not hold together yet, starting after the last line
 // recorded for this file. Each row is stored together with the position
 // after its line before the next line is read. Lines that cannot be read
 // for sure, or whose description is longer than kMaxDescriptionLength, are
 // appended to `unreadPath` as they stand, so no line is lost with the file.
 // Stops at the first failure, which `error` then describes.
-TranslationResult TranslateHistory(eventdb::HistoryStore& store, const std::string& path,
+TranslationResult TranslateHistory(eventdb::EventStore& store, const std::string& path,
                                    const std::string& unreadPath);
 
 }  // namespace zelkor::histran

@@ -13,6 +13,7 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     sqlite3 xdg-utils libcurl4-openssl-dev fonts-liberation
     pkg-config libavformat-dev libavcodec-dev libswscale-dev libavutil-dev
+    libpq-dev
 )
 # ... and what only the tests, the fuzz targets and the benchmarks use.
 if [ "${1:-}" != "--programs" ]; then
@@ -22,6 +23,7 @@ if [ "${1:-}" != "--programs" ]; then
         sigrok-cli python3-aiosmtpd
         python3-gi gir1.2-gst-rtsp-server-1.0 gstreamer1.0-plugins-base
         gstreamer1.0-plugins-good
+        postgresql
     )
 fi
 

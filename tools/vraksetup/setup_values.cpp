@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "eventdb/database_location.h"
 #include "eventdb/event_database.h"
 #include "platform/registry_data.h"
 #include "tools/companions/companion_value_check.h"
@@ -127,9 +128,19 @@ std::string TextProblem(const SettingRow& setting, std::string_view value) {
         const auto problem = vorrak::WorkingDirProblem(value);
         return problem.empty() ? problem : "the working directory " + problem;
     }
+    // The shared event database's connection string may hold a password,
+    // which no message shows.
+    const bool eventDatabase = setting.name == resources::kEventDatabaseValue;
+    const std::string shown = eventDatabase ? eventdb::MaskPassword(value) : std::string(value);
     if (value.size() >= setting.size) {
         return std::string(setting.name) + " holds at most " + std::to_string(setting.size - 1) +
-               " characters, \"" + std::string(value) + "\" has " + std::to_string(value.size());
+               " characters, \"" + shown + "\" has " + std::to_string(value.size());
+    }
+    if (eventDatabase && eventdb::ClassifyEventDatabase(value) == eventdb::DatabaseKind::Unknown) {
+        return std::string(setting.name) +
+               " is empty (Vrak.mdb in the working directory) or a postgresql:// connection URI, "
+               "not \"" +
+               shown + "\"";
     }
     return CompanionValueProblem(setting.name, value);
 }

@@ -114,6 +114,10 @@ const std::array kTable = {
          "File of the status web page; empty: Oculara.html in the working directory."),
     flag(resources::kUseAccessValue, 0, &Settings::USEACCESS,
          "Keep the events in the event database (Vrak.mdb) when Vorrak ends."),
+    text(resources::kEventDatabaseValue, resources::kEventDatabaseSize, Fixed, "",
+         &Settings::EVENTDATABASE,
+         "Empty for Vrak.mdb in the working directory, or a postgresql:// connection URI for "
+         "an event database that several stations share."),
 };
 
 }  // namespace

@@ -67,6 +67,7 @@ struct Settings {
     uint32_t UPDATEWEBPAGE = 0;
     std::string WEBPAGEFILENAME;
     uint32_t USEACCESS = 0;
+    std::string EVENTDATABASE;
     // Written for the mailer, never loaded.
     std::string STOREIMAGEFILENAME;
 };

@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 namespace zelkor::resources {
@@ -26,6 +27,11 @@ inline constexpr std::array<std::string_view, 8> kStandardShortNames{
 // Histran and manage read.
 inline constexpr std::string_view kWorkingDirValue = "WORKINGDIR";
 inline constexpr std::string_view kUseAccessValue = "USEACCESS";
+// Empty for Vrak.mdb in the working directory, or a PostgreSQL connection
+// URI for an event database that several stations share.
+inline constexpr std::string_view kEventDatabaseValue = "EVENTDATABASE";
+// EVENTDATABASE is read into this many bytes, its terminating zero included.
+inline constexpr uint32_t kEventDatabaseSize = 1024;
 // Values of the maker key: the password the setup wizard sets and Vorrak asks for.
 inline constexpr std::string_view kRunNormalValue = "RUNNORMAL";
 inline constexpr std::string_view kRunStringValue = "RUNSTRING";

@@ -1,0 +1,276 @@
+#include "eventdb/pg_history_store.h"
+
+#include <libpq-fe.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <optional>
+
+#include "eventdb/database_location.h"
+#include "eventdb/event_picture.h"
+
+namespace zelkor::eventdb {
+
+namespace {
+
+// Held while the tables are created: CREATE TABLE IF NOT EXISTS of two
+// first runs at the same moment can fail with a unique violation in the
+// catalog, so the second waits for the first and then finds the tables.
+// "Id" grows with every row, so a browser pages through the rows in the
+// order they were added by the last "Id" it showed, however large the
+// table.
+constexpr const char* kSchema =
+    "BEGIN;"
+    "SELECT pg_advisory_xact_lock(7283460191);"
+    "CREATE TABLE IF NOT EXISTS \"History\" ("
+    " \"Id\" bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,"
+    " \"Station\" text NOT NULL, \"Desc\" text, \"Bitmap\" text, \"Video\" text,"
+    " \"Picture\" bytea,"
+    " CONSTRAINT \"HistoryEvent\" UNIQUE NULLS NOT DISTINCT (\"Station\", \"Desc\", \"Bitmap\"));"
+    "CREATE TABLE IF NOT EXISTS \"HistoryProgress\" ("
+    " \"Station\" text NOT NULL, \"File\" text NOT NULL, \"Inode\" bigint NOT NULL,"
+    " \"Size\" bigint NOT NULL, \"Position\" bigint NOT NULL,"
+    " PRIMARY KEY (\"Station\", \"File\"));"
+    "COMMIT;";
+
+// The position of file $first (then inode, size, position) for station $1.
+std::string progressUpsert(int first) {
+    const auto parameter = [&](int offset) { return "$" + std::to_string(first + offset); };
+    return "INSERT INTO \"HistoryProgress\" (\"Station\", \"File\", \"Inode\", \"Size\", "
+           "\"Position\") VALUES ($1, " +
+           parameter(0) + ", " + parameter(1) + ", " + parameter(2) + ", " + parameter(3) +
+           ") ON CONFLICT (\"Station\", \"File\") DO UPDATE SET \"Inode\" = "
+           "EXCLUDED.\"Inode\", \"Size\" = EXCLUDED.\"Size\", \"Position\" = "
+           "EXCLUDED.\"Position\"";
+}
+
+struct Statement {
+    const char* name;
+    std::string sql;
+};
+
+// The row and its position in one statement: one round trip, one outcome.
+const Statement kStatements[] = {
+    {"holds",
+     "SELECT 1 FROM \"History\" WHERE \"Station\" = $1 AND \"Desc\" = $2 AND \"Bitmap\" = $3 "
+     "LIMIT 1"},
+    {"add",
+     "WITH event AS (INSERT INTO \"History\" (\"Station\", \"Desc\", \"Bitmap\", \"Video\", "
+     "\"Picture\") VALUES ($1, $2, $3, $4, $5) ON CONFLICT DO NOTHING) " +
+         progressUpsert(6)},
+    {"advance", progressUpsert(2)},
+    {"position",
+     "SELECT \"Inode\", \"Size\", \"Position\" FROM \"HistoryProgress\" "
+     "WHERE \"Station\" = $1 AND \"File\" = $2"},
+    {"files", "SELECT \"File\" FROM \"HistoryProgress\" WHERE \"Station\" = $1"},
+    {"forget", "DELETE FROM \"HistoryProgress\" WHERE \"Station\" = $1 AND \"File\" = $2"},
+};
+
+std::string withoutTrailingNewline(std::string text) {
+    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
+}  // namespace
+
+void PgHistoryStore::ResultDeleter::operator()(pg_result* result) const {
+    PQclear(result);
+}
+
+PgHistoryStore::~PgHistoryStore() {
+    abandonGroup();
+    PQfinish(conn_);
+}
+
+bool PgHistoryStore::fail() {
+    error_ = conn_ != nullptr ? HidePassword(withoutTrailingNewline(PQerrorMessage(conn_)), uri_)
+                              : "The database is closed.";
+    return false;
+}
+
+void PgHistoryStore::abandonGroup() {
+    if (inGroup_ && conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK) {
+        PQclear(PQexec(conn_, "ROLLBACK"));
+    }
+    inGroup_ = false;
+    groupUndone();
+}
+
+bool PgHistoryStore::execute(const char* sql) {
+    PGresult* result = PQexec(conn_, sql);
+    const bool ok =
+        PQresultStatus(result) == PGRES_COMMAND_OK || PQresultStatus(result) == PGRES_TUPLES_OK;
+    PQclear(result);
+    return ok || fail();
+}
+
+bool PgHistoryStore::open(const std::string& uri, std::string station) {
+    abandonGroup();
+    PQfinish(conn_);
+    uri_ = uri;
+    station_ = std::move(station);
+    // A server that does not answer ends the run instead of hanging it; a
+    // timeout in the URI comes later and wins.
+    const char* keywords[] = {"connect_timeout", "application_name", "dbname", nullptr};
+    const char* values[] = {"10", "Histran", uri_.c_str(), nullptr};
+    conn_ = PQconnectdbParams(keywords, values, 1);
+    if (conn_ == nullptr) {
+        error_ = "Out of memory.";
+        return false;
+    }
+    if (PQstatus(conn_) != CONNECTION_OK) {
+        return fail();
+    }
+    // The server's notices ("relation already exists, skipping") would go
+    // to stderr, which carries the console's message boxes.
+    PQsetNoticeProcessor(
+        conn_, [](void*, const char*) {}, nullptr);
+    if (!execute(kSchema)) {
+        execute("ROLLBACK");
+        return false;
+    }
+    for (const auto& [name, sql] : kStatements) {
+        PGresult* result = PQprepare(conn_, name, sql.c_str(), 0, nullptr);
+        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
+        PQclear(result);
+        if (!ok) {
+            return fail();
+        }
+    }
+    return true;
+}
+
+PgHistoryStore::Result PgHistoryStore::run(const char* statement,
+                                           const std::vector<const char*>& values,
+                                           const std::vector<int>& lengths,
+                                           const std::vector<int>& binary) {
+    if (conn_ == nullptr) {
+        fail();
+        return nullptr;
+    }
+    Result result(PQexecPrepared(conn_, statement, static_cast<int>(values.size()), values.data(),
+                                 lengths.empty() ? nullptr : lengths.data(),
+                                 binary.empty() ? nullptr : binary.data(), 0));
+    const ExecStatusType status = PQresultStatus(result.get());
+    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
+        fail();
+        return nullptr;
+    }
+    return result;
+}
+
+bool PgHistoryStore::position(const HistoryFileId& file, int64_t* position) {
+    *position = 0;
+    const Result result = run("position", {station_.c_str(), file.name.c_str()});
+    if (!result) {
+        return false;
+    }
+    if (PQntuples(result.get()) > 0) {
+        const auto number = [&](int column) {
+            return std::strtoll(PQgetvalue(result.get(), 0, column), nullptr, 10);
+        };
+        *position = ResumePosition(file, number(0), number(1), number(2));
+    }
+    return true;
+}
+
+bool PgHistoryStore::holds(const HistoryEvent& event, bool* held) {
+    *held = false;
+    const std::string desc(event.desc);
+    const std::string bitmap(event.bitmap);
+    const Result result = run("holds", {station_.c_str(), desc.c_str(), bitmap.c_str()});
+    if (!result) {
+        return false;
+    }
+    *held = PQntuples(result.get()) > 0;
+    return true;
+}
+
+bool PgHistoryStore::inGroup() {
+    if (!inGroup_) {
+        if (conn_ == nullptr || !execute("BEGIN")) {
+            return conn_ == nullptr ? fail() : false;
+        }
+        inGroup_ = true;
+        group_.start();
+    }
+    return true;
+}
+
+bool PgHistoryStore::record(const HistoryEvent* event, const HistoryFileId& file,
+                            int64_t position) {
+    if (!inGroup()) {
+        return false;
+    }
+    const std::string inode = std::to_string(file.inode);
+    const std::string size = std::to_string(file.size);
+    const std::string at = std::to_string(position);
+    Result result;
+    if (event == nullptr) {
+        result = run("advance", {station_.c_str(), file.name.c_str(), inode.c_str(), size.c_str(),
+                                 at.c_str()});
+    } else {
+        const std::string desc(event->desc);
+        const std::string bitmap(event->bitmap);
+        const std::string video(event->video);
+        const std::optional<std::string> picture = ReadEventPicture(bitmap);
+        result = run("add",
+                     {station_.c_str(), desc.c_str(), bitmap.c_str(),
+                      video.empty() ? nullptr : video.c_str(), picture ? picture->data() : nullptr,
+                      file.name.c_str(), inode.c_str(), size.c_str(), at.c_str()},
+                     {0, 0, 0, 0, picture ? static_cast<int>(picture->size()) : 0, 0, 0, 0, 0},
+                     {0, 0, 0, 0, 1, 0, 0, 0, 0});
+    }
+    if (!result) {
+        // The transaction is lost with the failed statement; rows and
+        // positions go back to the last commit together.
+        const std::string reason = error_;
+        abandonGroup();
+        error_ = reason;
+        return false;
+    }
+    if (event != nullptr) {
+        rowAdded();
+    }
+    return group_.added() ? commit() : true;
+}
+
+bool PgHistoryStore::add(const HistoryEvent& event, const HistoryFileId& file, int64_t position) {
+    return record(&event, file, position);
+}
+
+bool PgHistoryStore::advance(const HistoryFileId& file, int64_t position) {
+    return record(nullptr, file, position);
+}
+
+bool PgHistoryStore::commit() {
+    if (!inGroup_) {
+        return true;
+    }
+    inGroup_ = false;
+    if (!execute("COMMIT")) {
+        groupUndone();
+        return false;
+    }
+    groupCommitted();
+    return true;
+}
+
+bool PgHistoryStore::forgetAllBut(const std::vector<std::string>& present) {
+    const Result files = run("files", {station_.c_str()});
+    if (!files) {
+        return false;
+    }
+    for (int row = 0; row < PQntuples(files.get()); ++row) {
+        const char* name = PQgetvalue(files.get(), row, 0);
+        if (std::find(present.begin(), present.end(), name) == present.end() &&
+            !run("forget", {station_.c_str(), name})) {
+            return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace zelkor::eventdb
