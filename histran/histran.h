@@ -34,6 +34,8 @@ struct HistranContext {
     platform::Ui& ui;
     platform::Instances& instances;
     std::string programDirectory;
+    // One Histran per station: each station empties its own history file.
+    std::string instanceClass = std::string(kInstanceClass);
 };
 
 enum class HistranOutcome {

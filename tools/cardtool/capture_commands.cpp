@@ -39,7 +39,7 @@ bool open(Session& s) {
 
     platform::Clock& clock = platform::systemClock();
     std::string error;
-    s.hw = platform::openHardware(clock, error);
+    s.hw = platform::openHardware(clock, "", error);
     if (!s.hw) {
         std::fprintf(stderr, "cardtool: %s\n", error.c_str());
         return false;

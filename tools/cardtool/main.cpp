@@ -26,7 +26,7 @@ using namespace zelkor;
 int detect() {
     platform::Clock& clock = platform::systemClock();
     std::string error;
-    auto hw = platform::openHardware(clock, error);
+    auto hw = platform::openHardware(clock, "", error);
     if (!hw) {
         std::fprintf(stderr, "cardtool: %s\n", error.c_str());
         return 2;
