@@ -33,11 +33,12 @@ constexpr int kExitFailed = 1;
 constexpr int kExitUsage = 2;
 
 constexpr const char* kUsage =
-    "Usage: VrakSetup [--station NAME] --workdir DIR [--password TEXT | --no-password]\n"
-    "                 [--camera CAMERA] [NAME=VALUE ...]\n"
-    "       VrakSetup [--station NAME] --camera CAMERA\n"
+    "Usage: VrakSetup --workdir DIR [--password TEXT | --no-password] [--camera CAMERA]\n"
+    "                 [NAME=VALUE ...]\n"
+    "       VrakSetup --camera CAMERA\n"
     "       VrakSetup --help\n"
-    "       VrakSetup [--station NAME]   (the setup wizard, on a display)\n";
+    "       VrakSetup               (the setup wizard, on a display)\n"
+    "Each form takes --station NAME to set up that station instead of the default one.\n";
 
 // The card configuration the camera is written to. A station writes its
 // own file even where none is there yet: the camera of one station must
