@@ -38,7 +38,8 @@ int main(int argc, char** argv) {
     const std::string storePath = platform::stationRegistryPath(station);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     if (!tools::ParseEventArgument(args).ok) {
-        return stop(tools::kExitRefused, "usage: dial [--station NAME] [EVENT-NUMBER]");
+        return stop(tools::kExitRefused,
+                    "usage: dial [EVENT-NUMBER], with --station NAME for a station");
     }
     const auto registry = platform::openFileRegistry(storePath);
     tools::StoredValues values(*registry);

@@ -82,7 +82,7 @@ int main(int argc, char** argv) {
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const auto argument = tools::ParseEventArgument(args);
     if (!argument.ok) {
-        return refuse("usage: email [--station NAME] [EVENT-NUMBER]");
+        return refuse("usage: email [EVENT-NUMBER], with --station NAME for a station");
     }
     const auto registry = platform::openFileRegistry(storePath);
     tools::StoredValues values(*registry);
