@@ -292,9 +292,10 @@ TEST_F(VrakSetupTest, CameraSetsOnlyTheCardsCompositeSource) {
 TEST_F(VrakSetupTest, StationsTakeStoresCardFilesAndFoldersOfTheirOwn) {
     const fs::path shared = dir / "shared.ini";
     setenv("ZELKOR_VCARD", shared.c_str(), 1);
-    ASSERT_EQ(run({"--workdir", "work"}).exitCode, 0);
+    // The first set-up of all, before any store's folder is there.
     ASSERT_EQ(run({"--station", "A", "--workdir", "work-A", "--camera", "scene:walker"}).exitCode,
               0);
+    ASSERT_EQ(run({"--workdir", "work"}).exitCode, 0);
     EXPECT_TRUE(fs::exists(dir / "config" / "registry-A.reg"));
     EXPECT_NE(
         zelkor::testing::readText((dir / "config" / "vcard-A.ini").string()).find("scene:walker"),
