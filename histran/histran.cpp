@@ -130,7 +130,7 @@ HistranOutcome RunHistran(HistranContext& context) {
 
 HistranOutcome RunHistran(HistranContext& context, HistranSummary& summary) {
     std::string claimError;
-    const auto claim = context.instances.claim(kInstanceClass, &claimError);
+    const auto claim = context.instances.claim(context.instanceClass, &claimError);
     if (!claim && claimError.empty()) {
         return HistranOutcome::AlreadyRunning;
     }

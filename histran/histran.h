@@ -38,6 +38,8 @@ struct HistranContext {
     platform::Ui& ui;
     platform::Instances& instances;
     std::string programDirectory;
+    // One Histran per station: each station empties its own history file.
+    std::string instanceClass = std::string(kInstanceClass);
     // Whose events these are, in an event database several stations share.
     std::string station = {};
 };

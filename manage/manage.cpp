@@ -7,7 +7,7 @@ namespace zelkor::manage {
 ManageStart StartManage(ManageContext& context, Manage& manage) {
     platform::Ui& ui = context.services.ui;
     std::string claimError;
-    manage.claim = context.instances.claim(kInstanceClass, &claimError);
+    manage.claim = context.instances.claim(context.instanceClass, &claimError);
     if (!manage.claim && claimError.empty()) {
         ui.messageBox(kAlreadyRunning, resources::kTitle, platform::mb::OK);
         return ManageStart::AlreadyRunning;

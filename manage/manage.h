@@ -26,6 +26,8 @@ struct ManageContext {
     platform::Instances& instances;
     ManageServices services;
     std::string programDirectory;
+    // One manage per station, each on its station's database.
+    std::string instanceClass = std::string(kInstanceClass);
 };
 
 enum class ManageStart {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/capture_driver.h"
 #include "platform/clock.h"
@@ -31,14 +32,15 @@ class Hardware {
     virtual uint64_t busSettleGiveUps() const { return 0; }
 };
 
-// Opens the configured hardware. The clock times the card's video. On a bad
-// configuration returns null and puts a message naming file, line and key
-// into `error`.
+// Opens the configured hardware of `station` (empty: the default station;
+// see stationCardConfig for which configuration that is). The clock times
+// the card's video. On a bad configuration returns null and puts a message
+// naming file, line and key into `error`.
 //
 // Declared here and defined by the hardware backend the program links: the
 // virtual card's library (vcard/hardware_backend.cpp) is that backend, and it
 // also decides, from the card's configuration, where real ports or the
 // system's PCI list take the card's place.
-std::unique_ptr<Hardware> openHardware(Clock& clock, std::string& error);
+std::unique_ptr<Hardware> openHardware(Clock& clock, std::string_view station, std::string& error);
 
 }  // namespace zelkor::platform

@@ -1,6 +1,7 @@
 // openHardware, declared in platform/hardware.h, is defined here: linking
-// this library makes the configured card (built from $ZELKOR_VCARD, vcard.ini
-// in the program's folder, or the built-in default) the machine's hardware.
+// this library makes the configured card (built from the station's own
+// vcard-NAME.ini, $ZELKOR_VCARD, vcard.ini in the program's folder, or the
+// built-in default) the machine's hardware.
 
 #include <QCoreApplication>
 
@@ -8,6 +9,7 @@
 
 #include "platform/hardware.h"
 #include "platform/program_dir.h"
+#include "platform/station.h"
 #include "vcard/capture_window.h"
 #include "vcard/card.h"
 #include "vcard/display_window.h"
@@ -46,9 +48,11 @@ class CardHardware : public Hardware {
 
 }  // namespace
 
-std::unique_ptr<Hardware> openHardware(Clock& clock, std::string& error) {
+std::unique_ptr<Hardware> openHardware(Clock& clock, std::string_view station, std::string& error) {
     vcard::VcardConfig config;
-    if (!vcard::loadVcardConfig(std::getenv("ZELKOR_VCARD"), programDirectory(), config, error)) {
+    const std::string named = stationCardConfig(station, std::getenv("ZELKOR_VCARD"));
+    if (!vcard::loadVcardConfig(named.empty() ? nullptr : named.c_str(), programDirectory(), config,
+                                error)) {
         return nullptr;
     }
     std::string why;

@@ -54,6 +54,19 @@ TEST_F(AlarmsTest, EachLauncherStartsItsExactCommandLine) {
     EXPECT_TRUE(sound.requests.empty());
 }
 
+TEST_F(AlarmsTest, AStationsCompanionsWorkOnItsStore) {
+    services.station = "gate-2";
+    std::string description;
+    LaunchSetupWizard(companions, services, kDir, 0);
+    LaunchHistran(services, kDir, 1, 3);
+    LaunchDialer(companions, services, kDir, 1, 17, 0, description);
+    LaunchMailer(companions, services, kDir, 0, 17, 0, description);
+    EXPECT_EQ(processes.commandLines, (Strings{"/opt/oculara/VrakSetup --station gate-2 ",
+                                               "/opt/oculara/Histran --station gate-2 ",
+                                               "/opt/oculara/dial --station gate-2 17",
+                                               "/opt/oculara/email --station gate-2"}));
+}
+
 TEST_F(AlarmsTest, MonitorsReadTheLastStartsEndState) {
     EXPECT_EQ(SetupWizardDone(companions), 1);  // nothing started yet
     EXPECT_EQ(DialerDone(companions), 1);

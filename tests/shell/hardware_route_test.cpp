@@ -20,7 +20,7 @@ class HardwareRouteTest : public ::testing::Test {
     std::unique_ptr<DisplayDevice> deviceOf(const std::string& ini) {
         setenv("ZELKOR_VCARD", dir.write("vcard.ini", ini).c_str(), 1);
         std::string error;
-        hardware = openHardware(clock, error);
+        hardware = openHardware(clock, "", error);
         EXPECT_NE(hardware, nullptr) << error;
         return hardware ? hardware->createDisplayDevice() : nullptr;
     }

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "eventdb/event_database.h"
@@ -285,6 +286,40 @@ TEST_F(VrakSetupTest, CameraSetsOnlyTheCardsCompositeSource) {
         EXPECT_NE(r.err.find(reason), std::string::npos) << camera << ": " << r.err;
         EXPECT_EQ(zelkor::testing::readText(card.string()), withSource("v4l2:/dev/video3"));
     }
+    unsetenv("ZELKOR_VCARD");
+}
+
+TEST_F(VrakSetupTest, StationsTakeStoresCardFilesAndFoldersOfTheirOwn) {
+    const fs::path shared = dir / "shared.ini";
+    setenv("ZELKOR_VCARD", shared.c_str(), 1);
+    // The first set-up of all, before any store's folder is there.
+    ASSERT_EQ(run({"--station", "A", "--workdir", "work-A", "--camera", "scene:walker"}).exitCode,
+              0);
+    ASSERT_EQ(run({"--workdir", "work"}).exitCode, 0);
+    EXPECT_TRUE(fs::exists(dir / "config" / "registry-A.reg"));
+    EXPECT_NE(
+        zelkor::testing::readText((dir / "config" / "vcard-A.ini").string()).find("scene:walker"),
+        std::string::npos);
+    EXPECT_FALSE(fs::exists(shared));
+    EXPECT_EQ(run({"--station", "A", "--workdir", "work-A/."}).exitCode, 0);
+
+    // Another station's folder, however it is named, is refused before
+    // anything is written.
+    fs::create_directory_symlink(dir / "work", dir / "alias");
+    for (const auto& [station, folder, owner] :
+         {std::tuple{"B", "work-A", "station A"}, std::tuple{"B", "alias", "default station"},
+          std::tuple{"", "work-A/", "station A"}}) {
+        std::vector<std::string> args{"--workdir", folder};
+        if (*station != '\0') {
+            args.insert(args.begin(), {"--station", station});
+        }
+        const auto r = run(args);
+        EXPECT_EQ(r.exitCode, 2) << folder;
+        EXPECT_NE(r.err.find(owner), std::string::npos) << r.err;
+    }
+    EXPECT_FALSE(fs::exists(dir / "config" / "registry-B.reg"));
+    EXPECT_EQ(run({"--station", "a/b", "--workdir", "x"}).exitCode, 2);
+    EXPECT_FALSE(fs::exists(dir / "x"));
     unsetenv("ZELKOR_VCARD");
 }
 

@@ -27,7 +27,7 @@ struct Session {
     std::unique_ptr<platform::CaptureWindow> window;
 };
 
-bool open(Session& s) {
+bool open(Session& s, const std::string& station) {
     // A user checking a camera may have no display; the window is not shown.
     if (std::getenv("DISPLAY") == nullptr && std::getenv("WAYLAND_DISPLAY") == nullptr) {
         setenv("QT_QPA_PLATFORM", "offscreen", 0);
@@ -39,7 +39,7 @@ bool open(Session& s) {
 
     platform::Clock& clock = platform::systemClock();
     std::string error;
-    s.hw = platform::openHardware(clock, error);
+    s.hw = platform::openHardware(clock, station, error);
     if (!s.hw) {
         std::fprintf(stderr, "cardtool: %s\n", error.c_str());
         return false;
@@ -81,9 +81,9 @@ void printSize(platform::CaptureWindow& window, const std::string& file, const c
 
 }  // namespace
 
-int grabCommand(const std::string& file) {
+int grabCommand(const std::string& station, const std::string& file) {
     Session s;
-    if (!open(s)) {
+    if (!open(s, station)) {
         return 1;
     }
     if (vorrak::SetCaptureFormat(*s.window, vorrak::kFrameFormatMode, 8) == 0 ||
@@ -95,9 +95,10 @@ int grabCommand(const std::string& file) {
     return 0;
 }
 
-int recordCommand(const std::string& file, unsigned seconds, unsigned fps) {
+int recordCommand(const std::string& station, const std::string& file, unsigned seconds,
+                  unsigned fps) {
     Session s;
-    if (!open(s)) {
+    if (!open(s, station)) {
         return 1;
     }
     if (vorrak::SetCaptureFormat(*s.window, vorrak::kRecordingFormatMode, 8) == 0) {

@@ -7,9 +7,11 @@
 
 namespace zelkor::tools {
 
+// The card is the one of `station` (empty: the default station).
 // cardtool grab FILE
-int grabCommand(const std::string& file);
+int grabCommand(const std::string& station, const std::string& file);
 // cardtool record FILE SECONDS [--fps N]
-int recordCommand(const std::string& file, unsigned seconds, unsigned fps);
+int recordCommand(const std::string& station, const std::string& file, unsigned seconds,
+                  unsigned fps);
 
 }  // namespace zelkor::tools

@@ -1,4 +1,5 @@
-// cardtool: what the programs find on the configured card.
+// cardtool [--station NAME]: what the programs find on the configured card
+// (of that station).
 //   cardtool detect   display chip, decoder, input signal, capture driver,
 //                     and how often the bus gave up waiting (only when it did)
 //   cardtool grab FILE                       one frame as an 8-bit bitmap
@@ -12,6 +13,7 @@
 
 #include "platform/clock.h"
 #include "platform/hardware.h"
+#include "platform/station.h"
 #include "platform/ui_console.h"
 #include "tools/cardtool/capture_commands.h"
 #include "vorrak/hardware/decoder_bus.h"
@@ -23,10 +25,10 @@ namespace {
 using namespace zelkor;
 
 // The same searches, in the same order, as the main program's start-up.
-int detect() {
+int detect(const std::string& station) {
     platform::Clock& clock = platform::systemClock();
     std::string error;
-    auto hw = platform::openHardware(clock, error);
+    auto hw = platform::openHardware(clock, station, error);
     if (!hw) {
         std::fprintf(stderr, "cardtool: %s\n", error.c_str());
         return 2;
@@ -90,11 +92,17 @@ int detect() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string station;
+    std::string error;
+    if (!zelkor::platform::takeStationArgument(argc, argv, &station, &error)) {
+        std::fprintf(stderr, "cardtool: %s\n", error.c_str());
+        return 2;
+    }
     if (argc == 2 && std::strcmp(argv[1], "detect") == 0) {
-        return detect();
+        return detect(station);
     }
     if (argc == 3 && std::strcmp(argv[1], "grab") == 0) {
-        return zelkor::tools::grabCommand(argv[2]);
+        return zelkor::tools::grabCommand(station, argv[2]);
     }
     if ((argc == 4 || (argc == 6 && std::strcmp(argv[4], "--fps") == 0)) &&
         std::strcmp(argv[1], "record") == 0) {
@@ -103,12 +111,13 @@ int main(int argc, char** argv) {
         const bool secondsOk = *end == 0 && seconds > 0 && seconds <= 65535;
         const unsigned long fps = argc == 6 ? std::strtoul(argv[5], &end, 10) : 30;
         if (secondsOk && *end == 0 && fps > 0 && fps <= 1000) {
-            return zelkor::tools::recordCommand(argv[2], unsigned(seconds), unsigned(fps));
+            return zelkor::tools::recordCommand(station, argv[2], unsigned(seconds), unsigned(fps));
         }
     }
     std::fprintf(stderr,
                  "usage: cardtool detect\n"
                  "       cardtool grab FILE\n"
-                 "       cardtool record FILE SECONDS [--fps N]\n");
+                 "       cardtool record FILE SECONDS [--fps N]\n"
+                 "each with --station NAME for the card of that station\n");
     return 2;
 }

@@ -1,4 +1,4 @@
-// dial [EVENT]: rings the stored telephone number through an AT modem, so
+// dial [--station NAME] [EVENT]: rings the stored telephone number through an AT modem, so
 // that someone hears of the event Vorrak raised. The number, the modem and
 // how long it rings come from the settings store.
 
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/station.h"
 #include "tools/companions/companion_run.h"
 #include "tools/companions/companion_values.h"
 #include "tools/dial/modem_dialogue.h"
@@ -29,15 +30,21 @@ int stop(int code, const std::string& reason) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string station;
+    std::string stationError;
+    if (!platform::takeStationArgument(argc, argv, &station, &stationError)) {
+        return stop(tools::kExitRefused, stationError);
+    }
+    const std::string storePath = platform::stationRegistryPath(station);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     if (!tools::ParseEventArgument(args).ok) {
-        return stop(tools::kExitRefused, "usage: dial [EVENT-NUMBER]");
+        return stop(tools::kExitRefused,
+                    "usage: dial [EVENT-NUMBER], with --station NAME for a station");
     }
-    const auto registry = platform::openFileRegistry(platform::defaultRegistryPath());
+    const auto registry = platform::openFileRegistry(storePath);
     tools::StoredValues values(*registry);
     if (!values.opened()) {
-        return stop(tools::kExitRefused,
-                    "no settings in " + platform::defaultRegistryPath() + "; run VrakSetup first");
+        return stop(tools::kExitRefused, "no settings in " + storePath + "; run VrakSetup first");
     }
     std::string error;
     const auto dialString = tools::DialString(values.text("PHONENUMBER"), &error);

@@ -1,4 +1,4 @@
-// email [EVENT]: sends the warning mail Vorrak asks for. The addresses, the
+// email [--station NAME] [EVENT]: sends the warning mail Vorrak asks for. The addresses, the
 // text and the event bitmap's path come from the settings store, where
 // Vorrak put them just before starting the mailer; the server from the
 // values VrakSetup stores.
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "platform/registry.h"
+#include "platform/station.h"
 #include "tools/companions/companion_run.h"
 #include "tools/companions/companion_values.h"
 #include "tools/email/address_list.h"
@@ -72,16 +73,21 @@ std::string hostPart(const std::string& address) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string station;
+    std::string stationError;
+    if (!platform::takeStationArgument(argc, argv, &station, &stationError)) {
+        return refuse(stationError);
+    }
+    const std::string storePath = platform::stationRegistryPath(station);
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const auto argument = tools::ParseEventArgument(args);
     if (!argument.ok) {
-        return refuse("usage: email [EVENT-NUMBER]");
+        return refuse("usage: email [EVENT-NUMBER], with --station NAME for a station");
     }
-    const auto registry = platform::openFileRegistry(platform::defaultRegistryPath());
+    const auto registry = platform::openFileRegistry(storePath);
     tools::StoredValues values(*registry);
     if (!values.opened()) {
-        return refuse("no settings in " + platform::defaultRegistryPath() +
-                      "; run VrakSetup first");
+        return refuse("no settings in " + storePath + "; run VrakSetup first");
     }
     if (argument.event && values.number("EMAILNOTIFY") == 0) {
         return tools::EndWith("email", tools::kExitDone, "e-mail notify is off; no mail sent");

@@ -23,10 +23,11 @@ int main(int argc, char** argv) {
     constexpr int kTries = 3;
     const auto id = argc == 3 ? zelkor::platform::parseDecimal(argv[2]) : std::nullopt;
     if (!id || !zelkor::platform::validClassName(argv[1])) {
-        std::fprintf(stderr,
-                     "usage: sendcommand CLASS ID\n"
-                     "  CLASS  a window class, such as ZelkorVorrak\n"
-                     "  ID     a command id, 0 to 4294967295 (40004 ends Vorrak)\n");
+        std::fprintf(
+            stderr,
+            "usage: sendcommand CLASS ID\n"
+            "  CLASS  a window class, such as ZelkorVorrak (ZelkorVorrak.NAME: station NAME)\n"
+            "  ID     a command id, 0 to 4294967295 (40004 ends Vorrak)\n");
         return kNotHandedOver;
     }
     const auto instances =

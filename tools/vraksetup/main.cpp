@@ -13,10 +13,12 @@
 #include "platform/program_dir.h"
 #include "platform/qt/services.h"
 #include "platform/registry.h"
+#include "platform/station.h"
 #include "tools/vraksetup/camera_choice.h"
 #include "tools/vraksetup/setup_request.h"
 #include "tools/vraksetup/setup_values.h"
 #include "tools/vraksetup/setup_wizard.h"
+#include "tools/vraksetup/station_stores.h"
 #include "tools/vraksetup/vcard_file.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings.h"
@@ -35,19 +37,31 @@ constexpr const char* kUsage =
     "                 [NAME=VALUE ...]\n"
     "       VrakSetup --camera CAMERA\n"
     "       VrakSetup --help\n"
-    "       VrakSetup               (the setup wizard, on a display)\n";
+    "       VrakSetup               (the setup wizard, on a display)\n"
+    "Each form takes --station NAME to set up that station instead of the default one.\n";
 
-std::string vcardFile() {
+// The card configuration the camera is written to. A station writes its
+// own file even where none is there yet: the camera of one station must
+// never change another's.
+std::string vcardFile(const std::string& station) {
+    if (!station.empty()) {
+        return platform::stationCardPath(platform::stationRegistryPath(station), station);
+    }
     return tools::VcardFilePath(std::getenv("ZELKOR_VCARD"), platform::programDirectory());
 }
 
-void printHelp() {
+void printHelp(const std::string& station) {
     std::fputs(kUsage, stdout);
     std::printf(
         "\n"
         "Writes the settings of an installation to the settings store\n"
         "(%s; set ZELKOR_REGISTRY to use another file).\n"
         "\n"
+        "  --station NAME     sets up station NAME (1 to %zu of A-Z a-z 0-9 _ -), one\n"
+        "                     of several guards on this machine: its own store\n"
+        "                     beside the default one (registry-NAME.reg), its own card\n"
+        "                     configuration vcard-NAME.ini beside that, and a working\n"
+        "                     directory no other station uses.\n"
         "Settings not given keep what the store holds (their defaults when it holds\n"
         "none); all of them are written at once.\n"
         "  --workdir DIR      WORKINGDIR: where work frames, event pictures and clips,\n"
@@ -65,7 +79,8 @@ void printHelp() {
         "                     leaves the settings store as it is.\n"
         "  NAME=VALUE         sets one setting; names are not case-sensitive.\n"
         "                     Settings, their ranges and defaults:\n",
-        platform::defaultRegistryPath().c_str(), vorrak::kMaxPasswordLength, vcardFile().c_str());
+        platform::stationRegistryPath(station).c_str(), platform::kMaxStationName,
+        vorrak::kMaxPasswordLength, vcardFile(station).c_str());
     for (const auto& entry : tools::SetupSettings()) {
         if (entry.kind == vorrak::SettingKind::Number) {
             std::printf("    %-20s number from %u to %u, default %u\n",
@@ -95,8 +110,8 @@ int fail(const std::string& message) {
     return kExitFailed;
 }
 
-std::unique_ptr<platform::Registry> openStore(std::string* path) {
-    *path = platform::defaultRegistryPath();
+std::unique_ptr<platform::Registry> openStore(const std::string& station, std::string* path) {
+    *path = platform::stationRegistryPath(station);
     return path->empty() ? nullptr : platform::openFileRegistry(*path);
 }
 
@@ -104,7 +119,7 @@ constexpr const char* kNoStoreMessage =
     "no place for the settings store: set ZELKOR_REGISTRY or HOME";
 
 // Without arguments: the wizard, when there is a screen to show it on.
-int runWizard(int argc, char** argv) {
+int runWizard(int argc, char** argv, const std::string& station) {
     auto app = platform::startGuiApplication(argc, argv);
     if (app == nullptr) {
         std::fprintf(stderr,
@@ -115,12 +130,12 @@ int runWizard(int argc, char** argv) {
         return kExitUsage;
     }
     std::string storePath;
-    auto registry = openStore(&storePath);
+    auto registry = openStore(station, &storePath);
     if (registry == nullptr) {
         return fail(kNoStoreMessage);
     }
     auto ui = platform::makeUi();
-    tools::SetupWizard wizard(*registry, *ui, vcardFile());
+    tools::SetupWizard wizard(*registry, *ui, vcardFile(station), station);
     wizard.show();
     app->exec();
     return wizard.result() == QDialog::Accepted ? kExitOk : kExitFailed;
@@ -129,8 +144,15 @@ int runWizard(int argc, char** argv) {
 }  // namespace
 
 int main(int argc, char** argv) {
+    std::string station;
+    std::string error;
+    if (!platform::takeStationArgument(argc, argv, &station, &error)) {
+        std::fprintf(stderr, "VrakSetup: %s\n%sTry 'VrakSetup --help' for more.\n", error.c_str(),
+                     kUsage);
+        return kExitUsage;
+    }
     if (argc < 2) {
-        return runWizard(argc, argv);
+        return runWizard(argc, argv, station);
     }
     const std::vector<std::string_view> args(argv + 1, argv + argc);
     const auto parsed = tools::ParseSetupArguments(args);
@@ -141,16 +163,23 @@ int main(int argc, char** argv) {
     }
     const auto& request = *parsed.request;
     if (request.help) {
-        printHelp();
+        printHelp(station);
         return kExitOk;
     }
 
-    std::string error;
-    if (!request.cameraOnly() && !tools::PrepareWorkingDirectory(request.workDir, &error)) {
-        return fail(error);
+    if (!request.cameraOnly()) {
+        const std::string shared =
+            tools::SharedWorkDirProblem(platform::defaultRegistryPath(), station, request.workDir);
+        if (!shared.empty()) {
+            std::fprintf(stderr, "VrakSetup: %s\n", shared.c_str());
+            return kExitUsage;
+        }
+        if (!tools::PrepareWorkingDirectory(request.workDir, &error)) {
+            return fail(error);
+        }
     }
     if (!request.cameraLocation.empty()) {
-        const std::string file = vcardFile();
+        const std::string file = vcardFile(station);
         if (!tools::WriteCameraLocation(file, request.cameraLocation, error)) {
             return fail(error);
         }
@@ -161,7 +190,7 @@ int main(int argc, char** argv) {
         }
     }
     std::string storePath;
-    auto registry = openStore(&storePath);
+    auto registry = openStore(station, &storePath);
     if (registry == nullptr) {
         return fail(kNoStoreMessage);
     }

@@ -25,6 +25,7 @@
 #include "tools/companions/companion_values.h"
 #include "tools/vraksetup/camera_panel.h"
 #include "tools/vraksetup/setup_request.h"
+#include "tools/vraksetup/station_stores.h"
 #include "tools/vraksetup/vcard_file.h"
 #include "vorrak/config/password.h"
 #include "vorrak/config/settings_store.h"
@@ -242,11 +243,12 @@ bool IsWritableFolder(const std::string& dir) {
 }
 
 SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, std::string vcardFile,
-                         QWidget* parent)
+                         std::string station, QWidget* parent)
     : QWizard(parent),
       registry_(registry),
       ui_(ui),
       vcardFile_(std::move(vcardFile)),
+      station_(std::move(station)),
       stored_(ReadSetupValues(registry)) {
     setObjectName("setupWizard");
     setWindowTitle("Oculara Setup Wizard");
@@ -259,8 +261,9 @@ SetupWizard::SetupWizard(platform::Registry& registry, platform::Ui& ui, std::st
     setFixedSize(880, 620);
 
     if (stored_.text(resources::kWorkingDirValue).empty()) {
-        // A first set-up proposes a folder of the user's own.
-        stored_.setText(resources::kWorkingDirValue, (QDir::homePath() + "/Oculara").toStdString());
+        // A first set-up proposes a folder of the user's own, one per station.
+        stored_.setText(resources::kWorkingDirValue,
+                        ProposedWorkDir(QDir::homePath().toStdString(), station_));
     }
     storedAccess_ = chosenAccess(registry_);
 
@@ -587,8 +590,8 @@ void SetupWizard::accept() {
     chosen.setText(resources::kWorkingDirValue,
                    AbsoluteWorkDir(chosen.text(resources::kWorkingDirValue)));
     const std::string& dir = chosen.text(resources::kWorkingDirValue);
-    std::string error;
-    if (!PrepareWorkingDirectory(dir, &error)) {
+    std::string error = SharedWorkDirProblem(platform::defaultRegistryPath(), station_, dir);
+    if (!error.empty() || !PrepareWorkingDirectory(dir, &error)) {
         ui_.messageBox(error, "Oculara Setup Wizard", platform::mb::ICONHAND);
         return;
     }

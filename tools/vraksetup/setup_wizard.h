@@ -32,9 +32,10 @@ class SetupWizard : public QWizard {
         uint32_t initial = 0;
     };
 
-    // `vcardFile`: the card configuration whose camera the camera page sets.
+    // `vcardFile`: the card configuration whose camera the camera page sets;
+    // `station`: the station set up (empty: the default one).
     SetupWizard(platform::Registry& registry, platform::Ui& ui, std::string vcardFile,
-                QWidget* parent = nullptr);
+                std::string station = {}, QWidget* parent = nullptr);
 
     // The values as the pages show them now.
     SetupValues values() const;
@@ -64,6 +65,7 @@ class SetupWizard : public QWizard {
     platform::Registry& registry_;
     platform::Ui& ui_;
     std::string vcardFile_;
+    std::string station_;
     SetupValues stored_;
     std::vector<std::vector<Field>> pageFields_;  // by page id
     int passwordPage_ = -1;

@@ -1,6 +1,7 @@
 #include "tools/vraksetup/vcard_file.h"
 
 #include <filesystem>
+#include <system_error>
 
 #include "platform/ini_document.h"
 #include "platform/store_file.h"
@@ -45,6 +46,14 @@ bool WriteCameraLocation(const std::string& file, std::string_view location, std
     const std::optional<std::string> changed = WithCameraLocation(text, location);
     if (!changed) {
         error = "the camera cannot be written as one line of " + file;
+        return false;
+    }
+    // A station's file sits beside its store, whose folder a first set-up
+    // may not have made yet; a missing folder is made as the store's is.
+    std::error_code ec;
+    const std::filesystem::path folder = std::filesystem::path(file).parent_path();
+    if (!folder.empty() && !std::filesystem::create_directories(folder, ec) && ec) {
+        error = "cannot create the folder of " + file + ": " + ec.message();
         return false;
     }
     return platform::writeFileAtomically(file, *changed, kFileMode, &error);

@@ -21,8 +21,8 @@ std::string ReadCameraLocation(const std::string& file);
 // kept. Nothing when the location cannot be one line of it.
 std::optional<std::string> WithCameraLocation(std::string_view text, std::string_view location);
 
-// Sets the source of [composite] in `file`, made when missing, replaced as
-// a whole so that a reader never sees half of it.
+// Sets the source of [composite] in `file`, made (with its folder) when
+// missing, replaced as a whole so that a reader never sees half of it.
 bool WriteCameraLocation(const std::string& file, std::string_view location, std::string& error);
 
 }  // namespace zelkor::tools

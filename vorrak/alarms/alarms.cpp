@@ -100,8 +100,14 @@ void ShowError(platform::Ui& ui, std::string_view message) {
     ui.messageBox(message, resources::kTitle, platform::mb::ICONHAND | platform::mb::TOPMOST);
 }
 
-std::string ProgramPath(const std::string& programDir, std::string_view program) {
-    return programDir + "/" + std::string(program);
+// The program's path, followed by the station it is to serve, if any.
+std::string CompanionCommand(const AlarmServices& services, const std::string& programDir,
+                             std::string_view program) {
+    std::string commandLine = programDir + "/" + std::string(program);
+    if (!services.station.empty()) {
+        commandLine += " --station " + services.station;
+    }
+    return commandLine;
 }
 
 // Keeps the previous record when the start fails: the monitor must still
@@ -128,7 +134,7 @@ int LaunchNotifier(std::unique_ptr<platform::ChildProcess>& record, const Notifi
         Note(description, eventNumber, texts.runningNote);
         return 0;
     }
-    std::string commandLine = ProgramPath(programDir, texts.program);
+    std::string commandLine = CompanionCommand(services, programDir, texts.program);
     if (withEvent != 0) {
         commandLine += " " + std::to_string(eventNumber);
     }
@@ -164,7 +170,8 @@ int LaunchSetupWizard(Companions& companions, AlarmServices& services,
     }
     // The trailing blank is part of the command line the wizard has always
     // been given.
-    const std::string commandLine = ProgramPath(programDir, kSetupWizardProgram) + " ";
+    const std::string commandLine =
+        CompanionCommand(services, programDir, kSetupWizardProgram) + " ";
     if (StartMonitored(companions.setupWizard, services.processes, commandLine)) {
         return 1;
     }
@@ -177,7 +184,7 @@ int LaunchHistran(AlarmServices& services, const std::string& programDir, uint32
     if (useAccess == 0 || eventNumber == 0) {
         return 0;
     }
-    if (services.processes.start(ProgramPath(programDir, kHistranProgram) + " ")) {
+    if (services.processes.start(CompanionCommand(services, programDir, kHistranProgram) + " ")) {
         return 1;
     }
     ShowError(services.ui, kHistranFailedMessage);

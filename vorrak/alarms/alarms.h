@@ -74,6 +74,9 @@ struct AlarmServices {
     platform::Ui& ui;
     platform::Sound& sound;
     LateNote lateNote = {};
+    // The station Vorrak guards (empty: the default one). Every companion is
+    // started with "--station NAME" so that it works on that station's store.
+    std::string station = {};
 };
 
 // 1 when nothing was started yet or the last start has ended; 0 while it
@@ -84,7 +87,9 @@ int DialerDone(Companions& companions);
 int MailerDone(Companions& companions);
 
 // Each launcher returns nonzero when the program was started, 0 otherwise.
-// A failed start keeps the record of the previous one.
+// A failed start keeps the record of the previous one. The command lines
+// shown are the default station's; a named station's carry "--station NAME"
+// right after the program.
 
 // Starts "VrakSetup " when the last setup wizard has ended or `force` is
 // nonzero; otherwise starts nothing.

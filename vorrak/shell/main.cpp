@@ -17,6 +17,7 @@
 #include "platform/program_dir.h"
 #include "platform/qt/event_loop_wait.h"
 #include "platform/qt/services.h"
+#include "platform/station.h"
 #include "vorrak/alarms/alarms.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/hardware/picture_controls.h"
@@ -56,6 +57,14 @@ bool catchSignals() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // Refused before anything starts: a guard on the wrong station's store
+    // and camera would look as if it worked.
+    std::string station;
+    std::string error;
+    if (!platform::takeStationArgument(argc, argv, &station, &error)) {
+        std::fprintf(stderr, "Vorrak: %s\n", error.c_str());
+        return 1;
+    }
     // The windows need a Qt platform; a machine without a display gets the
     // offscreen one, where the program runs unseen.
     const bool onDisplay = platform::hasScreen();
@@ -70,9 +79,8 @@ int main(int argc, char** argv) {
     QApplication::setQuitOnLastWindowClosed(false);
 
     platform::Clock& clock = platform::systemClock();
-    std::string error;
     const auto ui = platform::makeUi();
-    const auto hardware = platform::openHardware(clock, error);
+    const auto hardware = platform::openHardware(clock, station, error);
     if (!hardware) {
         std::fprintf(stderr, "Vorrak: %s\n", error.c_str());
         // A user who started the program from the desktop sees no terminal:
@@ -82,7 +90,7 @@ int main(int argc, char** argv) {
         }
         return 1;
     }
-    const auto registry = platform::openFileRegistry(platform::defaultRegistryPath());
+    const auto registry = platform::openFileRegistry(platform::stationRegistryPath(station));
     const auto profile =
         platform::openFileProfile(platform::defaultWindowsDirectory().value_or(""));
     const auto timers = platform::makeQtTimers();
@@ -101,7 +109,7 @@ int main(int argc, char** argv) {
                                 [&hardware] { return hardware->createDisplayDevice(); });
     vorrak::MainWindow window(v, live, hardware->captureDriver());
     live.attach(window);
-    vorrak::AlarmServices alarms{*processes, *ui, *sound};
+    vorrak::AlarmServices alarms{*processes, *ui, *sound, {}, station};
 
     vorrak::SettingsHost settingsHost{*registry, *ui, std::string(platform::kDesktopOpener),
                                       [&](uint32_t force) {
@@ -130,7 +138,8 @@ int main(int argc, char** argv) {
         settingsHost,
         *power,
         *instances,
-        *shell};
+        *shell,
+        station};
     window.attach(s);
     bool prompting = false;
     if (platform::consoleUiRequested()) {

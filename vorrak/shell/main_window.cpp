@@ -28,6 +28,13 @@ QString latin1(std::string_view s) {
 
 }  // namespace
 
+void MainWindow::attach(VorrakServices& services) {
+    s_ = &services;
+    if (!services.station.empty()) {
+        setWindowTitle(latin1(std::string(resources::kTitle) + " - " + services.station));
+    }
+}
+
 MainWindow::MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver& drivers)
     : QWidget(nullptr, Qt::Window | Qt::FramelessWindowHint),
       v_(v),

@@ -56,7 +56,9 @@ class MainWindow : public QWidget,
     MainWindow(Vorrak& v, LiveVideoSteps& live, platform::CaptureDriver& drivers);
     ~MainWindow() override;
 
-    void attach(VorrakServices& services) { s_ = &services; }
+    // A named station's window and tray icon carry its name in the title,
+    // so that the guards of one machine are told apart.
+    void attach(VorrakServices& services);
     // Shows the window and makes the capture window. A Qt window cannot fail
     // to be made; without a capture driver the program runs on without one.
     void create();

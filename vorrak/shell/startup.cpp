@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/station.h"
 #include "vorrak/config/decoder_ini.h"
 #include "vorrak/config/settings_store.h"
 #include "vorrak/guard/detection_cycle.h"
@@ -94,7 +95,7 @@ bool CheckStartup(Vorrak& v, VorrakServices& s, platform::Pci& pci) {
     // A claim that fails for another reason must not pass for a running
     // Vorrak, nor be ignored: two programs would drive the card at once.
     std::string claimError;
-    v.instance = s.instances.claim(kVorrakClass, &claimError);
+    v.instance = s.instances.claim(platform::stationClass(kVorrakClass, s.station), &claimError);
     if (!v.instance) {
         return refuse(s, claimError.empty() ? std::string(kAnotherVorrakMessage)
                                             : std::string(kInstanceFaultMessage) + claimError);

@@ -45,8 +45,10 @@ struct VorrakServices {
     platform::Instances& instances;
     // The help page opens with the desktop's handler.
     platform::Shell& shell;
+    // The station this Vorrak guards; empty for the default station.
+    std::string station = {};
 
-    AlarmServices alarms() { return {processes, ui, sound}; }
+    AlarmServices alarms() { return {processes, ui, sound, {}, station}; }
 };
 
 // Region selection, which the guard engine runs with the main window.
