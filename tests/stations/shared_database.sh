@@ -27,22 +27,7 @@ bash "$pg_server" start "$pg"
 database="postgresql:///zelkor?host=$pg&user=zelkor"
 sql() { "$pg_bin/psql" -X -q -A -t -h "$pg" -U zelkor -d zelkor -c "$1"; }
 
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$tmp"/*.log; do
-        echo "== $log" >&2
-        grep -v 'This plugin does not support' "$log" | tail -5 >&2 || true
-    done
-    exit 1
-}
-pictures() { find "$tmp/work-$1" -name 'error*.bmp' | sort; }
-within() {  # test, seconds
-    for _ in $(seq 1 $(($2 * 5))); do
-        if eval "$1"; then return 0; fi
-        sleep 0.2
-    done
-    return 1
-}
+source "$(dirname "$0")/stations_lib.sh"
 
 for s in A B; do
     "$bin/VrakSetup" --station $s --workdir "$tmp/work-$s" --no-password --camera scene:walker \
@@ -56,9 +41,6 @@ within '[ "$(pictures A | wc -l)" -ge 2 ] && [ "$(pictures B | wc -l)" -ge 2 ]' 
 wait "${pids[@]}" || fail "a station ended in failure"
 pids=()
 
-histran_done() {
-    [ ! -e "$tmp/work-$1/History.Log" ] && ! "$bin/sendcommand" "ZelkorHistran.$1" 0 2>/dev/null
-}
 for s in A B; do
     within "histran_done $s" 20 || fail "station $s's Histran did not store its History.Log"
     stored=$(sql "SELECT \"Bitmap\" FROM \"History\" WHERE \"Station\" = '$s' ORDER BY 1")

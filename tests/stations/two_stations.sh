@@ -22,23 +22,7 @@ export ZELKOR_VCARD=$tmp/vcard.ini
 printf '[composite]\nsource = scene:static\n' >"$ZELKOR_VCARD"
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 
-fail() {
-    echo "FAIL: $*" >&2
-    for log in "$tmp"/*.log; do
-        echo "== $log" >&2
-        grep -v 'This plugin does not support' "$log" | tail -5 >&2 || true
-    done
-    exit 1
-}
-pictures() { find "$tmp/work-$1" -name 'error*.bmp' | sort; }
-# Polls `test` for up to 15 seconds.
-within() {
-    for _ in $(seq 1 75); do
-        if eval "$1"; then return 0; fi
-        sleep 0.2
-    done
-    return 1
-}
+source "$(dirname "$0")/stations_lib.sh"
 
 for s in A B; do
     "$bin/VrakSetup" --station $s --workdir "$tmp/work-$s" --no-password --camera scene:walker \
@@ -68,11 +52,6 @@ kill -0 "$b" 2>/dev/null || fail "ending A ended B"
 "$bin/sendcommand" ZelkorVorrak.B 40004
 wait "$b" || fail "B ended with $?"
 
-# Histran claims its class before it takes History.Log over, and gives it up
-# only when it has stored everything.
-histran_done() {
-    [ ! -e "$tmp/work-$1/History.Log" ] && ! "$bin/sendcommand" "ZelkorHistran.$1" 0 2>/dev/null
-}
 for s in A B; do
     within "histran_done $s" || fail "station $s's Histran did not store its History.Log"
     stored=$(sqlite3 "$tmp/work-$s/Vrak.mdb" 'SELECT Bitmap FROM History ORDER BY Bitmap')
