@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <set>
 
 #include "platform/text.h"
 
@@ -120,13 +121,14 @@ std::string percentDecoded(std::string_view text) {
     return out;
 }
 
-void replaceAll(std::string* text, std::string_view secret) {
+// Marks every place `secret` occurs in `text`.
+void markAll(std::string_view text, std::string_view secret, std::vector<bool>* hidden) {
     if (secret.empty()) {
         return;
     }
-    for (size_t at = text->find(secret); at != std::string::npos;
-         at = text->find(secret, at + kMask.size())) {
-        text->replace(at, secret.size(), kMask);
+    for (size_t at = text.find(secret); at != std::string_view::npos;
+         at = text.find(secret, at + 1)) {
+        std::fill(hidden->begin() + long(at), hidden->begin() + long(at + secret.size()), true);
     }
 }
 
@@ -179,11 +181,26 @@ std::string MaskPassword(std::string_view connectionString) {
 }
 
 std::string HidePassword(std::string_view message, std::string_view connectionString) {
-    std::string text(message);
+    // The places are found in the message as given and masked at once: a
+    // password found again in an earlier mask ("*") would make the text
+    // grow with every password.
+    std::set<std::string> secrets;
     for (const auto& [start, length] : PasswordRanges(connectionString)) {
         const std::string_view secret = connectionString.substr(start, length);
-        replaceAll(&text, secret);
-        replaceAll(&text, percentDecoded(secret));
+        secrets.emplace(secret);
+        secrets.insert(percentDecoded(secret));
+    }
+    std::vector<bool> hidden(message.size(), false);
+    for (const auto& secret : secrets) {
+        markAll(message, secret, &hidden);
+    }
+    std::string text;
+    for (size_t i = 0; i < message.size(); ++i) {
+        if (!hidden[i]) {
+            text += message[i];
+        } else if (i == 0 || !hidden[i - 1]) {
+            text += kMask;
+        }
     }
     return text;
 }
