@@ -1,5 +1,6 @@
 // manage: browses the stored events, started by the user.
 #include <QApplication>
+#include <QSysInfo>
 
 #include "manage/manage.h"
 #include "platform/program_dir.h"
@@ -15,8 +16,11 @@ int main(int argc, char** argv) {
     const auto ui = platform::makeUi();
     const auto sound = platform::makeSound();
     const auto shell = platform::makeShell();
-    zelkor::manage::ManageContext context{
-        *registry, *instances, {*ui, *sound, *shell}, platform::programDirectory()};
+    zelkor::manage::ManageContext context{*registry,
+                                          *instances,
+                                          {*ui, *sound, *shell},
+                                          platform::programDirectory(),
+                                          QSysInfo::machineHostName().toStdString()};
     zelkor::manage::Manage manage;
     const auto start = zelkor::manage::StartManage(context, manage);
     if (start != zelkor::manage::ManageStart::Shown) {

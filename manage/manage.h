@@ -20,12 +20,18 @@ inline constexpr std::string_view kOpenFailedOptionOn =
     "97 or above version. ";
 inline constexpr std::string_view kOpenFailedOptionOff =
     "You didn't enable Error Log Management fuction...\nPlease run setup wizard and enable it...";
+// Followed by the server's reason, its password hidden.
+inline constexpr std::string_view kSharedOpenFailed =
+    "Error occured while opening the shared Oculara event database...";
 
 struct ManageContext {
     platform::Registry& registry;
     platform::Instances& instances;
     ManageServices services;
     std::string programDirectory;
+    // This PC's station: in a database several stations share, only its
+    // events' files are here.
+    std::string station = {};
 };
 
 enum class ManageStart {
@@ -42,6 +48,7 @@ enum class ManageStart {
 struct Manage {
     std::unique_ptr<platform::InstanceClaim> claim;
     eventdb::EventDatabase database;
+    std::unique_ptr<SharedEvents> shared;  // when EVENTDATABASE names a server
     std::unique_ptr<VrakQuery> window;
 };
 
