@@ -3,10 +3,9 @@
 #include <libpq-fe.h>
 
 #include <algorithm>
-#include <charconv>
-#include <cstring>
 
 #include "eventdb/event_database.h"
+#include "eventdb/pg_row_id.h"
 
 namespace zelkor::eventdb {
 
@@ -36,31 +35,15 @@ const Statement kStatements[] = {
     {kDelete, "DELETE FROM \"History\" WHERE \"Id\" = $1"},
 };
 
-bool parseId(const char* text, int64_t* id) {
-    const char* end = text + std::strlen(text);
-    const auto [stop, ec] = std::from_chars(text, end, *id);
-    return ec == std::errc() && stop == end;
-}
-
-// An Id in binary: 8 bytes, most significant first.
-bool binaryId(const char* bytes, int length, int64_t* id) {
-    if (length != 8) {
-        return false;
-    }
-    uint64_t value = 0;
-    for (int i = 0; i < 8; ++i) {
-        value = value << 8 | static_cast<unsigned char>(bytes[i]);
-    }
-    *id = static_cast<int64_t>(value);
-    return true;
+std::string_view bytesAt(const PGresult* result, int row, int column) {
+    return {PQgetvalue(result, row, column), static_cast<size_t>(PQgetlength(result, row, column))};
 }
 
 Value valueAt(const PGresult* result, int row, int column) {
     if (PQgetisnull(result, row, column)) {
         return std::nullopt;
     }
-    return std::string(PQgetvalue(result, row, column),
-                       static_cast<size_t>(PQgetlength(result, row, column)));
+    return std::string(bytesAt(result, row, column));
 }
 
 }  // namespace
@@ -121,8 +104,7 @@ bool PgEventRows::open(PgConnection& connection, const std::string& year,
     const int count = PQntuples(result.get());
     std::vector<int64_t> ids(static_cast<size_t>(count));
     for (int r = 0; r < count; ++r) {
-        if (!binaryId(PQgetvalue(result.get(), r, 0), PQgetlength(result.get(), r, 0),
-                      &ids[static_cast<size_t>(r)])) {
+        if (!BinaryRowId(bytesAt(result.get(), r, 0), &ids[static_cast<size_t>(r)])) {
             return fail("The database sent a row Id that is not a number.");
         }
     }
@@ -181,7 +163,7 @@ bool PgEventRows::readPage(size_t number, Page* page) {
     size_t i = first;
     for (int r = 0; r < sent; ++r) {
         int64_t id = 0;
-        if (!parseId(PQgetvalue(result.get(), r, 0), &id)) {
+        if (!TextRowId(bytesAt(result.get(), r, 0), &id)) {
             return fail("The database sent a row Id that is not a number.");
         }
         while (i < end && ids_[i] < id) {
