@@ -11,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <algorithm>
 #include <filesystem>
@@ -347,14 +348,17 @@ void VrakQuery::viewStoredPicture() {
         services_.ui.messageBox(kFileMissingMessage, resources::kTitle, platform::mb::ICONHAND);
         return;
     }
+    if (!pictures_) {
+        pictures_ = std::make_unique<QTemporaryDir>();
+    }
     // Each view its own file: a viewer may still be reading the last one.
-    QFile file(pictures_.filePath(QString::number(++picturesWritten_) + ".bmp"));
+    QFile file(pictures_->filePath(QString::number(++picturesWritten_) + ".bmp"));
     const auto size = static_cast<qint64>(bytes->size());
-    if (!pictures_.isValid() || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+    if (!pictures_->isValid() || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
         file.write(bytes->data(), size) != size || !file.flush()) {
         showError(
             "The picture could not be written for the viewer: " +
-            (pictures_.isValid() ? file.errorString() : pictures_.errorString()).toStdString());
+            (pictures_->isValid() ? file.errorString() : pictures_->errorString()).toStdString());
         return;
     }
     file.close();

@@ -3,9 +3,9 @@
 // current one's description and files, moving, viewing and deleting.
 
 #include <QRect>
-#include <QTemporaryDir>
 #include <QWidget>
 
+#include <memory>
 #include <vector>
 
 #include "eventdb/event_database.h"
@@ -21,6 +21,7 @@ class QTableView;
 class QToolButton;
 class QPushButton;
 class QFrame;
+class QTemporaryDir;
 
 namespace zelkor::manage {
 
@@ -105,9 +106,9 @@ class VrakQuery : public QWidget {
     ManageServices services_;
     std::string workingDirectory_;
     SharedEvents* shared_;
-    // Pictures of other stations' events, for the viewer; only this user
-    // reads them, and they go with the window.
-    QTemporaryDir pictures_;
+    // Pictures from the database, for the viewer, made at the first: only
+    // this user reads them, and they go with the window.
+    std::unique_ptr<QTemporaryDir> pictures_;
     int picturesWritten_ = 0;
     RecordsModel* model_;
     bool syncing_ = false;
