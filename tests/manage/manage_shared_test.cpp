@@ -96,6 +96,27 @@ TEST_F(ManageSharedTest, ViewOfAnEventNotHereShowsTheStoredPictureOrSaysWhereThe
     EXPECT_EQ(shell.opened.size(), 1u);
 }
 
+// A row another station deleted meanwhile is gone either way: Delete takes
+// it out and goes on to the next.
+TEST_F(ManageSharedTest, MovesToBothEndsAndDeletesARowAnotherStationDeleted) {
+    sql("INSERT INTO \"History\" (\"Station\", \"Desc\") SELECT 'here', '2003/1/1 #' || i "
+        "FROM generate_series(1, 3) i");
+    start();
+    click("cmdLast");
+    EXPECT_EQ(text("DescText"), "2003/1/1 #3");
+    click("cmdNext");
+    EXPECT_EQ(beeps(), 1u);
+    EXPECT_EQ(text("DescText"), "2003/1/1 #3");
+    click("cmdFirst");
+    EXPECT_EQ(text("DescText"), "2003/1/1 #1");
+    sql("DELETE FROM \"History\" WHERE \"Desc\" = '2003/1/1 #1'");
+    click("DeleteCommand");
+    EXPECT_EQ(grid().rowCount(), 2);
+    EXPECT_EQ(text("DescText"), "2003/1/1 #2");
+    EXPECT_EQ(text("TotalRecordLabel"), "Total Records is 2");
+    EXPECT_TRUE(ui.boxes.empty());
+}
+
 // The same event file name on both stations: only this station's is here.
 TEST_F(ManageSharedTest, DeleteRemovesTheFilesOfThisStationsRowsOnly) {
     const std::string file = work.file("error1.bmp");
