@@ -4,3 +4,5 @@ zelkor_add_bench(bench_histran SOURCES bench_histran.cpp LIBS histran_lib)
 target_compile_definitions(bench_histran PRIVATE
     ZELKOR_PG_SERVER_SCRIPT="${PROJECT_SOURCE_DIR}/tests/pg/pg_server.sh")
 zelkor_add_bench(bench_manage SOURCES bench_manage.cpp LIBS manage_lib zelkor_platform_fakes)
+target_compile_definitions(bench_manage PRIVATE
+    ZELKOR_PG_SERVER_SCRIPT="${PROJECT_SOURCE_DIR}/tests/pg/pg_server.sh")

@@ -19,6 +19,11 @@ enum class DatabaseKind {
 
 DatabaseKind ClassifyEventDatabase(std::string_view value);
 
+// Said of a refused value, followed by the value, its password hidden.
+inline constexpr std::string_view kUnknownDatabase =
+    "The event database setting EVENTDATABASE is neither empty (Vrak.mdb in the working "
+    "directory) nor a postgresql:// connection URI:";
+
 // The byte ranges (start, length) of every password in a connection
 // string: the one after "user:" in a URI's authority, and the value of
 // every "password" parameter of a URI's query or of a "keyword=value"

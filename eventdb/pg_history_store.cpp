@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <optional>
 
-#include "eventdb/database_location.h"
 #include "eventdb/event_picture.h"
 
 namespace zelkor::eventdb {
@@ -66,76 +65,41 @@ const Statement kStatements[] = {
     {"forget", "DELETE FROM \"HistoryProgress\" WHERE \"Station\" = $1 AND \"File\" = $2"},
 };
 
-std::string withoutTrailingNewline(std::string text) {
-    while (!text.empty() && (text.back() == '\n' || text.back() == ' ')) {
-        text.pop_back();
-    }
-    return text;
-}
-
 }  // namespace
-
-void PgHistoryStore::ResultDeleter::operator()(pg_result* result) const {
-    PQclear(result);
-}
 
 PgHistoryStore::~PgHistoryStore() {
     abandonGroup();
-    PQfinish(conn_);
 }
 
 bool PgHistoryStore::fail() {
-    error_ = conn_ != nullptr ? HidePassword(withoutTrailingNewline(PQerrorMessage(conn_)), uri_)
-                              : "The database is closed.";
+    error_ = pg_.error();
     return false;
 }
 
 void PgHistoryStore::abandonGroup() {
-    if (inGroup_ && conn_ != nullptr && PQstatus(conn_) == CONNECTION_OK) {
-        PQclear(PQexec(conn_, "ROLLBACK"));
+    if (inGroup_) {
+        pg_.rollback();
     }
     inGroup_ = false;
     groupUndone();
 }
 
 bool PgHistoryStore::execute(const char* sql) {
-    PGresult* result = PQexec(conn_, sql);
-    const bool ok =
-        PQresultStatus(result) == PGRES_COMMAND_OK || PQresultStatus(result) == PGRES_TUPLES_OK;
-    PQclear(result);
-    return ok || fail();
+    return pg_.execute(sql) || fail();
 }
 
 bool PgHistoryStore::open(const std::string& uri, std::string station) {
     abandonGroup();
-    PQfinish(conn_);
-    uri_ = uri;
     station_ = std::move(station);
-    // A server that does not answer ends the run instead of hanging it; a
-    // timeout in the URI comes later and wins.
-    const char* keywords[] = {"connect_timeout", "application_name", "dbname", nullptr};
-    const char* values[] = {"10", "Histran", uri_.c_str(), nullptr};
-    conn_ = PQconnectdbParams(keywords, values, 1);
-    if (conn_ == nullptr) {
-        error_ = "Out of memory.";
-        return false;
-    }
-    if (PQstatus(conn_) != CONNECTION_OK) {
+    if (!pg_.open(uri, "Histran")) {
         return fail();
     }
-    // The server's notices ("relation already exists, skipping") would go
-    // to stderr, which carries the console's message boxes.
-    PQsetNoticeProcessor(
-        conn_, [](void*, const char*) {}, nullptr);
     if (!execute(kSchema)) {
         execute("ROLLBACK");
         return false;
     }
     for (const auto& [name, sql] : kStatements) {
-        PGresult* result = PQprepare(conn_, name, sql.c_str(), 0, nullptr);
-        const bool ok = PQresultStatus(result) == PGRES_COMMAND_OK;
-        PQclear(result);
-        if (!ok) {
+        if (!pg_.prepare(name, sql)) {
             return fail();
         }
     }
@@ -146,17 +110,9 @@ PgHistoryStore::Result PgHistoryStore::run(const char* statement,
                                            const std::vector<const char*>& values,
                                            const std::vector<int>& lengths,
                                            const std::vector<int>& binary) {
-    if (conn_ == nullptr) {
+    Result result = pg_.run(statement, values, lengths, binary);
+    if (!result) {
         fail();
-        return nullptr;
-    }
-    Result result(PQexecPrepared(conn_, statement, static_cast<int>(values.size()), values.data(),
-                                 lengths.empty() ? nullptr : lengths.data(),
-                                 binary.empty() ? nullptr : binary.data(), 0));
-    const ExecStatusType status = PQresultStatus(result.get());
-    if (status != PGRES_COMMAND_OK && status != PGRES_TUPLES_OK) {
-        fail();
-        return nullptr;
     }
     return result;
 }
@@ -190,8 +146,8 @@ bool PgHistoryStore::holds(const HistoryEvent& event, bool* held) {
 
 bool PgHistoryStore::inGroup() {
     if (!inGroup_) {
-        if (conn_ == nullptr || !execute("BEGIN")) {
-            return conn_ == nullptr ? fail() : false;
+        if (!execute("BEGIN")) {
+            return false;
         }
         inGroup_ = true;
         group_.start();

@@ -13,9 +13,7 @@
 #include <vector>
 
 #include "eventdb/event_store.h"
-
-struct pg_conn;
-struct pg_result;
+#include "eventdb/pg_connection.h"
 
 namespace zelkor::eventdb {
 
@@ -38,11 +36,9 @@ class PgHistoryStore final : public EventStore {
     bool forgetAllBut(const std::vector<std::string>& present) override;
 
   private:
-    struct ResultDeleter {
-        void operator()(pg_result* result) const;
-    };
-    using Result = std::unique_ptr<pg_result, ResultDeleter>;
+    using Result = PgConnection::Result;
 
+    // Takes the connection's reason of its last failure.
     bool fail();
     // Runs a prepared statement; null after a failure, which it reports.
     Result run(const char* statement, const std::vector<const char*>& values,
@@ -52,8 +48,7 @@ class PgHistoryStore final : public EventStore {
     bool record(const HistoryEvent* event, const HistoryFileId& file, int64_t position);
     void abandonGroup();
 
-    pg_conn* conn_ = nullptr;
-    std::string uri_;
+    PgConnection pg_;
     std::string station_;
     bool inGroup_ = false;
     CommitGroup group_;

@@ -85,13 +85,16 @@ void Recordset::close() {
     origins_.clear();
     rowids_.clear();
     rows_.clear();
-    place_ = Place::Eof;
-    pos_ = 0;
+    cursor_.reset();
 }
 
 bool Recordset::fail(std::string message) {
     error_ = std::move(message);
     return false;
+}
+
+bool Recordset::moved(const char* refusal) {
+    return refusal == nullptr || fail(refusal);
 }
 
 bool Recordset::failSql() {
@@ -113,10 +116,10 @@ bool Recordset::requireRow() {
     if (!usable()) {
         return false;
     }
-    if (place_ == Place::Deleted) {
+    if (cursor_.place() == RowCursor::Place::Deleted) {
         return fail("The current record has been deleted.");
     }
-    if (place_ != Place::Row || pos_ >= rowids_.size()) {
+    if (cursor_.place() != RowCursor::Place::Row || cursor_.pos() >= rowids_.size()) {
         return fail("Either BOF or EOF is True: the operation requires a current record.");
     }
     return true;
@@ -199,39 +202,27 @@ bool Recordset::open(const Connection& connection, std::string_view source,
     rowids_ = std::move(rowids);
     rows_.clear();
     rows_.resize(rowids_.size());
-    place_ = rowids_.empty() ? Place::Eof : Place::Row;
-    pos_ = 0;
+    cursor_.first(rowids_.size());
     return true;
 }
 
 int64_t Recordset::absolutePosition() const {
-    switch (place_) {
-        case Place::Row:
-            return static_cast<int64_t>(pos_) + 1;
-        case Place::Bof:
-            return kPosBOF;
-        case Place::Deleted:
-            return kPosUnknown;
-        case Place::Eof:
-            break;
-    }
-    return kPosEOF;
+    return cursor_.absolutePosition();
 }
 
 bool Recordset::bof() const {
-    return place_ == Place::Bof || (rowids_.empty() && place_ != Place::Deleted);
+    return cursor_.bof(rowids_.size());
 }
 
 bool Recordset::eof() const {
-    return place_ == Place::Eof || (rowids_.empty() && place_ != Place::Deleted);
+    return cursor_.eof(rowids_.size());
 }
 
 bool Recordset::moveFirst() {
     if (!usable()) {
         return false;
     }
-    place_ = rowids_.empty() ? Place::Eof : Place::Row;
-    pos_ = 0;
+    cursor_.first(rowids_.size());
     return true;
 }
 
@@ -239,57 +230,20 @@ bool Recordset::moveLast() {
     if (!usable()) {
         return false;
     }
-    place_ = rowids_.empty() ? Place::Eof : Place::Row;
-    pos_ = rowids_.empty() ? 0 : rowids_.size() - 1;
+    cursor_.last(rowids_.size());
     return true;
 }
 
 bool Recordset::moveNext() {
-    if (!usable()) {
-        return false;
-    }
-    if (eof()) {
-        return fail("Either BOF or EOF is True: there is no next record.");
-    }
-    size_t next = 0;
-    if (place_ == Place::Row) {
-        next = pos_ + 1;
-    } else if (place_ == Place::Deleted) {
-        next = pos_;
-    }
-    place_ = next < rowids_.size() ? Place::Row : Place::Eof;
-    pos_ = next < rowids_.size() ? next : rowids_.size();
-    return true;
+    return usable() && moved(cursor_.next(rowids_.size()));
 }
 
 bool Recordset::movePrevious() {
-    if (!usable()) {
-        return false;
-    }
-    if (bof()) {
-        return fail("Either BOF or EOF is True: there is no previous record.");
-    }
-    const size_t from = place_ == Place::Eof ? rowids_.size() : pos_;
-    if (from == 0) {
-        place_ = Place::Bof;
-        pos_ = 0;
-    } else {
-        place_ = Place::Row;
-        pos_ = from - 1;
-    }
-    return true;
+    return usable() && moved(cursor_.previous(rowids_.size()));
 }
 
 bool Recordset::moveTo(int64_t index) {
-    if (!usable()) {
-        return false;
-    }
-    if (index < 0 || index >= recordCount()) {
-        return fail("The record position is out of range.");
-    }
-    place_ = Place::Row;
-    pos_ = static_cast<size_t>(index);
-    return true;
+    return usable() && moved(cursor_.to(index, rowids_.size()));
 }
 
 int Recordset::columnIndex(std::string_view name) const {
@@ -354,7 +308,7 @@ bool Recordset::fieldAt(int64_t index, int column, Value* value) {
 }
 
 bool Recordset::field(int column, Value* value) {
-    return requireRow() && fieldAt(static_cast<int64_t>(pos_), column, value);
+    return requireRow() && fieldAt(static_cast<int64_t>(cursor_.pos()), column, value);
 }
 
 bool Recordset::field(std::string_view name, Value* value) {
@@ -375,7 +329,7 @@ bool Recordset::setField(std::string_view name, const Value& value) {
         return fail("Item '" + std::string(name) +
                     "' cannot be found in the collection of columns.");
     }
-    if (!loadRow(pos_)) {
+    if (!loadRow(cursor_.pos())) {
         return false;
     }
     sqlite3* db = session_->db;
@@ -385,14 +339,14 @@ bool Recordset::setField(std::string_view name, const Value& value) {
     Statement update;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &update.stmt, nullptr) != SQLITE_OK ||
         !bindValue(update.stmt, 1, value) ||
-        sqlite3_bind_int64(update.stmt, 2, rowids_[pos_]) != SQLITE_OK ||
+        sqlite3_bind_int64(update.stmt, 2, rowids_[cursor_.pos()]) != SQLITE_OK ||
         sqlite3_step(update.stmt) != SQLITE_DONE) {
         return failSql();
     }
     if (sqlite3_changes(db) != 1) {
         return fail("Row cannot be located for updating: another program deleted it.");
     }
-    (*rows_[pos_])[static_cast<size_t>(column)] = value;
+    (*rows_[cursor_.pos()])[static_cast<size_t>(column)] = value;
     return true;
 }
 
@@ -435,8 +389,7 @@ bool Recordset::addNew(const FieldValues& values) {
     }
     rowids_.push_back(sqlite3_last_insert_rowid(db));
     rows_.push_back(std::move(row));
-    place_ = Place::Row;
-    pos_ = rowids_.size() - 1;
+    cursor_.last(rowids_.size());
     return true;
 }
 
@@ -448,23 +401,23 @@ bool Recordset::deleteCurrent(const RowRemoval& removal) {
     // while the database has it (a row another program deleted reads as
     // nothing, as it would have anyway).
     if (removal.aboutToRemove) {
-        loadRow(pos_);
+        loadRow(cursor_.pos());
     }
     sqlite3* db = session_->db;
     const std::string sql = "DELETE FROM " + quoteIdentifier(table_) + " WHERE rowid = ?";
     Statement erase;
     if (sqlite3_prepare_v2(db, sql.c_str(), -1, &erase.stmt, nullptr) != SQLITE_OK ||
-        sqlite3_bind_int64(erase.stmt, 1, rowids_[pos_]) != SQLITE_OK ||
+        sqlite3_bind_int64(erase.stmt, 1, rowids_[cursor_.pos()]) != SQLITE_OK ||
         sqlite3_step(erase.stmt) != SQLITE_DONE) {
         return failSql();
     }
     // A row another program already deleted is gone either way.
     if (removal.aboutToRemove) {
-        removal.aboutToRemove(static_cast<int64_t>(pos_));
+        removal.aboutToRemove(static_cast<int64_t>(cursor_.pos()));
     }
-    rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(pos_));
-    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(pos_));
-    place_ = Place::Deleted;
+    rowids_.erase(rowids_.begin() + static_cast<std::ptrdiff_t>(cursor_.pos()));
+    rows_.erase(rows_.begin() + static_cast<std::ptrdiff_t>(cursor_.pos()));
+    cursor_.deleted();
     if (removal.removed) {
         removal.removed();
     }

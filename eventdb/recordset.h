@@ -14,65 +14,52 @@
 #include <vector>
 
 #include "eventdb/connection.h"
+#include "eventdb/event_rows.h"
+#include "eventdb/row_cursor.h"
 
 struct sqlite3_stmt;
 
 namespace zelkor::eventdb {
 
-// A column value: nullopt is Null, distinct from an empty text.
-using Value = std::optional<std::string>;
 using FieldValues = std::vector<std::pair<std::string, Value>>;
 
-// Told around a deleted row leaving the snapshot, once the database has let
-// it go: a grid's model announces the removal to its views before and after
-// the change itself, so no view asks for a row that is gone.
-struct RowRemoval {
-    std::function<void(int64_t index)> aboutToRemove;
-    std::function<void()> removed;
-};
-
-class Recordset {
+class Recordset final : public EventRows {
   public:
-    // Absolute positions that are not rows.
-    static constexpr int64_t kPosUnknown = -1;  // the current row was deleted
-    static constexpr int64_t kPosBOF = -2;
-    static constexpr int64_t kPosEOF = -3;
-
     Recordset() = default;
     Recordset(const Recordset&) = delete;
     Recordset& operator=(const Recordset&) = delete;
-    ~Recordset();
+    ~Recordset() override;
 
     // `source` is a table name, or a statement starting with "select" whose
     // '?' placeholders take `parameters` in order. Rows can be changed only
     // when the statement reads a single table.
     bool open(const Connection& connection, std::string_view source,
               const std::vector<std::string>& parameters = {});
-    bool isOpen() const { return session_ != nullptr; }
-    void close();
+    bool isOpen() const override { return session_ != nullptr; }
+    void close() override;
 
-    int64_t recordCount() const { return static_cast<int64_t>(rowids_.size()); }
+    int64_t recordCount() const override { return static_cast<int64_t>(rowids_.size()); }
     // 1-based position of the current row, or one of the kPos values.
-    int64_t absolutePosition() const;
-    bool bof() const;
-    bool eof() const;
+    int64_t absolutePosition() const override;
+    bool bof() const override;
+    bool eof() const override;
 
-    bool moveFirst();
-    bool moveLast();
-    bool moveNext();
-    bool movePrevious();
+    bool moveFirst() override;
+    bool moveLast() override;
+    bool moveNext() override;
+    bool movePrevious() override;
     // Makes row `index` (0-based, snapshot order) the current row.
-    bool moveTo(int64_t index);
+    bool moveTo(int64_t index) override;
 
-    const std::vector<std::string>& columns() const { return columns_; }
+    const std::vector<std::string>& columns() const override { return columns_; }
     // Index of a column by name (case-insensitive), -1 when there is none.
     int columnIndex(std::string_view name) const;
 
     // Reads a column of the current row.
-    bool field(std::string_view name, Value* value);
+    bool field(std::string_view name, Value* value) override;
     bool field(int column, Value* value);
     // Reads a column of any row without moving (for a grid).
-    bool fieldAt(int64_t index, int column, Value* value);
+    bool fieldAt(int64_t index, int column, Value* value) override;
 
     // Sets a column of the current row and stores it.
     bool setField(std::string_view name, const Value& value);
@@ -82,20 +69,20 @@ class Recordset {
     // Deletes the current row from the database and the snapshot. The
     // position stays on the gap: moveNext goes to the row that followed.
     // `removal` hears of the row only when the database deleted it.
-    bool deleteCurrent(const RowRemoval& removal = {});
+    bool deleteCurrent(const RowRemoval& removal = {}) override;
 
     // Every value of one column, in no particular order, read in one pass
     // over the source (rows other programs added since opening included).
     bool readColumn(std::string_view name, std::vector<Value>* values);
 
-    const std::string& error() const { return error_; }
+    const std::string& error() const override { return error_; }
 
   private:
-    enum class Place { Bof, Row, Eof, Deleted };
     using Row = std::vector<Value>;
 
     bool fail(std::string message);
     bool failSql();
+    bool moved(const char* refusal);
     bool usable();
     bool requireRow();
     bool requireTable();
@@ -111,8 +98,7 @@ class Recordset {
     std::vector<int64_t> rowids_;
     std::vector<std::unique_ptr<Row>> rows_;
     sqlite3_stmt* rowQuery_ = nullptr;
-    Place place_ = Place::Eof;
-    size_t pos_ = 0;
+    RowCursor cursor_;
     std::string error_;
 };
 

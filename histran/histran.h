@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "eventdb/database_location.h"
 #include "platform/instance.h"
 #include "platform/registry.h"
 #include "platform/ui.h"
@@ -25,10 +26,7 @@ inline constexpr std::string_view kOpenFailed =
 // events that were not stored wait for the next run.
 inline constexpr std::string_view kStoreFailed =
     "Error occured while appending to Oculara Error Log Database ...";
-// Followed by the stored value, its password hidden.
-inline constexpr std::string_view kUnknownDatabase =
-    "The event database setting EVENTDATABASE is neither empty (Vrak.mdb in the working "
-    "directory) nor a postgresql:// connection URI:";
+using eventdb::kUnknownDatabase;
 inline constexpr std::string_view kTakeOverFailed =
     "Error occured while taking over the event log ...";
 

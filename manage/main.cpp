@@ -31,7 +31,8 @@ int main(int argc, char** argv) {
         *instances,
         {*ui, *sound, *shell},
         platform::programDirectory(),
-        platform::stationClass(zelkor::manage::kInstanceClass, station)};
+        platform::stationClass(zelkor::manage::kInstanceClass, station),
+        platform::stationLabel(station)};
     zelkor::manage::Manage manage;
     const auto start = zelkor::manage::StartManage(context, manage);
     if (start != zelkor::manage::ManageStart::Shown) {

@@ -1,8 +1,32 @@
 #include "manage/manage.h"
 
+#include "eventdb/database_location.h"
 #include "vorrak/resources/strings.h"
 
 namespace zelkor::manage {
+
+namespace {
+
+ManageStart startShared(ManageContext& context, Manage& manage,
+                        const eventdb::ProductSettings& settings) {
+    manage.shared = std::make_unique<SharedEvents>();
+    SharedEvents& shared = *manage.shared;
+    shared.station = context.station;
+    if (!shared.connection.open(settings.eventDatabase, "manage") ||
+        !shared.rows.open(shared.connection, {}, {})) {
+        const std::string reason =
+            shared.connection.isOpen() ? shared.rows.error() : shared.connection.error();
+        context.services.ui.messageBox(std::string(kSharedOpenFailed) + "\n" + reason,
+                                       resources::kTitle, platform::mb::ICONHAND);
+        return ManageStart::OpenFailed;
+    }
+    manage.window = std::make_unique<VrakQuery>(manage.database, context.services,
+                                                settings.workingDirectory, &shared);
+    manage.window->show();
+    return ManageStart::Shown;
+}
+
+}  // namespace
 
 ManageStart StartManage(ManageContext& context, Manage& manage) {
     platform::Ui& ui = context.services.ui;
@@ -18,6 +42,17 @@ ManageStart StartManage(ManageContext& context, Manage& manage) {
     }
     const eventdb::ProductSettings settings =
         eventdb::ReadProductSettings(context.registry, context.programDirectory);
+    switch (eventdb::ClassifyEventDatabase(settings.eventDatabase)) {
+        case eventdb::DatabaseKind::Unknown:
+            ui.messageBox(std::string(eventdb::kUnknownDatabase) + "\n" +
+                              eventdb::MaskPassword(settings.eventDatabase),
+                          resources::kTitle, platform::mb::ICONHAND);
+            return ManageStart::NoDatabase;
+        case eventdb::DatabaseKind::Postgres:
+            return startShared(context, manage, settings);
+        case eventdb::DatabaseKind::File:
+            break;
+    }
     std::string databasePath;
     if (!eventdb::ChooseDatabasePath(settings.workingDirectory, context.programDirectory, ui,
                                      resources::kTitle, &databasePath)) {

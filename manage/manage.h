@@ -20,6 +20,9 @@ inline constexpr std::string_view kOpenFailedOptionOn =
     "97 or above version. ";
 inline constexpr std::string_view kOpenFailedOptionOff =
     "You didn't enable Error Log Management fuction...\nPlease run setup wizard and enable it...";
+// Followed by the server's reason, its password hidden.
+inline constexpr std::string_view kSharedOpenFailed =
+    "Error occured while opening the shared Oculara event database...";
 
 struct ManageContext {
     platform::Registry& registry;
@@ -28,6 +31,9 @@ struct ManageContext {
     std::string programDirectory;
     // One manage per station, each on its station's database.
     std::string instanceClass = std::string(kInstanceClass);
+    // This PC's station: in a database several stations share, only its
+    // events' files are here.
+    std::string station = {};
 };
 
 enum class ManageStart {
@@ -44,6 +50,7 @@ enum class ManageStart {
 struct Manage {
     std::unique_ptr<platform::InstanceClaim> claim;
     eventdb::EventDatabase database;
+    std::unique_ptr<SharedEvents> shared;  // when EVENTDATABASE names a server
     std::unique_ptr<VrakQuery> window;
 };
 

@@ -8,7 +8,7 @@
 
 namespace zelkor::manage {
 
-QueryDialog::QueryDialog(QWidget* parent) : QDialog(parent) {
+QueryDialog::QueryDialog(QWidget* parent, bool byStation) : QDialog(parent) {
     setObjectName("QueryDialog");
     setWindowTitle("Zelkor Oculara Log Management - Query");
     setFixedSize(twips(4200), twips(1500));
@@ -18,6 +18,15 @@ QueryDialog::QueryDialog(QWidget* parent) : QDialog(parent) {
     text_ = new QLineEdit(this);
     text_->setObjectName("Text1");
     text_->setGeometry(twipsRect(960, 240, 1200, 324));
+    // The station goes under the year, beside Cancel.
+    if (byStation) {
+        auto* stationLabel = new QLabel("Station", this);
+        stationLabel->setObjectName("Label2");
+        stationLabel->setGeometry(twipsRect(240, 780, 700, 255));
+        station_ = new QLineEdit(this);
+        station_->setObjectName("Text2");
+        station_->setGeometry(twipsRect(960, 720, 1800, 324));
+    }
     auto* ok = new QPushButton("OK", this);
     ok->setObjectName("OKButton");
     ok->setGeometry(twipsRect(2880, 180, 1095, 375));
@@ -31,6 +40,10 @@ QueryDialog::QueryDialog(QWidget* parent) : QDialog(parent) {
 
 QString QueryDialog::year() const {
     return text_->text();
+}
+
+QString QueryDialog::station() const {
+    return station_ != nullptr ? station_->text() : QString();
 }
 
 std::string NormalizedYear(const QString& typed) {

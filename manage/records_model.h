@@ -1,5 +1,5 @@
 #pragma once
-// The data grid's model over a recordset: rows are read only when the view
+// The data grid's model over the browsed rows: rows are read only when the view
 // asks for them, so a large table opens at once. Every change of the rows
 // happens between the model's begin and end signals, so a view never reads
 // a row that is gone or misses one that came.
@@ -7,7 +7,7 @@
 #include <QAbstractTableModel>
 #include <functional>
 
-#include "eventdb/recordset.h"
+#include "eventdb/event_rows.h"
 
 namespace zelkor::manage {
 
@@ -20,7 +20,7 @@ QString ShownText(const eventdb::Value& value);
 
 class RecordsModel : public QAbstractTableModel {
   public:
-    explicit RecordsModel(eventdb::Recordset& recordset, QObject* parent = nullptr)
+    explicit RecordsModel(eventdb::EventRows& recordset, QObject* parent = nullptr)
         : QAbstractTableModel(parent), recordset_(recordset) {}
 
     int rowCount(const QModelIndex& parent = {}) const override;
@@ -36,7 +36,7 @@ class RecordsModel : public QAbstractTableModel {
     bool deleteCurrent();
 
   private:
-    eventdb::Recordset& recordset_;
+    eventdb::EventRows& recordset_;
 };
 
 }  // namespace zelkor::manage

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QToolButton>
 #include <algorithm>
 #include <filesystem>
@@ -26,6 +28,8 @@ namespace zelkor::manage {
 namespace {
 
 constexpr const char* kNoData = "No data";
+constexpr std::string_view kFileMissingMessage = "File is not existing...";
+constexpr std::string_view kPictureViewerFailed = "Error executing picture viewer.....";
 
 // The 16 by 16 pictures of the navigation buttons: a triangle pointing
 // `left` or right, with a bar at its tip for first and last.
@@ -79,8 +83,11 @@ QToolButton* navigationButton(QWidget* parent, const char* name, bool left, bool
 }  // namespace
 
 VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services,
-                     std::string workingDirectory)
-    : database_(database), services_(services), workingDirectory_(std::move(workingDirectory)) {
+                     std::string workingDirectory, SharedEvents* shared)
+    : database_(database),
+      services_(services),
+      workingDirectory_(std::move(workingDirectory)),
+      shared_(shared) {
     setObjectName("VrakQuery");
     setWindowTitle("Zelkor Oculara - Event Log Management");
     setFont(layoutFont());
@@ -109,7 +116,7 @@ VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services,
     auto* deleteButton = button(this, "DeleteCommand", "Delete", twipsRect(5760, 2640, 1095, 495));
     auto* exitButton = button(this, "Command3", "Exit", twipsRect(7080, 2640, 1095, 495));
 
-    model_ = new RecordsModel(database_.display, this);
+    model_ = new RecordsModel(rows(), this);
     grid_ = new QTableView(this);
     grid_->setObjectName("DataGrid");
     grid_->setGeometry(twipsRect(0, 3240, 8385, 4335));
@@ -166,8 +173,18 @@ VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services,
 
 VrakQuery::~VrakQuery() = default;
 
+eventdb::EventRows& VrakQuery::rows() {
+    return shared_ != nullptr ? static_cast<eventdb::EventRows&>(shared_->rows) : database_.display;
+}
+
+bool VrakQuery::filesHere() {
+    eventdb::Value station;
+    return shared_ == nullptr ||
+           (shared_->rows.field(eventdb::kStationColumn, &station) && station == shared_->station);
+}
+
 void VrakQuery::load() {
-    eventdb::Recordset& rs = database_.display;
+    eventdb::EventRows& rs = rows();
     totalRecordLabel_->setText("Total Records is " + QString::number(rs.recordCount()));
     if (rs.recordCount() < 1) {
         setTextBoxes(kNoData);
@@ -180,7 +197,7 @@ void VrakQuery::load() {
 }
 
 void VrakQuery::rowChange() {
-    eventdb::Recordset& rs = database_.display;
+    eventdb::EventRows& rs = rows();
     if (rs.bof() || rs.eof() || rs.absolutePosition() < 1) {
         return;
     }
@@ -190,8 +207,8 @@ void VrakQuery::rowChange() {
 }
 
 void VrakQuery::gridRowChanged(int row) {
-    if (!database_.display.moveTo(row)) {
-        showError(database_.display.error());
+    if (!rows().moveTo(row)) {
+        showError(rows().error());
         return;
     }
     rowChange();
@@ -203,7 +220,7 @@ void VrakQuery::gridRowChanged(int row) {
 // chooses it, and the text boxes, which keep the row shown last, are greyed
 // so a deleted row does not look like one still there.
 void VrakQuery::showCurrentInGrid() {
-    const int64_t position = database_.display.absolutePosition();
+    const int64_t position = rows().absolutePosition();
     syncing_ = true;
     if (position < 1) {
         grid_->selectionModel()->clear();
@@ -215,7 +232,7 @@ void VrakQuery::showCurrentInGrid() {
 }
 
 void VrakQuery::fillTextBoxes() {
-    eventdb::Recordset& rs = database_.display;
+    eventdb::EventRows& rs = rows();
     eventdb::Value desc, bitmap, video;
     if (!rs.field(eventdb::kDescColumn, &desc) || !rs.field(eventdb::kBitmapColumn, &bitmap) ||
         !rs.field(eventdb::kVideoColumn, &video)) {
@@ -247,7 +264,7 @@ void VrakQuery::enableTextBoxes(bool enabled) {
 
 bool VrakQuery::moved(bool ok) {
     if (!ok) {
-        showError(database_.display.error());
+        showError(rows().error());
         return false;
     }
     showCurrentInGrid();
@@ -256,15 +273,15 @@ bool VrakQuery::moved(bool ok) {
 }
 
 void VrakQuery::moveFirst() {
-    moved(database_.display.moveFirst());
+    moved(rows().moveFirst());
 }
 
 void VrakQuery::moveLast() {
-    moved(database_.display.moveLast());
+    moved(rows().moveLast());
 }
 
 void VrakQuery::movePrevious() {
-    eventdb::Recordset& rs = database_.display;
+    eventdb::EventRows& rs = rows();
     if (!rs.bof() && !moved(rs.movePrevious())) {
         return;
     }
@@ -275,7 +292,7 @@ void VrakQuery::movePrevious() {
 }
 
 void VrakQuery::moveNext() {
-    eventdb::Recordset& rs = database_.display;
+    eventdb::EventRows& rs = rows();
     if (!rs.eof() && !moved(rs.moveNext())) {
         return;
     }
@@ -288,17 +305,32 @@ void VrakQuery::moveNext() {
 void VrakQuery::view(QLineEdit* box, const eventdb::Value& shown, std::string_view failure) {
     // The record's own bytes while the box shows them, what was typed
     // into the box otherwise.
-    const std::string path =
-        shown && box->text() == ShownText(shown) ? *shown : box->text().toStdString();
+    const bool recorded = shown && box->text() == ShownText(shown);
+    const std::string path = recorded ? *shown : box->text().toStdString();
     if (path.empty()) {
         return;
     }
     std::error_code ec;
-    if (!std::filesystem::exists(path, ec)) {
-        services_.ui.messageBox("File is not existing...", resources::kTitle,
-                                platform::mb::ICONHAND);
+    if (std::filesystem::exists(path, ec)) {
+        openFile(path, failure);
         return;
     }
+    // A shared database keeps each event's picture, not its clip.
+    if (shared_ != nullptr && recorded && box == bitmapFileText_) {
+        viewStoredPicture();
+        return;
+    }
+    eventdb::Value station;
+    if (shared_ != nullptr && recorded && !filesHere() &&
+        shared_->rows.field(eventdb::kStationColumn, &station) && station) {
+        services_.ui.messageBox(std::string(kClipElsewhereMessage) + *station, resources::kTitle,
+                                platform::mb::ICONEXCLAMATION);
+        return;
+    }
+    services_.ui.messageBox(kFileMissingMessage, resources::kTitle, platform::mb::ICONHAND);
+}
+
+void VrakQuery::openFile(const std::string& path, std::string_view failure) {
     if (const int result = services_.shell.open(path); result <= 32) {
         services_.ui.messageBox(
             std::string(failure) + platform::OpenerNotStartedNote(services_.shell, result),
@@ -306,8 +338,35 @@ void VrakQuery::view(QLineEdit* box, const eventdb::Value& shown, std::string_vi
     }
 }
 
+void VrakQuery::viewStoredPicture() {
+    eventdb::Value bytes;
+    if (!shared_->rows.picture(&bytes)) {
+        showError(shared_->rows.error());
+        return;
+    }
+    if (!bytes) {
+        services_.ui.messageBox(kFileMissingMessage, resources::kTitle, platform::mb::ICONHAND);
+        return;
+    }
+    if (!pictures_) {
+        pictures_ = std::make_unique<QTemporaryDir>();
+    }
+    // Each view its own file: a viewer may still be reading the last one.
+    QFile file(pictures_->filePath(QString::number(++picturesWritten_) + ".bmp"));
+    const auto size = static_cast<qint64>(bytes->size());
+    if (!pictures_->isValid() || !file.open(QIODevice::WriteOnly | QIODevice::NewOnly) ||
+        file.write(bytes->data(), size) != size || !file.flush()) {
+        showError(
+            "The picture could not be written for the viewer: " +
+            (pictures_->isValid() ? file.errorString() : pictures_->errorString()).toStdString());
+        return;
+    }
+    file.close();
+    openFile(file.fileName().toStdString(), kPictureViewerFailed);
+}
+
 void VrakQuery::viewBitmap() {
-    view(bitmapFileText_, shownBitmap_, "Error executing picture viewer.....");
+    view(bitmapFileText_, shownBitmap_, kPictureViewerFailed);
 }
 
 void VrakQuery::viewVideo() {
@@ -315,7 +374,7 @@ void VrakQuery::viewVideo() {
 }
 
 void VrakQuery::deleteEvent() {
-    eventdb::Recordset& rs = database_.display;
+    eventdb::EventRows& rs = rows();
     if (rs.recordCount() < 1) {
         services_.ui.messageBox("No record is found, all data are deleted...", resources::kTitle,
                                 platform::mb::ICONHAND);
@@ -337,6 +396,8 @@ void VrakQuery::deleteEvent() {
         showError(rs.error());
         return;
     }
+    // Another station's files are on that station's PC, not here.
+    const bool here = filesHere();
     // The row goes first: when the database refuses (another program holds
     // it locked), the files stay with their record.
     syncing_ = true;
@@ -346,7 +407,9 @@ void VrakQuery::deleteEvent() {
         showError(rs.error());
         return;
     }
-    removeEventFiles(bitmap, video);
+    if (here) {
+        removeEventFiles(bitmap, video);
+    }
     if (!moved(rs.eof() ? rs.moveLast() : rs.moveNext())) {
         return;
     }
@@ -383,19 +446,22 @@ void VrakQuery::removeEventFiles(const eventdb::Value& bitmap, const eventdb::Va
 
 void VrakQuery::query() {
     // Cancel leaves the grid as it was, filtered or not.
-    QueryDialog dialog(this);
+    QueryDialog dialog(this, shared_ != nullptr);
     if (dialog.exec() == QDialog::Accepted) {
-        showYear(dialog.year());
+        showYear(dialog.year(), dialog.station());
     }
 }
 
-void VrakQuery::showYear(const QString& year) {
+void VrakQuery::showYear(const QString& year, const QString& station) {
     syncing_ = true;
-    const bool ok = model_->changeRecordset(
-        [&] { return eventdb::OpenDisplayRecordset(database_, NormalizedYear(year)); });
+    const bool ok = model_->changeRecordset([&] {
+        return shared_ != nullptr ? shared_->rows.open(shared_->connection, NormalizedYear(year),
+                                                       station.trimmed().toStdString())
+                                  : eventdb::OpenDisplayRecordset(database_, NormalizedYear(year));
+    });
     syncing_ = false;
     if (!ok) {
-        showError(database_.display.error());
+        showError(rows().error());
     }
     load();
 }
@@ -438,11 +504,14 @@ void VrakQuery::closeEvent(QCloseEvent* event) {
         QApplication::restoreOverrideCursor();
     }
     model_->changeRecordset([this] {
-        database_.display.close();
+        rows().close();
         return true;
     });
     database_.table.close();
     database_.connection.close();
+    if (shared_ != nullptr) {
+        shared_->connection.close();
+    }
     event->accept();
 }
 

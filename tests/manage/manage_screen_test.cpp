@@ -6,6 +6,7 @@
 
 #include <QElapsedTimer>
 
+#include "manage/query_dialog.h"
 #include "tests/manage/manage_fixture.h"
 #include "tests/support/layout_faults.h"
 #include "tests/support/screenshot.h"
@@ -57,6 +58,18 @@ TEST_F(ManageScreen, FormFitsAndStretchesWhenTheUserEnlargesIt) {
     for (const char* box : {"DescText", "BitmapFileText", "VideoFileText"}) {
         EXPECT_EQ(child<QWidget>(box)->width(), boxWidths[size_t(i++)] + 300) << box;
     }
+}
+
+// On a shared database the query asks for a station under the year.
+TEST_F(ManageScreen, QueryByStationFitsItsDialog) {
+    QueryDialog dialog(nullptr, true);
+    dialog.show();
+    const auto shown =
+        testing::waitForTopLevelWindow(dialog.windowTitle().toStdString(), dialog.size(), 10000);
+    ASSERT_TRUE(shown);
+    testing::processEventsFor(300);
+    EXPECT_EQ(testing::layoutFaults(dialog), std::vector<std::string>{});
+    EXPECT_TRUE(testing::saveScreenshot(testing::grabScreen(*shown), "manage_query_station"));
 }
 
 }  // namespace
