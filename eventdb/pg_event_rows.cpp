@@ -29,7 +29,7 @@ const Statement kStatements[] = {
      "THEN substr(\"Desc\", 1, strpos(\"Desc\", '/') - 1) ELSE '' END = $1) "
      "AND ($2 = '' OR \"Station\" = $2) ORDER BY \"Id\""},
     {kPage,
-     "SELECT \"Id\", \"Desc\", \"Bitmap\", \"Video\", \"Station\" FROM \"History\" "
+     "SELECT \"Id\", \"Station\", \"Desc\", \"Bitmap\", \"Video\" FROM \"History\" "
      "WHERE \"Id\" = ANY($1::bigint[]) ORDER BY \"Id\""},
     {kPicture, "SELECT \"Picture\" FROM \"History\" WHERE \"Id\" = $1"},
     {kDelete, "DELETE FROM \"History\" WHERE \"Id\" = $1"},
@@ -109,7 +109,9 @@ bool PgEventRows::open(PgConnection& connection, const std::string& year,
         }
     }
     connection_ = &connection;
-    columns_ = {kDescColumn, kBitmapColumn, kVideoColumn, kStationColumn};
+    // The station first: in a database several stations share, whose
+    // event it is says as much as the event itself.
+    columns_ = {kStationColumn, kDescColumn, kBitmapColumn, kVideoColumn};
     ids_ = std::move(ids);
     cursor_.first(ids_.size());
     return true;

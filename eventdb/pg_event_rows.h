@@ -40,7 +40,7 @@ class PgEventRows final : public EventRows {
     bool movePrevious() override;
     bool moveTo(int64_t index) override;
 
-    // Desc, Bitmap, Video and Station; the picture's bytes only on request.
+    // Station, Desc, Bitmap and Video; the picture's bytes only on request.
     const std::vector<std::string>& columns() const override { return columns_; }
     bool field(std::string_view name, Value* value) override;
     bool fieldAt(int64_t index, int column, Value* value) override;

@@ -127,8 +127,18 @@ VrakQuery::VrakQuery(eventdb::EventDatabase& database, ManageServices services,
     grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     grid_->verticalHeader()->setDefaultSectionSize(grid_->fontMetrics().height() + 4);
     grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
-    grid_->horizontalHeader()->resizeSection(0, twips(3600));
-    grid_->horizontalHeader()->resizeSection(1, twips(2700));
+    // A shared database's Station comes first and is short; Desc and Bitmap
+    // keep their widths wherever they stand.
+    for (int column = 0; column < model_->columnCount(); ++column) {
+        const QString name = model_->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+        const int width = name == eventdb::kStationColumn  ? 1200
+                          : name == eventdb::kDescColumn   ? 3600
+                          : name == eventdb::kBitmapColumn ? 2700
+                                                           : 0;
+        if (width != 0) {
+            grid_->horizontalHeader()->resizeSection(column, twips(width));
+        }
+    }
     grid_->horizontalHeader()->setStretchLastSection(true);
 
     statusBar_ = new QFrame(this);
