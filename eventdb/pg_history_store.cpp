@@ -7,30 +7,11 @@
 #include <optional>
 
 #include "eventdb/event_picture.h"
+#include "eventdb/pg_tables.h"
 
 namespace zelkor::eventdb {
 
 namespace {
-
-// Held while the tables are created: CREATE TABLE IF NOT EXISTS of two
-// first runs at the same moment can fail with a unique violation in the
-// catalog, so the second waits for the first and then finds the tables.
-// "Id" grows with every row, so a browser pages through the rows in the
-// order they were added by the last "Id" it showed, however large the
-// table.
-constexpr const char* kSchema =
-    "BEGIN;"
-    "SELECT pg_advisory_xact_lock(7283460191);"
-    "CREATE TABLE IF NOT EXISTS \"History\" ("
-    " \"Id\" bigint GENERATED ALWAYS AS IDENTITY PRIMARY KEY,"
-    " \"Station\" text NOT NULL, \"Desc\" text, \"Bitmap\" text, \"Video\" text,"
-    " \"Picture\" bytea,"
-    " CONSTRAINT \"HistoryEvent\" UNIQUE NULLS NOT DISTINCT (\"Station\", \"Desc\", \"Bitmap\"));"
-    "CREATE TABLE IF NOT EXISTS \"HistoryProgress\" ("
-    " \"Station\" text NOT NULL, \"File\" text NOT NULL, \"Inode\" bigint NOT NULL,"
-    " \"Size\" bigint NOT NULL, \"Position\" bigint NOT NULL,"
-    " PRIMARY KEY (\"Station\", \"File\"));"
-    "COMMIT;";
 
 // The position of file $first (then inode, size, position) for station $1.
 std::string progressUpsert(int first) {
@@ -94,9 +75,8 @@ bool PgHistoryStore::open(const std::string& uri, std::string station) {
     if (!pg_.open(uri, "Histran")) {
         return fail();
     }
-    if (!execute(kSchema)) {
-        execute("ROLLBACK");
-        return false;
+    if (!CreateSharedTables(pg_)) {
+        return fail();
     }
     for (const auto& [name, sql] : kStatements) {
         if (!pg_.prepare(name, sql)) {

@@ -1,6 +1,7 @@
 #include "manage/manage.h"
 
 #include "eventdb/database_location.h"
+#include "eventdb/pg_tables.h"
 #include "vorrak/resources/strings.h"
 
 namespace zelkor::manage {
@@ -12,10 +13,11 @@ ManageStart startShared(ManageContext& context, Manage& manage,
     manage.shared = std::make_unique<SharedEvents>();
     SharedEvents& shared = *manage.shared;
     shared.station = context.station;
-    if (!shared.connection.open(settings.eventDatabase, "manage") ||
-        !shared.rows.open(shared.connection, {}, {})) {
-        const std::string reason =
-            shared.connection.isOpen() ? shared.rows.error() : shared.connection.error();
+    // A database no Histran has stored into yet is shown empty.
+    const bool connected = shared.connection.open(settings.eventDatabase, "manage") &&
+                           eventdb::CreateSharedTables(shared.connection);
+    if (!connected || !shared.rows.open(shared.connection, {}, {})) {
+        const std::string reason = connected ? shared.rows.error() : shared.connection.error();
         context.services.ui.messageBox(std::string(kSharedOpenFailed) + "\n" + reason,
                                        resources::kTitle, platform::mb::ICONHAND);
         return ManageStart::OpenFailed;

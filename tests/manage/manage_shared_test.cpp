@@ -135,6 +135,16 @@ TEST_F(ManageSharedTest, DeleteRemovesTheFilesOfThisStationsRowsOnly) {
     EXPECT_TRUE(ui.boxes.empty());
 }
 
+// A shared database no Histran has stored into yet: manage makes the
+// tables Histran would and shows no event.
+TEST_F(ManageSharedTest, ADatabaseWithoutTablesOpensEmpty) {
+    sql("DROP TABLE \"History\", \"HistoryProgress\"");
+    start();
+    EXPECT_EQ(grid().rowCount(), 0);
+    EXPECT_TRUE(ui.boxes.empty());
+    EXPECT_EQ(server.query("SELECT count(*) FROM \"History\""), "0\n");
+}
+
 // No server needed: nothing listens on port 1, and the value of another
 // database kind is refused before any connection.
 TEST_F(ManageTest, AnUnreachableOrUnknownDatabaseIsSaidWithoutItsPassword) {
