@@ -66,6 +66,8 @@ browser --dump-dom >"$tmp/stopped.html"
 grep -Eq '<p id="state">stopped at [0-9-]+ [0-9:]+, events this run: [1-9]' "$tmp/stopped.html" ||
     fail "the ended page does not say so: $(grep 'id="state"' "$tmp/stopped.html")"
 ! grep -q 'http-equiv="refresh"' "$tmp/stopped.html" || fail "the ended page still reloads"
+grep -Eq '<span id="taken">Picture of [0-9-]+ [0-9:]+</span>' "$tmp/stopped.html" ||
+    fail "the last picture does not say when it was taken"
 [ "$(listed "$tmp/stopped.html")" = "$(expected)" ] ||
     fail "listed $(listed "$tmp/stopped.html"), expected $(expected)"
 every_picture_present "$tmp/stopped.html"

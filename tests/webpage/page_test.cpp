@@ -46,6 +46,7 @@ TEST(StatusPage, ShowsEveryTextAsItIs) {
     EXPECT_NE(page.find("src=\"a&amp;&lt;b&gt;/live.jpg?v=7\""), std::string::npos);
     EXPECT_NE(page.find("<meta http-equiv=\"refresh\" content=\"5\">"), std::string::npos);
     EXPECT_NE(page.find("Guarding since 12:00:05, events this run: 1"), std::string::npos);
+    EXPECT_EQ(page.find("id=\"taken\""), std::string::npos) << "no time, no caption";
 
     // A page left behind by a program that ended does not reload itself.
     state.running = false;

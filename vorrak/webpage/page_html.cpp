@@ -93,8 +93,11 @@ std::string buildPage(const PageState& state, const std::vector<PageEvent>& even
                    ", events this run: " + std::to_string(state.events) + "</p>");
     if (!state.live.empty()) {
         line(page, "<p><img id=\"live\" alt=\"The current picture\" src=\"" +
-                       escapeHtml(state.live) + "?v=" + std::to_string(state.liveVersion) +
-                       "\"></p>");
+                       escapeHtml(state.live) + "?v=" + std::to_string(state.liveVersion) + "\">" +
+                       (state.liveTaken.empty() ? std::string()
+                                                : "<br><span id=\"taken\">Picture of " +
+                                                      escapeHtml(state.liveTaken) + "</span>") +
+                       "</p>");
     }
     line(page, "<h2>Events</h2>");
     const size_t shown = std::min(events.size(), kMaxPageEvents);

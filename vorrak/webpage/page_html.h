@@ -27,6 +27,9 @@ struct PageState {
     std::string live;          // the current picture, relative to the page; empty: none
     uint64_t liveVersion = 0;  // changes with every new current picture
     bool running = true;       // false: the page stays as it is, no refresh
+    // When the current picture was first seen, as the page shows it: a
+    // picture the guard no longer renews is not taken for a live one.
+    std::string liveTaken = {};
 };
 
 // How every page begins: a file that begins otherwise is not one of ours

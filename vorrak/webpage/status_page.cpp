@@ -90,6 +90,7 @@ void StatusPage::tick() {
         state_ = state;
         since_ = now();
     }
+    noteLive();
     ++ticks_;
     if (ticks_ * kLookMs >= refreshSeconds_ * 1000 || v_.guard.EventNumber != eventsPosted_) {
         writer_.post(snapshot());
@@ -103,7 +104,9 @@ PageInput StatusPage::snapshot() {
     input.state.state = state_;
     input.state.since = since_;
     input.state.events = v_.guard.EventNumber;
-    input.live = v_.guard.history.newest;
+    noteLive();
+    input.live = live_;
+    input.state.liveTaken = liveTaken_;
     // The slots are used in turn; the newest is the current one.
     const uint32_t kept = std::min<uint32_t>(v_.guard.EventNumber, kMaxPageEvents);
     for (uint32_t back = 0; back < kept; ++back) {
@@ -114,6 +117,14 @@ PageInput StatusPage::snapshot() {
         }
     }
     return input;
+}
+
+void StatusPage::noteLive() {
+    // A history freed when guard mode ends leaves the last picture shown.
+    if (v_.guard.history.newest && v_.guard.history.newest != live_) {
+        live_ = v_.guard.history.newest;
+        liveTaken_ = now();
+    }
 }
 
 std::string StatusPage::now() const {

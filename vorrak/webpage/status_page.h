@@ -40,6 +40,8 @@ class StatusPage {
 
   private:
     void tick();
+    // Notes when the guard's newest frame changed; the page keeps the last one.
+    void noteLive();
     PageInput snapshot();
     std::string now() const;
 
@@ -54,6 +56,8 @@ class StatusPage {
     std::string since_;
     uint32_t ticks_ = 0;
     uint32_t eventsPosted_ = 0;
+    FrameRef live_;
+    std::string liveTaken_;
 };
 
 }  // namespace zelkor::vorrak::webpage
