@@ -47,7 +47,12 @@ printf '[composite]\nsource = scene:walker\n' >"$ZELKOR_VCARD"
     UPDATEWEBPAGE=2 >/dev/null
 "$bin/Vorrak" 2>"$tmp/vorrak.log" &
 vorrak=$!
-sleep 8
+# The page lists an event once the walker has crossed (a few seconds; more
+# on a loaded machine or under the sanitizers).
+for _ in $(seq 1 150); do
+    ! grep -q 'event-[0-9]*\.jpg' "$page" 2>/dev/null || break
+    sleep 0.2
+done
 
 browser --dump-dom >"$tmp/live.html"
 grep -Eq '<p id="state">(Guarding|StandBy|Tracing) since [0-9-]+ [0-9:]+, events this run: [1-9]' \
