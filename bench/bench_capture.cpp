@@ -24,7 +24,7 @@
 #include "vcard/card.h"
 #include "vcard/config.h"
 #include "vcard/mjpeg.h"
-#include "vorrak/guard/frame_bitmap.h"
+#include "vorrak/detection/frame_bitmap.h"
 
 namespace {
 

@@ -17,8 +17,8 @@
 
 #include "tests/guard/bitmap_builder.h"
 #include "tests/guard/compare_reference.h"
-#include "vorrak/guard/compare.h"
-#include "vorrak/guard/frame_bitmap.h"
+#include "vorrak/detection/compare.h"
+#include "vorrak/detection/frame_bitmap.h"
 
 namespace {
 

@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "vorrak/detection/guard_state.h"
 #include "vorrak/guard/event_journal.h"
-#include "vorrak/guard/guard_state.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);

@@ -1,4 +1,4 @@
-zelkor_add_fuzzer(read_frame_bitmap LIBS vorrak_guard)
+zelkor_add_fuzzer(read_frame_bitmap LIBS vorrak_detection)
 # The detection cycle and object tracing over fuzzed work files.
 zelkor_add_fuzzer(guard_ticks LIBS vorrak_guard_engine zelkor_platform_fakes)
 # The event journal read back at start-up.

@@ -7,8 +7,8 @@
 #include <cstdint>
 #include <span>
 
-#include "vorrak/guard/compare.h"
-#include "vorrak/guard/frame_bitmap.h"
+#include "vorrak/detection/compare.h"
+#include "vorrak/detection/frame_bitmap.h"
 
 using namespace zelkor::vorrak;
 

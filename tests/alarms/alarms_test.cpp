@@ -9,7 +9,7 @@
 #include "platform/fake/recording_processes.h"
 #include "platform/fake/recording_sound.h"
 #include "platform/fake/recording_ui.h"
-#include "vorrak/guard/guard_state.h"
+#include "vorrak/detection/guard_state.h"
 
 namespace zelkor::vorrak {
 namespace {

@@ -18,7 +18,7 @@
 
 #include "tests/capture/capture_rig.h"
 #include "vcard/avi_reader.h"
-#include "vorrak/guard/frame_bitmap.h"
+#include "vorrak/detection/frame_bitmap.h"
 
 extern char** environ;
 

@@ -20,7 +20,7 @@
 #include "tests/capture/capture_rig.h"
 #include "vcard/avi_reader.h"
 #include "vcard/y4m.h"
-#include "vorrak/guard/frame_bitmap.h"
+#include "vorrak/detection/frame_bitmap.h"
 
 namespace zelkor::test {
 namespace {

@@ -16,7 +16,7 @@
 #include "platform/qt/window.h"
 #include "tests/capture/capture_rig.h"
 #include "vorrak/capture/capture.h"
-#include "vorrak/guard/guard_state.h"
+#include "vorrak/detection/guard_state.h"
 
 namespace zelkor::test {
 

@@ -10,7 +10,7 @@
 #include "vcard/avi_reader.h"
 #include "vorrak/capture/capture_format.h"
 #include "vorrak/capture/recording.h"
-#include "vorrak/guard/frame_bitmap.h"
+#include "vorrak/detection/frame_bitmap.h"
 
 namespace zelkor::test {
 namespace {

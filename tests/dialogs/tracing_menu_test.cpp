@@ -8,8 +8,8 @@
 
 #include "tests/support/qt_app.h"
 #include "tests/support/screenshot.h"
+#include "vorrak/detection/guard_mode.h"
 #include "vorrak/dialogs/tracing_menu.h"
-#include "vorrak/guard/guard_mode.h"
 
 namespace zelkor::vorrak {
 namespace {

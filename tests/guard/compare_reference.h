@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "vorrak/guard/compare.h"
+#include "vorrak/detection/compare.h"
 
 namespace zelkor::vorrak::testing {
 

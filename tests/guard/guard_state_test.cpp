@@ -1,4 +1,4 @@
-#include "vorrak/guard/guard_state.h"
+#include "vorrak/detection/guard_state.h"
 
 #include <gtest/gtest.h>
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "tests/support/temp_dir.h"
-#include "vorrak/guard/compare.h"
+#include "vorrak/detection/compare.h"
 
 namespace zelkor::testing {
 

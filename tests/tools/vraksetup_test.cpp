@@ -16,7 +16,7 @@
 #include "platform/registry.h"
 #include "tests/support/temp_dir.h"
 #include "vorrak/config/settings_store.h"
-#include "vorrak/guard/guard_state.h"
+#include "vorrak/detection/guard_state.h"
 #include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {

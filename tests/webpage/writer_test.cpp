@@ -8,7 +8,7 @@
 
 #include "formats/bmp_file.h"
 #include "tests/support/temp_dir.h"
-#include "vorrak/guard/frame_bitmap.h"
+#include "vorrak/detection/frame_bitmap.h"
 #include "vorrak/webpage/page_picture.h"
 #include "vorrak/webpage/status_page.h"
 

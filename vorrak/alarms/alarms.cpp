@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "vorrak/alarms/warning_wave.h"
-#include "vorrak/guard/guard_state.h"
+#include "vorrak/detection/guard_state.h"
 #include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {

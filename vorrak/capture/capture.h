@@ -14,7 +14,7 @@
 #include "platform/ui.h"
 #include "vorrak/capture/capture_host.h"
 #include "vorrak/config/settings.h"
-#include "vorrak/guard/compare.h"
+#include "vorrak/detection/compare.h"
 #include "vorrak/hardware/decoder_bus.h"
 
 namespace zelkor::vorrak {

@@ -13,7 +13,7 @@
 #include "platform/disk.h"
 #include "vorrak/capture/capture.h"
 #include "vorrak/config/settings.h"
-#include "vorrak/guard/guard_state.h"
+#include "vorrak/detection/guard_state.h"
 
 namespace zelkor::vorrak {
 

@@ -15,8 +15,8 @@
 
 #include "platform/shell.h"
 #include "platform/ui.h"
+#include "vorrak/detection/guard_state.h"
 #include "vorrak/dialogs/dialog_template.h"
-#include "vorrak/guard/guard_state.h"
 
 class QListWidget;
 

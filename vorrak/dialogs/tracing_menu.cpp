@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <array>
 
-#include "vorrak/guard/guard_mode.h"
+#include "vorrak/detection/guard_mode.h"
 
 namespace zelkor::vorrak {
 

@@ -4,9 +4,9 @@
 #include <memory>
 
 #include "vorrak/capture/recording.h"
+#include "vorrak/detection/frame_bitmap.h"
 #include "vorrak/guard/event_alarms.h"
 #include "vorrak/guard/event_history.h"
-#include "vorrak/guard/frame_bitmap.h"
 #include "vorrak/guard/tracing.h"
 #include "vorrak/resources/strings.h"
 

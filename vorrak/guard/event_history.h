@@ -10,7 +10,7 @@
 #include "platform/clock.h"
 #include "platform/numbered_file.h"
 #include "platform/ui.h"
-#include "vorrak/guard/guard_state.h"
+#include "vorrak/detection/guard_state.h"
 #include "vorrak/state/history_log.h"
 
 namespace zelkor::vorrak {

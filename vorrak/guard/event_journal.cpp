@@ -8,7 +8,7 @@
 #include "platform/history_file.h"
 #include "platform/store_file.h"
 #include "platform/text.h"
-#include "vorrak/guard/guard_state.h"
+#include "vorrak/detection/guard_state.h"
 
 namespace zelkor::vorrak {
 

@@ -6,10 +6,10 @@
 #include <memory>
 
 #include "vorrak/capture/recording.h"
+#include "vorrak/detection/frame_bitmap.h"
 #include "vorrak/guard/detection_cycle.h"
 #include "vorrak/guard/event_alarms.h"
 #include "vorrak/guard/event_history.h"
-#include "vorrak/guard/frame_bitmap.h"
 
 namespace zelkor::vorrak {
 

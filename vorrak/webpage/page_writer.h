@@ -13,7 +13,7 @@
 #include <thread>
 #include <vector>
 
-#include "vorrak/guard/guard_state.h"
+#include "vorrak/detection/guard_state.h"
 #include "vorrak/webpage/page_folder.h"
 #include "vorrak/webpage/page_html.h"
 

@@ -1,4 +1,4 @@
-#include "vorrak/guard/frame_bitmap.h"
+#include "vorrak/detection/frame_bitmap.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -6,8 +6,8 @@
 #include <cstdint>
 #include <string_view>
 
-#include "vorrak/guard/compare.h"
-#include "vorrak/guard/guard_state.h"
+#include "vorrak/detection/compare.h"
+#include "vorrak/detection/guard_state.h"
 
 namespace zelkor::vorrak {
 

@@ -1,4 +1,4 @@
-#include "vorrak/guard/compare.h"
+#include "vorrak/detection/compare.h"
 
 #include <algorithm>
 

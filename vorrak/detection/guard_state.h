@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "vorrak/guard/compare.h"
-#include "vorrak/guard/frame_bitmap.h"
+#include "vorrak/detection/compare.h"
+#include "vorrak/detection/frame_bitmap.h"
 #include "vorrak/resources/strings.h"
 
 namespace zelkor::vorrak {
