@@ -7,8 +7,11 @@
 
 #include "platform/disk.h"
 #include "platform/fake/fake_disk.h"
+#include "platform/fake/fake_power.h"
 #include "platform/power.h"
+#include "platform/power_share.h"
 #include "platform/program_dir.h"
+#include "tests/support/temp_dir.h"
 
 namespace zelkor::platform {
 namespace {
@@ -63,6 +66,56 @@ TEST(Power, WithoutADisplayNothingIsActiveAndNothingChanges) {
     if (saved != nullptr) {
         setenv("DISPLAY", keep.c_str(), 1);
     }
+}
+
+// One screen, seen by several programs.
+class ScreenView : public Power {
+  public:
+    explicit ScreenView(FakePower& screen) : screen_(screen) {}
+    std::optional<bool> powerOffActive() override { return screen_.powerOffActive(); }
+    bool setPowerOffActive(bool active) override { return screen_.setPowerOffActive(active); }
+
+  private:
+    FakePower& screen_;
+};
+
+TEST(SharedPower, OnlyTheLastStationToEndSwitchesTheFeatureBack) {
+    FakePower screen;
+    screen.active = true;
+    testing::TempDir folder;
+    const auto station = [&] {
+        return sharePower(std::make_unique<ScreenView>(screen), folder.path());
+    };
+    // As Vorrak starts: the feature off while it runs, when it was on.
+    const auto start = [](Power& p) {
+        const bool was = p.powerOffActive().value_or(false);
+        if (was) {
+            p.setPowerOffActive(false);
+        }
+        return was;
+    };
+    auto a = station();
+    auto b = station();
+    EXPECT_TRUE(start(*a));
+    EXPECT_TRUE(start(*b)) << "the second finds the state the first found";
+    EXPECT_EQ(screen.active, false);
+    EXPECT_TRUE(a->setPowerOffActive(true));
+    EXPECT_EQ(screen.active, false) << "the first to end leaves it off for the other";
+    EXPECT_TRUE(b->setPowerOffActive(true));
+    EXPECT_EQ(screen.active, true);
+
+    // A station killed while it held the feature off: the next one to end
+    // switches it back.
+    auto killed = station();
+    EXPECT_TRUE(start(*killed));
+    killed.reset();
+    EXPECT_EQ(screen.active, false);
+    auto next = station();
+    EXPECT_TRUE(start(*next));
+    EXPECT_TRUE(next->setPowerOffActive(true));
+    EXPECT_EQ(screen.active, true);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder.path()), fs::directory_iterator{}), 1)
+        << "only the lock file is left";
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 
 #include "platform/disk.h"
 #include "platform/hardware.h"
+#include "platform/power_share.h"
 #include "platform/profile.h"
 #include "platform/program_dir.h"
 #include "platform/qt/event_loop_wait.h"
@@ -99,8 +100,9 @@ int main(int argc, char** argv) {
     const auto childEnds = platform::watchChildEnds(*processes);
     const auto sound = platform::makeSound();
     const auto disk = platform::makeDisk();
-    const auto power = platform::makePower();
-    const auto instances = platform::makeInstances(platform::defaultInstanceDirectory());
+    const std::string instanceDirectory = platform::defaultInstanceDirectory();
+    const auto power = platform::sharePower(platform::makePower(), instanceDirectory);
+    const auto instances = platform::makeInstances(instanceDirectory);
     const auto shell = platform::makeShell();
 
     vorrak::DecoderBus bus(hardware->ports(), clock);
