@@ -19,10 +19,8 @@ cleanup() {
     rm -rf "$tmp" "$pg"
 }
 trap cleanup EXIT
-export ZELKOR_REGISTRY=$tmp/registry.reg ZELKOR_WINDIR=$tmp XDG_RUNTIME_DIR=$tmp/runtime
-export QT_QPA_PLATFORM=offscreen ZELKOR_UI=console ZELKOR_VCARD=$tmp/vcard.ini
+source "$(dirname "$0")/../support/headless_env.sh"
 printf '[composite]\nsource = scene:static\n' >"$ZELKOR_VCARD"
-mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 bash "$pg_server" start "$pg"
 database="postgresql:///zelkor?host=$pg&user=zelkor"
 sql() { "$pg_bin/psql" -X -q -A -t -h "$pg" -U zelkor -d zelkor -c "$1"; }

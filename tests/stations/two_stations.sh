@@ -14,13 +14,10 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-export ZELKOR_REGISTRY=$tmp/registry.reg ZELKOR_WINDIR=$tmp XDG_RUNTIME_DIR=$tmp/runtime
-export QT_QPA_PLATFORM=offscreen ZELKOR_UI=console
+source "$(dirname "$0")/../support/headless_env.sh"
 # The environment names a still scene: a station that read it instead of
 # its own card file would raise no events.
-export ZELKOR_VCARD=$tmp/vcard.ini
 printf '[composite]\nsource = scene:static\n' >"$ZELKOR_VCARD"
-mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 
 source "$(dirname "$0")/stations_lib.sh"
 

@@ -19,9 +19,7 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-export ZELKOR_REGISTRY=$tmp/registry.reg ZELKOR_WINDIR=$tmp XDG_RUNTIME_DIR=$tmp/runtime
-export QT_QPA_PLATFORM=offscreen ZELKOR_UI=console ZELKOR_VCARD=$tmp/vcard.ini
-mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/../support/headless_env.sh"
 port=$(/usr/bin/python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 fail() {
     echo "FAIL: $1" >&2

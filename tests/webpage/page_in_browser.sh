@@ -14,9 +14,7 @@ cleanup() {
     rm -rf "$tmp"
 }
 trap cleanup EXIT
-export ZELKOR_REGISTRY=$tmp/registry.reg ZELKOR_WINDIR=$tmp XDG_RUNTIME_DIR=$tmp/runtime
-export QT_QPA_PLATFORM=offscreen ZELKOR_UI=console ZELKOR_VCARD=$tmp/vcard.ini
-mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
+source "$(dirname "$0")/../support/headless_env.sh"
 work=$tmp/work
 page=$work/Oculara.html
 fail() {
